@@ -8,7 +8,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev libcpp-httplib-dev libssl-dev
-  libsoci-dev libsqlite3-dev libpq-dev
+  libsoci-dev libboost-dev libsqlite3-dev libpq-dev
   qt6-base-dev libgl-dev
   postgresql
 )

@@ -1,0 +1,100 @@
+#include "server/operation.h"
+
+#include <soci/soci.h>
+
+#include "platform/text.h"
+
+namespace server {
+
+using platform::RemoteResult;
+using platform::Value;
+using platform::ValueType;
+
+std::vector<ParamSpec> parseSignature(std::string_view signature) {
+  std::vector<ParamSpec> out;
+  for (char c : signature) {
+    if (c == '&') {
+      if (out.empty() || out.back().byRef) throw std::invalid_argument("bad signature");
+      out.back().byRef = true;
+    } else if (c == 'S' || c == 'D' || c == 'F' || c == 'P') {
+      out.push_back({c, false});
+    } else {
+      throw std::invalid_argument("bad signature");
+    }
+  }
+  return out;
+}
+
+void OperationRegistry::add(std::string name, std::string_view signature, OperationFn handler) {
+  std::string key = platform::upperAscii(name);
+  if (ops_.count(key)) throw std::logic_error("operation registered twice: " + name);
+  ops_.emplace(std::move(key), OperationSpec{std::move(name), parseSignature(signature), std::move(handler)});
+}
+
+const OperationSpec* OperationRegistry::find(std::string_view name) const {
+  auto it = ops_.find(platform::upperAscii(name));
+  return it == ops_.end() ? nullptr : &it->second;
+}
+
+std::vector<std::string> OperationRegistry::names() const {
+  std::vector<std::string> out;
+  for (const auto& [key, spec] : ops_) out.push_back(spec.name);
+  return out;
+}
+
+namespace {
+
+bool accepts(char kind, const Value& v) {
+  if (v.isNull()) return true;
+  switch (kind) {
+    case 'S': return v.isText();
+    case 'D': return v.isDateTime() || v.isNumber();
+    case 'F': return v.isNumber();
+    case 'P': return v.isPacket();
+  }
+  return false;
+}
+
+const char* kindName(char kind) {
+  switch (kind) {
+    case 'S': return "texto";
+    case 'D': return "data";
+    case 'F': return "número";
+    case 'P': return "pacote de dados";
+  }
+  return "?";
+}
+
+}  // namespace
+
+RemoteResult OperationRegistry::call(std::string_view name, std::vector<Value>& args,
+                                     OperationContext& ctx) const {
+  const OperationSpec* spec = find(name);
+  if (!spec) return RemoteResult::failure("Operação desconhecida no servidor: " + std::string(name) + ".");
+  if (args.size() != spec->params.size())
+    return RemoteResult::failure("Operação " + spec->name + ": esperados " +
+                                 std::to_string(spec->params.size()) + " argumentos, recebidos " +
+                                 std::to_string(args.size()) + ".");
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (!accepts(spec->params[i].kind, args[i]))
+      return RemoteResult::failure("Operação " + spec->name + ": o argumento " + std::to_string(i + 1) +
+                                   " deve ser " + kindName(spec->params[i].kind) + ".");
+    // Dates may arrive as plain day counts from clients that have no date type.
+    if (spec->params[i].kind == 'D' && args[i].isNumber()) args[i] = platform::DateTime(args[i].number());
+  }
+  std::vector<Value> work = args;
+  try {
+    soci::transaction tr(ctx.db);
+    Value result = spec->handler(ctx, work);
+    tr.commit();
+    for (size_t i = 0; i < args.size(); ++i)
+      if (spec->params[i].byRef) args[i] = std::move(work[i]);
+    return RemoteResult::success(std::move(result));
+  } catch (const OperationError& e) {
+    return RemoteResult::failure(e.what());
+  } catch (const std::exception& e) {
+    return RemoteResult::failure(std::string("Erro no servidor ao executar ") + spec->name + ": " + e.what());
+  }
+}
+
+}  // namespace server

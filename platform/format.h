@@ -46,10 +46,11 @@ std::string formatGeneral(double value, NumberLocale loc = kNeutral);
 // computed in long double and written once, straight to 15 digits).
 std::string formatGeneralLong(long double value, NumberLocale loc = kNeutral);
 
-// Reads back what formatGeneral writes for finite values: optional '-', digits, optional
-// decimal separator and digits, optional exponent ('E' or 'e', optional
-// sign). At least one digit before the separator; no blanks, no grouping.
-// Out-of-range magnitudes give nullopt. Negative zero reads as 0.
+// Reads back what formatGeneral writes for finite values: optional '-',
+// digits, optional decimal separator and digits, optional exponent ('E' or
+// 'e', optional sign). At least one digit before the separator; no blanks,
+// no grouping. Out-of-range magnitudes give nullopt; negative zero reads
+// as 0.
 std::optional<double> parseGeneral(std::string_view text, NumberLocale loc = kNeutral);
 
 // Formats with a display pattern, rounding half away from zero at the

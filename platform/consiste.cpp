@@ -19,7 +19,8 @@ std::string AllTrim(std::string_view s) { return trim(s); }
 
 std::string Ajusta(std::string_view code, size_t width) {
   const std::string trimmed = trim(code);
-  if (trimmed.empty() || utf8Length(trimmed) >= width) return trimmed;
+  const bool digits = trimmed.find_first_not_of("0123456789") == std::string::npos;
+  if (trimmed.empty() || !digits || utf8Length(trimmed) >= width) return trimmed;
   return utf8PadLeft(trimmed, width, '0');
 }
 

@@ -28,13 +28,15 @@ bool EmptyString(std::string_view s);
 std::string AllTrim(std::string_view s);
 
 // Brings a typed code to its column width. The code is trimmed; an empty code
-// stays empty; a shorter code is left-padded with '0' ("1" at width 4 is
-// "0001", "AB" at width 4 is "00AB"), so typed codes match the zero-padded
-// codes stored in the database and fixed-width counters compare as text in
-// numeric order. A code at or beyond the width is returned trimmed and never
-// cut: what the user typed is never silently lost, and the look-up that
-// follows reports an over-long code as not registered. The width counts
-// UTF-8 characters.
+// stays empty; a shorter code made only of digits is left-padded with '0'
+// ("1" at width 4 is "0001"), so typed codes match the zero-padded codes
+// stored in the database and fixed-width counters compare as text in numeric
+// order. A code with any other character ("AB", a printer's make "EPSON") is
+// kept as typed: padding it would only invent characters the user never
+// typed. A code at or beyond the width is returned trimmed and never cut:
+// what the user typed is never silently lost, and the look-up that follows
+// reports an over-long code as not registered. The width counts UTF-8
+// characters.
 std::string Ajusta(std::string_view code, size_t width);
 
 // Rounds half away from zero at `decimals` decimals (negative counts as 0),

@@ -1,7 +1,5 @@
 #include "platform/value.h"
 
-#include <cstdlib>
-
 #include "platform/datapacket.h"
 #include "platform/datetime.h"
 #include "platform/format.h"
@@ -29,12 +27,7 @@ double Value::asNumber() const {
     case ValueType::Number: return number();
     case ValueType::DateTime: return dateTime().days;
     case ValueType::Boolean: return boolean() ? 1.0 : 0.0;
-    case ValueType::Text: {
-      const std::string& s = text();
-      char* end = nullptr;
-      const double d = std::strtod(s.c_str(), &end);
-      return end == s.c_str() ? 0.0 : d;
-    }
+    case ValueType::Text: return parseGeneral(text()).value_or(0.0);
     default: return 0.0;
   }
 }

@@ -10,8 +10,11 @@ packages=(
   nlohmann-json3-dev libcpp-httplib-dev libssl-dev
   libsoci-dev libboost-dev libsqlite3-dev libpq-dev
   qt6-base-dev libgl-dev
-  postgresql
+  postgresql locales
 )
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -20,13 +23,18 @@ for p in "${packages[@]}"; do
   fi
 done
 
-if [ ${#missing[@]} -eq 0 ]; then
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "install-deps: installing ${missing[*]}"
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+else
   echo "install-deps: all packages present"
-  exit 0
 fi
 
-SUDO=""
-if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
-echo "install-deps: installing ${missing[*]}"
-$SUDO apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# The Brazilian locale, so tests can prove that number formatting ignores the
+# process locale the desktop toolkit installs.
+if ! locale -a 2>/dev/null | grep -qi '^pt_BR.utf8$'; then
+  $SUDO sed -i 's/^# *pt_BR.UTF-8 UTF-8/pt_BR.UTF-8 UTF-8/' /etc/locale.gen
+  grep -q '^pt_BR.UTF-8 UTF-8' /etc/locale.gen || echo 'pt_BR.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
+  $SUDO locale-gen >/dev/null
+fi

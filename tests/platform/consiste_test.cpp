@@ -60,7 +60,7 @@ TEST(Blanks, EmptyStringAndAllTrim) {
   EXPECT_EQ(AllTrim("  São Paulo \t"), "São Paulo");
 }
 
-TEST(Ajusta, PadsShortCodesWithZerosAndNeverCuts) {
+TEST(Ajusta, PadsDigitCodesWithZerosAndNeverCuts) {
   const struct {
     const char* code;
     size_t width;
@@ -69,14 +69,15 @@ TEST(Ajusta, PadsShortCodesWithZerosAndNeverCuts) {
       {"1", 4, "0001"},
       {" 12 ", 4, "0012"},
       {"8", 4, "0008"},
-      {"AB", 4, "00AB"},
+      {"AB", 4, "AB"},           // not a number: kept as typed
+      {"EPSON", 10, "EPSON"},
+      {"1A", 4, "1A"},
       {"0001", 4, "0001"},
       {"12345", 4, "12345"},     // too long: kept whole, the look-up reports it
       {"  12345  ", 4, "12345"},
       {"", 4, ""},
       {"   ", 21, ""},
-      {"ção", 5, "00ção"},       // width counts characters, not bytes
-      {"ção", 3, "ção"},
+      {"ção", 5, "ção"},
       {"7", 0, "7"},
   };
   for (const auto& c : cases) EXPECT_EQ(Ajusta(c.code, c.width), c.result) << c.code << "/" << c.width;

@@ -577,6 +577,17 @@ Value decodeValueBinary(const std::uint8_t* data, size_t size) {
   return decodeValueBinary(data, size, binaryWireFlavor());
 }
 
+// Binary in the MessagePack flavour, by measurement of a day's sales: a
+// 10,000-row packet of the 44 sale header fields (bench_platform, built
+// RelWithDebInfo, CPU-time medians of 10 interleaved runs on a shared
+// 2-core machine):
+//   JSON         4,676,082 bytes   encode 131 ms   decode 144 ms
+//   CBOR         3,437,363 bytes   encode 124 ms   decode  85 ms
+//   MessagePack  3,431,356 bytes   encode 121 ms   decode  79 ms
+// The binary flavours are a quarter smaller than JSON and decode nearly
+// twice as fast. Between them MessagePack is slightly smaller and no slower
+// (repeated runs under load swap their times by a few per cent), and its
+// reader needs no pre-scan against indefinite-length strings.
 WireFormat defaultWireFormat() { return WireFormat::Binary; }
 
 BinaryFlavor binaryWireFlavor() { return BinaryFlavor::MessagePack; }

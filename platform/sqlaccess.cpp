@@ -1,5 +1,6 @@
 #include "platform/sqlaccess.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -19,8 +20,8 @@ bool isNameStart(char c) { return std::isalpha(static_cast<unsigned char>(c)) ||
 bool isNameChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
 
 // Walks a statement text and calls onParam(name) for each ":NAME" outside
-// literals, quoted identifiers and comments; every other piece of text is
-// handed to onText unchanged.
+// literals, quoted identifiers and comments; comments are handed to onText as
+// one blank, every other piece of text unchanged.
 template <class OnText, class OnParam>
 void scanParameters(std::string_view sql, OnText onText, OnParam onParam) {
   size_t i = 0, plain = 0;
@@ -35,9 +36,13 @@ void scanParameters(std::string_view sql, OnText onText, OnParam onParam) {
       // from the closing quote re-enters the literal, which is equivalent.
       i = skipTo(std::string_view(&c, 1), i + 1);
     } else if (c == '-' && i + 1 < sql.size() && sql[i + 1] == '-') {
-      i = skipTo("\n", i + 2);
+      onText(sql.substr(plain, i - plain));
+      i = plain = skipTo("\n", i + 2);
+      onText(" ");
     } else if (c == '/' && i + 1 < sql.size() && sql[i + 1] == '*') {
-      i = skipTo("*/", i + 2);
+      onText(sql.substr(plain, i - plain));
+      i = plain = skipTo("*/", i + 2);
+      onText(" ");
     } else if (c == ':' && i + 1 < sql.size() && sql[i + 1] == ':') {
       i += 2;
     } else if (c == ':' && i + 1 < sql.size() && isNameStart(sql[i + 1])) {
@@ -265,6 +270,24 @@ std::deque<Slot> slotsFor(const PositionalSql& p, const SqlParams& params) {
   return slots;
 }
 
+// PostgreSQL infers each parameter's type from where it stands, and cannot
+// for a test like ":D IS NULL"; date-time values are given their type in
+// the text, which also keeps them from being compared as texts.
+void typeDates(PositionalSql& p, const std::deque<Slot>& slots, SqlDialect dialect) {
+  if (dialect != SqlDialect::PostgreSQL ||
+      std::none_of(slots.begin(), slots.end(),
+                   [](const Slot& s) { return s.kind == SlotKind::Date; }))
+    return;
+  std::string out;
+  size_t k = 0;
+  scanParameters(
+      p.text, [&](std::string_view t) { out += t; },
+      [&](const std::string& name) {
+        out += slots[k++].kind == SlotKind::Date ? "CAST(:" + name + " AS TIMESTAMP)" : ":" + name;
+      });
+  p.text = std::move(out);
+}
+
 void prepare(soci::statement& st, const std::string& text) {
   st.alloc();
   st.prepare(text);
@@ -383,7 +406,7 @@ PositionalSql toPositional(std::string_view sql, SqlDialect dialect) {
       sql, [&](std::string_view t) { out.text += t; },
       [&](std::string name) {
         out.names.push_back(std::move(name));
-        out.text += dialect == SqlDialect::PostgreSQL ? "$" + std::to_string(out.names.size())
+        out.text += dialect == SqlDialect::PostgreSQL ? ":p" + std::to_string(out.names.size())
                                                       : std::string("?");
       });
   return out;
@@ -404,8 +427,9 @@ std::vector<std::string> parameterNames(std::string_view sql) {
 DataPacket sqlSelect(soci::session& session, std::string_view sql, const SqlParams& params,
                      const std::vector<FieldDef>& declared) {
   const SqlDialect dialect = dialectOf(session);
-  const PositionalSql p = toPositional(sql, dialect);
+  PositionalSql p = toPositional(sql, dialect);
   std::deque<Slot> slots = slotsFor(p, params);
+  typeDates(p, slots, dialect);
   DataPacket packet;
   packet.fields = declared;
   try {
@@ -440,8 +464,9 @@ DataPacket sqlSelect(soci::session& session, std::string_view sql, const SqlPara
 
 long long sqlExecute(soci::session& session, std::string_view sql, const SqlParams& params) {
   const SqlDialect dialect = dialectOf(session);
-  const PositionalSql p = toPositional(sql, dialect);
+  PositionalSql p = toPositional(sql, dialect);
   std::deque<Slot> slots = slotsFor(p, params);
+  typeDates(p, slots, dialect);
   try {
     soci::statement st(session);
     bindSlots(st, slots, dialect);
@@ -465,7 +490,7 @@ struct SqlCommand::Impl {
 SqlCommand::SqlCommand(soci::session& session, std::string_view sql,
                        const std::vector<FieldType>& types)
     : impl_(std::make_unique<Impl>(session)) {
-  const PositionalSql p = toPositional(sql, impl_->dialect);
+  PositionalSql p = toPositional(sql, impl_->dialect);
   const std::vector<std::string> distinct = parameterNames(sql);
   if (distinct.size() != types.size())
     throw SqlError("Comando com " + std::to_string(distinct.size()) + " parâmetros e " +
@@ -479,6 +504,7 @@ SqlCommand::SqlCommand(soci::session& session, std::string_view sql,
     s.kind = kindOf(types[k]);
     impl_->valueOf.push_back(k);
   }
+  typeDates(p, impl_->slots, impl_->dialect);
   try {
     bindSlots(impl_->st, impl_->slots, impl_->dialect);
     prepare(impl_->st, p.text);

@@ -28,8 +28,10 @@ struct SqlParam {
 };
 using SqlParams = std::vector<SqlParam>;
 
-// The text with each ":NAME" replaced by the dialect's positional marker
-// ("?" for SQLite, "$n" for PostgreSQL), and the name of each occurrence.
+// The text with each ":NAME" replaced by a marker of its own, bound by
+// position: "?" for SQLite; ":p1", ":p2"... for PostgreSQL, which SOCI turns
+// into $1, $2... (giving it names keeps its error reports intact). Comments
+// are dropped. Also answers the name of each occurrence.
 struct PositionalSql {
   std::string text;
   std::vector<std::string> names;

@@ -110,6 +110,9 @@ SqlConnection::SqlConnection(std::string_view connString) {
     if (t.dialect == SqlDialect::PostgreSQL) {
       session_ = std::make_unique<soci::session>(soci::postgresql, t.target);
       *session_ << "SET client_encoding TO 'UTF8'";
+      // Notices (an object that already exists, a cascade) are not errors;
+      // libpq would print them on the console.
+      *session_ << "SET client_min_messages TO WARNING";
       return;
     }
     session_ = std::make_unique<soci::session>(soci::sqlite3, t.target);

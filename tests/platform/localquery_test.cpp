@@ -13,11 +13,13 @@ TEST(NamedParameters, RewrittenPerOccurrenceOutsideLiteralsAndComments) {
       "WHERE (A = :P_A) OR (:P_T = 'T') /* :P_BLOCK */ AND B = :P_A";
   const PositionalSql pg = toPositional(sql, SqlDialect::PostgreSQL);
   EXPECT_EQ(pg.names, (std::vector<std::string>{"P_A", "P_T", "P_A"}));
-  EXPECT_NE(pg.text.find("(A = $1) OR ($2 = 'T')"), std::string::npos);
-  EXPECT_NE(pg.text.find("B = $3"), std::string::npos);
+  EXPECT_NE(pg.text.find("(A = :p1) OR (:p2 = 'T')"), std::string::npos);
+  EXPECT_NE(pg.text.find("B = :p3"), std::string::npos);
+  EXPECT_EQ(pg.text.find("COMMENT"), std::string::npos);
+  EXPECT_EQ(pg.text.find("BLOCK"), std::string::npos);
   EXPECT_NE(pg.text.find("x::text"), std::string::npos);
   EXPECT_NE(pg.text.find("':P_X'"), std::string::npos);
-  EXPECT_EQ(toPositional(sql, SqlDialect::SQLite).text.find('$'), std::string::npos);
+  EXPECT_EQ(toPositional(sql, SqlDialect::SQLite).text.find(":p"), std::string::npos);
   EXPECT_EQ(parameterNames(sql), (std::vector<std::string>{"P_A", "P_T"}));
   EXPECT_EQ(parameterNames("SELECT 'it''s :NOT' FROM T WHERE A = :p_a OR B = :P_A"),
             (std::vector<std::string>{"p_a"}));

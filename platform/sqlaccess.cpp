@@ -169,7 +169,6 @@ struct Slot {
   std::string text;
   double number = 0;
   long long integer = 0;
-  std::tm date{};
   soci::indicator ind = soci::i_ok;
 };
 
@@ -224,9 +223,9 @@ void assign(Slot& s, const Value& v) {
       return;
     }
     case SlotKind::Date: {
-      if (v.isDateTime()) s.date = toTm(v.dateTime());
-      else if (v.isNumber()) s.date = toTm(DateTime(v.number()));
-      else if (auto d = v.isText() ? parseDbDate(v.text()) : std::nullopt) s.date = toTm(*d);
+      if (v.isDateTime()) s.text = dbDateText(v.dateTime());
+      else if (v.isNumber()) s.text = dbDateText(DateTime(v.number()));
+      else if (auto d = v.isText() ? parseDbDate(v.text()) : std::nullopt) s.text = dbDateText(*d);
       else badValue(s.name, v, "uma data");
       return;
     }
@@ -234,6 +233,9 @@ void assign(Slot& s, const Value& v) {
 }
 
 // Slots live in a deque so that the references handed to SOCI stay valid.
+// Date-times go as text in the databases' own form: SOCI's SQLite backend
+// frees the buffer of a bound std::tm from its per-execution data even when
+// the statement never ran (a failed prepare), writing out of bounds.
 // PostgreSQL receives every parameter as text; SOCI would print a double
 // with 20 digits (0.3 as 0.29999999999999998890), which no NUMERIC column
 // equals, so numbers go as their shortest text instead.
@@ -246,7 +248,7 @@ void bindSlots(soci::statement& st, std::deque<Slot>& slots, SqlDialect dialect)
         else st.exchange(soci::use(s.number, s.ind));
         break;
       case SlotKind::Integer: st.exchange(soci::use(s.integer, s.ind)); break;
-      case SlotKind::Date: st.exchange(soci::use(s.date, s.ind)); break;
+      case SlotKind::Date: st.exchange(soci::use(s.text, s.ind)); break;
     }
   }
 }
@@ -479,10 +481,11 @@ long long sqlExecute(soci::session& session, std::string_view sql, const SqlPara
 }
 
 struct SqlCommand::Impl {
-  explicit Impl(soci::session& s) : st(s), dialect(dialectOf(s)) {}
-  soci::statement st;
-  SqlDialect dialect;
+  explicit Impl(soci::session& s) : dialect(dialectOf(s)), st(s) {}
+  // The slots outlive the statement that holds references to them.
   std::deque<Slot> slots;
+  SqlDialect dialect;
+  soci::statement st;
   std::vector<size_t> valueOf;  // slot -> index of its value
   size_t distinct = 0;
 };

@@ -175,6 +175,13 @@ TEST_P(LocalQuery, RefusesWhatItCannotRun) {
   caixa_.open();
   EXPECT_TRUE(caixa_.isEmpty());
 
+  // A statement the database refuses, with a date parameter bound, fails
+  // cleanly (SOCI's SQLite backend once wrote out of bounds here).
+  for (int i = 0; i < 3; ++i)
+    EXPECT_THROW(sqlExecute(conn_->session(), "INSERT INTO NAOEXISTE VALUES (:D, :N)",
+                            {{"D", now()}, {"N", 1.5}}),
+                 SqlError);
+
   TADOIBQuery missing(conn_.get());
   missing.SQL = "SELECT CDFILIAL FROM FILIAL";
   missing.declareField({"NMFILIAL", FieldType::String, 30});

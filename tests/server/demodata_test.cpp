@@ -20,14 +20,23 @@ namespace {
 long long cents(const Value& v) { return std::llround(v.asNumber() * 100.0); }
 
 // One demo database per backend, shared by the tests of this file (they
-// only read it, except the busy day, which adds a day of its own).
+// only read it, except the busy day, which adds a day of its own). They are
+// dropped when the tests end, before the process's exit handlers have shut
+// down the libraries a PostgreSQL connection needs.
+struct SharedDemo {
+  std::unique_ptr<testdb::Database> db;
+  std::unique_ptr<SqlConnection> conn;
+};
+std::map<std::string, SharedDemo> demos;
+
+class DropDemos : public ::testing::Environment {
+ public:
+  void TearDown() override { demos.clear(); }
+};
+const auto* const kDropDemos = ::testing::AddGlobalTestEnvironment(new DropDemos);
+
 SqlConnection& demo(const std::string& backend) {
-  struct Demo {
-    std::unique_ptr<testdb::Database> db;
-    std::unique_ptr<SqlConnection> conn;
-  };
-  static std::map<std::string, Demo> demos;
-  Demo& d = demos[backend];
+  SharedDemo& d = demos[backend];
   if (!d.db) {
     d.db = std::make_unique<testdb::Database>(backend);
     createDemoDatabase(d.db->connectionString());

@@ -1,7 +1,8 @@
 #pragma once
-// A fresh, empty database per test, on SQLite always and on PostgreSQL when
-// VND_TEST_PG holds a connection string (scripts/start-postgres.sh prints
-// one). Storage tests are parameterised over backends().
+// A fresh, empty database per test, on SQLite and on PostgreSQL. Storage
+// tests are parameterised over backends(); the PostgreSQL ones skip when
+// VND_TEST_PG holds no connection string (scripts/start-postgres.sh prints
+// one), so every run lists the same tests.
 
 #include <gtest/gtest.h>
 #include <soci/soci.h>
@@ -19,12 +20,16 @@
 
 namespace testdb {
 
-inline std::vector<std::string> backends() {
-  std::vector<std::string> b = {"SQLite"};
+inline std::vector<std::string> backends() { return {"SQLite", "PostgreSQL"}; }
+
+inline bool available(const std::string& backend) {
   const char* pg = std::getenv("VND_TEST_PG");
-  if (pg && *pg) b.push_back("PostgreSQL");
-  return b;
+  return backend == "SQLite" || (pg && *pg);
 }
+
+// In a fixture's SetUp: skips the test when its backend is not available.
+#define VND_SKIP_UNAVAILABLE(backend) \
+  if (!testdb::available(backend)) GTEST_SKIP() << "VND_TEST_PG não definido"
 
 inline std::string backendName(const ::testing::TestParamInfo<std::string>& info) {
   return info.param;

@@ -52,6 +52,7 @@ TEST(TADOIBQueryText, DialectOwnTextOrGeneric) {
 class LocalQuery : public ::testing::TestWithParam<std::string> {
  protected:
   void SetUp() override {
+    VND_SKIP_UNAVAILABLE(GetParam());
     db_ = std::make_unique<testdb::Database>(GetParam());
     conn_ = db_->connect();
     auto& s = conn_->session();

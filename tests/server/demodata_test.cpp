@@ -52,6 +52,7 @@ double number(soci::session& s, const std::string& sql, const SqlParams& params 
 
 class Demo : public ::testing::TestWithParam<std::string> {
  protected:
+  void SetUp() override { VND_SKIP_UNAVAILABLE(GetParam()); }
   soci::session& s() { return demo(GetParam()).session(); }
 };
 

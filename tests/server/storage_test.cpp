@@ -37,6 +37,7 @@ PacketRow insertRow(DateTime date, double value) {
 class Storage : public ::testing::TestWithParam<std::string> {
  protected:
   void SetUp() override {
+    VND_SKIP_UNAVAILABLE(GetParam());
     db_ = std::make_unique<testdb::Database>(GetParam());
     conn_ = db_->connect();
     migrate(s());

@@ -235,6 +235,23 @@ TEST_P(Storage, TextComparisonIgnoresPaddingAndEmptyEqualsNull) {
   EXPECT_EQ(quotes(s()).rows[0].values[2].number(), 2.0);
 }
 
+TEST_P(Storage, ReadersSeeOnlyCommittedWritesAndAreNotBlocked) {
+  store({insertRow(day(2), 5.10)});
+  auto reader = db_->connect();
+  {
+    Transaction tx(s());
+    applyDelta(s(), "MOVINDICE", kQuoteKey, delta({insertRow(day(3), 5.20)}));
+    EXPECT_EQ(quotes(reader->session()).rows.size(), 1u);  // uncommitted, and no wait
+  }  // not committed: rolled back
+  EXPECT_EQ(quotes(s()).rows.size(), 1u);
+  {
+    Transaction tx(s());
+    applyDelta(s(), "MOVINDICE", kQuoteKey, delta({insertRow(day(3), 5.20)}));
+    tx.commit();
+  }
+  EXPECT_EQ(quotes(reader->session()).rows.size(), 2u);
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, Storage, ::testing::ValuesIn(testdb::backends()),
                          testdb::backendName);
 

@@ -1,0 +1,139 @@
+// Reading a busy register day (10,000 sales, every column of the sales
+// grid's record set) as a data packet, against the plain SOCI loop that
+// reads the same rows into C++ values without building a packet. Runs on
+// SQLite, and on PostgreSQL too when VND_TEST_PG names a database (the
+// bench fills the schema vnd_bench there).
+
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <map>
+#include <memory>
+
+#include "platform/datetime.h"
+#include "platform/sqlaccess.h"
+#include "server/demodata.h"
+#include "server/salesquery.h"
+
+using namespace platform;
+
+namespace {
+
+constexpr int kSales = 10000;
+
+struct BusyDay {
+  std::unique_ptr<SqlConnection> conn;
+  DateTime opened;
+};
+
+BusyDay& busyDay(const std::string& backend) {
+  static std::map<std::string, BusyDay> days;
+  BusyDay& d = days[backend];
+  if (d.conn) return d;
+  std::string conn;
+  if (backend == "SQLite") {
+    const auto dir = std::filesystem::temp_directory_path() / ("vnd_bench_" + std::to_string(getpid()));
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    conn = "sqlite:" + (dir / "vnd.db").string();
+  } else {
+    const std::string base = std::getenv("VND_TEST_PG");
+    {
+      SqlConnection admin(base);
+      sqlExecute(admin.session(), "DROP SCHEMA IF EXISTS vnd_bench CASCADE");
+      sqlExecute(admin.session(), "CREATE SCHEMA vnd_bench");
+    }
+    conn = base + (base.find("://") == std::string::npos
+                       ? " options='-c search_path=vnd_bench'"
+                       : (base.find('?') == std::string::npos ? "?" : "&") +
+                             std::string("options=-csearch_path%3Dvnd_bench"));
+  }
+  server::createDemoDatabase(conn);
+  d.conn = std::make_unique<SqlConnection>(conn);
+  d.opened = server::generateBusyDay(d.conn->session(), "0001", "001", encodeDate(2026, 3, 20),
+                                     kSales);
+  return d;
+}
+
+SqlParams dayParams(const BusyDay& d) {
+  return {{"CDFILIAL", "0001"}, {"CDCAIXA", "001"}, {"DTABERCAIX", d.opened}};
+}
+
+void BM_SelectPacket(benchmark::State& state, const std::string& backend) {
+  BusyDay& d = busyDay(backend);
+  for (auto _ : state) {
+    DataPacket p = sqlSelect(d.conn->session(), server::salesOfOpeningSql(), dayParams(d),
+                             server::saleFields());
+    if (p.rows.size() != kSales) state.SkipWithError("wrong row count");
+    benchmark::DoNotOptimize(p);
+  }
+  state.SetItemsProcessed(state.iterations() * kSales);
+}
+
+// The same statement run by hand: every column read into a std::string,
+// double or std::tm as SOCI describes it, nothing else built.
+void BM_RawSociLoop(benchmark::State& state, const std::string& backend) {
+  BusyDay& d = busyDay(backend);
+  soci::session& s = d.conn->session();
+  const PositionalSql p = toPositional(server::salesOfOpeningSql(), d.conn->dialect());
+  std::string branch = "0001", reg = "001";
+  std::tm t{};
+  const CivilDate c = decodeDate(d.opened);
+  const ClockTime h = decodeTime(d.opened);
+  char opened[32];
+  std::snprintf(opened, sizeof opened, "%04d-%02d-%02d %02d:%02d:%02d", c.year, c.month, c.day,
+                h.hour, h.minute, h.second);
+  std::string openedText = opened;
+  std::string text = p.text;
+  if (d.conn->dialect() == SqlDialect::PostgreSQL) {
+    const size_t m = text.find(":p3");
+    text.replace(m, 3, "CAST(:p3 AS TIMESTAMP)");
+  }
+  for (auto _ : state) {
+    soci::row r;
+    soci::statement st = (s.prepare << text, soci::use(branch), soci::use(reg),
+                          soci::use(openedText), soci::into(r));
+    st.execute();
+    size_t rows = 0, chars = 0;
+    double sum = 0;
+    while (st.fetch()) {
+      ++rows;
+      for (size_t i = 0; i < r.size(); ++i) {
+        if (r.get_indicator(i) == soci::i_null) continue;
+        switch (r.get_properties(i).get_data_type()) {
+          case soci::dt_string: chars += r.get<std::string>(i).size(); break;
+          case soci::dt_double: sum += r.get<double>(i); break;
+          case soci::dt_integer: sum += r.get<int>(i); break;
+          case soci::dt_long_long: sum += static_cast<double>(r.get<long long>(i)); break;
+          case soci::dt_date: t = r.get<std::tm>(i); break;
+          default: break;
+        }
+      }
+    }
+    if (rows != kSales) state.SkipWithError("wrong row count");
+    benchmark::DoNotOptimize(chars);
+    benchmark::DoNotOptimize(sum);
+    benchmark::DoNotOptimize(t);
+  }
+  state.SetItemsProcessed(state.iterations() * kSales);
+}
+
+BENCHMARK_CAPTURE(BM_SelectPacket, SQLite, std::string("SQLite"))->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_RawSociLoop, SQLite, std::string("SQLite"))->Unit(benchmark::kMillisecond);
+
+const bool kPostgres = [] {
+  const char* pg = std::getenv("VND_TEST_PG");
+  if (!pg || !*pg) return false;
+  benchmark::RegisterBenchmark("BM_SelectPacket/PostgreSQL", BM_SelectPacket,
+                               std::string("PostgreSQL"))
+      ->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("BM_RawSociLoop/PostgreSQL", BM_RawSociLoop,
+                               std::string("PostgreSQL"))
+      ->Unit(benchmark::kMillisecond);
+  return true;
+}();
+
+}  // namespace

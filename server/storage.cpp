@@ -1,0 +1,267 @@
+#include "server/storage.h"
+
+#include <cctype>
+#include <cmath>
+
+#include "platform/datetime.h"
+#include "platform/text.h"
+
+using namespace platform;
+
+namespace server {
+namespace {
+
+// Table and column names are spliced into the statements (only values are
+// bound), so they must be plain identifiers.
+const std::string& identifier(const std::string& name) {
+  bool ok = !name.empty() && (std::isalpha(static_cast<unsigned char>(name[0])) || name[0] == '_');
+  for (char c : name) ok = ok && (std::isalnum(static_cast<unsigned char>(c)) || c == '_');
+  if (!ok) throw SqlError("Nome de tabela ou coluna inválido: '" + name + "'.");
+  return name;
+}
+
+bool isText(FieldType t) { return t == FieldType::String || t == FieldType::FixedString; }
+
+// Whether a stored value still is what the client read. Texts compare
+// without trailing blanks (fixed-width fields come back padded) and an empty
+// text equals null, as the client turns empty fields into nulls; numbers
+// compare with a relative tolerance, since a value may pass through a text
+// form; dates to the second, the resolution they are stored with.
+bool sameValue(const Value& stored, const Value& original, FieldType type) {
+  if (isText(type) || stored.isText() || original.isText()) {
+    if (stored.isNull() || original.isNull())
+      return trimRight(stored.asText()).empty() && trimRight(original.asText()).empty();
+    return trimRight(stored.asText()) == trimRight(original.asText());
+  }
+  if (stored.isNull() || original.isNull()) return stored.isNull() && original.isNull();
+  if (stored.isNumber() && original.isNumber()) {
+    const double a = stored.number(), b = original.number();
+    return std::fabs(a - b) <= 1e-9 * std::max({1.0, std::fabs(a), std::fabs(b)});
+  }
+  if (stored.isDateTime() && original.isDateTime())
+    return std::fabs(stored.dateTime().days - original.dateTime().days) * 86400.0 < 0.5;
+  return stored == original;
+}
+
+struct Plan {
+  std::string table;
+  std::vector<size_t> keys;     // delta field indexes of the key
+  std::vector<size_t> columns;  // delta field indexes written to the table
+};
+
+Plan makePlan(soci::session& session, std::string_view table,
+              const std::vector<std::string>& keyFields, const DataPacket& delta,
+              const DeltaOptions& options) {
+  Plan plan;
+  plan.table = upperAscii(table);
+  identifier(plan.table);
+  const std::vector<std::string> columns =
+      options.columns.empty() ? tableColumns(session, plan.table) : options.columns;
+  auto isColumn = [&](const std::string& name) {
+    for (const std::string& c : columns)
+      if (equalsIgnoreCase(c, name)) return true;
+    return false;
+  };
+  for (size_t i = 0; i < delta.fields.size(); ++i)
+    if (isColumn(delta.fields[i].name)) plan.columns.push_back(i);
+  if (keyFields.empty()) throw SqlError("Tabela " + plan.table + " sem chave para gravação.");
+  for (const std::string& k : keyFields) {
+    const int i = delta.fieldIndex(k);
+    if (i < 0 || !isColumn(k))
+      throw SqlError("Campo chave " + k + " ausente na gravação de " + plan.table + ".");
+    plan.keys.push_back(static_cast<size_t>(i));
+  }
+  return plan;
+}
+
+std::string keyText(const Plan& plan, const DataPacket& delta, const std::vector<Value>& values) {
+  std::string out;
+  for (size_t k : plan.keys) {
+    if (!out.empty()) out += ", ";
+    const Value& v = values[k];
+    out += delta.fields[k].name + "=" + (v.isDateTime() ? formatDateTime(v.dateTime()) : v.asText());
+  }
+  return plan.table + " (" + out + ")";
+}
+
+std::string whereKey(const Plan& plan, const DataPacket& delta, const std::vector<Value>& values,
+                     SqlParams& params) {
+  std::string where;
+  for (size_t n = 0; n < plan.keys.size(); ++n) {
+    const size_t k = plan.keys[n];
+    if (values[k].isNull())
+      throw SqlError("Chave " + delta.fields[k].name + " nula na gravação de " + plan.table + ".");
+    const std::string p = "K" + std::to_string(n);
+    where += (n ? " AND " : "") + identifier(delta.fields[k].name) + " = :" + p;
+    params.push_back({p, values[k]});
+  }
+  return where;
+}
+
+// What the client read of a modified or deleted row. A deleted row may carry
+// its read values as its current values only.
+const std::vector<Value>& originalOf(const PacketRow& row) {
+  return row.kind == RowKind::Delete && row.original.empty() ? row.values : row.original;
+}
+
+// The stored row of a modified or deleted record, read with the delta's field
+// types and locked until the transaction ends; throws ConflictError when it
+// is gone or no longer holds the original values.
+void checkStored(soci::session& session, const Plan& plan, const DataPacket& delta,
+                 const PacketRow& row) {
+  const std::vector<Value>& original = originalOf(row);
+  if (original.size() != delta.fields.size())
+    throw SqlError("Registro de " + plan.table + " sem valores originais no delta.");
+  SqlParams params;
+  const std::string where = whereKey(plan, delta, original, params);
+  std::string sql;
+  std::vector<FieldDef> defs;
+  for (size_t c : plan.columns) {
+    sql += (sql.empty() ? "SELECT " : ", ") + identifier(delta.fields[c].name);
+    defs.push_back({delta.fields[c].name, delta.fields[c].type, delta.fields[c].size, false});
+  }
+  sql += " FROM " + plan.table + " WHERE " + where;
+  if (dialectOf(session) == SqlDialect::PostgreSQL) sql += " FOR UPDATE";
+  const DataPacket stored = sqlSelect(session, sql, params, defs);
+  const std::string again = " Recarregue os dados e tente novamente.";
+  if (stored.rows.empty())
+    throw ConflictError("O registro " + keyText(plan, delta, original) +
+                        " foi excluído por outro usuário." + again);
+  for (size_t n = 0; n < plan.columns.size(); ++n) {
+    const size_t c = plan.columns[n];
+    if (!sameValue(stored.rows[0].values[n], original[c], delta.fields[c].type))
+      throw ConflictError("O registro " + keyText(plan, delta, original) +
+                          " foi alterado por outro usuário." + again);
+  }
+}
+
+void insertRow(soci::session& session, const Plan& plan, const DataPacket& delta,
+               const PacketRow& row) {
+  SqlParams keyParams;
+  const std::string where = whereKey(plan, delta, row.values, keyParams);
+  if (!sqlSelect(session, "SELECT 1 AS EXISTE FROM " + plan.table + " WHERE " + where, keyParams)
+           .rows.empty())
+    throw ConflictError("O registro " + keyText(plan, delta, row.values) +
+                        " já existe. Recarregue os dados e tente novamente.");
+  std::string names, marks;
+  SqlParams params;
+  for (size_t c : plan.columns) {
+    if (row.values[c].isNull()) continue;
+    const std::string p = "V" + std::to_string(params.size());
+    names += (names.empty() ? "" : ", ") + identifier(delta.fields[c].name);
+    marks += (marks.empty() ? ":" : ", :") + p;
+    params.push_back({p, row.values[c]});
+  }
+  sqlExecute(session, "INSERT INTO " + plan.table + " (" + names + ") VALUES (" + marks + ")",
+             params);
+}
+
+void modifyRow(soci::session& session, const Plan& plan, const DataPacket& delta,
+               const PacketRow& row) {
+  checkStored(session, plan, delta, row);
+  std::string set;
+  SqlParams params;
+  for (size_t c : plan.columns) {
+    if (sameValue(row.values[c], row.original[c], delta.fields[c].type)) continue;
+    const std::string p = "V" + std::to_string(params.size());
+    set += (set.empty() ? "" : ", ") + identifier(delta.fields[c].name) + " = :" + p;
+    params.push_back({p, row.values[c]});
+  }
+  if (set.empty()) return;
+  const std::string where = whereKey(plan, delta, row.original, params);
+  sqlExecute(session, "UPDATE " + plan.table + " SET " + set + " WHERE " + where, params);
+}
+
+void deleteRow(soci::session& session, const Plan& plan, const DataPacket& delta,
+               const PacketRow& row) {
+  checkStored(session, plan, delta, row);
+  SqlParams params;
+  const std::string where = whereKey(plan, delta, originalOf(row), params);
+  sqlExecute(session, "DELETE FROM " + plan.table + " WHERE " + where, params);
+}
+
+}  // namespace
+
+Transaction::Transaction(soci::session& session) : session_(session) {
+  try {
+    session_ << (dialectOf(session_) == SqlDialect::SQLite ? "BEGIN IMMEDIATE" : "BEGIN");
+  } catch (const soci::soci_error& e) {
+    throw SqlError(std::string("Não foi possível iniciar a transação: ") + trim(e.what()));
+  }
+}
+
+Transaction::~Transaction() {
+  if (!open_) return;
+  try {
+    session_ << "ROLLBACK";
+  } catch (...) {  // the connection is gone: the database dropped the transaction itself
+  }
+}
+
+void Transaction::commit() {
+  if (!open_) throw SqlError("Transação já encerrada.");
+  open_ = false;
+  try {
+    session_ << "COMMIT";
+  } catch (const soci::soci_error& e) {
+    try {
+      session_ << "ROLLBACK";
+    } catch (...) {  // nothing more to undo when the rollback fails too
+    }
+    throw SqlError(std::string("Não foi possível gravar a transação: ") + trim(e.what()));
+  }
+}
+
+void Transaction::rollback() {
+  if (!open_) return;
+  open_ = false;
+  session_ << "ROLLBACK";
+}
+
+DataPacket selectPacket(soci::session& session, std::string_view sql, const SqlParams& params,
+                        const std::vector<FieldDef>& fields) {
+  if (fields.empty()) throw SqlError("Consulta do servidor sem campos declarados.");
+  DataPacket p = sqlSelect(session, sql, params, fields);
+  if (p.fields.size() != fields.size())
+    throw SqlError("Consulta do servidor devolve a coluna não declarada " +
+                   p.fields[fields.size()].name + ".");
+  return p;
+}
+
+std::vector<std::string> tableColumns(soci::session& session, std::string_view table) {
+  const std::string t = upperAscii(table);
+  std::vector<std::string> names;
+  for (const FieldDef& f : sqlSelect(session, "SELECT * FROM " + identifier(t) + " WHERE 1 = 0", {}).fields)
+    names.push_back(f.name);
+  return names;
+}
+
+DeltaCounts applyDelta(soci::session& session, std::string_view table,
+                       const std::vector<std::string>& keyFields, const DataPacket& delta,
+                       const DeltaOptions& options) {
+  DeltaCounts counts;
+  if (delta.rows.empty()) return counts;
+  const Plan plan = makePlan(session, table, keyFields, delta, options);
+  for (const PacketRow& row : delta.rows) {
+    if (row.values.size() != delta.fields.size())
+      throw SqlError("Registro de " + plan.table + " com número errado de valores no delta.");
+    switch (row.kind) {
+      case RowKind::Insert:
+        insertRow(session, plan, delta, row);
+        ++counts.inserted;
+        break;
+      case RowKind::Modify:
+        modifyRow(session, plan, delta, row);
+        ++counts.modified;
+        break;
+      case RowKind::Delete:
+        deleteRow(session, plan, delta, row);
+        ++counts.deleted;
+        break;
+      case RowKind::Unchanged: break;
+    }
+  }
+  return counts;
+}
+
+}  // namespace server

@@ -17,15 +17,48 @@ namespace {
 // get a key in the gap; a full gap renumbers every row.
 constexpr std::uint64_t kKeyGap = std::uint64_t{1} << 32;
 
-struct Counter {
-  explicit Counter(int& n) : n_(n) { ++n_; }
-  ~Counter() { --n_; }
-  Counter(const Counter&) = delete;
-  Counter& operator=(const Counter&) = delete;
+struct Hold {
+  explicit Hold(int& n) : n_(n) { ++n_; }
+  ~Hold() { --n_; }
+  Hold(const Hold&) = delete;
+  Hold& operator=(const Hold&) = delete;
   int& n_;
 };
 
 }  // namespace
+
+// Runs Before* handlers of an operation that starts while a row is being
+// edited; if one throws, the row is put back as it was.
+template <class F>
+void ClientDataSet::guardEdit(F&& beforeHandlers) {
+  if (!editing()) {
+    beforeHandlers();
+    return;
+  }
+  const DataSetState state = state_;
+  std::vector<Value> edit = edit_, calc = calc_;
+  const bool modified = modified_;
+  try {
+    beforeHandlers();
+  } catch (...) {
+    if (state_ == state) {
+      edit_ = std::move(edit);
+      calc_ = std::move(calc);
+      modified_ = modified;
+      notifyRecord(nullptr);
+    }
+    throw;
+  }
+}
+
+// Data sources may detach while others are being told.
+template <class F>
+void ClientDataSet::notify(F&& f) {
+  if (disableCount_ > 0 || quiet_ > 0) return;
+  const std::vector<DataSource*> sources = sources_;
+  for (DataSource* s : sources)
+    if (std::find(sources_.begin(), sources_.end(), s) != sources_.end()) f(*s);
+}
 
 ClientDataSet::ClientDataSet(std::string name) : name_(std::move(name)) {}
 
@@ -393,33 +426,17 @@ void ClientDataSet::close() {
   fire(AfterClose);
 }
 
-template <class F>
-void ClientDataSet::guardEdit(F&& beforeHandlers) {
-  if (!editing()) {
-    beforeHandlers();
-    return;
-  }
-  const DataSetState state = state_;
-  std::vector<Value> edit = edit_, calc = calc_;
-  const bool modified = modified_;
-  try {
-    beforeHandlers();
-  } catch (...) {
-    if (state_ == state) {
-      edit_ = std::move(edit);
-      calc_ = std::move(calc);
-      modified_ = modified;
-      notifyRecord(nullptr);
-    }
-    throw;
-  }
-}
-
 void ClientDataSet::checkBrowseMode() {
   requireActive();
   if (!editing()) return;
+  updateRecord();
   if (modified_) post();
   else cancel();
+}
+
+void ClientDataSet::updateRecord() {
+  if (!editing()) programmingError("atualização do registro sem edição ou inclusão pendente.");
+  notify([](DataSource& s) { s.updateRecord(); });
 }
 
 void ClientDataSet::append() { beginInsert(true); }
@@ -438,7 +455,7 @@ void ClientDataSet::beginInsert(bool atEnd) {
   state_ = DataSetState::Insert;
   try {
     // Controls learn of the new row only once it is ready.
-    const Counter quiet(quiet_);
+    const Hold quiet(quiet_);
     fire(OnNewRecord);
   } catch (...) {
     state_ = DataSetState::Browse;
@@ -484,6 +501,7 @@ void ClientDataSet::checkRequired() const {
 void ClientDataSet::post() {
   requireActive();
   if (!editing()) programmingError("gravação sem edição ou inclusão pendente.");
+  updateRecord();
   guardEdit([&] {
     fire(BeforePost);
     checkRequired();
@@ -707,18 +725,11 @@ void ClientDataSet::attach(DataSource* s) {
 
 void ClientDataSet::detach(DataSource* s) { std::erase(sources_, s); }
 
-template <class F>
-void ClientDataSet::notify(F&& f) {
-  if (disableCount_ > 0 || quiet_ > 0) return;
-  const std::vector<DataSource*> sources = sources_;
-  for (DataSource* s : sources)
-    if (std::find(sources_.begin(), sources_.end(), s) != sources_.end()) f(*s);
-}
-
 void ClientDataSet::notifyState() { notify([](DataSource& s) { s.syncState(); }); }
 void ClientDataSet::notifyDataSet() { notify([](DataSource& s) { s.dataSetChanged(); }); }
 void ClientDataSet::notifyMoved() { notify([](DataSource& s) { s.recordMoved(); }); }
 void ClientDataSet::notifyRecord(Field* f) { notify([f](DataSource& s) { s.recordChanged(f); }); }
+void ClientDataSet::focusField(Field& f) { notify([&f](DataSource& s) { s.focusField(f); }); }
 
 void ClientDataSet::disableControls() { ++disableCount_; }
 

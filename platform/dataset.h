@@ -23,7 +23,11 @@
 //   cancel  BeforeCancel, [BeforeScroll], discard, state Browse, AfterCancel,
 //           [AfterScroll] (the bracketed ones when a new row is dropped)
 //   delete  BeforeDelete, BeforeScroll, remove, AfterDelete, AfterScroll
-//   scroll  check browse mode, BeforeScroll, move, AfterScroll
+//   scroll  check browse mode, BeforeScroll, move, AfterScroll. first() and
+//           last() always run both; next(), prior() and moveBy() that leave
+//           the row where it was run BeforeScroll only; setRecNo() of the
+//           current row runs nothing; a locate() that finds nothing runs
+//           BeforeScroll only; gotoBookmark() of a vanished row runs nothing.
 //
 // Any handler may stop the operation by throwing (SilentAbort, UserError or
 // anything else). A throw from a Before* handler or OnNewRecord (or from the
@@ -127,7 +131,12 @@ class ClientDataSet {
   void post();  // throws std::logic_error when not editing
   void cancel();  // nothing when not editing
   void remove();
+  // Posts a modified row being edited, cancels an unmodified one.
   void checkBrowseMode();
+  // Has the controls write text typed but not yet assigned (a cell still
+  // being edited); post() and checkBrowseMode() do it first. Throws
+  // std::logic_error when not editing.
+  void updateRecord();
 
   // --- Navigation over the visible (filtered) rows.
   void first();
@@ -293,6 +302,7 @@ class ClientDataSet {
   void notifyDataSet();
   void notifyMoved();
   void notifyRecord(Field* f);
+  void focusField(Field& f);
 
   std::string name_;
   std::vector<std::unique_ptr<Field>> fields_;

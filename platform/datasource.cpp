@@ -54,4 +54,12 @@ void DataSource::recordChanged(Field* field) {
   if (OnDataChange) OnDataChange(*this, field);
 }
 
+void DataSource::updateRecord() {
+  each([this](DataSetListener& l) { l.updateRecord(*this); });
+}
+
+void DataSource::focusField(Field& field) {
+  each([&](DataSetListener& l) { l.focusField(*this, field); });
+}
+
 }  // namespace platform

@@ -39,6 +39,11 @@ class DataSetListener {
   // assigned, nullptr when the whole row may differ (edit started, an
   // aborted change was rolled back).
   virtual void recordChanged(DataSource&, Field* field) { (void)field; }
+  // Before a post: write any text typed but not yet assigned to its field.
+  virtual void updateRecord(DataSource&) {}
+  // A validation wants the user on this field: the control showing it
+  // takes the focus.
+  virtual void focusField(DataSource&, Field& field) { (void)field; }
 
  protected:
   ~DataSetListener() = default;
@@ -70,6 +75,8 @@ class DataSource {
   void dataSetChanged();
   void recordMoved();
   void recordChanged(Field* field);
+  void updateRecord();
+  void focusField(Field& field);
   template <class F> void each(F&& f);
 
   std::string name_;

@@ -46,7 +46,8 @@ std::optional<double> parseTypedNumber(std::string_view text) {
 }
 
 std::optional<bool> parseBoolean(std::string_view text) {
-  const std::string t = lowerAscii(trim(text));
+  std::string t = lowerAscii(trim(text));
+  if (t == "nÃo") t = "não";  // lowerAscii leaves accented capitals alone
   for (const char* yes : {"true", "t", "s", "sim", "verdadeiro", "1"})
     if (t == yes) return true;
   for (const char* no : {"false", "f", "n", "não", "nao", "falso", "0"})
@@ -172,6 +173,7 @@ Value Field::value() const { return ds_->fieldValue(*this); }
 void Field::setValue(const Value& v) { ds_->setFieldValue(*this, v); }
 Value Field::oldValue() const { return ds_->oldFieldValue(*this); }
 Value Field::convert(const Value& v) const { return convertToFieldType(v, type_, size_); }
+void Field::focusControl() { ds_->focusField(*this); }
 
 std::string Field::asString() const {
   const Value v = value();

@@ -92,6 +92,10 @@ class Field {
   // Converts v as an assignment would, without assigning.
   Value convert(const Value& v) const;
 
+  // Asks the controls showing this field to take the focus, as validations
+  // do before they report, so the user lands on the offending field.
+  void focusControl();
+
   const std::string& displayLabel() const { return displayLabel_.empty() ? name_ : displayLabel_; }
   Field& setDisplayLabel(std::string s) { displayLabel_ = std::move(s); return *this; }
   bool visible() const { return visible_; }

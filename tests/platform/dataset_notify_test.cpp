@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "dataset_testing.h"
+#include "platform/abort.h"
 
 using namespace platform;
 using namespace platform::testing;
@@ -106,6 +107,39 @@ TEST_F(Notify, SourcesFollowTheirRecordSet) {
   second.removeListener(&other);
   ds.next();
   EXPECT_EQ(other.take(), "");
+}
+
+TEST_F(Notify, PostCollectsTextStillHeldByAControlAndFocusReachesIt) {
+  struct Editor : DataSetListener {
+    std::string pending;
+    Field* field = nullptr;
+    Field* focused = nullptr;
+    void updateRecord(DataSource&) override {
+      if (pending.empty()) return;
+      const std::string text = std::move(pending);
+      pending.clear();
+      field->setText(text);
+    }
+    void focusField(DataSource&, Field& f) override { focused = &f; }
+  } editor;
+  editor.field = &ds.fieldByName("QT");
+  source.addListener(&editor);
+
+  ds.edit();
+  editor.pending = "7,5";  // typed in the cell, not assigned yet
+  ds.next();
+  EXPECT_EQ(ds.changeCount(), 1) << "the typed text made the row modified and it was posted";
+  ds.prior();
+  EXPECT_DOUBLE_EQ(ds.fieldByName("QT").asFloat(), 7.5);
+
+  ds.edit();
+  editor.pending = "abc";
+  EXPECT_THROW(ds.post(), UserError);
+  EXPECT_EQ(ds.state(), DataSetState::Edit);
+
+  ds.fieldByName("NOME").focusControl();
+  EXPECT_EQ(editor.focused, &ds.fieldByName("NOME"));
+  source.removeListener(&editor);
 }
 
 TEST(DataSourceLifetime, EitherSideMayGoFirst) {

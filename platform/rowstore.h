@@ -6,7 +6,7 @@
 // Numbers and dates take an 8-byte slot (the day count for dates), booleans a
 // 1-byte slot, and each text field a 4-byte slot holding the end offset of
 // its bytes in the string area (the start is the previous text field's end).
-// A sale row of 45 fields thus costs its text bytes plus about 250 bytes,
+// A sale row of 44 fields thus costs its text bytes plus about 250 bytes,
 // against about 1,800 bytes plus one allocation per text for a row of Values.
 //
 // Rows are immutable once encoded: an edit encodes a new block. The layout

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <set>
+
 #include "dataset_testing.h"
 
 using namespace platform;
@@ -32,6 +35,7 @@ TEST_F(ChangeLog, SeveralEditsOfARowAreOneModification) {
   setName(2, "Primeira");
   setName(2, "Segunda");
   ASSERT_EQ(ds.changeCount(), 1);
+  EXPECT_EQ(ds.updateStatus(), RowKind::Modify);
   const DataPacket d = ds.delta();
   EXPECT_TRUE(d.delta);
   ASSERT_EQ(d.rows.size(), 1u);
@@ -45,6 +49,7 @@ TEST_F(ChangeLog, SeveralEditsOfARowAreOneModification) {
 TEST_F(ChangeLog, AnInsertedRowStaysAnInsertionAndVanishesWhenDeleted) {
   add("004");
   setName(4, "Novo");
+  EXPECT_EQ(ds.updateStatus(), RowKind::Insert);
   DataPacket d = ds.delta();
   ASSERT_EQ(d.rows.size(), 1u);
   EXPECT_EQ(d.rows[0].kind, RowKind::Insert);
@@ -208,15 +213,121 @@ TEST_F(ChangeLog, RevertRecordUndoesOneRowOnly) {
   EXPECT_EQ(ds.data(), itemsPacket());
 }
 
-TEST_F(ChangeLog, UpdateStatusOfTheCurrentRow) {
-  EXPECT_EQ(ds.updateStatus(), RowKind::Unchanged);
-  setName(1, "x");
-  EXPECT_EQ(ds.updateStatus(), RowKind::Modify);
-  ds.append();
-  EXPECT_EQ(ds.updateStatus(), RowKind::Insert);
-  ds.fieldByName("CODIGO").setValue("9");
-  ds.post();
-  EXPECT_EQ(ds.updateStatus(), RowKind::Insert);
+// Random sequences of inserts, edits, deletes, undos, merges, cancels and
+// filters against a plain model: a list of rows in order, deleted rows
+// keeping their place, and whole copies of it for undo.
+TEST(ChangeLogModel, RandomSequencesMatchAPlainModel) {
+  struct Row {
+    std::string k;
+    int v;
+    bool deleted = false, stored = true, modified = false;
+    std::string ok;
+    int ov = 0;
+  };
+  using Model = std::vector<Row>;
+  auto shown = [](const Model& m, bool filtered, const std::string& key) {
+    std::vector<size_t> out;
+    for (size_t i = 0; i < m.size(); ++i)
+      if (!m[i].deleted && (!filtered || m[i].k == key)) out.push_back(i);
+    return out;
+  };
+  auto content = [](const Model& m) {
+    std::string s;
+    for (const Row& r : m)
+      if (!r.deleted) s += r.k + std::to_string(r.v) + " ";
+    return s;
+  };
+  auto modelDelta = [](const Model& m) {
+    std::multiset<std::string> d;
+    for (const Row& r : m) {
+      if (!r.stored && !r.deleted) d.insert("I" + r.k + std::to_string(r.v));
+      else if (r.stored && r.deleted) d.insert("D" + (r.modified ? r.ok + std::to_string(r.ov) : r.k + std::to_string(r.v)));
+      else if (r.stored && r.modified) d.insert("M" + r.k + std::to_string(r.v) + r.ok + std::to_string(r.ov));
+    }
+    return d;
+  };
+  auto setDelta = [](const ClientDataSet& ds) {
+    std::multiset<std::string> d;
+    auto text = [](const std::vector<Value>& v) { return v[0].asText() + std::to_string(static_cast<int>(v[1].asNumber())); };
+    for (const PacketRow& r : ds.delta().rows)
+      d.insert(r.kind == RowKind::Insert ? "I" + text(r.values)
+               : r.kind == RowKind::Delete ? "D" + text(r.original)
+                                           : "M" + text(r.values) + text(r.original));
+    return d;
+  };
+  auto setContent = [](const ClientDataSet& ds) {
+    std::string s;
+    for (const PacketRow& r : ds.data().rows) s += r.values[0].asText() + std::to_string(static_cast<int>(r.values[1].asNumber())) + " ";
+    return s;
+  };
+
+  for (unsigned seed = 1; seed <= 40; ++seed) {
+    std::mt19937 rng(seed);
+    ClientDataSet ds("cdsModelo");
+    ds.addField("K", FieldType::String, 1);
+    ds.addField("V", FieldType::Integer);
+    ds.createDataSet();
+    Model m, stored;
+    std::vector<Model> undo;
+    bool filtered = false;
+    std::string key = "a";
+    int counter = 0;
+    for (int step = 0; step < 300; ++step) {
+      const auto vis = shown(m, filtered, key);
+      const std::string k(1, static_cast<char>('a' + rng() % 3));
+      const unsigned op = rng() % 11;
+      const size_t pos = vis.empty() ? 0 : rng() % vis.size();
+      if (op <= 2) {
+        const bool atEnd = op == 2 || vis.empty();
+        if (!atEnd) ds.setRecNo(static_cast<int>(pos) + 1);
+        atEnd ? ds.append() : ds.insert();
+        ds.fieldByName("K").setValue(k);
+        ds.fieldByName("V").setValue(++counter);
+        ds.post();
+        undo.push_back(m);
+        m.insert(atEnd ? m.end() : m.begin() + static_cast<long>(vis[pos]), Row{k, counter, false, false, false, {}, 0});
+      } else if (op <= 4 && !vis.empty()) {
+        ds.setRecNo(static_cast<int>(pos) + 1);
+        ds.edit();
+        ds.fieldByName("K").setValue(k);
+        ds.fieldByName("V").setValue(++counter);
+        ds.post();
+        undo.push_back(m);
+        Row& r = m[vis[pos]];
+        if (r.stored && !r.modified) r.modified = true, r.ok = r.k, r.ov = r.v;
+        r.k = k;
+        r.v = counter;
+      } else if (op <= 6 && !vis.empty()) {
+        ds.setRecNo(static_cast<int>(pos) + 1);
+        ds.remove();
+        undo.push_back(m);
+        if (m[vis[pos]].stored) m[vis[pos]].deleted = true;
+        else m.erase(m.begin() + static_cast<long>(vis[pos]));
+      } else if (op == 7) {
+        ASSERT_EQ(ds.undoLastChange(rng() % 2), !undo.empty());
+        if (!undo.empty()) m = undo.back(), undo.pop_back();
+      } else if (op == 8 && rng() % 3 == 0) {
+        ds.mergeChangeLog();
+        std::erase_if(m, [](const Row& r) { return r.deleted; });
+        for (Row& r : m) r.stored = true, r.modified = false;
+        stored = m;
+        undo.clear();
+      } else if (op == 9 && rng() % 4 == 0) {
+        ds.cancelUpdates();
+        m = stored;
+        undo.clear();
+      } else if (op == 10) {
+        filtered = rng() % 2;
+        key = k;
+        ds.setFilter("[K] = '" + key + "'");
+        ds.setFiltered(filtered);
+      }
+      ASSERT_EQ(setContent(ds), content(m)) << "seed " << seed << " step " << step;
+      ASSERT_EQ(setDelta(ds), modelDelta(m)) << "seed " << seed << " step " << step;
+      ASSERT_EQ(ds.changeCount(), static_cast<int>(modelDelta(m).size()));
+      ASSERT_EQ(ds.recordCount(), static_cast<int>(shown(m, filtered, key).size()));
+    }
+  }
 }
 
 }  // namespace

@@ -146,8 +146,8 @@ TEST(DataSourceLifetime, EitherSideMayGoFirst) {
   auto ds = std::make_unique<ClientDataSet>("cdsItens");
   ds->setData(itemsPacket());
   {
-    DataSource brief;
-    brief.setDataSet(ds.get());
+    DataSource shortLived;
+    shortLived.setDataSet(ds.get());
   }
   ds->next();
   DataSource source;

@@ -12,8 +12,8 @@
 // each cut to cents as the screen shows it. This is the definition the
 // register closing compares the Z reduction's net sale with.
 //
-// All functions run on the caller's session, inside its transaction; amounts
-// are whole cents.
+// All functions run on the caller's session, inside its transaction (so
+// thread-safety is the session's); amounts are whole cents.
 
 #include <optional>
 #include <string>

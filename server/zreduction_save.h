@@ -2,8 +2,9 @@
 // Writing a Z reduction and its sub-tables from the screen's change logs.
 //
 // The caller's transaction holds the whole write: every rule below refuses
-// with OperationError (a Portuguese text for the user) and a stored row
-// changed by someone else with ConflictError, and either undoes everything.
+// with OperationError (a Portuguese text for the user), a stored row changed
+// by someone else with ConflictError, and either undoes everything.
+// Thread-safety: as the session.
 //
 // Order: deletions first, children before their Z reduction (observations,
 // payment forms, totalizers, taxes, then the record); then new and changed

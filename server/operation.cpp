@@ -3,6 +3,7 @@
 #include <soci/soci.h>
 
 #include "platform/text.h"
+#include "server/storage.h"
 
 namespace server {
 
@@ -25,10 +26,24 @@ std::vector<ParamSpec> parseSignature(std::string_view signature) {
   return out;
 }
 
+Access defaultAccess(std::string_view name) {
+  const std::string upper = platform::upperAscii(name);
+  for (const char* prefix : {"GET", "PRX", "VERIF", "VD", "RETORNA"})
+    if (upper.rfind(prefix, 0) == 0) return Access::Read;
+  return Access::Write;
+}
+
 void OperationRegistry::add(std::string name, std::string_view signature, OperationFn handler) {
+  const Access access = defaultAccess(name);
+  add(std::move(name), signature, access, std::move(handler));
+}
+
+void OperationRegistry::add(std::string name, std::string_view signature, Access access,
+                            OperationFn handler) {
   std::string key = platform::upperAscii(name);
   if (ops_.count(key)) throw std::logic_error("operation registered twice: " + name);
-  ops_.emplace(std::move(key), OperationSpec{std::move(name), parseSignature(signature), std::move(handler)});
+  ops_.emplace(std::move(key),
+               OperationSpec{std::move(name), parseSignature(signature), std::move(handler), access});
 }
 
 const OperationSpec* OperationRegistry::find(std::string_view name) const {
@@ -84,9 +99,16 @@ RemoteResult OperationRegistry::call(std::string_view name, std::vector<Value>& 
   }
   std::vector<Value> work = args;
   try {
-    soci::transaction tr(ctx.db);
-    Value result = spec->handler(ctx, work);
-    tr.commit();
+    Value result;
+    if (spec->access == Access::Read) {
+      soci::transaction tr(ctx.db);
+      result = spec->handler(ctx, work);
+      tr.commit();
+    } else {
+      Transaction tr(ctx.db);
+      result = spec->handler(ctx, work);
+      tr.commit();
+    }
     for (size_t i = 0; i < args.size(); ++i)
       if (spec->params[i].byRef) args[i] = std::move(work[i]);
     return RemoteResult::success(std::move(result));

@@ -197,7 +197,10 @@ class Writer {
 // A cursor over the bytes that builds Values as it goes. Every length is
 // checked against the bytes left before anything is allocated for it (an
 // item takes at least one byte, a map member two), and recursion stops at
-// kMaxWireDepth, so hostile lengths and nesting are refused cheaply. The
+// kMaxWireDepth, so hostile lengths and nesting are refused cheaply. Lists
+// reserve room for at most kMaxReserve items up front: nested lists could
+// each claim nearly all the bytes left, and reserving for every claim at
+// once would multiply them; past the cap a list grows as items arrive. The
 // model's rules are those of the JSON and CBOR reader: an object is a date,
 // a special number or a packet, field definitions and rows have their
 // shapes, and a finished packet's rows are checked against its fields
@@ -214,6 +217,8 @@ class Reader {
 
  private:
   enum class Kind : std::uint8_t { Nil, Boolean, Number, Text, Array, Map };
+
+  static constexpr size_t kMaxReserve = 4096;
 
   // One item's header: a scalar's value, a text's bytes, or the number of
   // items of an array or members of a map, still to be read.
@@ -314,7 +319,7 @@ class Reader {
 
   std::vector<Value> values(size_t count, int depth) {
     std::vector<Value> vs;
-    vs.reserve(count);
+    vs.reserve(std::min(count, kMaxReserve));
     for (size_t i = 0; i < count; ++i) {
       // The common scalars are built in place, saving a move each.
       const Item it = item();
@@ -389,7 +394,7 @@ class Reader {
     const Item list = item();
     if (list.kind != Kind::Array) failPacketMember(kPacketMembers[0]);
     const int inList = nest(depth);
-    p.fields.reserve(list.count);
+    p.fields.reserve(std::min(list.count, kMaxReserve));
     for (size_t i = 0; i < list.count; ++i) {
       const Item def = item();
       if (def.kind != Kind::Array || def.count != 4) failFieldDefinition(i);
@@ -410,7 +415,7 @@ class Reader {
     const Item list = item();
     if (list.kind != Kind::Array) failPacketMember(kPacketMembers[1]);
     const int inList = nest(depth);
-    p.rows.reserve(list.count);
+    p.rows.reserve(std::min(list.count, kMaxReserve));
     for (size_t i = 0; i < list.count; ++i) {
       const Item row = item();
       if (row.kind == Kind::Array)

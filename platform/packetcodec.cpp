@@ -76,8 +76,8 @@ class Encoder {
     for (const FieldDef& f : p.fields) {
       checkUtf8(f.name, "a field name");
       if (f.size < 0) fail("field " + shown(f.name) + " has a negative size");
-      fields.push_back(json::array(
-          {f.name, std::string(kFieldTypeNames[static_cast<size_t>(f.type)]), f.size, f.required}));
+      const std::string type(kFieldTypeNames[static_cast<size_t>(f.type)]);
+      fields.push_back(json::array({f.name, type, f.size, f.required}));
     }
     json rows = json::array();
     rows.get_ref<json::array_t&>().reserve(p.rows.size());

@@ -419,7 +419,10 @@ double randomNumber(std::mt19937_64& rng) {
                                  -FLT_MAX, FLT_TRUE_MIN, 0.5, 1e300};
   switch (rng() % 5) {
     case 0: return edges[rng() % std::size(edges)];
-    case 1: return static_cast<double>(static_cast<std::int64_t>(rng() % (1ull << 54)) - (1ll << 53));
+    case 1: {
+      const auto whole = static_cast<std::int64_t>(rng() % (1ull << 54)) - (1ll << 53);
+      return static_cast<double>(whole);
+    }
     case 2: return static_cast<double>(std::bit_cast<float>(static_cast<std::uint32_t>(rng())));
     case 3: return std::bit_cast<double>(rng());
     default: return static_cast<double>(static_cast<int>(rng() % 400) - 200) / 8;
@@ -558,7 +561,8 @@ TEST(PacketMessagePack, ReadersAgreeOnFuzzedAndTruncatedDocuments) {
           case 0: doc[at] = static_cast<std::uint8_t>(rng()); break;
           case 1: doc[at] ^= static_cast<std::uint8_t>(1u << (rng() % 8)); break;
           case 2: doc.erase(doc.begin() + static_cast<long>(at)); break;
-          default: doc.insert(doc.begin() + static_cast<long>(at), static_cast<std::uint8_t>(rng()));
+          default:
+            doc.insert(doc.begin() + static_cast<long>(at), static_cast<std::uint8_t>(rng()));
         }
       }
       expectReadersAgree(doc);
@@ -577,7 +581,8 @@ TEST(PacketMessagePack, LongerFormsOfOtherWritersAreRead) {
                           0xDF, 0, 0, 0, 1, 0xD9, 1, 'd', 0xCA, 0x40, 0, 0, 0,  // map32 {"d": 2.0f}
                           0xDE, 0, 3,                                // map16 packet
                           0xA6, 'f', 'i', 'e', 'l', 'd', 's', 0x91,
-                          0x94, 0xA1, 'N', 0xA7, 'i', 'n', 't', 'e', 'g', 'e', 'r', 0xD1, 0, 0, 0xC2,
+                          0x94, 0xA1, 'N', 0xA7, 'i', 'n', 't', 'e', 'g', 'e', 'r',  // [N, integer,
+                          0xD1, 0, 0, 0xC2,                                          //  0, false]
                           0xA4, 'r', 'o', 'w', 's', 0xDD, 0, 0, 0, 1, 0x91, 0xD0, 0x85,
                           0xA5, 'd', 'e', 'l', 't', 'a', 0xC3});
   DataPacket p = packetOf({{"N", FieldType::Integer, 0, false}});

@@ -8,13 +8,14 @@
 // MessagePackViaJson is the wire flavour through nlohmann-json's model and
 // SAX parser, as it was before the direct writer and reader; MessagePack
 // is the direct code. CPU-time medians (minimum in brackets) of 10 runs,
-// RelWithDebInfo, on this 2-core machine shared with other builds:
-//                          encode              decode       free_ms
-//   MessagePackViaJson   ~95 ms (88)          ~45 ms (39)    ~9
-//   MessagePack          ~11 ms  (9)          ~17 ms (11)    ~9
-// Freeing costs about as much as reading, and under load both swing with
-// the state of the allocator (whether the 21 MB of values land on pages
-// already mapped).
+// RelWithDebInfo, on this 2-core machine while other builds kept it loaded
+// (load average 7 to 8):
+//                          encode           decode         free_ms
+//   MessagePackViaJson   136 ms (122)      76 ms (67)       10
+//   MessagePack           12 ms   (9)      14 ms (11)       10
+// Both write the same 3,431,356 bytes. Freeing the decoded packet (21 MB
+// of values) costs about as much as reading it, and under load both swing
+// with the state of the allocator.
 
 #include <benchmark/benchmark.h>
 

@@ -137,33 +137,48 @@ bool Edit::typeChar(char32_t ch) {
   int key = keyCodeForChar(ch);
   if (OnKeyDown) OnKeyDown(*this, key, ssNone);
   if (key == 0) return false;
+  return pressChar(ch);
+}
+
+bool Edit::pressChar(char32_t ch) {
   if (OnKeyPress) OnKeyPress(*this, ch);
   if (ch == 0 || !editable()) return false;
-  std::optional<std::string> next = typed(raw_, ch);
-  if (!next || *next == raw_) return false;
-  if (maxLength_ > 0 && utf8Length(*next) > static_cast<size_t>(maxLength_) &&
-      utf8Length(*next) > utf8Length(raw_))
-    return false;
+  const auto accept = [&]() -> std::optional<std::string> {
+    std::optional<std::string> next = typed(raw_, ch);
+    if (!next || *next == raw_) return std::nullopt;
+    if (maxLength_ > 0 && utf8Length(*next) > static_cast<size_t>(maxLength_)) return std::nullopt;
+    return next;
+  };
+  if (!accept()) return false;
+  // Starting the edit may reload what the control shows.
   beginTyping();
+  std::optional<std::string> next = accept();
+  if (!next) return false;
   setRaw(std::move(*next));
   userChanged();
   return true;
 }
 
+void Edit::clearByUser() {
+  if (!editable() || raw_.empty()) return;
+  beginTyping();
+  setRaw({});
+  userChanged();
+}
+
 int Edit::typeText(std::string_view utf8) {
   if (!focused() && !setFocus()) return 0;
   int accepted = 0;
-  for (char32_t ch : utf8Decode(utf8)) accepted += typeChar(ch) ? 1 : 0;
+  for (char32_t ch : utf8Decode(utf8)) {
+    const bool control = ch < 0x20 || ch == 0x7F;
+    accepted += (control ? pressKey(keyCodeForChar(ch)) : typeChar(ch)) ? 1 : 0;
+  }
   return accepted;
 }
 
 int Edit::retype(std::string_view utf8) {
   if (!focused() && !setFocus()) return 0;
-  if (editable() && !raw_.empty()) {
-    beginTyping();
-    setRaw({});
-    userChanged();
-  }
+  clearByUser();
   return typeText(utf8);
 }
 
@@ -171,23 +186,21 @@ bool Edit::pressKey(int key, ShiftState shift) {
   if (!focused() && !setFocus()) return false;
   if (OnKeyDown) OnKeyDown(*this, key, shift);
   if (key == 0) return false;
-  if (key == vk::Tab && !(shift & (ssCtrl | ssAlt))) {
+  const bool plain = !(shift & (ssCtrl | ssAlt));
+  if (key == vk::Tab && plain) {
     if (form()) form()->focusNext(!(shift & ssShift));
-    return true;
-  }
-  if (key == vk::Back) {
+  } else if (key == vk::Return && plain && multiLine_) {
+    pressChar('\n');
+  } else if (key == vk::Back && plain) {
     char32_t ch = '\b';
     if (OnKeyPress) OnKeyPress(*this, ch);
-    if (ch == 0 || !editable() || raw_.empty()) return ch != 0;
+    if (ch == 0) return false;
+    if (!editable() || raw_.empty()) return true;
     beginTyping();
     setRaw(utf8DropLast(raw_));
     userChanged();
-    return true;
-  }
-  if (key == vk::Delete && !(shift & (ssCtrl | ssAlt)) && editable() && !raw_.empty()) {
-    beginTyping();
-    setRaw({});
-    userChanged();
+  } else if (key == vk::Delete && plain) {
+    clearByUser();
   }
   return true;
 }
@@ -273,15 +286,6 @@ std::string NumberBox::pattern() const {
 }
 
 std::string NumberBox::text() const { return formatNumber(value_, pattern()); }
-
-bool Memo::pressKey(int key, ShiftState shift) {
-  if (key != vk::Return || (shift & (ssCtrl | ssAlt))) return Edit::pressKey(key, shift);
-  if (!focused() && !setFocus()) return false;
-  if (OnKeyDown) OnKeyDown(*this, key, shift);
-  if (key == 0) return false;
-  typeChar('\n');
-  return true;
-}
 
 // ------------------------------------------------------------------ Button
 

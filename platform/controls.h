@@ -273,8 +273,10 @@ class Edit : public Control {
   int retype(std::string_view utf8);
   // A key press: OnKeyDown, then the key's own effect: Backspace removes the
   // last character, Delete clears the text, Tab moves the focus to the next
-  // tab stop (Shift+Tab the previous). True when the key was not cancelled.
-  virtual bool pressKey(int key, ShiftState shift = ssNone);
+  // tab stop (Shift+Tab the previous), Enter types a line break in
+  // multi-line edits. True when the key was not cancelled. Control
+  // characters in typeText ('\t', '\b', '\r', '\n') act as their keys.
+  bool pressKey(int key, ShiftState shift = ssNone);
   // Whether the user may type now.
   virtual bool editable() const;
 
@@ -294,13 +296,20 @@ class Edit : public Control {
   virtual void beginTyping() {}
   // After each change the user made.
   virtual void userChanged() {}
-  // Runs one character through the key events and applies it.
+  // Runs one character through OnKeyDown and pressChar.
   bool typeChar(char32_t ch);
+  // Runs one character through OnKeyPress and applies it.
+  bool pressChar(char32_t ch);
+  // The user's clearing of the text (Delete, select-all-and-type).
+  void clearByUser();
+  // Enter types a line break.
+  void setMultiLine(bool on) { multiLine_ = on; }
 
  private:
   std::string raw_;
   int maxLength_ = 0;
   bool readOnly_ = false;
+  bool multiLine_ = false;
 };
 
 // An edit with an edit mask (see editmask.h). text() is the stored value,
@@ -386,9 +395,8 @@ class NumberBox : public Control {
 // A multi-line edit: Enter types a line break.
 class Memo : public Edit {
  public:
-  explicit Memo(std::string name) : Edit(std::move(name)) {}
+  explicit Memo(std::string name) : Edit(std::move(name)) { setMultiLine(true); }
   ControlKind kind() const override { return ControlKind::Memo; }
-  bool pressKey(int key, ShiftState shift = ssNone) override;
 };
 
 // A toolbar or panel button. It does not take the focus. Besides `enabled`

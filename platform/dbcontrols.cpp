@@ -125,15 +125,6 @@ void DBEdit::focusRequested() {
   if (f && f->activeControl() != this) f->setFocus(*this);
 }
 
-bool DBMemo::pressKey(int key, ShiftState shift) {
-  if (key != vk::Return || (shift & (ssCtrl | ssAlt))) return DBEdit::pressKey(key, shift);
-  if (!focused() && !setFocus()) return false;
-  if (OnKeyDown) OnKeyDown(*this, key, shift);
-  if (key == 0) return false;
-  typeChar('\n');
-  return true;
-}
-
 std::string DBText::text() const {
   const Field* f = field();
   const ClientDataSet* ds = dataSet();

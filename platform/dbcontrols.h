@@ -105,9 +105,8 @@ class DBEdit : public Edit, public FieldLink {
 // A multi-line data-aware edit: Enter types a line break.
 class DBMemo : public DBEdit {
  public:
-  explicit DBMemo(std::string name) : DBEdit(std::move(name)) {}
+  explicit DBMemo(std::string name) : DBEdit(std::move(name)) { setMultiLine(true); }
   ControlKind kind() const override { return ControlKind::DBMemo; }
-  bool pressKey(int key, ShiftState shift = ssNone) override;
 };
 
 // A label showing one field's display text.

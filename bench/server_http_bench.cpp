@@ -43,9 +43,9 @@ Rig& rig() {
     server::registerAllOperations(registry);
     if (!registry.find("getPerManut"))  // a stand-in with the same query shape
       registry.add("getPerManut", "S", [](server::OperationContext& ctx, std::vector<Value>& a) {
-        return Value(server::selectPacket(
-            ctx.db, "SELECT IDPERMANUTVEN FROM PARAMVENDA WHERE CDFILIAL = :F", {{"F", a[0]}},
-            {{"IDPERMANUTVEN", FieldType::String, 1}}));
+        return Value(
+            server::selectPacket(ctx.db, "SELECT IDPERMANUTVEN FROM PARAMVENDA WHERE CDFILIAL = :F",
+                                 {{"F", a[0]}}, {{"IDPERMANUTVEN", FieldType::String, 1}}));
       });
     Rig out;
     out.app = std::make_shared<server::AppServer>(conn, std::move(registry));
@@ -90,6 +90,11 @@ void BM_CallHttp(benchmark::State& state) {
   conn.Port = rig().port;
   callPerManut(state, conn);
 }
-BENCHMARK(BM_CallHttp)->Arg(0)->Arg(1)->ArgName("json")->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(BM_CallHttp)
+    ->Arg(0)
+    ->Arg(1)
+    ->ArgName("json")
+    ->Unit(benchmark::kMicrosecond)
+    ->UseRealTime();
 
 }  // namespace

@@ -97,8 +97,8 @@ std::string HttpTransport::connect(const RemoteEndpoint& endpoint) {
   client_->set_read_timeout(options_.readTimeout);
   client_->set_write_timeout(options_.writeTimeout);
   const std::string mediaType(proto::mediaTypeOf(options_.format));
-  client_->set_default_headers({{std::string(proto::kObjectHeader), endpoint_.serverObject},
-                                {"Accept", mediaType}});
+  client_->set_default_headers(
+      {{std::string(proto::kObjectHeader), endpoint_.serverObject}, {"Accept", mediaType}});
 
   httplib::Result res = client_->Get(std::string(proto::kHealthPath));
   if (!res) {
@@ -156,7 +156,8 @@ HttpTransport::Exchange HttpTransport::post(const std::string& path, const std::
 LogonResult HttpTransport::logon(const std::string& operatorCode, const std::string& password,
                                  const std::string& branch) {
   LogonResult result;
-  Exchange ex = post(std::string(proto::kLogonPath), {}, ValueArray{operatorCode, password, branch});
+  Exchange ex =
+      post(std::string(proto::kLogonPath), {}, ValueArray{operatorCode, password, branch});
   if (!ex.failure.empty()) {
     result.error = std::move(ex.failure);
   } else if (!ex.reply.ok) {
@@ -170,7 +171,8 @@ LogonResult HttpTransport::logon(const std::string& operatorCode, const std::str
     result.branchCode = a[3].text();
     result.branchName = a[4].text();
   } else {
-    result.error = "Resposta inválida do servidor de aplicação em " + where() + " à entrada no sistema.";
+    result.error =
+        "Resposta inválida do servidor de aplicação em " + where() + " à entrada no sistema.";
   }
   return result;
 }

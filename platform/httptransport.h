@@ -21,7 +21,7 @@
 namespace httplib {
 class Client;
 enum class Error;
-}
+}  // namespace httplib
 
 namespace platform {
 

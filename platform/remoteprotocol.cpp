@@ -9,7 +9,8 @@ namespace platform::protocol {
 std::optional<WireFormat> formatOfMediaType(std::string_view contentType) {
   const std::string type = lowerAscii(trim(contentType.substr(0, contentType.find(';'))));
   if (type == kJsonMediaType) return WireFormat::Json;
-  if (type == kBinaryMediaType || type == "application/x-msgpack" || type == "application/vnd.msgpack")
+  if (type == kBinaryMediaType || type == "application/x-msgpack" ||
+      type == "application/vnd.msgpack")
     return WireFormat::Binary;
   return std::nullopt;
 }

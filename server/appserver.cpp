@@ -73,13 +73,16 @@ class AppServer::Lease {
 };
 
 AppServer::AppServer(std::string connString, OperationRegistry registry, AppServerOptions options)
-    : connString_(std::move(connString)), registry_(std::move(registry)), options_(std::move(options)) {
+    : connString_(std::move(connString)),
+      registry_(std::move(registry)),
+      options_(std::move(options)) {
   if (options_.databaseSessions < 1) options_.databaseSessions = 1;
   for (const OperatorArgument& rule : operatorArguments()) {
     const OperationSpec* spec = registry_.find(rule.operation);
     if (!spec) continue;
     for (int index : {rule.codeIndex, rule.nameIndex})
-      if (index >= 0 && (index >= static_cast<int>(spec->params.size()) || spec->params[index].kind != 'S'))
+      if (index >= 0 &&
+          (index >= static_cast<int>(spec->params.size()) || spec->params[index].kind != 'S'))
         throw std::logic_error("operation " + spec->name + " lacks its operator argument " +
                                std::to_string(index + 1));
   }
@@ -139,7 +142,8 @@ LogonOutcome AppServer::logon(std::string_view operatorCode, std::string_view pa
     return refusedLogon(CallStatus::Unauthorized, wrong);
   }
   const auto& row = op.rows.front().values;
-  if (!verifyPassword(password, row[1].asText())) return refusedLogon(CallStatus::Unauthorized, wrong);
+  if (!verifyPassword(password, row[1].asText()))
+    return refusedLogon(CallStatus::Unauthorized, wrong);
   if (platform::trim(row[2].asText()) != "S")
     return refusedLogon(CallStatus::Unauthorized, "Operador " + code + " inativo.");
   if (fil.rows.empty())

@@ -48,12 +48,12 @@ struct AppServerOptions {
 // status code).
 enum class CallStatus {
   Ok,
-  Refused,           // the operation ran and failed (its own refusal, a conflict...)
-  BadRequest,        // wrong number or types of arguments
+  Refused,     // the operation ran and failed (its own refusal, a conflict...)
+  BadRequest,  // wrong number or types of arguments
   UnknownOperation,
-  Unauthorized,      // no session, an expired one, or a refused logon
-  Forbidden,         // operator argument of another operator
-  Unavailable,       // the database cannot be reached or every session stays busy
+  Unauthorized,  // no session, an expired one, or a refused logon
+  Forbidden,     // operator argument of another operator
+  Unavailable,   // the database cannot be reached or every session stays busy
 };
 
 struct CallOutcome {

@@ -27,12 +27,18 @@ namespace {
 int httpStatus(CallStatus status) {
   switch (status) {
     case CallStatus::Ok:
-    case CallStatus::Refused: return 200;
-    case CallStatus::BadRequest: return 400;
-    case CallStatus::UnknownOperation: return 404;
-    case CallStatus::Unauthorized: return 401;
-    case CallStatus::Forbidden: return 403;
-    case CallStatus::Unavailable: return 503;
+    case CallStatus::Refused:
+      return 200;
+    case CallStatus::BadRequest:
+      return 400;
+    case CallStatus::UnknownOperation:
+      return 404;
+    case CallStatus::Unauthorized:
+      return 401;
+    case CallStatus::Forbidden:
+      return 403;
+    case CallStatus::Unavailable:
+      return 503;
   }
   return 500;
 }
@@ -40,12 +46,18 @@ int httpStatus(CallStatus status) {
 std::string_view replyCode(CallStatus status) {
   switch (status) {
     case CallStatus::Ok:
-    case CallStatus::Refused: return proto::code::kRefused;
-    case CallStatus::BadRequest: return proto::code::kBadRequest;
-    case CallStatus::UnknownOperation: return proto::code::kUnknownOperation;
-    case CallStatus::Unauthorized: return proto::code::kUnauthorized;
-    case CallStatus::Forbidden: return proto::code::kForbidden;
-    case CallStatus::Unavailable: return proto::code::kUnavailable;
+    case CallStatus::Refused:
+      return proto::code::kRefused;
+    case CallStatus::BadRequest:
+      return proto::code::kBadRequest;
+    case CallStatus::UnknownOperation:
+      return proto::code::kUnknownOperation;
+    case CallStatus::Unauthorized:
+      return proto::code::kUnauthorized;
+    case CallStatus::Forbidden:
+      return proto::code::kForbidden;
+    case CallStatus::Unavailable:
+      return proto::code::kUnavailable;
   }
   return proto::code::kServerError;
 }
@@ -58,10 +70,34 @@ WireFormat replyFormat(const httplib::Request& req) {
   return accept.find("msgpack") != std::string::npos ? WireFormat::Binary : WireFormat::Json;
 }
 
+// What a client sent, fit to quote in a reply or a log line: printable
+// ASCII only (anything else becomes '?') and at most 100 characters, so that
+// a hostile path or header can neither break the reply's encoding nor forge
+// log lines.
+std::string printable(std::string_view sent) {
+  std::string out(sent.substr(0, 100));
+  for (char& c : out)
+    if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) > 0x7E) c = '?';
+  return out;
+}
+
 void send(httplib::Response& res, int status, const proto::Reply& reply, WireFormat format) {
   res.status = status;
   if (status == 401) res.set_header("WWW-Authenticate", "Bearer");
-  res.set_content(proto::encodeReply(reply, format), std::string(proto::mediaTypeOf(format)));
+  std::string body;
+  try {
+    body = proto::encodeReply(reply, format);
+  } catch (const platform::PacketError&) {
+    // A result the encoder refuses (a text that is not UTF-8...) must not
+    // take the worker down with it.
+    res.status = 500;
+    body =
+        proto::encodeReply(proto::Reply::failure("Erro interno do servidor de aplicação: resposta "
+                                                 "impossível de codificar.",
+                                                 proto::code::kServerError),
+                           format);
+  }
+  res.set_content(body, std::string(proto::mediaTypeOf(format)));
 }
 
 void refuse(httplib::Response& res, int status, std::string text, std::string_view code,
@@ -79,17 +115,17 @@ std::string bearerToken(const httplib::Request& req) {
 thread_local std::chrono::steady_clock::time_point requestStart;
 
 std::string logLine(const httplib::Request& req, const httplib::Response& res) {
-  const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() -
-                                                              requestStart)
-                        .count();
+  const double ms =
+      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - requestStart)
+          .count();
   const std::time_t now = std::time(nullptr);
   std::tm local{};
   localtime_r(&now, &local);
   char stamp[32];
   std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &local);
   char line[512];
-  std::snprintf(line, sizeof line, "%s %s %s %.200s %d %.2f ms", stamp, req.remote_addr.c_str(),
-                req.method.c_str(), req.path.c_str(), res.status, ms);
+  std::snprintf(line, sizeof line, "%s %s %s %s %d %.2f ms", stamp, req.remote_addr.c_str(),
+                printable(req.method).c_str(), printable(req.path).c_str(), res.status, ms);
   return line;
 }
 
@@ -110,14 +146,17 @@ struct HttpServer::Impl {
     auto format = proto::formatOfMediaType(req.get_header_value("Content-Type"));
     if (!format)
       refuse(res, 415,
-             "Tipo de conteúdo não suportado: \"" + req.get_header_value("Content-Type") + "\". Use " +
-                 std::string(proto::kBinaryMediaType) + " ou " + std::string(proto::kJsonMediaType) + ".",
+             "Tipo de conteúdo não suportado: \"" +
+                 printable(req.get_header_value("Content-Type")) + "\". Use " +
+                 std::string(proto::kBinaryMediaType) + " ou " +
+                 std::string(proto::kJsonMediaType) + ".",
              proto::code::kUnsupportedMediaType, WireFormat::Json);
     return format;
   }
 
   bool objectServed(const httplib::Request& req, httplib::Response& res) {
-    std::string why = app.objectRefusal(req.get_header_value(std::string(proto::kObjectHeader)));
+    std::string why =
+        app.objectRefusal(printable(req.get_header_value(std::string(proto::kObjectHeader))));
     if (why.empty()) return true;
     refuse(res, 404, std::move(why), proto::code::kUnknownObject, replyFormat(req));
     return false;
@@ -132,7 +171,7 @@ struct HttpServer::Impl {
       refuse(res, 400, "O corpo da requisição deve ser a lista de argumentos.",
              proto::code::kBadRequest, format);
     } catch (const platform::PacketError& e) {
-      refuse(res, 400, std::string("Corpo da requisição malformado (") + e.what() + ").",
+      refuse(res, 400, "Corpo da requisição malformado (" + printable(e.what()) + ").",
              proto::code::kBadRequest, format);
     }
     return std::nullopt;
@@ -149,13 +188,14 @@ struct HttpServer::Impl {
     const std::string operation = req.matches[1];
     CallOutcome outcome = app.call(token, operation, *args);
     if (outcome.status != CallStatus::Ok)
-      return refuse(res, httpStatus(outcome.status), outcome.result.error, replyCode(outcome.status),
-                    *format);
+      return refuse(res, httpStatus(outcome.status), outcome.result.error,
+                    replyCode(outcome.status), *format);
     std::vector<std::pair<std::size_t, Value>> refs;
     const auto& params = app.registry().find(operation)->params;
     for (std::size_t i = 0; i < params.size(); ++i)
       if (params[i].byRef) refs.emplace_back(i, std::move((*args)[i]));
-    send(res, 200, proto::Reply::success(std::move(outcome.result.value), std::move(refs)), *format);
+    send(res, 200, proto::Reply::success(std::move(outcome.result.value), std::move(refs)),
+         *format);
   }
 
   void logon(const httplib::Request& req, httplib::Response& res) {
@@ -164,7 +204,8 @@ struct HttpServer::Impl {
     auto args = arguments(req, res, *format);
     if (!args) return;
     if (args->size() != 3 || !(*args)[0].isText() || !(*args)[1].isText() || !(*args)[2].isText())
-      return refuse(res, 400, "A entrada no sistema espera o operador, a senha e a filial, como textos.",
+      return refuse(res, 400,
+                    "A entrada no sistema espera o operador, a senha e a filial, como textos.",
                     proto::code::kBadRequest, *format);
     LogonOutcome out = app.logon((*args)[0].text(), (*args)[1].text(), (*args)[2].text());
     if (out.status != CallStatus::Ok)
@@ -199,12 +240,14 @@ struct HttpServer::Impl {
     const WireFormat format = replyFormat(req);
     switch (res.status) {
       case 404:
-        return refuse(res, 404, "Recurso inexistente no servidor de aplicação: " + req.path + ".",
+        return refuse(res, 404,
+                      "Recurso inexistente no servidor de aplicação: " + printable(req.path) + ".",
                       proto::code::kNotFound, format);
       case 413:
         return refuse(res, 413,
                       "A requisição excede o limite de " +
-                          std::to_string(options.maxBodyBytes >> 20) + " MiB do servidor de aplicação.",
+                          std::to_string(options.maxBodyBytes >> 20) +
+                          " MiB do servidor de aplicação.",
                       proto::code::kTooLarge, format);
       case 400:
         return refuse(res, 400, "Requisição HTTP malformada.", proto::code::kBadRequest, format);
@@ -256,7 +299,7 @@ HttpServer::HttpServer(AppServer& app, HttpServerOptions options)
           what = e.what();
         } catch (...) {
         }
-        d.log("vnd-server: falha ao atender " + req.path + ": " + what);
+        d.log("vnd-server: falha ao atender " + printable(req.path) + ": " + printable(what));
         res.body.clear();
         refuse(res, 500, "Erro interno do servidor de aplicação.", proto::code::kServerError,
                replyFormat(req));
@@ -283,7 +326,8 @@ int HttpServer::start(const std::string& host, int port) {
     d.finished = true;
   });
   // stop() only reaches a server that is already running.
-  while (!d.svr.is_running() && !d.finished) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  while (!d.svr.is_running() && !d.finished)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
   return bound;
 }
 

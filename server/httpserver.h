@@ -38,8 +38,8 @@ class HttpServer {
   HttpServer& operator=(const HttpServer&) = delete;
 
   // Listens on host:port (port 0: any free port) and serves on threads of its
-  // own; answers the port. Throws std::runtime_error when the address cannot
-  // be bound.
+  // own; answers the port. Called once per HttpServer. Throws std::runtime_error when the address
+  // cannot be bound.
   int start(const std::string& host, int port);
   // Stops accepting, finishes the requests in progress and joins.
   void stop();

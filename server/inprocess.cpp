@@ -1,5 +1,7 @@
 #include "server/inprocess.h"
 
+#include <exception>
+
 namespace server {
 
 InProcessTransport::InProcessTransport(std::shared_ptr<AppServer> server)
@@ -9,11 +11,26 @@ std::string InProcessTransport::connect(const platform::RemoteEndpoint& endpoint
   return server_->objectRefusal(endpoint.serverObject);
 }
 
+namespace {
+
+// What the HTTP server answers with 500: the transports never raise.
+std::string internalError(const std::exception& e) {
+  return std::string("Erro interno do servidor de aplicação: ") + e.what();
+}
+
+}  // namespace
+
 platform::LogonResult InProcessTransport::logon(const std::string& operatorCode,
                                                 const std::string& password,
                                                 const std::string& branch) {
-  LogonOutcome outcome = server_->logon(operatorCode, password, branch);
   platform::LogonResult result;
+  LogonOutcome outcome;
+  try {
+    outcome = server_->logon(operatorCode, password, branch);
+  } catch (const std::exception& e) {
+    result.error = internalError(e);
+    return result;
+  }
   result.ok = outcome.status == CallStatus::Ok;
   result.error = std::move(outcome.error);
   result.token = std::move(outcome.token);
@@ -29,7 +46,11 @@ void InProcessTransport::logoff(const std::string& token) { server_->logoff(toke
 platform::RemoteResult InProcessTransport::call(const std::string& token,
                                                 const std::string& operation,
                                                 std::vector<platform::Value>& args) {
-  return server_->call(token, operation, args).result;
+  try {
+    return server_->call(token, operation, args).result;
+  } catch (const std::exception& e) {
+    return platform::RemoteResult::failure(internalError(e));
+  }
 }
 
 }  // namespace server

@@ -54,7 +54,8 @@ bool parseListen(std::string_view text, Options& o) {
   if (colon == std::string_view::npos || !parseInt(text.substr(colon + 1), o.port, 1, 65535))
     return false;
   std::string_view host = text.substr(0, colon);
-  if (host.size() >= 2 && host.front() == '[' && host.back() == ']') host = host.substr(1, host.size() - 2);
+  if (host.size() >= 2 && host.front() == '[' && host.back() == ']')
+    host = host.substr(1, host.size() - 2);
   if (!host.empty()) o.host = std::string(host);
   return true;
 }

@@ -38,14 +38,16 @@ TEST(RemoteProtocol, RepliesRoundTripInBothFormats) {
     EXPECT_EQ(b.error, refused.error);
     EXPECT_EQ(b.code, "refused");
   }
-  EXPECT_EQ(proto::encodeReply(refused, WireFormat::Json), R"([false,"Venda já concluída.","refused"])");
+  EXPECT_EQ(proto::encodeReply(refused, WireFormat::Json),
+            R"([false,"Venda já concluída.","refused"])");
 }
 
 TEST(RemoteProtocol, RefusesWhatIsNotAReply) {
-  for (const char* doc : {R"("ok")", "[]", "[true,1]", "[1,2,3]", R"([false,1,"x"])",
-                          R"([false,"x",null])", "[true,null,{\"d\":1}]", "[true,null,[1]]",
-                          "[true,null,[[-1,2]]]", "[true,null,[[1.5,2]]]", "[true,null,[[\"0\",2]]]",
-                          "[true,null,[[0,1,2]]]", "[true,null,[[1e9,2]]]", "[true,null,[]"}) {
+  for (const char* doc :
+       {R"("ok")", "[]", "[true,1]", "[1,2,3]", R"([false,1,"x"])", R"([false,"x",null])",
+        "[true,null,{\"d\":1}]", "[true,null,[1]]", "[true,null,[[-1,2]]]", "[true,null,[[1.5,2]]]",
+        "[true,null,[[\"0\",2]]]", "[true,null,[[0,1,2]]]", "[true,null,[[1e9,2]]]",
+        "[true,null,[]"}) {
     EXPECT_THROW(proto::decodeReply(doc, WireFormat::Json), PacketError) << doc;
   }
 }
@@ -86,7 +88,8 @@ class ScriptedTransport : public RemoteTransport {
     return r;
   }
   void logoff(const std::string& token) override { s_.logoffs.push_back(token); }
-  RemoteResult call(const std::string& token, const std::string& op, std::vector<Value>& args) override {
+  RemoteResult call(const std::string& token, const std::string& op,
+                    std::vector<Value>& args) override {
     s_.callTokens.push_back(token);
     args.at(0) = "atualizado";
     return RemoteResult::success(op);
@@ -145,8 +148,9 @@ TEST(TNetConnection, AFailingBeforeConnectIsAFailedOpen) {
   TNetConnection conn("Vnd02600.rdmManutVenda", std::make_unique<ScriptedTransport>(script));
   conn.BeforeConnect = [](TNetConnection&) { throw std::runtime_error("sem contexto de logon"); };
   EXPECT_FALSE(conn.open());
-  EXPECT_EQ(conn.lastError(),
-            "Não foi possível preparar a conexão com o servidor de aplicação: sem contexto de logon");
+  EXPECT_EQ(
+      conn.lastError(),
+      "Não foi possível preparar a conexão com o servidor de aplicação: sem contexto de logon");
   EXPECT_TRUE(script.connects.empty());
 }
 
@@ -197,7 +201,8 @@ TEST(HttpTransport, NothingListeningIsAFailedResultInPortuguese) {
   conn.Host = "127.0.0.1";
   conn.Port = port;
   const std::string expected =
-      "Não foi possível conectar ao servidor de aplicação em 127.0.0.1:" + std::to_string(port) + ".";
+      "Não foi possível conectar ao servidor de aplicação em 127.0.0.1:" + std::to_string(port) +
+      ".";
   EXPECT_FALSE(conn.open());
   EXPECT_EQ(conn.lastError(), expected);
   std::vector<Value> args{"0001"};
@@ -216,7 +221,8 @@ TEST(HttpTransport, RefusesAddressesItCannotUse) {
   const Case cases[] = {
       {"", 8600, "Endereço do servidor de aplicação não configurado."},
       {"http://", 8600, "Endereço do servidor de aplicação não configurado."},
-      {"https://servidor", 8600, "Endereço do servidor de aplicação não suportado: https://servidor (use http://)."},
+      {"https://servidor", 8600,
+       "Endereço do servidor de aplicação não suportado: https://servidor (use http://)."},
       {"servidor", 0, "Porta do servidor de aplicação inválida: 0."},
       {"servidor", 70000, "Porta do servidor de aplicação inválida: 70000."},
   };
@@ -269,8 +275,9 @@ class CrashingServer {
         if (in.rfind("GET /api/v1/health ", 0) != 0) break;
         in.erase(0, end + 4);
         const std::string body = R"([true,"Vnd02600.rdmManutVenda",[]])";
-        const std::string out = "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: " +
-                                std::to_string(body.size()) + "\r\n\r\n" + body;
+        const std::string out =
+            "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: " +
+            std::to_string(body.size()) + "\r\n\r\n" + body;
         send(c, out.data(), out.size(), MSG_NOSIGNAL);
       }
       close(c);

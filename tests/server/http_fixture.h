@@ -54,16 +54,15 @@ inline server::OperationRegistry testRegistry() {
   });
   r.add("CancelaVenda", "SSSSS",
         [](server::OperationContext&, std::vector<Value>&) { return Value("cancelada"); });
-  r.add("GravaVendaReducao", "P&P&P&P&P&SS",
-        [](server::OperationContext&, std::vector<Value>& a) {
-          for (int i = 0; i < 5; ++i) mark(a[i], "reducao");
-          return Value();
-        });
+  r.add("GravaVendaReducao", "P&P&P&P&P&SS", [](server::OperationContext&, std::vector<Value>& a) {
+    for (int i = 0; i < 5; ++i) mark(a[i], "reducao");
+    return Value();
+  });
   // Writes a branch, then refuses: the write must not survive.
   r.add("Recusa", "S", [](server::OperationContext& ctx, std::vector<Value>& a) -> Value {
-    platform::sqlExecute(ctx.db,
-                         "INSERT INTO FILIAL (CDFILIAL, NMFILIAL, CDEMPRESA) VALUES (:F, 'X', '01')",
-                         {{"F", a[0]}});
+    platform::sqlExecute(
+        ctx.db, "INSERT INTO FILIAL (CDFILIAL, NMFILIAL, CDEMPRESA) VALUES (:F, 'X', '01')",
+        {{"F", a[0]}});
     throw server::OperationError("Venda já concluída.");
   });
   r.add("ContaFiliais", "", [](server::OperationContext& ctx, std::vector<Value>&) {
@@ -89,8 +88,9 @@ inline const std::vector<Operator> kOperators = {
 
 inline void fillDatabase(soci::session& s) {
   server::migrate(s);
-  platform::sqlExecute(s, "INSERT INTO FILIAL (CDFILIAL, NMFILIAL, CDEMPRESA) VALUES "
-                          "('0001', 'Matriz Centro', '01'), ('0002', 'Filial Shopping Norte', '01')");
+  platform::sqlExecute(s,
+                       "INSERT INTO FILIAL (CDFILIAL, NMFILIAL, CDEMPRESA) VALUES "
+                       "('0001', 'Matriz Centro', '01'), ('0002', 'Filial Shopping Norte', '01')");
   for (const Operator& op : kOperators)
     platform::sqlExecute(s,
                          "INSERT INTO OPERADOR (CDOPERADOR, NMOPERADOR, DSHASHSENHA, IDATIVO) "
@@ -111,7 +111,8 @@ class HttpServerTest : public ::testing::Test {
 
   // Replaces the running server with one of these options, on the same
   // database.
-  void startServer(server::AppServerOptions appOptions, server::HttpServerOptions httpOptions = {}) {
+  void startServer(server::AppServerOptions appOptions,
+                   server::HttpServerOptions httpOptions = {}) {
     http_.reset();
     app_ = std::make_shared<server::AppServer>(db_.connectionString(), testRegistry(), appOptions);
     httpOptions.keepAlive = std::chrono::seconds(1);  // stopping waits for idle connections

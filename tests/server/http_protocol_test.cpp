@@ -43,7 +43,8 @@ class HttpProtocol : public HttpServerTest {
 };
 
 TEST_F(HttpProtocol, EchoesEveryKindInJsonAndInBinary) {
-  auto res = post("/api/v1/call/Eco", R"(["a", {"d": 46000.5}, 2.5, null])", "application/json", auth());
+  auto res =
+      post("/api/v1/call/Eco", R"(["a", {"d": 46000.5}, 2.5, null])", "application/json", auth());
   ASSERT_TRUE(res);
   EXPECT_EQ(res->status, 200);
   EXPECT_EQ(res->get_header_value("Content-Type"), "application/json");
@@ -72,8 +73,8 @@ TEST_F(HttpProtocol, BadRequestsAreRefusedClearlyAndChangeNothing) {
   const Case cases[] = {
       {"unknown operation", "/api/v1/call/NaoExiste", "[]", json, true, 404,
        proto::code::kUnknownOperation, "Operação desconhecida no servidor: NaoExiste."},
-      {"too few arguments", "/api/v1/call/Eco", R"(["a"])", json, true, 400, proto::code::kBadRequest,
-       "Operação Eco: esperados 4 argumentos, recebidos 1."},
+      {"too few arguments", "/api/v1/call/Eco", R"(["a"])", json, true, 400,
+       proto::code::kBadRequest, "Operação Eco: esperados 4 argumentos, recebidos 1."},
       {"wrong type", "/api/v1/call/Recusa", "[1]", json, true, 400, proto::code::kBadRequest,
        "Operação Recusa: o argumento 1 deve ser texto."},
       {"a packet where a text goes", "/api/v1/call/Recusa",
@@ -92,12 +93,13 @@ TEST_F(HttpProtocol, BadRequestsAreRefusedClearlyAndChangeNothing) {
        proto::code::kUnsupportedMediaType, "Tipo de conteúdo não suportado"},
       {"no token", "/api/v1/call/Recusa", R"(["0009"])", json, false, 401,
        proto::code::kUnauthorized, "Sessão não iniciada"},
-      {"logon of the wrong shape", "/api/v1/logon", R"(["000000000001","ana123"])", json, false, 400,
-       proto::code::kBadRequest, "A entrada no sistema espera o operador, a senha e a filial"},
+      {"logon of the wrong shape", "/api/v1/logon", R"(["000000000001","ana123"])", json, false,
+       400, proto::code::kBadRequest, "A entrada no sistema espera o operador, a senha e a filial"},
       {"unknown path", "/api/v1/chamar/Recusa", R"(["0009"])", json, true, 404,
-       proto::code::kNotFound, "Recurso inexistente no servidor de aplicação: /api/v1/chamar/Recusa."},
-      {"operation name with other characters", "/api/v1/call/Recusa;DROP", R"(["0009"])", json, true,
-       404, proto::code::kNotFound, "Recurso inexistente"},
+       proto::code::kNotFound,
+       "Recurso inexistente no servidor de aplicação: /api/v1/chamar/Recusa."},
+      {"operation name with other characters", "/api/v1/call/Recusa;DROP", R"(["0009"])", json,
+       true, 404, proto::code::kNotFound, "Recurso inexistente"},
   };
   const double branches = branchCount();
   for (const Case& c : cases) {
@@ -129,6 +131,38 @@ TEST_F(HttpProtocol, BadRequestsAreRefusedClearlyAndChangeNothing) {
   EXPECT_EQ(replyOf(res).error,
             "O servidor de aplicação não atende o objeto Vnd99999.rdmOutro (atende "
             "Vnd02600.rdmManutVenda).");
+}
+
+// Bytes that are not UTF-8 cannot be quoted in an envelope as they are, and
+// a line break in a path would forge a log line.
+TEST_F(HttpProtocol, HostileBytesNeitherBreakRepliesNorForgeLogLines) {
+  client_->set_url_encode(false);
+  auto res = client_->Get("/api/%FF%0A2026-01-01%20forjada", auth());
+  ASSERT_TRUE(res);
+  EXPECT_EQ(res->status, 404);
+  EXPECT_EQ(replyOf(res).error,
+            "Recurso inexistente no servidor de aplicação: /api/??2026-01-01 forjada.");
+
+  httplib::Headers strange = auth();
+  strange.emplace("X-Vnd-Object", "\xff\xfe");
+  res = client_->Get("/api/v1/health", strange);
+  ASSERT_TRUE(res);
+  EXPECT_EQ(res->status, 404);
+  EXPECT_EQ(replyOf(res).code, proto::code::kUnknownObject);
+
+  res = post("/api/v1/call/Recusa", R"(["0009"])", "text/\xff", auth());
+  ASSERT_TRUE(res);
+  EXPECT_EQ(res->status, 415);
+
+  res = post("/api/v1/call/Recusa", "[\"\xff\"]", "application/json", auth());
+  ASSERT_TRUE(res);
+  EXPECT_EQ(res->status, 400);
+  EXPECT_EQ(replyOf(res).code, proto::code::kBadRequest);
+
+  res = post("/api/v1/call/ContaFiliais", "[]", "application/json", auth());
+  ASSERT_TRUE(res);
+  EXPECT_EQ(res->body, "[true,2,[]]");
+  for (const std::string& line : logLines()) EXPECT_EQ(line.find('\n'), std::string::npos);
 }
 
 TEST_F(HttpProtocol, AnOperationsRefusalIsAnAnswerAndRollsBack) {

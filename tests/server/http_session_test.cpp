@@ -66,7 +66,8 @@ TEST_F(HttpServerTest, CallsNeedALiveSession) {
   std::vector<Value> args{"0001"};
   RemoteResult r = conn->call("getPerManut", args);
   EXPECT_FALSE(r.ok);
-  EXPECT_EQ(r.error, "Sessão não iniciada: entre no sistema antes de usar o servidor de aplicação.");
+  EXPECT_EQ(r.error,
+            "Sessão não iniciada: entre no sistema antes de usar o servidor de aplicação.");
 
   conn->setSessionToken(std::string(64, 'a'));
   r = conn->call("getPerManut", args);

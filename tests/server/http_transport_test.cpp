@@ -38,7 +38,8 @@ TEST_F(HttpServerTest, InProcessAndHttpGiveTheSameAnswers) {
       {"Eco", {"texto", platform::DateTime(46083.75), 1e-300, Value(onePacket("ç"))}},
       {"Eco", {Value(), 46083.0, Value(), Value()}},  // a day count where a date goes
       {"GravaVenda", {onePacket("a"), onePacket("b"), Value(), "000000000001"}},
-      {"GravaVendaReducao", {Value(), Value(), Value(), Value(), Value(), "000000000001", "Ana Paula Ferraz"}},
+      {"GravaVendaReducao",
+       {Value(), Value(), Value(), Value(), Value(), "000000000001", "Ana Paula Ferraz"}},
       {"GravaVenda", {Value(), Value(), Value(), "000000000002"}},
       {"Recusa", {"0009"}},
       {"Eco", {"só um"}},

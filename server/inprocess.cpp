@@ -2,7 +2,17 @@
 
 #include <exception>
 
+#include "server/operations_all.h"
+
 namespace server {
+
+std::shared_ptr<AppServer> embeddedServer(const std::string& connString) {
+  OperationRegistry registry;
+  registerAllOperations(registry);
+  AppServerOptions options;
+  options.databaseSessions = 1;
+  return std::make_shared<AppServer>(connString, std::move(registry), options);
+}
 
 InProcessTransport::InProcessTransport(std::shared_ptr<AppServer> server)
     : server_(std::move(server)) {}

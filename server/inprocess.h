@@ -9,11 +9,17 @@
 // share one AppServer.
 
 #include <memory>
+#include <string>
 
 #include "platform/remote.h"
 #include "server/appserver.h"
 
 namespace server {
+
+// An application server of the client's own on the database: every
+// operation, one database session. What a client without a separate server
+// hands its in-process transports.
+std::shared_ptr<AppServer> embeddedServer(const std::string& connString);
 
 class InProcessTransport : public platform::RemoteTransport {
  public:

@@ -52,17 +52,6 @@ TEST(RemoteProtocol, RefusesWhatIsNotAReply) {
   }
 }
 
-TEST(RemoteProtocol, MediaTypes) {
-  EXPECT_EQ(proto::formatOfMediaType("application/json"), WireFormat::Json);
-  EXPECT_EQ(proto::formatOfMediaType(" Application/JSON ; charset=utf-8"), WireFormat::Json);
-  EXPECT_EQ(proto::formatOfMediaType("application/msgpack"), WireFormat::Binary);
-  EXPECT_EQ(proto::formatOfMediaType("application/x-msgpack"), WireFormat::Binary);
-  EXPECT_EQ(proto::formatOfMediaType("application/vnd.msgpack"), WireFormat::Binary);
-  EXPECT_EQ(proto::formatOfMediaType(""), std::nullopt);
-  EXPECT_EQ(proto::formatOfMediaType("text/plain"), std::nullopt);
-  EXPECT_EQ(proto::formatOfMediaType("application/jsonx"), std::nullopt);
-}
-
 // A transport that records what it is asked and answers as scripted.
 struct Script {
   std::string connectError;

@@ -43,8 +43,8 @@ class HttpProtocol : public HttpServerTest {
 };
 
 TEST_F(HttpProtocol, EchoesEveryKindInJsonAndInBinary) {
-  auto res =
-      post("/api/v1/call/Eco", R"(["a", {"d": 46000.5}, 2.5, null])", "application/json", auth());
+  auto res = post("/api/v1/call/Eco", R"(["a", {"d": 46000.5}, 2.5, null])",
+                  "Application/JSON; charset=utf-8", auth());
   ASSERT_TRUE(res);
   EXPECT_EQ(res->status, 200);
   EXPECT_EQ(res->get_header_value("Content-Type"), "application/json");
@@ -52,7 +52,7 @@ TEST_F(HttpProtocol, EchoesEveryKindInJsonAndInBinary) {
 
   const ValueArray args{"ç", platform::DateTime(46000), -0.0, Value(onePacket("x"))};
   res = post("/api/v1/call/eco", proto::encodeBody(args, platform::WireFormat::Binary),
-             "application/msgpack", auth());
+             "application/x-msgpack", auth());
   ASSERT_TRUE(res);
   EXPECT_EQ(res->get_header_value("Content-Type"), "application/msgpack");
   const proto::Reply reply = proto::decodeReply(res->body, platform::WireFormat::Binary);

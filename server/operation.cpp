@@ -82,22 +82,29 @@ const char* kindName(char kind) {
 
 }  // namespace
 
+std::string OperationRegistry::refusal(std::string_view name, const std::vector<Value>& args) const {
+  const OperationSpec* spec = find(name);
+  if (!spec) return "Operação desconhecida no servidor: " + std::string(name) + ".";
+  if (args.size() != spec->params.size())
+    return "Operação " + spec->name + ": esperados " + std::to_string(spec->params.size()) +
+           " argumentos, recebidos " + std::to_string(args.size()) + ".";
+  for (size_t i = 0; i < args.size(); ++i)
+    if (!accepts(spec->params[i].kind, args[i]))
+      return "Operação " + spec->name + ": o argumento " + std::to_string(i + 1) + " deve ser " +
+             kindName(spec->params[i].kind) + ".";
+  return {};
+}
+
 RemoteResult OperationRegistry::call(std::string_view name, std::vector<Value>& args,
                                      OperationContext& ctx) const {
+  if (std::string why = refusal(name, args); !why.empty()) return RemoteResult::failure(std::move(why));
   const OperationSpec* spec = find(name);
-  if (!spec) return RemoteResult::failure("Operação desconhecida no servidor: " + std::string(name) + ".");
-  if (args.size() != spec->params.size())
-    return RemoteResult::failure("Operação " + spec->name + ": esperados " +
-                                 std::to_string(spec->params.size()) + " argumentos, recebidos " +
-                                 std::to_string(args.size()) + ".");
-  for (size_t i = 0; i < args.size(); ++i) {
-    if (!accepts(spec->params[i].kind, args[i]))
-      return RemoteResult::failure("Operação " + spec->name + ": o argumento " + std::to_string(i + 1) +
-                                   " deve ser " + kindName(spec->params[i].kind) + ".");
-    // Dates may arrive as plain day counts from clients that have no date type.
-    if (spec->params[i].kind == 'D' && args[i].isNumber()) args[i] = platform::DateTime(args[i].number());
-  }
+  // The handler works on a copy, so that only by-reference arguments change
+  // for the caller. Dates may arrive as plain day counts from clients that
+  // have no date type.
   std::vector<Value> work = args;
+  for (size_t i = 0; i < work.size(); ++i)
+    if (spec->params[i].kind == 'D' && work[i].isNumber()) work[i] = platform::DateTime(work[i].number());
   try {
     Value result;
     if (spec->access == Access::Read) {

@@ -85,6 +85,11 @@ class OperationRegistry {
   const OperationSpec* find(std::string_view name) const;
   std::vector<std::string> names() const;
 
+  // Why a call would be refused before its handler runs (an unknown
+  // operation, a wrong number of arguments, an argument of the wrong type),
+  // in Portuguese; empty when the call may run.
+  std::string refusal(std::string_view name, const std::vector<platform::Value>& args) const;
+
   // Checks the arguments against the signature, then runs the handler in a
   // transaction. Unknown operations, wrong arity or types, OperationError
   // and any other failure come back as RemoteResult::failure with a

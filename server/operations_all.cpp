@@ -1,8 +1,11 @@
 #include "server/operations_all.h"
 
+#include "server/ops_zreduction.h"
+
 namespace server {
 
-// Each group of operations adds itself here as it is written.
-void registerAllOperations(OperationRegistry& /*registry*/) {}
+void registerAllOperations(OperationRegistry& registry) {
+  registerZOperations(registry);
+}
 
 }  // namespace server

@@ -64,10 +64,9 @@ void FieldLink::focusField(DataSource&, Field& f) {
   if (&f == field()) focusRequested();
 }
 
-void FieldLink::dataSourceDestroyed(DataSource&) {
-  source_ = nullptr;
-  dataChanged();
-}
+// Runs while the screen that owned the data source is being destroyed: no
+// event may reach its handlers any more.
+void FieldLink::dataSourceDestroyed(DataSource&) { source_ = nullptr; }
 
 // ------------------------------------------------------------------ DBEdit
 
@@ -303,7 +302,7 @@ bool DBGrid::canModify() const {
 bool DBGrid::cellEditable() const {
   const Column* c = selectedColumn();
   const Field* f = c ? c->field() : nullptr;
-  return canModify() && c->visible() && !c->readOnly() && f && !f->readOnly() && !f->calculated();
+  return c && f && canModify() && c->visible() && !c->readOnly() && !f->readOnly() && !f->calculated();
 }
 
 std::string DBGrid::cellText(const Column& c) const {

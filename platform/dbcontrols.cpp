@@ -318,6 +318,17 @@ void DBGrid::updateData() {
   editModified_ = false;
 }
 
+void DBGrid::setEditorMode(bool on) {
+  if (on == editorMode_) return;
+  if (!on) {
+    updateData();
+    closeEditor();
+  } else if (cellEditable()) {
+    openEditor(editorMode_, editText_, cellText(*selectedColumn()));
+    notify(Prop::EditorMode);
+  }
+}
+
 void DBGrid::closeEditor() {
   if (!editorMode_) return;
   editorMode_ = false;
@@ -473,19 +484,12 @@ bool DBGrid::pressKey(int key, ShiftState shift) {
     case vk::Return:
       if (shift & ssCtrl) {
         clickEditButton();
-      } else if (editorMode_) {
-        updateData();
-        closeEditor();
-      } else if (cellEditable()) {
-        openEditor(editorMode_, editText_, cellText(*selectedColumn()));
-        notify(Prop::EditorMode);
+      } else {
+        setEditorMode(!editorMode_);
       }
       break;
     case vk::F2:
-      if (!editorMode_ && cellEditable()) {
-        openEditor(editorMode_, editText_, cellText(*selectedColumn()));
-        notify(Prop::EditorMode);
-      }
+      setEditorMode(true);
       break;
     case vk::Escape:
       if (editorMode_) closeEditor();

@@ -110,7 +110,16 @@ TEST(TfrmPadrao, InsertAndDownAtTheEndAppendThroughTheIncludeAction) {
   f.cdsItens.last();
   EXPECT_FALSE(g.pressKey(vk::Down));
   EXPECT_EQ(f.cdsItens.state(), DataSetState::Insert);
+  EXPECT_FALSE(g.pressKey(vk::Down));  // untouched: stays
+  EXPECT_EQ(g.rowCount(), 3);
+  g.selectColumn("QTPRODVEND");
+  g.typeText("4");
+  EXPECT_FALSE(g.pressKey(vk::Down));  // confirmed, then another new row
+  EXPECT_EQ(f.cdsItens.state(), DataSetState::Insert);
+  EXPECT_EQ(g.rowCount(), 4);
+  EXPECT_EQ(f.cdsItens.changeCount(), 1);
   f.sbtCancelar.click();
+  g.selectColumn("CDARVPROD");
 
   // With the include action unavailable neither key adds a row.
   f.mnuIncluir.setEnabled(false);
@@ -118,7 +127,7 @@ TEST(TfrmPadrao, InsertAndDownAtTheEndAppendThroughTheIncludeAction) {
   EXPECT_FALSE(g.pressKey(vk::Insert));
   EXPECT_FALSE(g.pressKey(vk::Down));
   EXPECT_EQ(f.cdsItens.state(), DataSetState::Browse);
-  EXPECT_EQ(g.rowCount(), 2);
+  EXPECT_EQ(g.rowCount(), 3);
   f.cdsItens.first();
   EXPECT_TRUE(g.pressKey(vk::Down));  // an ordinary move
   EXPECT_EQ(f.cdsItens.recNo(), 2);

@@ -64,10 +64,9 @@ void FieldLink::focusField(DataSource&, Field& f) {
   if (&f == field()) focusRequested();
 }
 
-void FieldLink::dataSourceDestroyed(DataSource&) {
-  source_ = nullptr;
-  dataChanged();
-}
+// Runs while the screen that owned the data source is being destroyed: no
+// event may reach its handlers any more.
+void FieldLink::dataSourceDestroyed(DataSource&) { source_ = nullptr; }
 
 // ------------------------------------------------------------------ DBEdit
 
@@ -303,7 +302,7 @@ bool DBGrid::canModify() const {
 bool DBGrid::cellEditable() const {
   const Column* c = selectedColumn();
   const Field* f = c ? c->field() : nullptr;
-  return canModify() && c->visible() && !c->readOnly() && f && !f->readOnly() && !f->calculated();
+  return c && f && canModify() && c->visible() && !c->readOnly() && !f->readOnly() && !f->calculated();
 }
 
 std::string DBGrid::cellText(const Column& c) const {
@@ -317,6 +316,17 @@ void DBGrid::updateData() {
   ClientDataSet* ds = dataSet();
   if (f && ds && ds->editing()) f->setText(maskedValue(fieldMask(f), editText_));
   editModified_ = false;
+}
+
+void DBGrid::setEditorMode(bool on) {
+  if (on == editorMode_) return;
+  if (!on) {
+    updateData();
+    closeEditor();
+  } else if (cellEditable()) {
+    openEditor(editorMode_, editText_, cellText(*selectedColumn()));
+    notify(Prop::EditorMode);
+  }
 }
 
 void DBGrid::closeEditor() {
@@ -474,19 +484,12 @@ bool DBGrid::pressKey(int key, ShiftState shift) {
     case vk::Return:
       if (shift & ssCtrl) {
         clickEditButton();
-      } else if (editorMode_) {
-        updateData();
-        closeEditor();
-      } else if (cellEditable()) {
-        openEditor(editorMode_, editText_, cellText(*selectedColumn()));
-        notify(Prop::EditorMode);
+      } else {
+        setEditorMode(!editorMode_);
       }
       break;
     case vk::F2:
-      if (!editorMode_ && cellEditable()) {
-        openEditor(editorMode_, editText_, cellText(*selectedColumn()));
-        notify(Prop::EditorMode);
-      }
+      setEditorMode(true);
       break;
     case vk::Escape:
       if (editorMode_) closeEditor();

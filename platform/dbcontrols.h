@@ -318,6 +318,9 @@ class DBGrid : public Control, private DataSetListener {
   bool cellEditable() const;
   // Writes the editor's text to the field (if typed) and keeps the editor.
   void updateData();
+  // Opens the editor on the selected cell's text (when it is editable), or
+  // writes what was typed and closes it.
+  void setEditorMode(bool on);
 
   // --- Rows and drawing.
   int rowCount() const;

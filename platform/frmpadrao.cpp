@@ -168,12 +168,22 @@ void TfrmPadrao::dbgPadraoKeyDown(DBGrid& grid, int& key, ShiftState shift) {
     return;
   }
   const bool plain = !(shift & (ssCtrl | ssAlt | ssShift));
-  const bool lastRow = grid.currentRow() == grid.rowCount() - 1;
-  const bool appends = plain && (key == vk::Insert ||
-                                 (key == vk::Down && lastRow && ds->state() != DataSetState::Insert));
-  if (appends) {
+  if (plain && key == vk::Insert) {
     key = 0;
     if (ds == currentSet() && sbtIncluir.available()) sbtIncluirClick();
+    return;
+  }
+  if (plain && key == vk::Down && grid.currentRow() == grid.rowCount() - 1) {
+    key = 0;
+    if (ds != currentSet()) return;
+    if (ds->editing()) {
+      grid.updateData();
+      // An untouched new row stays; a changed row is confirmed first.
+      if (ds->state() == DataSetState::Insert && !ds->modified()) return;
+      if (!sbtConfirmar.available()) return;
+      sbtConfirmarClick();
+    }
+    if (sbtIncluir.available()) sbtIncluirClick();
     return;
   }
   // Field-tag rule: bit 0 marks a field typable only while inserting.

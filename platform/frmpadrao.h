@@ -77,9 +77,11 @@ class TfrmPadrao : public Form {
   // The base grid key handling, shared by the screen's grids:
   //   - Ctrl+Delete deletes through sbtExcluirClick (while the delete
   //     action is available), never by the grid's own deletion;
-  //   - Insert, and Down on the last row, append through sbtIncluirClick
-  //     while the include action is available and the grid shows the
-  //     current record set; otherwise they are cancelled;
+  //   - Insert appends through sbtIncluirClick while the include action
+  //     is available and the grid shows the current record set; Down on the
+  //     last row does the same, after confirming a changed row through
+  //     sbtConfirmarClick (an untouched new row stays as it is); otherwise
+  //     both keys are cancelled;
   //   - the field-tag rule: when the selected field's tag has bit 0 set,
   //     keys that would type into the cell are cancelled unless the field's
   //     record set is inserting (codes of existing rows are not retyped).

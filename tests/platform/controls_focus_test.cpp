@@ -2,6 +2,7 @@
 
 #include "platform/abort.h"
 #include "platform/form.h"
+#include "platform/gesture.h"
 #include "tests/platform/controls_testing.h"
 
 using namespace platform;
@@ -167,6 +168,20 @@ TEST(Form, NamesOwnershipAndLifeCycle) {
   EXPECT_EQ(form.close(), CloseAction::Free);
   EXPECT_EQ(told, CloseAction::Free);
   EXPECT_FALSE(form.shown());
+}
+
+TEST(Focus, TheGestureBoundaryShowsUserErrorsAndSwallowsAborts) {
+  platform::testing::ScriptedUi ui;
+  FilterForm f;
+  f.medFilial.setFocus();
+  f.medFilial.OnExit = [](Control&) { throw UserError("Filial não cadastrada."); };
+  EXPECT_FALSE(runGesture([&] { f.edtOutro.setFocus(); }));
+  f.medFilial.OnExit = [](Control&) { Abort(); };
+  EXPECT_FALSE(runGesture([&] { f.edtOutro.setFocus(); }));
+  EXPECT_EQ(ui.messages, (std::vector<std::string>{"Filial não cadastrada."}));
+  f.medFilial.OnExit = nullptr;
+  EXPECT_TRUE(runGesture([&] { f.edtOutro.setFocus(); }));
+  EXPECT_THROW(runGesture([] { throw std::logic_error("bug"); }), std::logic_error);
 }
 
 }  // namespace

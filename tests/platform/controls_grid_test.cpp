@@ -142,6 +142,11 @@ TEST(GridTyping, TheEditorTextIsAssignedThroughSetText) {
   EXPECT_TRUE(f.grid.pressKey(vk::Escape));  // cancels the record's edit
   EXPECT_EQ(f.cds.state(), DataSetState::Browse);
   EXPECT_EQ(f.qt().asFloat(), 1.5);
+  f.grid.setEditorMode(true);  // opens on the cell's text, no edit yet
+  EXPECT_EQ(f.grid.editText(), "1,5");
+  EXPECT_EQ(f.cds.state(), DataSetState::Browse);
+  EXPECT_TRUE(f.grid.pressKey(vk::Return));
+  EXPECT_FALSE(f.grid.editorMode());
 
   // Backspace starts from the cell's text; a row move writes what was typed.
   EXPECT_TRUE(f.grid.pressKey(vk::Back));

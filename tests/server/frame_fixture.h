@@ -17,6 +17,7 @@
 #include "platform/sqlaccess.h"
 #include "platform/sqlconnection.h"
 #include "server/demodata.h"
+#include "server/ops_frame.h"
 #include "tests/testdb.h"
 
 namespace frametest {
@@ -122,6 +123,68 @@ inline void insertItems(soci::session& s, const std::string& filial, const std::
         {{"F", filial}, {"C", caixa}, {"N", nr}, {"I", no}, {"Q", i.q}, {"U", i.u},
          {"L", i.ucl}, {"D", i.d}, {"A", i.a}});
   }
+}
+
+// The frame's operations, called as the screen calls them, by name.
+class FrameServer {
+ public:
+  FrameServer() { server::registerFrameOperations(registry_); }
+  const server::OperationRegistry& registry() const { return registry_; }
+
+  platform::RemoteResult call(soci::session& s, const std::string& name,
+                              std::vector<platform::Value> args,
+                              const std::string& operatorCode = "000000000001") const {
+    server::OperationContext ctx{s, operatorCode, "Ana Paula Ferraz"};
+    return registry_.call(name, args, ctx);
+  }
+  // The value of a call that must succeed.
+  platform::Value value(soci::session& s, const std::string& name,
+                        std::vector<platform::Value> args) const {
+    const platform::RemoteResult r = call(s, name, std::move(args));
+    EXPECT_TRUE(r.ok) << name << ": " << r.error;
+    return r.value;
+  }
+  platform::DataPacket packet(soci::session& s, const std::string& name,
+                              std::vector<platform::Value> args) const {
+    const platform::Value v = value(s, name, std::move(args));
+    return v.isPacket() ? v.packet() : platform::DataPacket{};
+  }
+
+ private:
+  server::OperationRegistry registry_;
+};
+
+using Changes = std::vector<std::pair<std::string, platform::Value>>;
+
+inline void apply(const platform::DataPacket& p, std::vector<platform::Value>& values,
+                  const Changes& changes) {
+  for (const auto& [name, v] : changes) {
+    const int i = p.fieldIndex(name);
+    if (i < 0) throw std::out_of_range(name);
+    values[static_cast<size_t>(i)] = v;
+  }
+}
+
+// A change log as a client record set sends it, built from rows it read.
+inline platform::DataPacket deltaOf(const std::vector<platform::FieldDef>& fields) {
+  platform::DataPacket d;
+  d.fields = fields;
+  d.delta = true;
+  return d;
+}
+inline void addInsert(platform::DataPacket& d, const Changes& values) {
+  std::vector<platform::Value> v(d.fields.size());
+  apply(d, v, values);
+  d.rows.push_back({platform::RowKind::Insert, std::move(v), {}});
+}
+inline void addModify(platform::DataPacket& d, const platform::PacketRow& read,
+                      const Changes& changes) {
+  std::vector<platform::Value> v = read.values;
+  apply(d, v, changes);
+  d.rows.push_back({platform::RowKind::Modify, std::move(v), read.values});
+}
+inline void addDelete(platform::DataPacket& d, const platform::PacketRow& read) {
+  d.rows.push_back({platform::RowKind::Delete, read.values, read.values});
 }
 
 }  // namespace frametest

@@ -18,6 +18,8 @@
 #include "platform/sqlconnection.h"
 #include "server/demodata.h"
 #include "server/ops_frame.h"
+#include "server/schema.h"
+#include "server/storage.h"
 #include "tests/testdb.h"
 
 namespace frametest {
@@ -42,11 +44,46 @@ inline const std::filesystem::path& sqliteTemplate() {
   return file;
 }
 
+// The PostgreSQL schema holding the demo the fresh copies are made from.
+struct PgTemplate {
+  testdb::Database db{"PostgreSQL"};
+  std::string schema;
+  PgTemplate() {
+    server::createDemoDatabase(db.connectionString());
+    auto c = db.connect();
+    schema = platform::sqlSelect(c->session(), "SELECT current_schema() AS S", {})
+                 .rows.at(0).values[0].asText();
+  }
+};
+inline std::unique_ptr<PgTemplate>& pgTemplate() {
+  static std::unique_ptr<PgTemplate> t;
+  return t;
+}
+
+// Copies the template's rows table by table, in the order the migrations
+// create the tables, so every row's references are already there.
+inline void copyPgDemo(soci::session& s) {
+  if (!pgTemplate()) pgTemplate() = std::make_unique<PgTemplate>();
+  server::migrate(s);
+  server::Transaction tx(s);
+  for (const server::Migration& m : server::migrations())
+    for (const std::string& ddl : m.statements) {
+      if (ddl.rfind("CREATE TABLE ", 0) != 0) continue;
+      const std::string table = ddl.substr(13, ddl.find_first_of(" (", 13) - 13);
+      platform::sqlExecute(s, "INSERT INTO " + table + " SELECT * FROM " +
+                                  pgTemplate()->schema + "." + table);
+    }
+  tx.commit();
+}
+
 // Shared demo databases are dropped when the tests end, before the
 // process's exit handlers shut down what a PostgreSQL connection needs.
 class DropDemos : public ::testing::Environment {
  public:
-  void TearDown() override { sharedDemos().clear(); }
+  void TearDown() override {
+    sharedDemos().clear();
+    pgTemplate().reset();
+  }
 };
 inline const auto* const kDropDemos = ::testing::AddGlobalTestEnvironment(new DropDemos);
 
@@ -67,9 +104,8 @@ inline DemoDb freshDemo(const std::string& backend) {
   if (backend == "SQLite")
     std::filesystem::copy_file(sqliteTemplate(),
                                std::filesystem::path(d.db->connectionString().substr(7)));
-  else
-    server::createDemoDatabase(d.db->connectionString());
   d.conn = d.db->connect();
+  if (backend != "SQLite") copyPgDemo(d.conn->session());
   return d;
 }
 

@@ -263,6 +263,30 @@ TEST_P(RegisterWrites, ClosingVerdictsFromTheStoredFigures) {
   EXPECT_FALSE(openings("0001", "003", day).rows.at(0).values[0].isNull());
 }
 
+// The verdict order on figures the demo cannot produce: Z columns that do
+// not add up to its own net sale, and the first unmatched series in text
+// order.
+TEST(ClosingVerdict, ZColumnsAndSeries) {
+  DaySales sales;
+  sales.net = 1000;
+  sales.taxes = {600, 200, 100, 100};
+  sales.series = {"B-2", "A-1"};
+  DayReductions z;
+  z.count = 1;
+  z.net = 1000;
+  z.taxes = sales.taxes;
+  z.series = {"A-1", "B-2"};
+  EXPECT_EQ(closingVerdict(sales, z), "OK");
+  sales.series.insert("C-3");
+  sales.series.insert("0-0");
+  EXPECT_EQ(closingVerdict(sales, z), "VENDASERIEERRADA0-0");
+  sales.taxes.icms = z.taxes.icms = 500;  // both sides leave 100 unclassified
+  EXPECT_EQ(closingVerdict(sales, z), "IMPOSTODIF");
+  z.net = sales.net = 900;
+  z.cancelled = 1;
+  EXPECT_EQ(closingVerdict(sales, z), "VENDACANCERRADA");
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, RegisterWrites, ::testing::ValuesIn(testdb::backends()),
                          testdb::backendName);
 

@@ -47,18 +47,37 @@ std::vector<std::string> changedColumns(const DataPacket& delta, const PacketRow
 
 namespace {
 
-[[maybe_unused]] DataPacket selectParametro(soci::session& db, const std::string& filial) {
+DataPacket selectParametro(soci::session& db, const std::string& filial) {
   return selectPacket(db,
                       "SELECT IDORIGVENDA, CDTABEPREC, IDALTPRECO, CDGRPRODPDV, IDUTSUBTCONS "
                       "FROM PARAMVENDA WHERE CDFILIAL = :F",
                       {{"F", filial}}, parametroFields());
 }
 
-[[maybe_unused]] DataPacket selectClientePadrao(soci::session& db, const std::string& filial) {
+DataPacket selectClientePadrao(soci::session& db, const std::string& filial) {
   return selectPacket(db,
                       "SELECT C.CDCLIENTE, C.NMRAZSOCCLIE, C.NRINSJURCLIE FROM PARAMVENDA P "
                       "JOIN CLIENTE C ON C.CDCLIENTE = P.CDCLIEPADRAO WHERE P.CDFILIAL = :F",
                       {{"F", filial}}, clientePVFields());
+}
+
+// The filter panel's load: the day's openings and everything the pages need
+// before a sale is chosen. A fourth argument "T" asks for the cancelled
+// items of every sale of the day; any other text names one sale of the
+// register whose cancelled items are wanted.
+Value getBuscaManut(OperationContext& ctx, std::vector<Value>& a) {
+  const std::string filial = textArg(a[0]), caixa = textArg(a[1]), which = textArg(a[3]);
+  const DateTime day = dateArg(a[2]);
+  return ValueArray{
+      selectAberCaixa(ctx.db, filial, caixa, day),
+      selectParametro(ctx.db, filial),
+      selectReducaoZ(ctx.db, filial, caixa, day),
+      which == "T" ? selectItensCanceladosDoDia(ctx.db, filial, caixa, day)
+                   : selectItensCancelados(ctx.db, filial, caixa, which),
+      selectClientePadrao(ctx.db, filial),
+      selectCadastroECF(ctx.db, filial, caixa),
+      selectReducaoAnt(ctx.db, filial, caixa, day),
+  };
 }
 
 // The opening's sales, and the total of the first one, which the screen
@@ -98,6 +117,7 @@ Value getVdDataAber(OperationContext& ctx, std::vector<Value>& a) {
 }  // namespace
 
 void registerFrameOperations(OperationRegistry& r) {
+  r.add("GetBuscaManut", "SSDS", getBuscaManut);
   r.add("GetPedidoVenda", "SSD", getPedidoVenda);
   r.add("GetItens", "SSS", getItens);
   r.add("GetTipoRece", "SSS", [](OperationContext& ctx, std::vector<Value>& a) -> Value {

@@ -31,7 +31,7 @@ TEST(FrameRegistry, OperationsAndArgumentKindsAsTheScreenCallsThem) {
       {"GetTipoRece", "SSS"},      {"GetItensCancelados", "SSS"}, {"GetSumVenda", "SSS"},
       {"getConsumidor", "SSS"},    {"PrxPedidoVenda", "SS"},    {"getPerManut", "S"},
       {"getVdDataAber", "S"},      {"GetOperador", ""},         {"DelPedidoVenda", "P"},
-      {"SetAberCaixa", "P"},       {"GravaVenda", "P&P&P&S"},
+      {"SetAberCaixa", "P"},       {"GravaVenda", "P&P&P&S"},   {"GetBuscaManut", "SSDS"},
   };
   for (const auto& [name, signature] : table) {
     const OperationSpec* spec = srv().registry().find(name);
@@ -57,6 +57,48 @@ TEST_P(FrameReads, BadArgumentsAreRefusedWithAText) {
   const DataPacket none = srv().packet(s(), "GetTipoRece", {Value(), Value(), Value()});
   EXPECT_EQ(none.fields, tipoReceFields());
   EXPECT_TRUE(none.rows.empty());
+}
+
+// Leaving the filter panel loads seven packets in one call.
+TEST_P(FrameReads, FilterPanelLoadInOneCall) {
+  const DateTime day = encodeDate(2026, 3, 4);
+  const Value v = srv().value(s(), "GetBuscaManut", {"0002", "001", day, "T"});
+  ASSERT_TRUE(v.isArray());
+  ASSERT_EQ(v.array().size(), 7u);
+  auto at = [&](size_t i) -> const DataPacket& { return v.array()[i].packet(); };
+  EXPECT_EQ(at(0), srv().packet(s(), "GetAberCaixa", {"0002", "001", day}));
+  EXPECT_EQ(at(1).fields, (std::vector<FieldDef>{{"IDORIGVENDA", FieldType::String, 1},
+                                                 {"CDTABEPREC", FieldType::String, 3},
+                                                 {"IDALTPRECO", FieldType::String, 1},
+                                                 {"CDGRPRODPDV", FieldType::String, 10},
+                                                 {"IDUTSUBTCONS", FieldType::String, 1}}));
+  ASSERT_EQ(at(1).rows.size(), 1u);
+  EXPECT_EQ(at(1).rows[0].values[2].text(), "2");  // prices may not be typed in this branch
+  ASSERT_EQ(at(2).rows.size(), 1u);                 // the day's Z reduction
+  EXPECT_EQ(at(2).rows[0].values[at(2).fieldIndex("DTREDUCAOZ")].dateTime(), day);
+  EXPECT_EQ(at(4).fields, (std::vector<FieldDef>{{"CDCLIENTE", FieldType::String, 21},
+                                                 {"NMRAZSOCCLIE", FieldType::String, 50},
+                                                 {"NRINSJURCLIE", FieldType::String, 20}}));
+  ASSERT_EQ(at(4).rows.size(), 1u);
+  EXPECT_EQ(at(4).rows[0].values[0].text(), Ajusta("1", 21));
+  EXPECT_EQ(at(4).rows[0].values[1].text(), "Consumidor final");
+  ASSERT_EQ(at(5).rows.size(), 1u);
+  EXPECT_EQ(at(5).rows[0].values[at(5).fieldIndex("NRECF")].text(), "001");
+  EXPECT_EQ(at(6).fields.at(0).name, "NRREDREDZ");
+
+  // "T": the cancelled items of every sale of the day; a sale number: its own.
+  const DataPacket& dayItems = at(3);
+  EXPECT_EQ(dayItems.fields, itensCanceladosFields());
+  const double expected = frametest::number(
+      s(), "SELECT COUNT(*) AS N FROM ITVENDACANC C JOIN VENDA V ON V.CDFILIAL = C.CDFILIAL AND "
+           "V.CDCAIXA = C.CDCAIXA AND V.NRSEQVENDA = C.NRSEQVENDA WHERE V.CDFILIAL = '0002' AND "
+           "V.CDCAIXA = '001' AND V.DTENTRVENDA = :D",
+      {{"D", day}});
+  ASSERT_GT(expected, 0);
+  ASSERT_EQ(static_cast<double>(dayItems.rows.size()), expected);
+  const std::string nr = dayItems.rows[0].values[dayItems.fieldIndex("NRSEQVENDA")].text();
+  const Value one = srv().value(s(), "GetBuscaManut", {"0002", "001", day, nr});
+  EXPECT_EQ(one.array()[3].packet(), srv().packet(s(), "GetItensCancelados", {"0002", "001", nr}));
 }
 
 TEST_P(FrameReads, SalesOfAnOpeningWithTheFirstSalesTotal) {

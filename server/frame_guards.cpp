@@ -29,8 +29,8 @@ void checkDayNotApproved(soci::session& db, const std::string& filial, const std
       {{"N", FieldType::Integer}});
   if (p.rows[0].values[0].asNumber() > 0)
     throw OperationError(
-        "Operação Bloqueada. Os dados deste caixa e desta data não poderá sofrer alterações, pois "
-        "a Redução Z deste dia está com status de Aprovada.");
+        "Operação Bloqueada. Os dados deste caixa e desta data não poderá sofrer alterações, "
+        "pois a Redução Z deste dia está com status de Aprovada.");
 }
 
 void checkMovementWindow(soci::session& db, const std::string& filial, DateTime day) {

@@ -111,7 +111,8 @@ inline DemoDb freshDemo(const std::string& backend) {
 
 // A number read with a one-column SELECT (column N); 0 when no row.
 inline double number(soci::session& s, const std::string& sql, const platform::SqlParams& p = {}) {
-  const platform::DataPacket r = platform::sqlSelect(s, sql, p, {{"N", platform::FieldType::Float}});
+  const platform::DataPacket r =
+      platform::sqlSelect(s, sql, p, {{"N", platform::FieldType::Float}});
   return r.rows.empty() ? 0.0 : r.rows[0].values[0].asNumber();
 }
 

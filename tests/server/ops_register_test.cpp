@@ -17,8 +17,8 @@ namespace {
 
 const char* const kOp1 = "000000000001";
 const char* const kApproved =
-    "Operação Bloqueada. Os dados deste caixa e desta data não poderá sofrer alterações, pois a "
-    "Redução Z deste dia está com status de Aprovada.";
+    "Operação Bloqueada. Os dados deste caixa e desta data não poderá sofrer alterações, "
+    "pois a Redução Z deste dia está com status de Aprovada.";
 
 class RegisterWrites : public ::testing::TestWithParam<std::string> {
  protected:
@@ -172,7 +172,8 @@ TEST_P(RegisterWrites, ADeltaIsSavedWholeOrNotAtAll) {
   DataPacket d = frametest::deltaOf(aberCaixaFields());
   frametest::addInsert(d, newOpening("0001", "003", DateTime(next.days + 0.25)));
   frametest::addInsert(d, newOpening("0001", "003", DateTime(next.days + 0.30)));
-  expectRefused(save(d), "Operação bloqueada. Já existe caixa aberto para esta filial, caixa e data.");
+  expectRefused(save(d),
+                "Operação bloqueada. Já existe caixa aberto para esta filial, caixa e data.");
   EXPECT_TRUE(openings("0001", "003", next).rows.empty());
   EXPECT_TRUE(srv_.call(s(), "SetAberCaixa", {Value()}).ok);  // nothing to save
 }
@@ -250,7 +251,8 @@ TEST_P(RegisterWrites, ClosingVerdictsFromTheStoredFigures) {
          "UPDATE VENDA SET NRSERIEIMPVND = (SELECT NRSERIEREDZ FROM REDUCAOZ" + z + ")" + sale}},
        "VENDASERIEERRADASERIE-OUTRA"},
       // Several faults: the first in the verdicts' order wins.
-      {{net, {"UPDATE VENDA SET IDSITUVENDA = 'P'" + sale, "UPDATE VENDA SET IDSITUVENDA = 'O'" + sale}},
+      {{net,
+        {"UPDATE VENDA SET IDSITUVENDA = 'P'" + sale, "UPDATE VENDA SET IDSITUVENDA = 'O'" + sale}},
        "VENDASPENDENTES"},
   };
   for (const Case& c : cases) {

@@ -152,17 +152,17 @@ TEST_P(SaleWrites, ASettledSaleOnlyTakesASellerChange) {
   expectRefused(grava(&coupon, nullptr, nullptr),
                 "Operação não permitida. A venda " + nr +
                     " não está pendente: só o vendedor e a observação podem ser alterados.");
+  const Value read = srv_.value(s(), "GetItens", {"0001", "001", nr});
   DataPacket items = frametest::deltaOf(itensFields());
-  frametest::addModify(items,
-                       srv_.value(s(), "GetItens", {"0001", "001", nr}).array()[0].packet().rows.at(0),
-                       {{"QTPRODVEND", 9.0}});
+  frametest::addModify(items, read.array()[0].packet().rows.at(0), {{"QTPRODVEND", 9.0}});
   expectRefused(grava(nullptr, &items, nullptr),
                 "Operação não permitida. A venda " + nr +
                     " não está pendente: seus itens não podem ser alterados.");
   DataPacket gone = frametest::deltaOf(saleFields());
   frametest::addDelete(gone, after);
   expectRefused(srv_.call(s(), "DelPedidoVenda", {gone}),
-                "Operação não permitida. A venda " + nr + " não está pendente e não pode ser excluída.");
+                "Operação não permitida. A venda " + nr +
+                    " não está pendente e não pode ser excluída.");
 
   // A pending sale is concluded or cancelled by their own operations only.
   const DataPacket open = sales("0001", "001", frametest::openDay());
@@ -227,7 +227,8 @@ TEST_P(SaleWrites, ItemFiguresAndAtomicity) {
       {item(nr, "901", 1, -1), "Vr. Unit. deve ser maior ou igual a zero."},
       {item(nr, "901", 1, 0), "Vr.Unit ou Vr.Cliente deve ser maior que zero."},
       {item(nr, "901", 2, 10, -1), "Desconto deve ser maior ou igual a zero."},
-      {item(nr, "901", 2, 10, 20.01), "Valor do desconto deve ser menor que o valor total do produto."},
+      {item(nr, "901", 2, 10, 20.01),
+       "Valor do desconto deve ser menor que o valor total do produto."},
       {item(nr, "901", 2, 10, 0, -1), "Acréscimo deve ser maior ou igual a zero."},
   };
   for (const auto& [bad, text] : cases) {

@@ -22,27 +22,6 @@ const std::string& identifier(const std::string& name) {
 
 bool isText(FieldType t) { return t == FieldType::String || t == FieldType::FixedString; }
 
-// Whether a stored value still is what the client read. Texts compare
-// without trailing blanks (fixed-width fields come back padded) and an empty
-// text equals null, as the client turns empty fields into nulls; numbers
-// compare with a relative tolerance, since a value may pass through a text
-// form; dates to the second, the resolution they are stored with.
-bool sameValue(const Value& stored, const Value& original, FieldType type) {
-  if (isText(type) || stored.isText() || original.isText()) {
-    if (stored.isNull() || original.isNull())
-      return trimRight(stored.asText()).empty() && trimRight(original.asText()).empty();
-    return trimRight(stored.asText()) == trimRight(original.asText());
-  }
-  if (stored.isNull() || original.isNull()) return stored.isNull() && original.isNull();
-  if (stored.isNumber() && original.isNumber()) {
-    const double a = stored.number(), b = original.number();
-    return std::fabs(a - b) <= 1e-9 * std::max({1.0, std::fabs(a), std::fabs(b)});
-  }
-  if (stored.isDateTime() && original.isDateTime())
-    return std::fabs(stored.dateTime().days - original.dateTime().days) * 86400.0 < 0.5;
-  return stored == original;
-}
-
 struct Plan {
   std::string table;
   std::vector<size_t> keys;     // delta field indexes of the key
@@ -129,7 +108,7 @@ void checkStored(soci::session& session, const Plan& plan, const DataPacket& del
                         " foi excluído por outro usuário." + again);
   for (size_t n = 0; n < plan.columns.size(); ++n) {
     const size_t c = plan.columns[n];
-    if (!sameValue(stored.rows[0].values[n], original[c], delta.fields[c].type))
+    if (!sameFieldValue(stored.rows[0].values[n], original[c], delta.fields[c].type))
       throw ConflictError("O registro " + keyText(plan, delta, original) +
                           " foi alterado por outro usuário." + again);
   }
@@ -162,7 +141,7 @@ void modifyRow(soci::session& session, const Plan& plan, const DataPacket& delta
   std::string set;
   SqlParams params;
   for (size_t c : plan.columns) {
-    if (sameValue(row.values[c], row.original[c], delta.fields[c].type)) continue;
+    if (sameFieldValue(row.values[c], row.original[c], delta.fields[c].type)) continue;
     const std::string p = "V" + std::to_string(params.size());
     set += (set.empty() ? "" : ", ") + identifier(delta.fields[c].name) + " = :" + p;
     params.push_back({p, row.values[c]});
@@ -181,6 +160,27 @@ void deleteRow(soci::session& session, const Plan& plan, const DataPacket& delta
 }
 
 }  // namespace
+
+// Whether a stored value still is what the client read. Texts compare
+// without trailing blanks (fixed-width fields come back padded) and an empty
+// text equals null, as the client turns empty fields into nulls; numbers
+// compare with a relative tolerance, since a value may pass through a text
+// form; dates to the second, the resolution they are stored with.
+bool sameFieldValue(const Value& stored, const Value& original, FieldType type) {
+  if (isText(type) || stored.isText() || original.isText()) {
+    if (stored.isNull() || original.isNull())
+      return trimRight(stored.asText()).empty() && trimRight(original.asText()).empty();
+    return trimRight(stored.asText()) == trimRight(original.asText());
+  }
+  if (stored.isNull() || original.isNull()) return stored.isNull() && original.isNull();
+  if (stored.isNumber() && original.isNumber()) {
+    const double a = stored.number(), b = original.number();
+    return std::fabs(a - b) <= 1e-9 * std::max({1.0, std::fabs(a), std::fabs(b)});
+  }
+  if (stored.isDateTime() && original.isDateTime())
+    return std::fabs(stored.dateTime().days - original.dateTime().days) * 86400.0 < 0.5;
+  return stored == original;
+}
 
 Transaction::Transaction(soci::session& session) : session_(session) {
   try {

@@ -76,6 +76,12 @@ DeltaCounts applyDelta(soci::session& session, std::string_view table,
                        const std::vector<std::string>& keyFields,
                        const platform::DataPacket& delta, const DeltaOptions& options = {});
 
+// Whether two values of a field of this type are the same for the
+// concurrency rule above: texts without trailing blanks, an empty text equal
+// to null; numbers within a 1e-9 relative tolerance; date-times to the
+// second.
+bool sameFieldValue(const platform::Value& a, const platform::Value& b, platform::FieldType type);
+
 // Column names of a table, upper case, in table order.
 std::vector<std::string> tableColumns(soci::session& session, std::string_view table);
 

@@ -1,0 +1,295 @@
+#include "screen/frmmanutvenda.h"
+
+#include "platform/abort.h"
+#include "platform/consiste.h"
+#include "platform/logon.h"
+#include "platform/screenhost.h"
+#include "platform/text.h"
+#include "platform/uiservice.h"
+#include "register/register.h"
+#include "sale/sale.h"
+#include "screen/msgpadrao.h"
+#include "screen/pkg_vnd02600.h"
+#include "zreduction/zreduction.h"
+
+namespace screen {
+
+using namespace platform;
+
+TfrmManutVenda::TfrmManutVenda()
+    : TfrmPadrao("frmManutVenda"),
+      btnCancelaVenda(add<Button>("btnCancelaVenda", &panMenu)),
+      btnConcluiVenda(add<Button>("btnConcluiVenda", &panMenu)),
+      btnFecharCaixa(add<Button>("btnFecharCaixa", &panMenu)),
+      sbtAlteraVend(add<Button>("sbtAlteraVend", &panMenu)),
+      panFilial(add<Panel>("panFilial")),
+      medFilial(add<MaskEdit>("medFilial", &panFilial, ">aaaa;0; ")),
+      btpFilial(add<LookupButton>("btpFilial", &panFilial)),
+      edtFilial(add<Edit>("edtFilial", &panFilial)),
+      medCdCaixa(add<MaskEdit>("medCdCaixa", &panFilial, "999;0; ")),
+      btnPesqCaixa(add<LookupButton>("btnPesqCaixa", &panFilial)),
+      edtNmCaixa(add<Edit>("edtNmCaixa", &panFilial)),
+      depDeEntrega(add<DateEdit>("depDeEntrega", &panFilial)),
+      tshAberCaixa(add<TabSheet>("tshAberCaixa", &pgcPadrao, "Abertura de Caixa")),
+      dbgAberCaixa(add<DBGrid>("dbgAberCaixa", &tshAberCaixa)),
+      memObs(add<DBMemo>("memObs", &tshFolhaDados)),
+      nedTotal(add<NumberBox>("nedTotal", &tshFolhaDados)),
+      dbgItens(add<DBGrid>("dbgItens", &tshFormulario)),
+      nedTotal1(add<NumberBox>("nedTotal1", &tshFormulario)),
+      dbgImpostoItem(add<DBGrid>("dbgImpostoItem", &tshFormulario)),
+      tshItensCancelados(add<TabSheet>("tshItensCancelados", &pgcPadrao, "Itens Cancelados")),
+      dbgItensCancelados(add<DBGrid>("dbgItensCancelados", &tshItensCancelados)),
+      tshRecebimento(add<TabSheet>("tshRecebimento", &pgcPadrao, "Recebimento")),
+      dbgTipoRece(add<DBGrid>("dbgTipoRece", &tshRecebimento)),
+      nedTotal2(add<NumberBox>("nedTotal2", &tshRecebimento)),
+      tshReducao(add<TabSheet>("tshReducao", &pgcPadrao, "Redução Z")),
+      pgcReducao(add<PageControl>("pgcReducao", &tshReducao)),
+      tshFolhaRZ(add<TabSheet>("tshFolhaRZ", &pgcReducao, "Folha de Dados")),
+      dbgFolhaRZ(add<DBGrid>("dbgFolhaRZ", &tshFolhaRZ)),
+      tshFormRed(add<TabSheet>("tshFormRed", &pgcReducao, "Formulário")),
+      tshDadosAdic(add<TabSheet>("tshDadosAdic", &pgcReducao, "Dados Adicionais")),
+      tshImposto(add<TabSheet>("tshImposto", &pgcReducao, "Imposto")),
+      dbgImposto(add<DBGrid>("dbgImposto", &tshImposto)),
+      tshTotaliz(add<TabSheet>("tshTotaliz", &pgcReducao, "Totalizadores não Fiscais")),
+      dbgTotalizadores(add<DBGrid>("dbgTotalizadores", &tshTotaliz)),
+      tshFormaPag(add<TabSheet>("tshFormaPag", &pgcReducao, "Forma de Pagamento")),
+      dbgFormPag(add<DBGrid>("dbgFormPag", &tshFormaPag)),
+      tshObservacao(add<TabSheet>("tshObservacao", &pgcReducao, "Observação")),
+      dbgObservacao(add<DBGrid>("dbgObservacao", &tshObservacao)),
+      lblAbertura(add<Label>("lblAbertura", &panNavegador, "Abertura")),
+      dbtAbertura(add<DBText>("dbtAbertura", &panNavegador)),
+      lblVenda(add<Label>("lblVenda", &panNavegador, "Venda")),
+      dbtNumero(add<DBText>("dbtNumero", &panNavegador)),
+      mnuAberCaixa(add<MenuItem>("mnuAberCaixa", &mnuOperacao, "&Abertura de Caixa")),
+      mnuItensCancelados(add<MenuItem>("mnuItensCancelados", &mnuOperacao, "Itens &Cancelados")),
+      mnuRecebimento(add<MenuItem>("mnuRecebimento", &mnuOperacao, "&Recebimento")),
+      mnuReducao(add<MenuItem>("mnuReducao", &mnuOperacao, "Re&dução Z")),
+      mnuFolhaRZ(add<MenuItem>("mnuFolhaRZ", &mnuReducao, "Fo&lha de Dados")),
+      mnuForm(add<MenuItem>("mnuForm", &mnuReducao, "&Formulário")),
+      mnuDadosAdic(add<MenuItem>("mnuDadosAdic", &mnuReducao, "&Dados Adicionais")),
+      mnuImposto(add<MenuItem>("mnuImposto", &mnuReducao, "&Imposto")),
+      mnuTotFiscais(add<MenuItem>("mnuTotFiscais", &mnuReducao, "&Total Fiscais")),
+      mnuFormPag(add<MenuItem>("mnuFormPag", &mnuReducao, "Forma de &Pagamento")),
+      mnuObservacao(add<MenuItem>("mnuObservacao", &mnuReducao, "&Observação")),
+      mnuCancelaVenda(add<MenuItem>("mnuCancelaVenda", &mnuManutencao, "Cancelar &Venda", "Ctrl+B")),
+      mnuConcluiVenda(add<MenuItem>("mnuConcluiVenda", &mnuManutencao, "Concluir Venda", "Ctrl+O")),
+      mnuFecharCaixa(add<MenuItem>("mnuFecharCaixa", &mnuManutencao, "Fechar Caixa", "Ctrl+F")),
+      mnuAlteraVend(add<MenuItem>("mnuAlteraVend", &mnuManutencao, "Altera Vendedor da Venda")) {
+  msgPadrao.setFallback(&screen::msgPadrao());
+  setCaption("Manutenção da Venda");
+  setHelpContext(13002600);
+  setHelpFile("PdvHELP.hlp");
+  lblCodTela.setCaption("Vnd02600");
+  sbtImprimir.setEnabled(false);
+  mnuListagem.setEnabled(false);
+  mnuConfigImpressora.setEnabled(false);
+  for (auto [button, hint] : {std::pair{&btnCancelaVenda, "Cancelar Venda"}, std::pair{&btnConcluiVenda, "Concluir Venda"},
+                              std::pair{&btnFecharCaixa, "Fechar Caixa"},
+                              std::pair{&sbtAlteraVend, "Altera o nome do vendedor na venda."}}) {
+    button->setHint(hint);
+    button->setEnabled(false);
+  }
+  netManutVenda.BeforeConnect = [this](TNetConnection& c) { netManutVendaBeforeConnect(c); };
+
+  declareRecordSets();
+  buildFilterPanel();
+  buildPages();
+  buildReducaoPages();
+  buildMenus();
+
+  for (ScreenPart* part : std::initializer_list<ScreenPart*>{&filter, &retrieval, &state, &saving, &guards, &salePart,
+                                                             &registerPart, &zReductionPart})
+    part->wire();
+}
+
+TfrmManutVenda::~TfrmManutVenda() = default;
+
+ClientDataSet* TfrmManutVenda::findRecordSet(std::string_view name) const {
+  for (ClientDataSet* s : sets_)
+    if (equalsIgnoreCase(s->name(), name)) return s;
+  return nullptr;
+}
+
+void TfrmManutVenda::buildFilterPanel() {
+  panFilial.setAlign(Align::Top);
+  panFilial.setLayout(Layout::Grid, 4);
+  struct Caption {
+    const char* name;
+    const char* text;
+    Control& before;
+  };
+  for (const Caption& c : {Caption{"lblFilial", "Filial", medFilial}, Caption{"lblCaixa", "Caixa", medCdCaixa},
+                           Caption{"lblDeEntrega", "Data do Movimento", depDeEntrega}}) {
+    Label& l = add<Label>(c.name, &panFilial, c.text);
+    l.setBold(true);
+    l.setIndex(c.before.index());
+  }
+  medFilial.setMaxLength(4);
+  medFilial.setTabStop(false);
+  btpFilial.setAssociate(&medFilial);
+  btpFilial.setTitle("Filial");
+  btpFilial.setEmptyError("Não há filial cadastrada");
+  btpFilial.setDataSource(&dtsFilial);
+  edtFilial.setEnabled(false);
+  medCdCaixa.setMaxLength(3);
+  btnPesqCaixa.setAssociate(&medCdCaixa);
+  btnPesqCaixa.setTitle("Caixa");
+  btnPesqCaixa.setEmptyError("Não há caixa cadastrado.");
+  btnPesqCaixa.setDataSource(&dtsPesqCaixa);
+  edtNmCaixa.setEnabled(false);
+  depDeEntrega.setWeekDayNames({"Domingo", "Segunda", "Terça", "Quarta", "Quinta", "Sexta", "Sábado"});
+  depDeEntrega.setValidDateInBlue(true);
+  // The filter panel sits between the toolbar and the pages.
+  panFilial.setIndex(pgcPadrao.index());
+}
+
+void TfrmManutVenda::buildPages() {
+  tshAberCaixa.setPageIndex(0);
+  tshFolhaDados.setCaption("Venda");
+  tshFormulario.setCaption("Itens da Venda");
+  pgcPadrao.setActivePage(tshAberCaixa);
+
+  dbgAberCaixa.setDataSource(&dtsAberCaixa);
+  dbgPadrao.setDataSource(&dtsPedidoVenda);
+  memObs.setDataSource(&dtsPedidoVenda);
+  memObs.setFieldName("TXOBSVENDA");
+  memObs.setMaxLength(2000);
+  dbgItens.setDataSource(&dtsItens);
+  dbgImpostoItem.setDataSource(&dtsImpostoItem);
+  dbgItensCancelados.setDataSource(&dtsItensCancelados);
+  dbgTipoRece.setDataSource(&dtsTipoRece);
+  for (NumberBox* total : {&nedTotal, &nedTotal1, &nedTotal2}) {
+    total->setReadOnly(true);
+    total->setDecimals(2);
+    total->setThousands(true);
+    Label& caption = add<Label>("lbl" + total->name().substr(3), total->parent(), "Total Venda");
+    caption.setIndex(total->index());
+  }
+  dbtAbertura.setDataSource(&dtsAberCaixa);
+  dbtAbertura.setFieldName("DTABERCAIX");
+  dbtNumero.setDataSource(&dtsPedidoVenda);
+  dbtNumero.setFieldName("NRSEQVENDA");
+  dbnPadrao.setIndex(static_cast<int>(panNavegador.children().size()) - 1);
+
+  cashregister::declareAberCaixaColumns(dbgAberCaixa);
+  sale::declarePedidoVendaColumns(dbgPadrao);
+  sale::declareItensColumns(dbgItens);
+  sale::declareImpostoItemColumns(dbgImpostoItem);
+  sale::declareItensCanceladosColumns(dbgItensCancelados);
+  sale::declareTipoReceColumns(dbgTipoRece);
+}
+
+void TfrmManutVenda::buildReducaoPages() {
+  pgcReducao.setAlign(Align::Client);
+  pgcReducao.setActivePage(tshFolhaRZ);
+  dbgFolhaRZ.setDataSource(&dtsReducaoZ);
+  dbgImposto.setDataSource(&dtsImposto);
+  dbgTotalizadores.setDataSource(&dtsTotaliz);
+  dbgFormPag.setDataSource(&dtsFormaPag);
+  dbgObservacao.setDataSource(&dtsObservacao);
+  zreduction::declareFolhaRZColumns(dbgFolhaRZ);
+  zreduction::declareImpostoColumns(dbgImposto);
+  zreduction::declareTotalizColumns(dbgTotalizadores);
+  zreduction::declareFormaPagColumns(dbgFormPag);
+  zreduction::declareObservacaoColumns(dbgObservacao);
+
+  // The form pages: one group panel per caption, each edit after its label.
+  const auto build = [this](TabSheet& page, std::span<const zreduction::EditSpec> edits) {
+    Panel* group = nullptr;
+    std::string groupCaption = "\x01";
+    int n = 0;
+    for (const zreduction::EditSpec& e : edits) {
+      if (e.group != groupCaption) {
+        groupCaption = e.group;
+        group = &add<Panel>(page.name() + "Grupo" + std::to_string(++n), &page);
+        group->setCaption(e.group);
+        group->setLayout(Layout::Grid, 2);
+      }
+      add<Label>(std::string("lbl") + e.control, group, e.caption);
+      DBEdit& edit = add<DBEdit>(e.control, group);
+      edit.setDataSource(&dtsReducaoZ);
+      edit.setFieldName(e.field);
+      edit.setHint(e.hint);
+      if (e.enabled == zreduction::EditEnabled::Never) edit.setEnabled(false);
+    }
+  };
+  build(tshFormRed, zreduction::formRedEdits());
+  build(tshDadosAdic, zreduction::dadosAdicEdits());
+}
+
+void TfrmManutVenda::buildMenus() {
+  mnuAberCaixa.setIndex(0);
+  mnuFolhaDados.setCaption("&Venda");
+  mnuFormulario.setCaption("&Itens da Venda");
+}
+
+// --- Life cycle.
+
+void TfrmManutVenda::FormCreate() {
+  TfrmPadrao::FormCreate();
+  // The base step points the list grid and the navigator at the current
+  // set; on this screen they follow the sales.
+  dbgPadrao.setDataSource(&dtsPedidoVenda);
+  dbnPadrao.setDataSource(&dtsPedidoVenda);
+  pgcPadrao.setActivePage(tshAberCaixa);
+  dtsPadrao.setDataSet(&cdsAberCaixa);
+
+  screenHost().prepareConnection(netManutVenda);
+  {
+    ProgressScope connecting(kProgressConnecting);
+    netManutVenda.open();
+  }
+
+  const std::string pict = DBPict(0);
+  for (ClientDataSet* s : {&cdsProduto, &cdsItens, &cdsItensCancelados}) s->fieldByName("CDARVPROD").setEditMask(pict);
+  // Product codes of existing items are not retyped: the grids' key
+  // handling lets a tagged field be typed only while inserting.
+  cdsItens.fieldByName("CDARVPROD").setTag(1);
+  cdsItensCancelados.fieldByName("CDARVPROD").setTag(1);
+
+  boPrimVez = true;
+  pendingAccountCharge = 0;
+
+  const bool permitted = GetPersonal(3) == "S";
+  for (Button* b : {&btnCancelaVenda, &btnConcluiVenda, &btnFecharCaixa}) b->setPermitted(permitted);
+
+  cdsAberCaixa.fieldByName("DTABERCAIX").setEditMask(cashregister::aberCaixaMask(DateMask()));
+}
+
+void TfrmManutVenda::FormActivate() {
+  if (!boPrimVez) return;
+  medFilial.setText(FiliProc());
+  edtFilial.setText(NomeFiliProc());
+  boPrimVez = false;
+  medFilial.setEnabled(!ModuFili());
+  btpFilial.setEnabled(medFilial.enabled());
+  if (medFilial.enabled())
+    medFilial.setFocus();
+  else
+    medCdCaixa.setFocus();
+}
+
+void TfrmManutVenda::FormClose(CloseAction& action) {
+  netManutVenda.close();
+  boStCriado = false;
+  TfrmPadrao::FormClose(action);
+}
+
+void TfrmManutVenda::netManutVendaBeforeConnect(TNetConnection& connection) {
+  connection.Host = WebURL();
+  connection.Port = WebPort();
+}
+
+void TfrmManutVenda::vd_PerManut() {
+  {
+    ProgressScope receiving(kProgressReceiving);
+    std::vector<Value> args{Value(medFilial.text())};
+    const Value answer = CheckResultServ(netManutVenda.call("getPerManut", args));
+    // An answer that is not a record set grants nothing.
+    if (!answer.isPacket()) MensErro(Msg("Filial_PerManut"));
+    cdsPerManut.setData(answer.packet());
+  }
+  if (cdsPerManut.fieldByName("IDPERMANUTVEN").asString() == "N") MensErro(Msg("Filial_PerManut"));
+}
+
+}  // namespace screen

@@ -1,10 +1,15 @@
 #pragma once
-// One QApplication for the whole test program, on Qt's off-screen platform
-// so that no display is needed.
+// Shared pieces of the client's tests: one QApplication for the whole test
+// program on Qt's off-screen platform (no display needed), and UI services
+// that record the messages shown instead of opening boxes.
 
 #include <QApplication>
 
 #include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform/uiservice.h"
 
 namespace guitest {
 
@@ -18,5 +23,23 @@ inline QApplication& app() {
   }();
   return *instance;
 }
+
+class RecordingUi : public platform::UiServices {
+ public:
+  RecordingUi() { platform::setUi(this); }
+  ~RecordingUi() override { platform::setUi(nullptr); }
+  platform::MsgResult showMessage(const std::string& text, platform::MsgKind kind,
+                                  platform::MsgButtons) override {
+    shown.push_back(text);
+    kinds.push_back(kind);
+    return platform::MsgResult::Ok;
+  }
+  void showProgress(int, const std::string&) override {}
+  void hideProgress() override {}
+  bool pickRecord(platform::ClientDataSet&, const std::string&, const std::string&) override { return false; }
+  void searchRecord(platform::ClientDataSet&) override {}
+  std::vector<std::string> shown;
+  std::vector<platform::MsgKind> kinds;
+};
 
 }  // namespace guitest

@@ -117,10 +117,16 @@ FormView::FormView(Form& form, QWidget* parent) : QWidget(parent), form_(form) {
   syncFocus();
 }
 
-FormView::~FormView() {
+FormView::~FormView() { release(); }
+
+void FormView::release() {
   for (auto& [c, id] : connections_) c->changed.disconnect(id);
-  // The grid models outlive this body (they are children of their views):
-  // they disconnect themselves.
+  connections_.clear();
+  for (auto& [c, parts] : grids_) parts.model->release();
+  // Widgets stay, but nothing they do reaches the form any more.
+  controls_.clear();
+  QObject::disconnect(this, nullptr, nullptr, nullptr);
+  for (QObject* o : findChildren<QObject*>()) QObject::disconnect(o, nullptr, this, nullptr);
 }
 
 QWidget* FormView::widgetFor(const Control& c) const {

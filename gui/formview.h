@@ -56,6 +56,9 @@ class FormView : public QWidget {
   // The action of a menu item.
   QAction* actionFor(const platform::MenuItem& item) const;
   QMenuBar* menuBar() const { return menuBar_; }
+  // Stops following the form (no more signals either way), so that the
+  // view may be deleted later than the form.
+  void release();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

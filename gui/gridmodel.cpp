@@ -23,9 +23,18 @@ GridModel::GridModel(platform::DBGrid& grid, QObject* parent)
   reset();
 }
 
-GridModel::~GridModel() {
+GridModel::~GridModel() { release(); }
+
+void GridModel::release() {
+  if (released_) return;
+  beginResetModel();
   grid_.changed.disconnect(conn_);
   detach();
+  released_ = true;
+  columns_.clear();
+  rows_ = 0;
+  current_ = -1;
+  endResetModel();
 }
 
 void GridModel::attach() {
@@ -59,6 +68,7 @@ void GridModel::gridChanged(Prop p) {
 }
 
 void GridModel::reset() {
+  if (released_) return;
   beginResetModel();
   columns_.clear();
   for (int i = 0; i < grid_.columnCount(); ++i)
@@ -82,6 +92,7 @@ void GridModel::moved() {
 }
 
 void GridModel::syncRows() {
+  if (released_) return;
   // Starting an insertion adds the new row at the current place; deleting
   // the current row or dropping the row being inserted removes the row that
   // was current. Those are told as such; any other change of the row count
@@ -122,7 +133,7 @@ int GridModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant GridModel::data(const QModelIndex& index, int role) const {
-  if (!index.isValid() || index.row() >= grid_.rowCount()) return {};
+  if (released_ || !index.isValid() || index.row() >= grid_.rowCount()) return {};
   const int col = gridColumn(index.column());
   if (col < 0) return {};
   switch (role) {

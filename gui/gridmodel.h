@@ -27,6 +27,9 @@ class GridModel : public QAbstractTableModel, private platform::DataSetListener 
   ~GridModel() override;
 
   platform::DBGrid& grid() const { return grid_; }
+  // Lets go of the grid and its data source and shows nothing from now on,
+  // for a view that is deleted later than the form it showed may be.
+  void release();
   // The grid's column index of a model column, and back (-1 when hidden).
   int gridColumn(int modelColumn) const;
   int modelColumn(int gridColumn) const;
@@ -60,6 +63,7 @@ class GridModel : public QAbstractTableModel, private platform::DataSetListener 
   std::vector<int> columns_;  // visible grid columns, in order
   int rows_ = 0;
   int current_ = -1;
+  bool released_ = false;
 };
 
 // 0xBBGGRR as the model stores colours, to Qt's colour.

@@ -106,8 +106,12 @@ void MainWindow::forget(Form& form) {
   documents_.erase(it);
   d.form->closed.disconnect(d.closedConnection);
   d.window->removeEventFilter(this);
+  // The removal may come from one of the form's own handlers, still running
+  // inside the view: the view lets go of the form now and goes later.
+  d.view->release();
+  d.window->hide();
   mdi_->removeSubWindow(d.window);
-  delete d.window;  // and the view in it, before the form may go
+  d.window->deleteLater();
 }
 
 void MainWindow::adopt(std::unique_ptr<Form> form) {

@@ -7,6 +7,9 @@
 // window runs the form's close (its close query may refuse); a form that
 // closes by itself removes its window. Forms handed over with adopt() are
 // owned by the window and destroyed after a close that asks to free them.
+// Once its window is removed (closeDocument, or the form's close) a form
+// may be destroyed at once, even from one of its own handlers' callers:
+// the view lets go of it first and is deleted later.
 //
 // Thread-safety: none; the user-interface thread only.
 

@@ -71,3 +71,17 @@ TEST(MainWindow, AdoptedFormIsFreedAfterItClosesItself) {
   EXPECT_TRUE(destroyed);
   EXPECT_TRUE(window.mdiArea()->subWindowList().isEmpty());
 }
+
+TEST(MainWindow, AScreenMayRemoveItsWindowFromItsOwnHandler) {
+  guitest::app();
+  guitest::RecordingUi ui;
+  gui::MainWindow window;
+  auto form = std::make_unique<TfrmPadrao>("frmTeste");
+  window.showDocument(*form);
+  form->sbtFechar.OnClick = [&](Control&) { window.closeDocument(*form); };
+  QTest::mouseClick(window.viewFor(*form)->widgetFor(form->sbtFechar), Qt::LeftButton);
+  EXPECT_EQ(window.documentFor(*form), nullptr);
+  form.reset();  // the owner frees the form before the window is gone
+  QApplication::processEvents();
+  EXPECT_TRUE(window.mdiArea()->subWindowList().isEmpty());
+}

@@ -1,0 +1,128 @@
+#pragma once
+// The Qt side of the UI services: message boxes with the suite's
+// Portuguese buttons, the look-up dialog (Pesquisar), the search dialog
+// (Procura) and the progress indication around remote calls; and the logon
+// dialog of the client.
+//
+// Thread-safety: none; the user-interface thread only.
+
+#include <QDialog>
+
+#include <functional>
+#include <string>
+
+#include "platform/uiservice.h"
+
+class QLabel;
+class QLineEdit;
+class QTableView;
+class QStandardItemModel;
+class QComboBox;
+
+namespace platform {
+class ClientDataSet;
+}
+
+namespace gui {
+
+// Lists the visible fields of a record set as columns, one row per row of
+// the set, read in place (the set's current row does not move while the
+// dialog is open). Typing searches incrementally on the first visible
+// column (by prefix, letter case ignored); Enter or a double click choose,
+// Escape cancels. On a choice the chosen row becomes the set's current one.
+class PesquisarDialog : public QDialog {
+ public:
+  PesquisarDialog(platform::ClientDataSet& set, const std::string& title, QWidget* parent = nullptr);
+  // The row (view row) selected now, -1 when none.
+  int selectedRow() const;
+  // Selects the first row whose first column starts with `text`; false when
+  // none does (the selection stays).
+  bool search(const QString& text);
+  QLineEdit* searchEdit() const { return search_; }
+  QTableView* table() const { return table_; }
+  void done(int result) override;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  platform::ClientDataSet& set_;
+  QLineEdit* search_;
+  QTableView* table_;
+  QStandardItemModel* model_;
+};
+
+// Asks for a field and a text and places the record set on the first row
+// whose field starts with the text (letter case ignored).
+class ProcuraDialog : public QDialog {
+ public:
+  ProcuraDialog(platform::ClientDataSet& set, QWidget* parent = nullptr);
+  QComboBox* fieldBox() const { return field_; }
+  QLineEdit* textEdit() const { return text_; }
+  // Runs the search with what is filled in; false when nothing was found.
+  bool find();
+
+ private:
+  platform::ClientDataSet& set_;
+  QComboBox* field_;
+  QLineEdit* text_;
+};
+
+// UiServices with Qt widgets. Message boxes and dialogs are modal over
+// `parent` (the main window). Progress shows a small caption over the
+// parent and a busy cursor from the outermost show to the matching hide;
+// the caption is painted at once, user input meanwhile is not processed.
+class QtUiServices : public platform::UiServices {
+ public:
+  explicit QtUiServices(QWidget* parent = nullptr) : parent_(parent) {}
+  ~QtUiServices() override;
+  void setParent(QWidget* parent) { parent_ = parent; }
+
+  platform::MsgResult showMessage(const std::string& text, platform::MsgKind kind,
+                                  platform::MsgButtons buttons) override;
+  void showProgress(int kind, const std::string& caption) override;
+  void hideProgress() override;
+  bool pickRecord(platform::ClientDataSet& set, const std::string& title,
+                  const std::string& emptyMessage) override;
+  void searchRecord(platform::ClientDataSet& set) override;
+
+  int progressDepth() const { return depth_; }
+  // The progress caption widget while shown, else nullptr.
+  QLabel* progressLabel() const { return depth_ > 0 ? overlay_ : nullptr; }
+
+ private:
+  QWidget* parent_;
+  QLabel* overlay_ = nullptr;
+  int depth_ = 0;
+};
+
+// What the logon dialog collects.
+struct LogonRequest {
+  std::string operador;
+  std::string senha;
+  std::string filial;
+};
+
+// Operator, password and branch. `authenticate` does the logon call and
+// returns an error text for the user, or "" when the logon succeeded; the
+// dialog then accepts. On an error it stays open showing the text.
+class LogonDialog : public QDialog {
+ public:
+  using Authenticate = std::function<std::string(const LogonRequest&)>;
+  explicit LogonDialog(Authenticate authenticate, QWidget* parent = nullptr);
+  LogonRequest request() const;
+  QLineEdit* operadorEdit() const { return operador_; }
+  QLineEdit* senhaEdit() const { return senha_; }
+  QLineEdit* filialEdit() const { return filial_; }
+  QLabel* errorLabel() const { return error_; }
+  void accept() override;
+
+ private:
+  Authenticate authenticate_;
+  QLineEdit* operador_;
+  QLineEdit* senha_;
+  QLineEdit* filial_;
+  QLabel* error_;
+};
+
+}  // namespace gui

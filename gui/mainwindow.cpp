@@ -1,0 +1,139 @@
+#include "gui/mainwindow.h"
+
+#include <QCloseEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTimer>
+
+#include <algorithm>
+
+#include "gui/formview.h"
+#include "platform/form.h"
+#include "platform/logon.h"
+
+namespace gui {
+
+using platform::CloseAction;
+using platform::Form;
+
+MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
+  setWindowTitle(QStringLiteral("Retaguarda — Vendas"));
+  mdi_ = new QMdiArea(this);
+  mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  setCentralWidget(mdi_);
+  QMenu* vendas = menuBar()->addMenu(QStringLiteral("&Vendas"));
+  screenAction_ = vendas->addAction(QStringLiteral("&Manutenção da Venda"));
+  connect(screenAction_, &QAction::triggered, this, [this] { openScreen(); });
+  vendas->addSeparator();
+  QAction* sair = vendas->addAction(QStringLiteral("&Sair"));
+  connect(sair, &QAction::triggered, this, &QWidget::close);
+  QMenu* janela = menuBar()->addMenu(QStringLiteral("&Janela"));
+  connect(janela->addAction(QStringLiteral("&Cascata")), &QAction::triggered, mdi_, &QMdiArea::cascadeSubWindows);
+  connect(janela->addAction(QStringLiteral("&Lado a lado")), &QAction::triggered, mdi_, &QMdiArea::tileSubWindows);
+  showLogon();
+  resize(1024, 700);
+}
+
+MainWindow::~MainWindow() {
+  while (!documents_.empty()) closeDocument(*documents_.back().form);
+}
+
+void MainWindow::openScreen() {
+  if (opener_) guarded([this] { opener_(*this); });
+}
+
+void MainWindow::showLogon() {
+  const platform::LogonContext& l = platform::logon();
+  QString text;
+  if (!l.operador.empty())
+    text = QStringLiteral("Operador: %1 %2   Filial: %3 %4")
+               .arg(QString::fromStdString(l.operador), QString::fromStdString(l.nomeOperador),
+                    QString::fromStdString(l.filiProc), QString::fromStdString(l.nomeFiliProc));
+  statusBar()->showMessage(text);
+}
+
+QMdiSubWindow* MainWindow::documentFor(const Form& form) const {
+  auto it = std::find_if(documents_.begin(), documents_.end(), [&](const Document& d) { return d.form == &form; });
+  return it == documents_.end() ? nullptr : it->window;
+}
+
+FormView* MainWindow::viewFor(const Form& form) const {
+  auto it = std::find_if(documents_.begin(), documents_.end(), [&](const Document& d) { return d.form == &form; });
+  return it == documents_.end() ? nullptr : it->view;
+}
+
+void MainWindow::showDocument(Form& form) {
+  if (QMdiSubWindow* w = documentFor(form)) {
+    mdi_->setActiveSubWindow(w);
+    return;
+  }
+  auto* view = new FormView(form);
+  QMdiSubWindow* window = mdi_->addSubWindow(view);
+  window->setAttribute(Qt::WA_DeleteOnClose, false);
+  window->setWindowTitle(view->windowTitle());
+  connect(view, &QWidget::windowTitleChanged, window, &QWidget::setWindowTitle);
+  window->installEventFilter(this);
+  Form* f = &form;
+  const auto id = form.closed.connect([this, f](Form&, CloseAction action) {
+    // The form's own close removes its window; its owner frees it after
+    // close() returns, so the freeing waits for the event loop.
+    QTimer::singleShot(0, this, [this, f, action] {
+      forget(*f);
+      if (action == CloseAction::Free)
+        std::erase_if(owned_, [f](const std::unique_ptr<Form>& o) { return o.get() == f; });
+    });
+  });
+  documents_.push_back({f, window, view, id});
+  window->resize(std::max(view->sizeHint().width(), 640), std::max(view->sizeHint().height(), 480));
+  window->show();
+  mdi_->setActiveSubWindow(window);
+  guarded([f] {
+    if (!f->created()) f->create();
+    if (!f->shown()) f->show();
+    else f->activate();
+  });
+}
+
+void MainWindow::closeDocument(Form& form) { forget(form); }
+
+void MainWindow::forget(Form& form) {
+  auto it = std::find_if(documents_.begin(), documents_.end(), [&](const Document& d) { return d.form == &form; });
+  if (it == documents_.end()) return;
+  Document d = *it;
+  documents_.erase(it);
+  d.form->closed.disconnect(d.closedConnection);
+  d.window->removeEventFilter(this);
+  // The removal may come from one of the form's own handlers, still running
+  // inside the view: the view lets go of the form now and goes later.
+  d.view->release();
+  d.window->hide();
+  mdi_->removeSubWindow(d.window);
+  d.window->deleteLater();
+}
+
+void MainWindow::adopt(std::unique_ptr<Form> form) {
+  Form& f = *form;
+  owned_.push_back(std::move(form));
+  showDocument(f);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Close) {
+    auto it = std::find_if(documents_.begin(), documents_.end(),
+                           [&](const Document& d) { return d.window == watched; });
+    if (it != documents_.end()) {
+      // The form decides: its close query may keep it open, and a close
+      // removes the window through the form's `closed` signal.
+      Form* f = it->form;
+      event->ignore();
+      guarded([f] { f->close(); });
+      return true;
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+}  // namespace gui

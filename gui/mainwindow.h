@@ -1,0 +1,73 @@
+#pragma once
+// MainWindow: the client's main window. A menu of the suite ("Vendas" with
+// "Manutenção da Venda" and "Sair"), an MDI area where screens show as
+// document windows (ScreenHost), and a status line with the logon.
+//
+// Document windows render the form with FormView. Closing a document
+// window runs the form's close (its close query may refuse); a form that
+// closes by itself removes its window. Forms handed over with adopt() are
+// owned by the window and destroyed after a close that asks to free them.
+// Once its window is removed (closeDocument, or the form's close) a form
+// may be destroyed at once, even from one of its own handlers' callers:
+// the view lets go of it first and is deleted later.
+//
+// Thread-safety: none; the user-interface thread only.
+
+#include <QMainWindow>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "platform/screenhost.h"
+
+class QMdiArea;
+class QMdiSubWindow;
+class QAction;
+
+namespace gui {
+
+class FormView;
+
+class MainWindow : public QMainWindow, public platform::ScreenHost {
+ public:
+  explicit MainWindow(QWidget* parent = nullptr);
+  ~MainWindow() override;
+
+  void showDocument(platform::Form& form) override;
+  void closeDocument(platform::Form& form) override;
+  // Takes ownership of a form and shows it as a document.
+  void adopt(std::unique_ptr<platform::Form> form);
+
+  // What "Manutenção da Venda" opens (it receives this window as host).
+  void setScreenOpener(std::function<void(MainWindow&)> open) { opener_ = std::move(open); }
+  void openScreen();
+
+  QMdiArea* mdiArea() const { return mdi_; }
+  QAction* screenAction() const { return screenAction_; }
+  // The document window showing the form, or nullptr.
+  QMdiSubWindow* documentFor(const platform::Form& form) const;
+  FormView* viewFor(const platform::Form& form) const;
+  // Refreshes the status line from the logon context.
+  void showLogon();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  struct Document {
+    platform::Form* form;
+    QMdiSubWindow* window;
+    FormView* view;
+    std::uint64_t closedConnection;
+  };
+  void forget(platform::Form& form);
+
+  QMdiArea* mdi_;
+  QAction* screenAction_;
+  std::function<void(MainWindow&)> opener_;
+  std::vector<Document> documents_;
+  std::vector<std::unique_ptr<platform::Form>> owned_;
+};
+
+}  // namespace gui

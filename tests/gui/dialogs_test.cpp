@@ -1,0 +1,146 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+
+#include "gui/dialogs.h"
+#include "platform/dataset.h"
+#include "qtapp.h"
+
+using namespace platform;
+
+namespace {
+
+class DialogTest : public ::testing::Test {
+ protected:
+  DialogTest() {
+    guitest::app();
+    set.addField("CDCAIXA", FieldType::String, 3).setDisplayLabel("Caixa");
+    set.addField("NMCAIXA", FieldType::String, 20).setDisplayLabel("Nome");
+    set.addField("IDINTERNO", FieldType::String, 1).setVisible(false);
+    set.createDataSet();
+    for (auto [code, name] : {std::pair{"001", "Balcão"}, {"010", "Bar"}, {"020", "Restaurante"}}) {
+      set.append();
+      set.fieldByName("CDCAIXA").setAsString(code);
+      set.fieldByName("NMCAIXA").setAsString(name);
+      set.post();
+    }
+    set.first();
+  }
+  ClientDataSet set{"qryCaixa"};
+};
+
+// Presses the button with `text` of the modal box that opens next.
+void answerNextBox(const QString& text) {
+  QTimer::singleShot(0, [text] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box) return;
+    for (QAbstractButton* b : box->buttons())
+      if (b->text() == text) b->click();
+  });
+}
+
+}  // namespace
+
+TEST_F(DialogTest, PesquisarListsVisibleFieldsAndChoosesByIncrementalSearch) {
+  gui::PesquisarDialog dialog(set, "Caixas");
+  EXPECT_EQ(dialog.windowTitle(), "Caixas");
+  QAbstractItemModel* m = dialog.table()->model();
+  ASSERT_EQ(m->columnCount(), 2);
+  EXPECT_EQ(m->headerData(1, Qt::Horizontal).toString(), "Nome");
+  EXPECT_EQ(m->rowCount(), 3);
+
+  QTest::keyClicks(dialog.searchEdit(), "01");
+  EXPECT_EQ(dialog.selectedRow(), 1);
+  EXPECT_EQ(set.recNo(), 1);  // nothing moves before the choice
+  QTest::keyClick(dialog.searchEdit(), Qt::Key_Return);
+  EXPECT_EQ(dialog.result(), QDialog::Accepted);
+  EXPECT_EQ(set.fieldByName("NMCAIXA").asString(), "Bar");
+}
+
+TEST_F(DialogTest, PesquisarCancelledLeavesTheSetAlone) {
+  gui::PesquisarDialog dialog(set, "Caixas");
+  EXPECT_TRUE(dialog.search("02"));
+  EXPECT_FALSE(dialog.search("99"));
+  EXPECT_EQ(dialog.selectedRow(), 2);
+  dialog.reject();
+  EXPECT_EQ(set.recNo(), 1);
+}
+
+TEST_F(DialogTest, EmptyListShowsTheMessageInstead) {
+  gui::QtUiServices services;
+  set.close();
+  set.createDataSet();
+  QString seen;
+  QTimer::singleShot(0, [&seen] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box) return;
+    seen = box->text();
+    box->buttons().front()->click();
+  });
+  EXPECT_FALSE(services.pickRecord(set, "Caixas", "Nenhum caixa cadastrado."));
+  EXPECT_EQ(seen, "Nenhum caixa cadastrado.");
+}
+
+TEST_F(DialogTest, ConfirmationAnswersWithPortugueseButtons) {
+  gui::QtUiServices services;
+  answerNextBox(QStringLiteral("Sim"));
+  EXPECT_EQ(services.showMessage("Excluir?", MsgKind::Confirmation, MsgButtons::YesNo), MsgResult::Yes);
+  answerNextBox(QStringLiteral("Não"));
+  EXPECT_EQ(services.showMessage("Excluir?", MsgKind::Confirmation, MsgButtons::YesNo), MsgResult::No);
+  answerNextBox(QStringLiteral("OK"));
+  EXPECT_EQ(services.showMessage("Gravado.", MsgKind::Information, MsgButtons::Ok), MsgResult::Ok);
+}
+
+TEST_F(DialogTest, ProgressNestsAndAnUnmatchedHideIsHarmless) {
+  gui::QtUiServices services;
+  services.showProgress(kProgressConnecting, "");
+  services.showProgress(kProgressReceiving, "Buscando vendas");
+  ASSERT_NE(services.progressLabel(), nullptr);
+  EXPECT_EQ(services.progressLabel()->text(), "Buscando vendas");
+  EXPECT_NE(QApplication::overrideCursor(), nullptr);
+  services.hideProgress();
+  EXPECT_EQ(services.progressDepth(), 1);
+  EXPECT_NE(QApplication::overrideCursor(), nullptr);
+  services.hideProgress();
+  services.hideProgress();
+  EXPECT_EQ(services.progressDepth(), 0);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(DialogTest, ProcuraPlacesTheSetOnTheRowFound) {
+  gui::ProcuraDialog dialog(set);
+  dialog.fieldBox()->setCurrentIndex(1);
+  dialog.textEdit()->setText("rest");
+  EXPECT_TRUE(dialog.find());
+  EXPECT_EQ(set.recNo(), 3);
+  dialog.textEdit()->setText("nada");
+  EXPECT_FALSE(dialog.find());
+}
+
+TEST(LogonDialog, StaysOpenWithTheErrorUntilTheLogonSucceeds) {
+  guitest::app();
+  gui::LogonRequest seen;
+  gui::LogonDialog dialog([&](const gui::LogonRequest& r) {
+    seen = r;
+    return r.senha == "certa" ? std::string() : std::string("Senha inválida.");
+  });
+  dialog.operadorEdit()->setText(" 0001 ");
+  dialog.filialEdit()->setText("0002");
+  dialog.senhaEdit()->setText("errada");
+  dialog.accept();
+  EXPECT_EQ(seen.operador, "0001");
+  EXPECT_NE(dialog.result(), QDialog::Accepted);
+  EXPECT_EQ(dialog.errorLabel()->text(), "Senha inválida.");
+  EXPECT_TRUE(dialog.senhaEdit()->text().isEmpty());
+  dialog.senhaEdit()->setText("certa");
+  dialog.accept();
+  EXPECT_EQ(dialog.result(), QDialog::Accepted);
+}

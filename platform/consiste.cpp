@@ -54,11 +54,14 @@ double FloatMask(std::string_view text, NumberLocale loc) {
   return *v;
 }
 
-std::string ItemTotalText(double q, double u, double ucl, double d, double a, NumberLocale loc) {
+double ItemTotal(double q, double u, double ucl, double d, double a) {
   const long double t = static_cast<long double>(q) * (static_cast<long double>(u) + ucl) -
                         (static_cast<long double>(d) - a);
-  const double back = parseGeneral(formatGeneralLong(t, loc), loc).value_or(static_cast<double>(t));
-  return formatNumber(Trunc2(back, loc), "###0.00", loc);
+  return Trunc2(parseGeneral(formatGeneralLong(t)).value_or(static_cast<double>(t)));
+}
+
+std::string ItemTotalText(double q, double u, double ucl, double d, double a, NumberLocale loc) {
+  return formatNumber(ItemTotal(q, u, ucl, d, a), "###0.00", loc);
 }
 
 Value CheckResultServ(const RemoteResult& result) {

@@ -66,12 +66,16 @@ double Trunc2(double x, NumberLocale loc = kBrazil);
 // Failure throws UserError("'<text>' não é um valor numérico válido.").
 double FloatMask(std::string_view text, NumberLocale loc = kBrazil);
 
-// The text of an item's line total (VRTOTAL): T = q * (u + ucl) - (d - a)
-// computed in long double, written with formatGeneralLong (15 digits), read
-// back as a double, cut with Trunc2 and formatted with "###0.00". The text is
-// what the grid shows, so it uses the screen's separators by default
-// (q = 3, u = 0.1 gives "0,30"); whoever reads it back as a number parses it
-// with the same locale.
+// An item's line total: T = q * (u + ucl) - (d - a) computed in long
+// double, written with formatGeneralLong (15 digits), read back as a double
+// and cut with Trunc2. The server sums sale totals from it, so they agree
+// cent for cent with what the screen shows.
+double ItemTotal(double q, double u, double ucl, double d, double a);
+
+// The text of an item's line total (VRTOTAL): ItemTotal formatted with
+// "###0.00". The text is what the grid shows, so it uses the screen's
+// separators by default (q = 3, u = 0.1 gives "0,30"); whoever reads it back
+// as a number parses it with the same locale.
 std::string ItemTotalText(double q, double u, double ucl, double d, double a, NumberLocale loc = kBrazil);
 
 // The framework's inline choice: `a` when `cond` holds, else `b`. Unlike the

@@ -1,10 +1,11 @@
 // Concluding and cancelling a sale, and the paid amount the conclusion is
 // checked against.
 
+#include "platform/consiste.h"
 #include "platform/datetime.h"
 #include "platform/text.h"
 #include "server/ops_sale_common.h"
-#include "server/queries.h"
+#include "server/frame_queries.h"
 
 using namespace platform;
 
@@ -37,11 +38,6 @@ double number(soci::session& db, const std::string& sql, const SqlParams& params
   return p.rows.empty() ? 0.0 : p.rows[0].values[0].asNumber();
 }
 
-double saleTotal(soci::session& db, const SaleKey& k) {
-  const DataPacket p = selectSumVenda(db, k.filial, k.caixa, k.nrSeq);
-  return p.rows.empty() ? 0.0 : p.rows[0].values[0].asNumber();
-}
-
 // Entries ("E") of the sale's register movements, rounded to cents so that
 // both databases answer the same figure for the same amounts.
 double paidAmount(soci::session& db, const SaleKey& k) {
@@ -64,17 +60,27 @@ bool breaksReduction(soci::session& db, const SaleInfo& sale, double total) {
       "WHERE CDFILIAL = :F AND CDCAIXA = :C AND DTREDUCAOZ >= :D0 AND DTREDUCAOZ < :D1",
       day, {{"N", FieldType::Integer}, {"NET", FieldType::Float}});
   if (z.rows[0].values[0].asNumber() == 0) return false;
-  const double concluded = number(
+  // Each sale total is the sum of its item totals cut to cents, as the
+  // screen shows them; so is the day's.
+  const FieldType F = FieldType::Float;
+  const DataPacket items = sqlSelect(
       db,
-      "SELECT COALESCE(SUM((I.VRUNITVEND + I.VRUNITVENDCL) * I.QTPRODVEND - I.VRDESITVEND "
-      "+ I.VRACRITVEND), 0) AS N FROM VENDA V "
-      "JOIN TURCAIXA A ON A.CDFILIAL = V.CDFILIALTUR AND A.CDCAIXA = V.CDCAIXATUR "
-      "AND A.DTABERCAIX = V.DTABERTUR "
+      "SELECT I.QTPRODVEND, I.VRUNITVEND, I.VRUNITVENDCL, I.VRDESITVEND, I.VRACRITVEND "
+      "FROM VENDA V JOIN TURCAIXA A ON A.CDFILIAL = V.CDFILIALTUR "
+      "AND A.CDCAIXA = V.CDCAIXATUR AND A.DTABERCAIX = V.DTABERTUR "
       "JOIN ITVENDA I ON I.CDFILIAL = V.CDFILIAL AND I.CDCAIXA = V.CDCAIXA "
       "AND I.NRSEQVENDA = V.NRSEQVENDA "
       "WHERE V.CDFILIAL = :F AND V.CDCAIXA = :C AND V.IDSITUVENDA IN ('O', 'D') "
       "AND A.DTMOVTURCAIX >= :D0 AND A.DTMOVTURCAIX < :D1",
-      day);
+      day,
+      {{"QTPRODVEND", F}, {"VRUNITVEND", F}, {"VRUNITVENDCL", F}, {"VRDESITVEND", F},
+       {"VRACRITVEND", F}});
+  double concluded = 0;
+  for (const PacketRow& r : items.rows) {
+    const std::vector<Value>& v = r.values;
+    concluded += ItemTotal(v[0].asNumber(), v[1].asNumber(), v[2].asNumber(), v[3].asNumber(),
+                           v[4].asNumber());
+  }
   return cents(concluded + total) > cents(z.rows[0].values[1].asNumber());
 }
 
@@ -91,7 +97,8 @@ std::string conclusionRefusal(soci::session& db, const SaleInfo& sale, const Val
     return kSemItens;
   if (number(db, "SELECT COUNT(*) AS N FROM MOVCAIXA" + where + " AND IDTIPOMOVIVE = 'E'", k) == 0)
     return kSemRecebimento;
-  const double total = cents(saleTotal(db, sale.key));
+  const double total =
+      cents(saleTotal(db, sale.key.filial, sale.key.caixa, sale.key.nrSeq));
   if (!screenTotal.isNull() && cents(screenTotal.asNumber()) != total) return kTotalAlterado;
   const double paid = paidAmount(db, sale.key);
   if (total > paid) return kNaoPaga;

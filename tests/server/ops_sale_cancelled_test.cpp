@@ -122,7 +122,8 @@ TEST_P(CancelledItems, ConcludedSalesOpenDaysAndConflicts) {
              {{"D", now()}, {"A", sale.opened}});
   EXPECT_EQ(refused("SetItensCancelados", {changeDelta(stored(sale), 0, RowKind::Delete)}),
             "Operação Bloqueada! Caixa fechado.");
-  EXPECT_EQ(refused("SetItensCancelados", {item(Sale{"0001", "001", "0000999999", {}, {}}, "001")}),
+  const Sale missing{"0001", "001", "0000999999", {}, {}};
+  EXPECT_EQ(refused("SetItensCancelados", {item(missing, "001")}),
             "Venda 0000999999 do caixa 001 da filial 0001 não encontrada.");
   EXPECT_EQ(stored(sale).rows.size(), 1u);
 }

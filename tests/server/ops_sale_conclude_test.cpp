@@ -58,7 +58,8 @@ TEST_P(Conclusion, VerdictsInOrderThenConcluded) {
   EXPECT_EQ(conclude(sale, 20), Value("Operação bloqueada. A venda não foi totalmente paga."));
   EXPECT_NE(conclude(sale, 19.99).text().find("alterado por outro usuário"), std::string::npos);
   pay(sale, "0000000902", 0.02);
-  EXPECT_EQ(conclude(sale, 20), Value("Valor dos recebimentos deve igual ao valor total da venda."));
+  EXPECT_EQ(conclude(sale, 20),
+            Value("Valor dos recebimentos deve igual ao valor total da venda."));
   EXPECT_EQ(status(sale), "P");
 
   ASSERT_TRUE(ok("DelTipoRece", {changeDelta(receiptsOf(sale), 1, RowKind::Delete), kOperator})

@@ -58,7 +58,8 @@ TEST_P(SaleItems, PricesComeFromTheBranchPriceTable) {
            {"VRPRECCLIE", FieldType::Float}});
   ASSERT_FALSE(shared.rows.empty());
   const auto& v = shared.rows[0].values;
-  const Value answer = ok("RetornaPrecoLib", {"0002", "000000000000000000001", v[0], "", "", "VND_"});
+  const Value answer =
+      ok("RetornaPrecoLib", {"0002", "000000000000000000001", v[0], "", "", "VND_"});
   ASSERT_TRUE(answer.isArray());
   ASSERT_EQ(answer.array().size(), 2u);
   EXPECT_EQ(answer.array()[0], Value(formatFixed(v[1].number(), 2)));
@@ -103,7 +104,8 @@ class ItemTaxes : public SaleOps {
     sqlExecute(s(), "DELETE FROM ALIQIMPFIS WHERE CDFILIAL = '0001' AND CDPRODUTO = :P",
                {{"P", product_}});
     sqlExecute(s(),
-               "INSERT INTO ALIQIMPFIS (CDFILIAL, CDPRODUTO, CDIMPOSTO, VRPEALIMPFIS, CDINTIMPOSTO) "
+               "INSERT INTO ALIQIMPFIS (CDFILIAL, CDPRODUTO, CDIMPOSTO, VRPEALIMPFIS, "
+               "CDINTIMPOSTO) "
                "VALUES ('0001', :P, '01', 18, '1'), ('0001', :P, '07', 5, '7')",
                {{"P", product_}});
     tree_ = sqlSelect(s(), "SELECT CDARVPROD FROM PRODUTO WHERE CDPRODUTO = :P", {{"P", product_}})
@@ -126,7 +128,8 @@ TEST_P(ItemTaxes, WorkedOutFromTheBranchRatesOnTheItemTotal) {
     EXPECT_EQ(p.rows[0].values, (std::vector<Value>{18.0, first, "01", "01", "ICMS18"}));
     EXPECT_EQ(p.rows[1].values, (std::vector<Value>{5.0, second, "07", "07", "ISS"}));
   }
-  EXPECT_TRUE(ok("GetcriaImpostos", {"0002", Value(), "", "", "NAOEXISTE", 10.0}).packet().rows.empty());
+  EXPECT_TRUE(
+      ok("GetcriaImpostos", {"0002", Value(), "", "", "NAOEXISTE", 10.0}).packet().rows.empty());
 }
 
 TEST_P(ItemTaxes, FiscalRatesOfTheProductAndTheBlockOnUntaxedProducts) {
@@ -192,7 +195,8 @@ TEST_P(SaleItems, DeletingItemsAnswersTheNewTotal) {
              "CDIMPOSTO, VRPEALPRODIT, VRIMPOPRODIT) "
              "VALUES ('0001', '001', '0000900003', '001', '001', '01', 18, 3.6)");
   const DataPacket read = server::selectItens(s(), "0001", "001", sale.nr);
-  const DataPacket sum = ok("DeletaItens", {"0001", "001", changeDelta(read, 0, RowKind::Delete)}).packet();
+  const DataPacket sum =
+      ok("DeletaItens", {"0001", "001", changeDelta(read, 0, RowKind::Delete)}).packet();
   EXPECT_EQ(sum.fields, server::sumVendaFields());
   EXPECT_EQ(sum.rows.at(0).values.at(0), Value(5.5));
   EXPECT_EQ(number("SELECT COUNT(*) AS N FROM ITVENDAIMPOS WHERE NRSEQVENDA = '0000900003'"), 0);
@@ -225,7 +229,8 @@ TEST_P(SaleItems, ItemsOfLockedDaysAndSettledSalesStay) {
   sqlExecute(s(), "UPDATE VENDA SET IDSITUVENDA = 'P' WHERE NRSEQVENDA = '0000900004'");
 
   sqlExecute(s(),
-             "INSERT INTO REDUCAOZ (CDFILIAL, CDCAIXA, NRECFREDZ, DTREDUCAOZ, VRVENLIQREDZ, IDSTATUS) "
+             "INSERT INTO REDUCAOZ (CDFILIAL, CDCAIXA, NRECFREDZ, DTREDUCAOZ, VRVENLIQREDZ, "
+             "IDSTATUS) "
              "VALUES ('0001', '001', '001', :D, 1000, 'A')",
              {{"D", sale.day}});
   EXPECT_NE(refused("DeletaItens", args).find("status de Aprovada"), std::string::npos);

@@ -99,27 +99,22 @@ class SaleOps : public ::testing::TestWithParam<std::string> {
     return r.error;
   }
 
-  // A pending sale typed on the screen, in the open opening of the demo's
-  // last day, with items (quantity, unit price) of the first product.
+  // A pending sale typed on the screen, in the open opening of register
+  // 0001/001 on the demo's last day, with items of the first product.
   Sale newSale(const std::string& nr, const std::vector<frametest::Item>& items = {},
-               const std::string& client = "", const std::string& consumer = "",
-               const std::string& filial = "0001", const std::string& caixa = "001") {
-    Sale sale{filial, caixa, nr, frametest::lastOpening(s(), filial, caixa), frametest::openDay()};
-    insertSale(sale, "P", "VND_MAN", client, consumer);
-    frametest::insertItems(s(), filial, caixa, nr, items);
-    return sale;
-  }
-  void insertSale(const Sale& sale, const std::string& status, const std::string& origin,
-                  const std::string& client = "", const std::string& consumer = "") {
+               const std::string& client = "", const std::string& consumer = "") {
+    const Sale sale{"0001", "001", nr, frametest::lastOpening(s(), "0001", "001"),
+                    frametest::openDay()};
     platform::sqlExecute(
         s(),
         "INSERT INTO VENDA (CDFILIAL, CDCAIXA, NRSEQVENDA, DTENTRVENDA, IDSITUVENDA, DTABERTUR, "
         "CDFILIALTUR, CDCAIXATUR, IDTIPOVENDA, IDORIGEMVENDA, CDCLIENTE, CDCONSUMIDOR) "
-        "VALUES (:F, :C, :N, :M, :S, :A, :F, :C, 'S', :O, :L, :K)",
-        {{"F", sale.filial}, {"C", sale.caixa}, {"N", sale.nr}, {"M", sale.day},
-         {"S", status}, {"A", sale.opened}, {"O", origin},
+        "VALUES (:F, :C, :N, :M, 'P', :A, :F, :C, 'S', 'VND_MAN', :L, :K)",
+        {{"F", sale.filial}, {"C", sale.caixa}, {"N", nr}, {"M", sale.day}, {"A", sale.opened},
          {"L", client.empty() ? Value() : Value(client)},
          {"K", consumer.empty() ? Value() : Value(consumer)}});
+    frametest::insertItems(s(), sale.filial, sale.caixa, nr, items);
+    return sale;
   }
   std::vector<Value> keyArgs(const Sale& sale) { return {sale.filial, sale.caixa, sale.nr}; }
 

@@ -4,8 +4,8 @@
 #include "platform/consiste.h"
 #include "platform/datetime.h"
 #include "platform/text.h"
-#include "server/ops_sale_common.h"
 #include "server/frame_queries.h"
+#include "server/ops_sale_common.h"
 
 using namespace platform;
 

@@ -121,7 +121,7 @@ void applyReceipts(soci::session& db, const DataPacket& delta, const std::string
   const std::vector<SaleInfo> sales = requireChangeableSales(db, delta, true);
   for (const PacketRow& row : delta.rows)
     if (row.kind == RowKind::Insert || row.kind == RowKind::Modify)
-      checkReceipt(types, delta, row, saleIn(sales, saleOfRow(delta, row)));
+      checkReceipt(types, delta, row, saleIn(sales, saleOf(delta, row.values)));
   applyChanges(db, "MOVCAIXA", kReceiptKey, delta);
 
   for (const PacketRow& row : delta.rows) {
@@ -129,11 +129,12 @@ void applyReceipts(soci::session& db, const DataPacket& delta, const std::string
     const double before = accountCharge(types, delta, readValues(row));
     const double after = writes ? accountCharge(types, delta, row.values) : 0.0;
     if (before == 0 && after == 0) continue;
-    const SaleInfo& sale = saleIn(sales, saleOfRow(delta, row));
+    const SaleInfo& sale = saleIn(sales, saleOf(delta, rowValues(row)));
+    const SaleInfo& read = before > 0 ? saleIn(sales, saleOf(delta, readValues(row))) : sale;
     const Consumer charged{sale.client, sale.consumer};
     if (after > 0 && charged.empty()) throw OperationError(kConsumidorDeveSer);
-    const Consumer refunded = before > 0 ? debitedConsumer(db, sale) : charged;
-    if (refunded == charged) {
+    const Consumer refunded = before > 0 ? debitedConsumer(db, read) : charged;
+    if (refunded == charged && read.key == sale.key) {
       const double change = cents(after - before);
       if (change > 0) bookConsumer(db, charged, 'D', change, debitText, sale.key, op);
       if (change < 0 && !charged.empty())
@@ -141,7 +142,7 @@ void applyReceipts(soci::session& db, const DataPacket& delta, const std::string
       continue;
     }
     if (before > 0 && !refunded.empty())
-      bookConsumer(db, refunded, 'C', before, reversalText, sale.key, op);
+      bookConsumer(db, refunded, 'C', before, reversalText, read.key, op);
     if (after > 0) bookConsumer(db, charged, 'D', after, debitText, sale.key, op);
   }
 }

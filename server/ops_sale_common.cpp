@@ -87,10 +87,6 @@ void requireChangeable(soci::session& db, const SaleInfo& sale, bool pendingOnly
   if (pendingOnly && sale.status != "P") throw OperationError(kVendaNaoPendente);
 }
 
-std::string padNumber(long long n, int width) {
-  std::string s = std::to_string(n);
-  return s.size() >= static_cast<size_t>(width) ? s : std::string(width - s.size(), '0') + s;
-}
 
 std::string nextNumber(soci::session& db, const std::string& maxSql, const SqlParams& params,
                        int width) {
@@ -100,7 +96,7 @@ std::string nextNumber(soci::session& db, const std::string& maxSql, const SqlPa
       top.size() > 18)
     throw OperationError("Numeração inválida encontrada: '" + top + "'.");
   const long long next = (top.empty() ? 0 : std::stoll(top)) + 1;
-  const std::string text = padNumber(next, width);
+  const std::string text = Ajusta(std::to_string(next), static_cast<size_t>(width));
   if (text.size() > static_cast<size_t>(width))
     throw OperationError("Numeração esgotada: o próximo número (" + text + ") passa de " +
                          std::to_string(width) + " dígitos.");
@@ -140,10 +136,9 @@ Value fieldOf(const DataPacket& delta, const std::vector<Value>& values, std::st
   return values[static_cast<size_t>(i)];
 }
 
-SaleKey saleOfRow(const DataPacket& delta, const PacketRow& row) {
-  const std::vector<Value>& v = rowValues(row);
-  return {fieldOf(delta, v, "CDFILIAL").asText(), fieldOf(delta, v, "CDCAIXA").asText(),
-          fieldOf(delta, v, "NRSEQVENDA").asText()};
+SaleKey saleOf(const DataPacket& delta, const std::vector<Value>& values) {
+  return {fieldOf(delta, values, "CDFILIAL").asText(), fieldOf(delta, values, "CDCAIXA").asText(),
+          fieldOf(delta, values, "NRSEQVENDA").asText()};
 }
 
 std::vector<SaleInfo> requireChangeableSales(soci::session& db, const DataPacket& delta,
@@ -152,11 +147,8 @@ std::vector<SaleInfo> requireChangeableSales(soci::session& db, const DataPacket
   for (const PacketRow& row : delta.rows) {
     if (row.kind == platform::RowKind::Unchanged) continue;
     // A Modify may move a row to another sale; both sales change then.
-    std::vector<SaleKey> keys = {saleOfRow(delta, row)};
-    if (row.kind == platform::RowKind::Modify)
-      keys.push_back({fieldOf(delta, row.original, "CDFILIAL").asText(),
-                      fieldOf(delta, row.original, "CDCAIXA").asText(),
-                      fieldOf(delta, row.original, "NRSEQVENDA").asText()});
+    std::vector<SaleKey> keys = {saleOf(delta, rowValues(row))};
+    if (row.kind == platform::RowKind::Modify) keys.push_back(saleOf(delta, row.original));
     for (const SaleKey& key : keys) {
       if (std::any_of(sales.begin(), sales.end(), [&](const SaleInfo& s) { return s.key == key; }))
         continue;

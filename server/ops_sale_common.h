@@ -71,8 +71,6 @@ void requireChangeable(soci::session& db, const SaleInfo& sale, bool pendingOnly
 std::string nextNumber(soci::session& db, const std::string& maxSql,
                        const platform::SqlParams& params, int width);
 
-// Zero-padded decimal text of `width` digits.
-std::string padNumber(long long n, int width);
 // Rounded to cents, half away from zero (the screen's RoundDec).
 double cents(double value);
 
@@ -89,8 +87,8 @@ const std::vector<Value>& rowValues(const PacketRow& row);
 const std::vector<Value>& readValues(const PacketRow& row);
 // A field of those values by name; Null when the delta does not carry it.
 Value fieldOf(const DataPacket& delta, const std::vector<Value>& values, std::string_view name);
-// The sale a row of a sale's child record set belongs to.
-SaleKey saleOfRow(const DataPacket& delta, const PacketRow& row);
+// The sale that row values of a sale's child record set belong to.
+SaleKey saleOf(const DataPacket& delta, const std::vector<Value>& values);
 
 // Checks each distinct sale the delta's rows belong to, once, with
 // requireChangeable; answers them in order of first appearance.

@@ -169,21 +169,19 @@ Value prxMovCaixa(OperationContext& ctx, std::vector<Value>& args) {
                     10);
 }
 
-// Receipt types used by the receipts of the register's pending and concluded
-// sales of the movement date: the origins a Z reduction payment form may
-// name.
+// Receipt types used by the receipts of the register's pending, concluded and
+// returned sales of the movement date: the origins a Z reduction payment
+// form may name, as its payment forms are checked against those receipts.
 Value getTipReceOrig(OperationContext& ctx, std::vector<Value>& args) {
   const DateTime day = dateOf(dateArg(args[2]));
   return selectPacket(
       ctx.db,
       "SELECT T.CDTIPORECE, T.NMTIPORECE, T.CDFPIMPFIS FROM TIPORECE T WHERE EXISTS ("
-      "SELECT 1 FROM MOVCAIXA M JOIN TURCAIXA A ON A.CDFILIAL = M.CDFILIAL "
-      "AND A.CDCAIXA = M.CDCAIXA AND A.DTABERCAIX = M.DTABERCAIX "
-      "JOIN VENDA V ON V.CDFILIAL = M.CDFILIAL AND V.CDCAIXA = M.CDCAIXA "
-      "AND V.NRSEQVENDA = M.NRSEQVENDA "
-      "WHERE M.CDTIPORECE = T.CDTIPORECE AND M.CDFILIAL = :F AND M.CDCAIXA = :C "
-      "AND M.IDTIPOMOVIVE = 'E' AND A.DTMOVTURCAIX >= :D0 AND A.DTMOVTURCAIX < :D1 "
-      "AND V.IDSITUVENDA IN ('P', 'O')) ORDER BY T.CDTIPORECE",
+      "SELECT 1 FROM MOVCAIXA M JOIN VENDA V ON V.CDFILIAL = M.CDFILIAL "
+      "AND V.CDCAIXA = M.CDCAIXA AND V.NRSEQVENDA = M.NRSEQVENDA "
+      "WHERE M.CDTIPORECE = T.CDTIPORECE AND V.CDFILIAL = :F AND V.CDCAIXA = :C "
+      "AND M.IDTIPOMOVIVE = 'E' AND V.DTENTRVENDA >= :D0 AND V.DTENTRVENDA < :D1 "
+      "AND V.IDSITUVENDA IN ('P', 'O', 'D')) ORDER BY T.CDTIPORECE",
       {{"F", textArg(args[0])}, {"C", textArg(args[1])}, {"D0", day},
        {"D1", DateTime(day.days + 1)}},
       originTypeFields());

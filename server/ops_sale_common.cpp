@@ -25,8 +25,8 @@ namespace sale {
 std::optional<SaleInfo> findSale(soci::session& db, const SaleKey& key) {
   std::string sql =
       "SELECT V.IDSITUVENDA, V.IDORIGEMVENDA, V.IDESTOQUE, V.CDCLIENTE, V.CDCONSUMIDOR, "
-      "V.TXOBSVENDA, V.CDFILIALTUR, V.CDCAIXATUR, V.DTABERTUR, V.DTENTRVENDA, T.DTMOVTURCAIX, "
-      "T.DTFECHCAIX FROM VENDA V LEFT JOIN TURCAIXA T ON T.CDFILIAL = V.CDFILIALTUR "
+      "V.TXOBSVENDA, V.CDFILIALTUR, V.CDCAIXATUR, V.DTABERTUR, V.DTENTRVENDA, T.DTFECHCAIX "
+      "FROM VENDA V LEFT JOIN TURCAIXA T ON T.CDFILIAL = V.CDFILIALTUR "
       "AND T.CDCAIXA = V.CDCAIXATUR AND T.DTABERCAIX = V.DTABERTUR "
       "WHERE V.CDFILIAL = :F AND V.CDCAIXA = :C AND V.NRSEQVENDA = :N";
   if (dialectOf(db) == SqlDialect::PostgreSQL) sql += " FOR UPDATE OF V";
@@ -42,7 +42,6 @@ std::optional<SaleInfo> findSale(soci::session& db, const SaleKey& key) {
                                   {"CDCAIXATUR", S, 3},
                                   {"DTABERTUR", D, 0},
                                   {"DTENTRVENDA", D, 0},
-                                  {"DTMOVTURCAIX", D, 0},
                                   {"DTFECHCAIX", D, 0}});
   if (p.rows.empty()) return std::nullopt;
   const std::vector<Value>& v = p.rows[0].values;
@@ -56,8 +55,8 @@ std::optional<SaleInfo> findSale(soci::session& db, const SaleKey& key) {
   s.observation = v[5].asText();
   s.opening = {v[6].asText(), v[7].asText(), ""};
   s.openedAt = v[8].asDateTime();
-  s.day = dateOf(v[10].isNull() ? v[9].asDateTime() : v[10].asDateTime());
-  s.registerClosed = !v[11].isNull();
+  s.day = dateOf(v[9].asDateTime());
+  s.registerClosed = !v[10].isNull();
   return s;
 }
 

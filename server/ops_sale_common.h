@@ -46,7 +46,7 @@ struct SaleInfo {
   std::string status, origin, stock, client, consumer, observation;
   SaleKey opening;    // CDFILIALTUR, CDCAIXATUR (nrSeq unused)
   DateTime openedAt;  // DTABERTUR: the register opening the sale belongs to
-  DateTime day;       // movement date of that opening (the sale's fiscal day)
+  DateTime day;       // DTENTRVENDA: the movement date, the sale's fiscal day
   bool registerClosed = false;
 };
 

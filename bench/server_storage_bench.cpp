@@ -1,6 +1,7 @@
 // Reading a busy register day (10,000 sales, every column of the sales
 // grid's record set) as a data packet, against the plain SOCI loop that
-// reads the same rows into C++ values without building a packet. Runs on
+// reads the same rows into C++ values without building a packet, and the
+// whole fetch the screen makes over loopback HTTP. Runs on
 // SQLite, and on PostgreSQL too when VND_TEST_PG names a database (the
 // bench fills the schema vnd_bench there).
 
@@ -13,9 +14,15 @@
 #include <map>
 #include <memory>
 
+#include "platform/dataset.h"
 #include "platform/datetime.h"
+#include "platform/httptransport.h"
+#include "platform/remote.h"
 #include "platform/sqlaccess.h"
+#include "server/appserver.h"
 #include "server/demodata.h"
+#include "server/httpserver.h"
+#include "server/operations_all.h"
 #include "server/salesquery.h"
 
 using namespace platform;
@@ -25,6 +32,7 @@ namespace {
 constexpr int kSales = 10000;
 
 struct BusyDay {
+  std::string connString;
   std::unique_ptr<SqlConnection> conn;
   DateTime opened;
 };
@@ -52,6 +60,7 @@ BusyDay& busyDay(const std::string& backend) {
                              std::string("options=-csearch_path%3Dvnd_bench"));
   }
   server::createDemoDatabase(conn);
+  d.connString = conn;
   d.conn = std::make_unique<SqlConnection>(conn);
   d.opened = server::generateBusyDay(d.conn->session(), "0001", "001", encodeDate(2026, 3, 20),
                                      kSales);
@@ -121,8 +130,49 @@ void BM_RawSociLoop(benchmark::State& state, const std::string& backend) {
   state.SetItemsProcessed(state.iterations() * kSales);
 }
 
+
+// What the user waits for when the sales list of that day is shown: the
+// screen's GetPedidoVenda over loopback HTTP (query, packet, encoding,
+// socket, decoding) and the sales record set filled from the answer.
+void BM_FetchDayHttp(benchmark::State& state, const std::string& backend) {
+  BusyDay& d = busyDay(backend);
+  server::OperationRegistry registry;
+  server::registerAllOperations(registry);
+  if (!registry.find("GetPedidoVenda")) {
+    state.SkipWithError("GetPedidoVenda is not registered");
+    return;
+  }
+  server::AppServer app(d.connString, std::move(registry));
+  server::HttpServerOptions options;
+  options.log = [](const std::string&) {};
+  server::HttpServer http(app, options);
+  TNetConnection conn("Vnd02600.rdmManutVenda", std::make_unique<HttpTransport>());
+  conn.Host = "127.0.0.1";
+  conn.Port = http.start("127.0.0.1", 0);
+  const server::DemoOperator& op = server::demoOperators().front();
+  if (!conn.logon(op.code, op.password, "0001").ok) {
+    state.SkipWithError("logon refused");
+    return;
+  }
+  ClientDataSet sales("cdsPedidoVenda");
+  for (auto _ : state) {
+    std::vector<Value> args{"0001", "001", d.opened};
+    RemoteResult r = conn.call("GetPedidoVenda", args);
+    if (!r.ok || !r.value.isArray() || r.value.array().empty()) {
+      state.SkipWithError(r.ok ? "unexpected answer" : r.error.c_str());
+      break;
+    }
+    sales.setData(r.value.array()[0].packet());
+    if (sales.recordCount() != kSales) state.SkipWithError("wrong row count");
+  }
+  state.SetItemsProcessed(state.iterations() * kSales);
+}
+
 BENCHMARK_CAPTURE(BM_SelectPacket, SQLite, std::string("SQLite"))->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_RawSociLoop, SQLite, std::string("SQLite"))->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_FetchDayHttp, SQLite, std::string("SQLite"))
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 const bool kPostgres = [] {
   const char* pg = std::getenv("VND_TEST_PG");

@@ -6,6 +6,9 @@ namespace platform {
 
 DataSource::~DataSource() {
   if (ds_) ds_->detach(this);
+  const std::vector<DataSetListener*> listeners = std::move(listeners_);
+  listeners_.clear();
+  for (DataSetListener* l : listeners) l->dataSourceDestroyed(*this);
 }
 
 void DataSource::setDataSet(ClientDataSet* ds) {

@@ -11,7 +11,8 @@
 // on; enabling them again reports the state if it changed and a whole-set
 // change. Record-set events (BeforePost...) are not affected.
 //
-// Listeners are not owned; a listener removes itself before it dies.
+// Listeners are not owned; a listener removes itself before it dies, and
+// is told when the data source dies first.
 // Thread-safety: none; the user-interface thread only.
 
 #include <functional>
@@ -44,6 +45,9 @@ class DataSetListener {
   // A validation wants the user on this field: the control showing it
   // takes the focus.
   virtual void focusField(DataSource&, Field& field) { (void)field; }
+  // The data source is being destroyed: forget it (controls may outlive
+  // the data sources they show).
+  virtual void dataSourceDestroyed(DataSource&) {}
 
  protected:
   ~DataSetListener() = default;

@@ -1,5 +1,8 @@
 #include "platform/localquery.h"
 
+#include <stdexcept>
+
+#include "platform/logon.h"
 #include "platform/text.h"
 
 namespace platform {
@@ -14,6 +17,18 @@ bool isQuery(std::string_view sql) {
 
 }  // namespace
 
+TADOIBQuery::TADOIBQuery(std::string name, SqlConnection* connection)
+    : ClientDataSet(std::move(name)), connection_(connection) {
+  const auto refuse = [](ClientDataSet& ds) {
+    throw std::logic_error(ds.name() + ": consulta local é somente leitura.");
+  };
+  BeforeInsert = refuse;
+  BeforeEdit = refuse;
+  BeforeDelete = refuse;
+}
+
+SqlConnection* TADOIBQuery::connection() const { return connection_ ? connection_ : dtmDBGeral(); }
+
 const std::string& TADOIBQuery::textFor(SqlDialect dialect) const {
   const std::string* own = nullptr;
   switch (dialect) {
@@ -27,6 +42,10 @@ const std::string& TADOIBQuery::textFor(SqlDialect dialect) const {
 }
 
 void TADOIBQuery::declareField(FieldDef def, std::string label, bool visible) {
+  close();
+  Field& f = addField(def.name, def.type, def.size);
+  f.setRequired(def.required).setVisible(visible).setReadOnly(true);
+  if (!label.empty()) f.setDisplayLabel(label);
   fields_.push_back({std::move(def), std::move(label), visible});
 }
 
@@ -47,37 +66,46 @@ Value TADOIBQuery::param(std::string_view name) const {
 
 void TADOIBQuery::open() {
   close();
-  if (!connection_) throw SqlError("Consulta sem conexão com o banco de dados.");
-  const std::string& text = textFor(connection_->dialect());
+  SqlConnection* connection = this->connection();
+  if (!connection) throw SqlError("Consulta sem conexão com o banco de dados.");
+  const std::string& text = textFor(connection->dialect());
   if (trim(text).empty())
     throw SqlError("Consulta sem texto para o banco de dados " +
-                   std::string(dialectName(connection_->dialect())) + ".");
+                   std::string(dialectName(connection->dialect())) + ".");
   if (!isQuery(text)) throw SqlError("Consulta local só pode ler dados.");
   SqlParams bound;
   for (const std::string& name : parameterNames(text)) bound.push_back({name, param(name)});
   std::vector<FieldDef> defs;
   for (const QueryField& f : fields_) defs.push_back(f.def);
-  packet_ = sqlSelect(connection_->session(), text, bound, defs);
-  row_ = 0;
-  active_ = true;
+  setData(sqlSelect(connection->session(), text, bound, defs));
+  for (int i = 0; i < fieldCount(); ++i) field(i).setReadOnly(true);
 }
 
 void TADOIBQuery::close() {
-  packet_ = DataPacket();
-  row_ = 0;
-  active_ = false;
+  pastEnd_ = false;
+  ClientDataSet::close();
+}
+
+void TADOIBQuery::first() {
+  pastEnd_ = false;
+  if (active()) ClientDataSet::first();
+}
+
+void TADOIBQuery::next() {
+  if (!active()) return;
+  if (moveBy(1) == 0) pastEnd_ = true;
 }
 
 Value TADOIBQuery::fieldByName(std::string_view name) const {
-  const int i = packet_.fieldIndex(name);
-  if (i < 0) {
+  const Field* f = findField(name);
+  if (!f) {
     bool declared = false;
-    for (const QueryField& f : fields_) declared = declared || equalsIgnoreCase(f.def.name, name);
+    for (const QueryField& q : fields_) declared = declared || equalsIgnoreCase(q.def.name, name);
     if (!declared) throw SqlError("Campo " + std::string(name) + " não encontrado na consulta.");
     return Value();
   }
-  if (eof()) return Value();
-  return packet_.rows[row_].values[static_cast<size_t>(i)];
+  if (!active() || isEmpty() || (pastEnd_ && eof())) return Value();
+  return f->value();
 }
 
 }  // namespace platform

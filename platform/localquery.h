@@ -9,10 +9,23 @@
 // several times. Every parameter of the text is bound: one never set is
 // null. Values are never spliced into the text.
 //
-// The query declares its fields (name, type, size, label), as the query
-// component of the screens does; open() yields the rows with those fields,
-// and result columns that are not declared with types taken from the
-// database. A cursor walks the rows (first, next, eof).
+// The query declares its fields (name, type, size, label, visibility), as
+// the query component of the screens does; open() yields the rows with
+// those fields, and result columns that are not declared with types taken
+// from the database.
+//
+// A query is a read-only record set (a ClientDataSet): open() loads its
+// rows with setData, so it can be listed by a look-up dialog, shown by a
+// grid or read through its fields; declared fields keep their labels and
+// visibility and every field is read-only; inserting, editing and deleting
+// are refused (std::logic_error, through its before-events). Besides the
+// record set's own navigation, the query keeps its cursor loop:
+// `for (first(); !eof(); next())`, after which fieldByName reads null.
+// fieldByName gives a value; the Field objects are reached through
+// findField() or as a ClientDataSet.
+//
+// A query created without a connection runs on the shared local database
+// connection (dtmDBGeral, logon.h) in force when it opens.
 //
 // Thread-safety: one thread at a time, like the connection it runs on.
 
@@ -21,6 +34,7 @@
 #include <vector>
 
 #include "platform/datapacket.h"
+#include "platform/dataset.h"
 #include "platform/sqlaccess.h"
 #include "platform/sqlconnection.h"
 #include "platform/value.h"
@@ -33,18 +47,22 @@ struct QueryField {
   bool visible = true;
 };
 
-class TADOIBQuery {
+class TADOIBQuery : public ClientDataSet {
  public:
-  explicit TADOIBQuery(SqlConnection* connection = nullptr) : connection_(connection) {}
+  explicit TADOIBQuery(SqlConnection* connection = nullptr) : TADOIBQuery(std::string(), connection) {}
+  explicit TADOIBQuery(std::string name, SqlConnection* connection = nullptr);
 
   std::string SQL;  // generic text, used when the dialect has no text of its own
   std::string SQL_ORACLE, SQL_MSSQL, SQL_IB, SQL_SQLITE, SQL_POSTGRESQL;
 
   void setConnection(SqlConnection* connection) { connection_ = connection; }
+  // The connection open() runs on: its own, else the shared one.
+  SqlConnection* connection() const;
 
   // The text that runs on a dialect: the dialect's own, or the generic one.
   const std::string& textFor(SqlDialect dialect) const;
 
+  // Declares a field (the query is closed first).
   void declareField(FieldDef def, std::string label = {}, bool visible = true);
   const std::vector<QueryField>& declaredFields() const { return fields_; }
 
@@ -59,28 +77,22 @@ class TADOIBQuery {
   // query is then closed.
   void open();
   void close();
-  bool active() const { return active_; }
 
-  const DataPacket& packet() const { return packet_; }
-  int recordCount() const { return static_cast<int>(packet_.rows.size()); }
-  bool isEmpty() const { return packet_.rows.empty(); }
-  void first() { row_ = 0; }
-  void next() {
-    if (row_ < packet_.rows.size()) ++row_;
-  }
-  bool eof() const { return row_ >= packet_.rows.size(); }
+  // The rows as a plain packet.
+  DataPacket packet() const { return data(); }
+  void first();
+  // From the last row, leaves the cursor past it (eof, values null).
+  void next();
 
-  // Value of a field on the current row; null when there is no current row.
-  // An unknown field name throws SqlError.
+  // Value of a field on the current row; null when the query is closed,
+  // empty or past its last row. An unknown field name throws SqlError.
   Value fieldByName(std::string_view name) const;
 
  private:
   SqlConnection* connection_;
   std::vector<QueryField> fields_;
   SqlParams params_;
-  DataPacket packet_;
-  size_t row_ = 0;
-  bool active_ = false;
+  bool pastEnd_ = false;
 };
 
 }  // namespace platform

@@ -7,6 +7,12 @@
 // PacketError with a clear message. The shapes are described in
 // docs/packets.md.
 //
+// The wire flavour, MessagePack, is written and read directly between
+// Values and bytes (a day's 10,000 sales in some 10 to 15 ms each way); its
+// reader checks every length against the bytes left before allocating
+// anything for it, so that what it allocates stays in proportion to the
+// document's size whatever lengths a hostile document claims.
+//
 // Encoding checks what decoding checks, so whatever encodes also decodes:
 // a packet row must hold one value per field, each null or of its field's
 // type, and original values only on Modify and Delete rows; texts must be

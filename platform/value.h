@@ -41,8 +41,8 @@ class Value {
   Value() = default;
   Value(std::nullptr_t) {}
   Value(std::string s) : v_(std::move(s)) {}
-  Value(std::string_view s) : v_(std::string(s)) {}
-  Value(const char* s) : v_(std::string(s)) {}
+  Value(std::string_view s) : v_(std::in_place_type<std::string>, s) {}
+  Value(const char* s) : v_(std::in_place_type<std::string>, s) {}
   Value(double d) : v_(d) {}
   Value(int i) : v_(static_cast<double>(i)) {}
   Value(long i) : v_(static_cast<double>(i)) {}

@@ -3,6 +3,7 @@
 #include <soci/soci.h>
 
 #include "platform/text.h"
+#include "server/storage.h"
 
 namespace server {
 
@@ -25,10 +26,24 @@ std::vector<ParamSpec> parseSignature(std::string_view signature) {
   return out;
 }
 
+Access defaultAccess(std::string_view name) {
+  const std::string upper = platform::upperAscii(name);
+  for (const char* prefix : {"GET", "PRX", "VERIF", "VD", "RETORNA"})
+    if (upper.rfind(prefix, 0) == 0) return Access::Read;
+  return Access::Write;
+}
+
 void OperationRegistry::add(std::string name, std::string_view signature, OperationFn handler) {
+  const Access access = defaultAccess(name);
+  add(std::move(name), signature, access, std::move(handler));
+}
+
+void OperationRegistry::add(std::string name, std::string_view signature, Access access,
+                            OperationFn handler) {
   std::string key = platform::upperAscii(name);
   if (ops_.count(key)) throw std::logic_error("operation registered twice: " + name);
-  ops_.emplace(std::move(key), OperationSpec{std::move(name), parseSignature(signature), std::move(handler)});
+  ops_.emplace(std::move(key),
+               OperationSpec{std::move(name), parseSignature(signature), std::move(handler), access});
 }
 
 const OperationSpec* OperationRegistry::find(std::string_view name) const {
@@ -67,26 +82,40 @@ const char* kindName(char kind) {
 
 }  // namespace
 
+std::string OperationRegistry::refusal(std::string_view name, const std::vector<Value>& args) const {
+  const OperationSpec* spec = find(name);
+  if (!spec) return "Operação desconhecida no servidor: " + std::string(name) + ".";
+  if (args.size() != spec->params.size())
+    return "Operação " + spec->name + ": esperados " + std::to_string(spec->params.size()) +
+           " argumentos, recebidos " + std::to_string(args.size()) + ".";
+  for (size_t i = 0; i < args.size(); ++i)
+    if (!accepts(spec->params[i].kind, args[i]))
+      return "Operação " + spec->name + ": o argumento " + std::to_string(i + 1) + " deve ser " +
+             kindName(spec->params[i].kind) + ".";
+  return {};
+}
+
 RemoteResult OperationRegistry::call(std::string_view name, std::vector<Value>& args,
                                      OperationContext& ctx) const {
+  if (std::string why = refusal(name, args); !why.empty()) return RemoteResult::failure(std::move(why));
   const OperationSpec* spec = find(name);
-  if (!spec) return RemoteResult::failure("Operação desconhecida no servidor: " + std::string(name) + ".");
-  if (args.size() != spec->params.size())
-    return RemoteResult::failure("Operação " + spec->name + ": esperados " +
-                                 std::to_string(spec->params.size()) + " argumentos, recebidos " +
-                                 std::to_string(args.size()) + ".");
-  for (size_t i = 0; i < args.size(); ++i) {
-    if (!accepts(spec->params[i].kind, args[i]))
-      return RemoteResult::failure("Operação " + spec->name + ": o argumento " + std::to_string(i + 1) +
-                                   " deve ser " + kindName(spec->params[i].kind) + ".");
-    // Dates may arrive as plain day counts from clients that have no date type.
-    if (spec->params[i].kind == 'D' && args[i].isNumber()) args[i] = platform::DateTime(args[i].number());
-  }
+  // The handler works on a copy, so that only by-reference arguments change
+  // for the caller. Dates may arrive as plain day counts from clients that
+  // have no date type.
   std::vector<Value> work = args;
+  for (size_t i = 0; i < work.size(); ++i)
+    if (spec->params[i].kind == 'D' && work[i].isNumber()) work[i] = platform::DateTime(work[i].number());
   try {
-    soci::transaction tr(ctx.db);
-    Value result = spec->handler(ctx, work);
-    tr.commit();
+    Value result;
+    if (spec->access == Access::Read) {
+      soci::transaction tr(ctx.db);
+      result = spec->handler(ctx, work);
+      tr.commit();
+    } else {
+      Transaction tr(ctx.db);
+      result = spec->handler(ctx, work);
+      tr.commit();
+    }
     for (size_t i = 0; i < args.size(); ++i)
       if (spec->params[i].byRef) args[i] = std::move(work[i]);
     return RemoteResult::success(std::move(result));

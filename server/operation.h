@@ -53,11 +53,23 @@ struct ParamSpec {
   bool byRef = false;
 };
 
+// Reads run in a deferred transaction (a consistent snapshot; on SQLite in
+// WAL mode readers never wait for writers). Writes take the write lock when
+// they begin, so two writers wait for each other instead of the second
+// failing half-way with a stale snapshot.
+enum class Access { Read, Write };
+
 struct OperationSpec {
   std::string name;
   std::vector<ParamSpec> params;
   OperationFn handler;
+  Access access = Access::Write;
 };
+
+// The access an operation gets when its registration does not say: the
+// operations whose names ask for something (Get…, Prx…, Verif…, Vd…,
+// Retorna…) only read; every other one may write.
+Access defaultAccess(std::string_view name);
 
 // Parses "SSD" / "P&P&P&S"; throws std::invalid_argument on a bad signature.
 std::vector<ParamSpec> parseSignature(std::string_view signature);
@@ -67,10 +79,16 @@ class OperationRegistry {
   // Registers an operation; a second registration of the same name (compared
   // ignoring letter case) throws std::logic_error.
   void add(std::string name, std::string_view signature, OperationFn handler);
+  void add(std::string name, std::string_view signature, Access access, OperationFn handler);
 
   // Operation names match ignoring letter case, as the client's calls do.
   const OperationSpec* find(std::string_view name) const;
   std::vector<std::string> names() const;
+
+  // Why a call would be refused before its handler runs (an unknown
+  // operation, a wrong number of arguments, an argument of the wrong type),
+  // in Portuguese; empty when the call may run.
+  std::string refusal(std::string_view name, const std::vector<platform::Value>& args) const;
 
   // Checks the arguments against the signature, then runs the handler in a
   // transaction. Unknown operations, wrong arity or types, OperationError

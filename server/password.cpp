@@ -51,6 +51,12 @@ std::string randomSalt() {
   return std::string(reinterpret_cast<const char*>(salt), sizeof salt);
 }
 
+std::string randomToken() {
+  unsigned char bytes[32];
+  if (RAND_bytes(bytes, sizeof bytes) != 1) throw std::runtime_error("Falha ao gerar a chave da sessão.");
+  return toHex(bytes, sizeof bytes);
+}
+
 std::string hashPassword(std::string_view password, std::string_view salt, int iterations) {
   const std::string key = derive(password, salt, iterations);
   return "pbkdf2-sha256$" + std::to_string(iterations) + "$" +

@@ -15,6 +15,10 @@ inline constexpr int kPasswordIterations = 100000;
 // 16 bytes from the system's cryptographic generator.
 std::string randomSalt();
 
+// 32 bytes from the same generator, as 64 hexadecimal digits: a session
+// token nobody can guess.
+std::string randomToken();
+
 std::string hashPassword(std::string_view password, std::string_view salt,
                          int iterations = kPasswordIterations);
 

@@ -5,12 +5,16 @@
 #include <bit>
 #include <cfloat>
 #include <cmath>
+#include <iterator>
 #include <limits>
+#include <nlohmann/json.hpp>
+#include <optional>
 #include <random>
 #include <string>
 
 #include "bench/sale_packet.h"
 #include "platform/datetime.h"
+#include "platform/packetcodec_detail.h"
 
 using namespace platform;
 
@@ -387,6 +391,300 @@ TEST(PacketBinary, WireDefaultIsTheMeasuredFlavour) {
   const auto wire = encodeValueBinary(v);
   EXPECT_EQ(wire, encodeValueBinary(v, binaryWireFlavor()));
   EXPECT_TRUE(same(decodeValueBinary(wire.data(), wire.size()), v));
+}
+
+// The direct MessagePack writer and reader against the nlohmann-json path
+// they replaced: same bytes out, same values or the same refusal back.
+
+std::string randomText(std::mt19937_64& rng) {
+  static constexpr std::string_view pieces[] = {
+      "a", "Z", "0", " ", "\r\n", std::string_view("\0", 1), "ç", "ã", "☕", "𝄞", "\x7f"};
+  static const size_t lengths[] = {0, 1, 15, 16, 31, 32, 255, 256, 65535, 65536};
+  if (rng() % 8 == 0) return std::string(lengths[rng() % std::size(lengths)], 'x');
+  std::string s;
+  const size_t n = rng() % 40;
+  for (size_t i = 0; i < n; ++i) s += pieces[rng() % std::size(pieces)];
+  if (rng() % 50 == 0) s += "\xC3(";  // not UTF-8: both writers must refuse it
+  return s;
+}
+
+double randomNumber(std::mt19937_64& rng) {
+  static const double edges[] = {0.0, -0.0, 127, 128, 255, 256, 65535, 65536, 4294967295.0,
+                                 4294967296.0, -32, -33, -128, -129, -32768, -32769,
+                                 -2147483648.0, -2147483649.0, 0x1p53 - 1, -0x1p53 + 1, 0x1p53,
+                                 0x1p64, std::numeric_limits<double>::infinity(),
+                                 -std::numeric_limits<double>::infinity(),
+                                 std::numeric_limits<double>::quiet_NaN(),
+                                 std::numeric_limits<double>::denorm_min(), DBL_MAX, FLT_MAX,
+                                 -FLT_MAX, FLT_TRUE_MIN, 0.5, 1e300};
+  switch (rng() % 5) {
+    case 0: return edges[rng() % std::size(edges)];
+    case 1: {
+      const auto whole = static_cast<std::int64_t>(rng() % (1ull << 54)) - (1ll << 53);
+      return static_cast<double>(whole);
+    }
+    case 2: return static_cast<double>(std::bit_cast<float>(static_cast<std::uint32_t>(rng())));
+    case 3: return std::bit_cast<double>(rng());
+    default: return static_cast<double>(static_cast<int>(rng() % 400) - 200) / 8;
+  }
+}
+
+Value randomScalar(std::mt19937_64& rng, FieldType type) {
+  if (rng() % 5 == 0) return Value();
+  switch (type) {
+    case FieldType::String:
+    case FieldType::FixedString: return randomText(rng);
+    case FieldType::Float:
+    case FieldType::Integer: return randomNumber(rng);
+    case FieldType::DateTime: return DateTime(randomNumber(rng));
+    case FieldType::Boolean: return rng() % 2 == 0;
+  }
+  return Value();
+}
+
+std::vector<Value> randomRow(std::mt19937_64& rng, const std::vector<FieldDef>& fields) {
+  std::vector<Value> row;
+  for (const FieldDef& f : fields) row.push_back(randomScalar(rng, f.type));
+  if (rng() % 60 == 0) row.emplace_back(1);  // one value too many: refused on both sides
+  return row;
+}
+
+DataPacket randomPacket(std::mt19937_64& rng) {
+  DataPacket p;
+  const size_t fieldCount = rng() % 9;
+  for (size_t i = 0; i < fieldCount; ++i)
+    p.fields.push_back({randomText(rng).substr(0, 20), static_cast<FieldType>(rng() % 6),
+                        static_cast<int>(rng() % 300), rng() % 2 == 0});
+  p.delta = rng() % 2 == 0;
+  const size_t rowCount = rng() % 12;
+  for (size_t i = 0; i < rowCount; ++i) {
+    PacketRow r;
+    r.kind = p.delta ? static_cast<RowKind>(rng() % 4) : RowKind::Unchanged;
+    r.values = randomRow(rng, p.fields);
+    if ((r.kind == RowKind::Modify || r.kind == RowKind::Delete) && rng() % 3 != 0)
+      r.original = randomRow(rng, p.fields);
+    p.rows.push_back(std::move(r));
+  }
+  return p;
+}
+
+Value randomValue(std::mt19937_64& rng, int depth) {
+  switch (rng() % (depth < 4 ? 8 : 6)) {
+    case 0: return Value();
+    case 1: return randomText(rng);
+    case 2: return randomNumber(rng);
+    case 3: return DateTime(randomNumber(rng));
+    case 4: return rng() % 2 == 0;
+    case 5: return randomScalar(rng, static_cast<FieldType>(rng() % 6));
+    case 6: {
+      ValueArray a;
+      const size_t n = rng() % 10 == 0 ? 16 + rng() % 3 : rng() % 6;
+      for (size_t i = 0; i < n; ++i) a.push_back(randomValue(rng, depth + 1));
+      return a;
+    }
+    default: return randomPacket(rng);
+  }
+}
+
+// The bytes the writer gives, or nullopt when it refuses the value.
+std::optional<std::vector<std::uint8_t>> written(const Value& v, bool direct) {
+  try {
+    return direct ? detail::writeMessagePack(v) : detail::writeMessagePackViaJson(v);
+  } catch (const PacketError&) {
+    return std::nullopt;
+  }
+}
+
+std::optional<Value> read(const std::vector<std::uint8_t>& doc, bool direct) {
+  try {
+    return direct ? detail::readMessagePack(doc.data(), doc.size())
+                  : detail::readMessagePackViaJson(doc.data(), doc.size());
+  } catch (const PacketError&) {
+    return std::nullopt;
+  }
+}
+
+void expectReadersAgree(const std::vector<std::uint8_t>& doc) {
+  const auto direct = read(doc, true);
+  const auto viaJson = read(doc, false);
+  ASSERT_EQ(direct.has_value(), viaJson.has_value())
+      << (direct ? "only the direct reader accepts " : "only the nlohmann reader accepts ")
+      << encodeValueJson(direct ? *direct : *viaJson);
+  if (direct) {
+    ASSERT_TRUE(same(*direct, *viaJson)) << encodeValueJson(*direct);
+  }
+}
+
+TEST(PacketMessagePack, DirectCodeWritesAndReadsWhatTheModelPathDid) {
+  std::mt19937_64 rng(2600);
+  int refused = 0;
+  for (int i = 0; i < 400; ++i) {
+    const Value v = randomValue(rng, 0);
+    const auto direct = written(v, true);
+    ASSERT_EQ(direct.has_value(), written(v, false).has_value()) << i;
+    if (!direct) {
+      ++refused;
+      continue;
+    }
+    ASSERT_EQ(*direct, *written(v, false)) << encodeValueJson(v);
+    const auto back = read(*direct, true);
+    ASSERT_TRUE(back && same(*back, v)) << encodeValueJson(v);
+    expectReadersAgree(*direct);
+  }
+  EXPECT_GT(refused, 0);  // the generator also makes values the wire refuses
+  // Lengths past the 16-bit forms, and the day's sales.
+  const std::vector<Value> large = {Value(ValueArray(70000)), Value(std::string(70000, 'x')),
+                                    Value(bench::makeSalePacket(300))};
+  for (const Value& v : large) {
+    const auto direct = detail::writeMessagePack(v);
+    EXPECT_EQ(direct, detail::writeMessagePackViaJson(v));
+    EXPECT_TRUE(same(detail::readMessagePack(direct.data(), direct.size()), v));
+  }
+}
+
+TEST(PacketMessagePack, ReadersAgreeOnFuzzedAndTruncatedDocuments) {
+  std::mt19937_64 rng(13002600);
+  std::vector<std::vector<std::uint8_t>> seeds;
+  while (seeds.size() < 40)
+    if (auto doc = written(randomValue(rng, 1), true); doc && doc->size() < 4000)
+      seeds.push_back(*doc);
+  seeds.push_back(detail::writeMessagePack(Value(deltaOfEveryKind())));
+  for (const auto& seed : seeds) {
+    for (size_t cut = 0; cut < seed.size(); ++cut)
+      EXPECT_FALSE(read({seed.begin(), seed.begin() + static_cast<long>(cut)}, true));
+    for (int i = 0; i < 150; ++i) {
+      std::vector<std::uint8_t> doc = seed;
+      const int edits = 1 + static_cast<int>(rng() % 3);
+      for (int k = 0; k < edits && !doc.empty(); ++k) {
+        const size_t at = rng() % doc.size();
+        switch (rng() % 4) {
+          case 0: doc[at] = static_cast<std::uint8_t>(rng()); break;
+          case 1: doc[at] ^= static_cast<std::uint8_t>(1u << (rng() % 8)); break;
+          case 2: doc.erase(doc.begin() + static_cast<long>(at)); break;
+          default:
+            doc.insert(doc.begin() + static_cast<long>(at), static_cast<std::uint8_t>(rng()));
+        }
+      }
+      expectReadersAgree(doc);
+    }
+  }
+}
+
+// Other writers may pick longer forms than ours: wider integers and
+// lengths, 64-bit floats, 16- and 32-bit maps and arrays.
+TEST(PacketMessagePack, LongerFormsOfOtherWritersAreRead) {
+  const auto doc = bytes({0xDC, 0x00, 0x06,                          // array16 of 6
+                          0xDA, 0x00, 0x03, 'a', 'b', 'c',           // str16 "abc"
+                          0xCF, 0, 0, 0, 0, 0, 0, 0, 5,              // uint64 5
+                          0xD3, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFD,  // int64 -3
+                          0xCB, 0x3F, 0xE0, 0, 0, 0, 0, 0, 0,        // float64 0.5
+                          0xDF, 0, 0, 0, 1, 0xD9, 1, 'd', 0xCA, 0x40, 0, 0, 0,  // map32 {"d": 2.0f}
+                          0xDE, 0, 3,                                // map16 packet
+                          0xA6, 'f', 'i', 'e', 'l', 'd', 's', 0x91,
+                          0x94, 0xA1, 'N', 0xA7, 'i', 'n', 't', 'e', 'g', 'e', 'r',  // [N, integer,
+                          0xD1, 0, 0, 0xC2,                                          //  0, false]
+                          0xA4, 'r', 'o', 'w', 's', 0xDD, 0, 0, 0, 1, 0x91, 0xD0, 0x85,
+                          0xA5, 'd', 'e', 'l', 't', 'a', 0xC3});
+  DataPacket p = packetOf({{"N", FieldType::Integer, 0, false}});
+  p.delta = true;
+  p.rows.push_back({RowKind::Unchanged, {-123}, {}});
+  const Value expected(ValueArray{"abc", 5, -3, 0.5, DateTime(2), Value(p)});
+  EXPECT_TRUE(same(detail::readMessagePack(doc.data(), doc.size()), expected));
+  expectReadersAgree(doc);
+}
+
+TEST(PacketMessagePack, HostileLengthsAndNestingAreRefusedBeforeAllocating) {
+  using F = BinaryFlavor;
+  // Counts and lengths claiming far more than the bytes left.
+  expectRefused(bytes({0xDD, 0xFF, 0xFF, 0xFF, 0xFF, 0xC0}), F::MessagePack,
+                "an array of 4294967295 items goes past the end");
+  expectRefused(bytes({0xDF, 0x7F, 0xFF, 0xFF, 0xFF, 0xA1, 'd', 0x01}), F::MessagePack,
+                "a map of 2147483647 items goes past the end");
+  expectRefused(bytes({0xDB, 0xFF, 0xFF, 0xFF, 0xFF, 'a'}), F::MessagePack,
+                "a text of 4294967295 bytes goes past the end");
+  // A map member takes two bytes at least: three members in five bytes.
+  expectRefused(bytes({0x83, 0xA1, 'd', 0x01, 0xA1}), F::MessagePack,
+                "a map of 3 items goes past the end");
+  // A packet claiming a million rows and a million values in a row.
+  expectRefused(bytes({0x82, 0xA6, 'f', 'i', 'e', 'l', 'd', 's', 0x90, 0xA4, 'r', 'o', 'w', 's',
+                       0xDD, 0x00, 0x0F, 0x42, 0x40, 0x90}),
+                F::MessagePack, "an array of 1000000 items");
+  expectRefused(bytes({0x82, 0xA6, 'f', 'i', 'e', 'l', 'd', 's', 0x90, 0xA4, 'r', 'o', 'w', 's',
+                       0x91, 0xDD, 0x00, 0x0F, 0x42, 0x40, 0xC0}),
+                F::MessagePack, "an array of 1000000 items");
+  // Dates in dates, a million deep, recurse no further than the limit.
+  std::vector<std::uint8_t> dates;
+  for (int i = 0; i < 1'000'000; ++i) dates.insert(dates.end(), {0x81, 0xA1, 'd'});
+  dates.push_back(0x01);
+  expectRefused(dates, F::MessagePack, "nests deeper than 64 levels");
+  expectRefused(bytes({0xC1}), F::MessagePack, "0xC1 is not a MessagePack item");
+  expectRefused(bytes({0x81, 0xC0, 0xC0}), F::MessagePack, "a map key must be a text");
+  expectRefused(bytes({0xC4, 0x01, 0x00}), F::MessagePack, "binary data");
+  expectRefused(bytes({0xC0, 0xC0}), F::MessagePack, "data goes on after the value");
+}
+
+// The model's faults are refused in the same words as in JSON, by both
+// MessagePack readers; the members keep the order written here.
+TEST(PacketMessagePack, MalformedDocumentsSayWhatIsWrong) {
+  using ordered = nlohmann::ordered_json;
+  const auto rows = [](const std::string& r) {
+    return R"({"fields":[["N","integer",0,false],["S","string",4,false]],"rows":[)" + r + "]}";
+  };
+  const std::pair<std::string, const char*> cases[] = {
+      {R"({"d":"x"})", "a date"},
+      {R"({"d":[1]})", "a date"},
+      {R"({"d":1,"e":2})", "exactly one member"},
+      {R"({"n":"nan"})", "\"NaN\", \"Infinity\" or \"-Infinity\""},
+      {R"({"n":{"d":1}})", "\"NaN\", \"Infinity\" or \"-Infinity\""},
+      {R"({"x":1})", "an object must be a date"},
+      {R"({})", "an empty object"},
+      {R"([{"d":{}}])", "an empty object"},
+      {R"({"rows":[]})", "must have the members fields and rows"},
+      {R"({"fields":[],"rows":[],"more":1})", "unknown member \"more\""},
+      {R"({"fields":{},"rows":[]})", "a packet's fields must be an array"},
+      {R"({"fields":[],"rows":5})", "a packet's rows must be an array"},
+      {R"({"fields":[["A","string",1]],"rows":[]})", "field definition 0 must be an array"},
+      {R"({"fields":[["A","string",1,false,1]],"rows":[]})", "field definition 0 must be"},
+      {R"({"fields":[["A","string",1,[false]]],"rows":[]})", "field definition 0 must be"},
+      {R"({"fields":[["A","text",1,false]],"rows":[]})", "field \"A\" has an unknown type"},
+      {R"({"fields":[["A","string",1.5,false]],"rows":[]})", "whole number from 0"},
+      {R"({"fields":[["A","string",1,"S"]],"rows":[]})", "boolean required flag"},
+      {rows(R"([1])"), "packet row 0 has 1 values for 2 fields"},
+      {rows(R"([1,"a"],{"kind":"upsert","values":[1,"a"]})"),
+       "row 1 has an unknown kind \"upsert\""},
+      {rows(R"({"kind":"insert","values":[1,"a"],"original":[1,"a"]})"),
+       "kind insert, which carries no original values"},
+      {rows(R"({"kind":"modify","values":[1,"a"],"original":[1]})"),
+       "1 original values for 2 fields"},
+      {rows(R"({"kind":"modify"})"), "must have the members kind and values"},
+      {rows(R"({"kind":"modify","values":[1,"a"],"extra":1})"), "unknown member \"extra\""},
+      {rows(R"({"kind":2,"values":[1,"a"]})"), "its kind must be a text"},
+      {rows(R"({"kind":"insert","values":{}})"), "its values must be an array"},
+      {rows(R"(5)"), "must be an array of values or a change object"},
+      {rows(R"(["1","a"])"), "field \"N\": a text does not fit the field type integer"},
+      {rows(R"([1,{"d":1}])"), "field \"S\": a date does not fit the field type string"},
+      {rows(R"([1,["a"]])"), "field \"S\": an array does not fit the field type string"},
+      {R"({"rows":[[1,1]],"fields":[["N","integer",0,false],["S","string",4,false]]})",
+       "field \"S\": a number does not fit the field type string"},
+      {R"({"fields":[],"rows":[],"delta":"yes"})", "delta flag must be a boolean"},
+  };
+  for (const auto& [json, message] : cases) {
+    const auto doc = ordered::to_msgpack(ordered::parse(json));
+    for (const bool direct : {true, false}) {
+      try {
+        direct ? detail::readMessagePack(doc.data(), doc.size())
+               : detail::readMessagePackViaJson(doc.data(), doc.size());
+        ADD_FAILURE() << "accepted: " << json;
+      } catch (const PacketError& e) {
+        EXPECT_NE(std::string(e.what()).find(message), std::string::npos)
+            << json << (direct ? " (direct)" : " (nlohmann)") << "\n  gave: " << e.what();
+      }
+    }
+  }
+  // A member twice, which a JSON model cannot hold.
+  expectRefused(bytes({0x83, 0xA4, 'r', 'o', 'w', 's', 0x90, 0xA4, 'r', 'o', 'w', 's', 0x90, 0xA6,
+                       'f', 'i', 'e', 'l', 'd', 's', 0x90}),
+                BinaryFlavor::MessagePack, "a packet has the member \"rows\" twice");
 }
 
 }  // namespace

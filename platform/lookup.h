@@ -1,0 +1,25 @@
+#pragma once
+// The framework's look-up and search dialogs as screen routines call them.
+//
+// Thread-safety: the user-interface thread only (they go through ui()).
+
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+class ClientDataSet;
+class DataSource;
+
+// Lists the data source's record set in the look-up dialog. `text` is the
+// dialog title, a bar, and the message shown when the list is empty
+// ("Cliente|Não há cliente cadastrado."; without a bar it is all title).
+// True when the user chose a row, which is then the current one. The two
+// switches are the classic dialog's display options and do not change what
+// is chosen. A data source without a record set chooses nothing.
+bool Pesquisar(DataSource& source, std::string_view text, bool sw1 = false, bool sw2 = true);
+
+// The search dialog on a record set: positions it on the row found.
+void Procura(ClientDataSet& set);
+
+}  // namespace platform

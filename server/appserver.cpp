@@ -1,0 +1,260 @@
+#include "server/appserver.h"
+
+#include <iostream>
+
+#include "platform/consiste.h"
+#include "platform/sqlaccess.h"
+#include "platform/text.h"
+#include "server/password.h"
+
+namespace server {
+
+using platform::RemoteResult;
+using platform::Value;
+using Clock = std::chrono::steady_clock;
+
+const std::vector<OperatorArgument>& operatorArguments() {
+  static const std::vector<OperatorArgument> table = {
+      {"GravaVenda", 3, -1},
+      {"CancelaVenda", 3, -1},
+      {"DelTipoRece", 1, -1},
+      {"GravaVendaReducao", 5, 6},
+  };
+  return table;
+}
+
+// A database session borrowed from the pool for one request.
+class AppServer::Lease {
+ public:
+  explicit Lease(AppServer& server) : server_(server) {}
+  ~Lease() {
+    if (!conn_) return;
+    std::lock_guard lock(server_.poolMutex_);
+    server_.idle_.push_back(std::move(conn_));
+    server_.poolFree_.notify_one();
+  }
+  Lease(const Lease&) = delete;
+  Lease& operator=(const Lease&) = delete;
+
+  // Waits for a free session, opening one while the pool is not full.
+  // Answers an empty text, or why there is none.
+  std::string acquire() {
+    std::unique_lock lock(server_.poolMutex_);
+    const bool free = server_.poolFree_.wait_for(lock, server_.options_.databaseWait, [&] {
+      return !server_.idle_.empty() || server_.opened_ < server_.options_.databaseSessions;
+    });
+    if (!free) return "O servidor de aplicação está ocupado; tente novamente em instantes.";
+    if (!server_.idle_.empty()) {
+      conn_ = std::move(server_.idle_.back());
+      server_.idle_.pop_back();
+      return {};
+    }
+    ++server_.opened_;
+    lock.unlock();
+    try {
+      conn_ = std::make_unique<platform::SqlConnection>(server_.connString_);
+      return {};
+    } catch (const std::exception& e) {
+      // The driver's text may name hosts and users: it goes to the server's
+      // log, not to the client.
+      std::cerr << "vnd-server: banco de dados indisponível: " << e.what() << '\n';
+      lock.lock();
+      --server_.opened_;
+      server_.poolFree_.notify_one();
+      return "O banco de dados do servidor de aplicação não está disponível.";
+    }
+  }
+
+  soci::session& session() { return conn_->session(); }
+
+ private:
+  AppServer& server_;
+  std::unique_ptr<platform::SqlConnection> conn_;
+};
+
+AppServer::AppServer(std::string connString, OperationRegistry registry, AppServerOptions options)
+    : connString_(std::move(connString)),
+      registry_(std::move(registry)),
+      options_(std::move(options)) {
+  if (options_.databaseSessions < 1) options_.databaseSessions = 1;
+  for (const OperatorArgument& rule : operatorArguments()) {
+    const OperationSpec* spec = registry_.find(rule.operation);
+    if (!spec) continue;
+    for (int index : {rule.codeIndex, rule.nameIndex})
+      if (index >= 0 &&
+          (index >= static_cast<int>(spec->params.size()) || spec->params[index].kind != 'S'))
+        throw std::logic_error("operation " + spec->name + " lacks its operator argument " +
+                               std::to_string(index + 1));
+  }
+}
+
+AppServer::~AppServer() = default;
+
+std::string AppServer::objectRefusal(std::string_view object) const {
+  if (object.empty() || platform::equalsIgnoreCase(object, options_.serverObject)) return {};
+  return "O servidor de aplicação não atende o objeto " + std::string(object) + " (atende " +
+         options_.serverObject + ").";
+}
+
+namespace {
+
+LogonOutcome refusedLogon(CallStatus status, std::string text) {
+  LogonOutcome out;
+  out.status = status;
+  out.error = std::move(text);
+  return out;
+}
+
+// Spends the time of a real check, so that the answer's delay does not tell
+// an unknown operator from a wrong password.
+void checkAgainstNothing(std::string_view password) {
+  static const std::string dummy = hashPassword("", randomSalt());
+  verifyPassword(password, dummy);
+}
+
+}  // namespace
+
+LogonOutcome AppServer::logon(std::string_view operatorCode, std::string_view password,
+                              std::string_view branch) {
+  const std::string code = platform::Ajusta(operatorCode, 12);
+  const std::string branchCode = platform::Ajusta(branch, 4);
+  platform::DataPacket op, fil;
+  {
+    Lease lease(*this);
+    if (std::string why = lease.acquire(); !why.empty())
+      return refusedLogon(CallStatus::Unavailable, std::move(why));
+    try {
+      op = platform::sqlSelect(lease.session(),
+                               "SELECT NMOPERADOR, DSHASHSENHA, IDATIVO FROM OPERADOR "
+                               "WHERE CDOPERADOR = :C",
+                               {{"C", code}});
+      fil = platform::sqlSelect(lease.session(), "SELECT NMFILIAL FROM FILIAL WHERE CDFILIAL = :F",
+                                {{"F", branchCode}});
+    } catch (const std::exception& e) {
+      std::cerr << "vnd-server: falha ao ler o operador e a filial: " << e.what() << '\n';
+      return refusedLogon(CallStatus::Unavailable,
+                          "O banco de dados do servidor de aplicação não está disponível.");
+    }
+  }
+  const char* const wrong = "Operador ou senha inválidos.";
+  if (op.rows.empty()) {
+    checkAgainstNothing(password);
+    return refusedLogon(CallStatus::Unauthorized, wrong);
+  }
+  const auto& row = op.rows.front().values;
+  if (!verifyPassword(password, row[1].asText()))
+    return refusedLogon(CallStatus::Unauthorized, wrong);
+  if (platform::trim(row[2].asText()) != "S")
+    return refusedLogon(CallStatus::Unauthorized, "Operador " + code + " inativo.");
+  if (fil.rows.empty())
+    return refusedLogon(CallStatus::Unauthorized, "Filial " + branchCode + " não cadastrada.");
+
+  Session session{code, platform::trim(row[0].asText()), branchCode,
+                  platform::trim(fil.rows.front().values[0].asText()), Clock::now()};
+  LogonOutcome out;
+  out.token = randomToken();
+  out.operatorCode = session.operatorCode;
+  out.operatorName = session.operatorName;
+  out.branchCode = session.branchCode;
+  out.branchName = session.branchName;
+  std::lock_guard lock(sessionsMutex_);
+  purgeExpired(session.lastUsed);
+  if (sessions_.size() >= options_.maxSessions)
+    return refusedLogon(CallStatus::Unavailable,
+                        "Limite de sessões do servidor de aplicação atingido; tente mais tarde.");
+  sessions_.emplace(out.token, std::move(session));
+  return out;
+}
+
+void AppServer::logoff(std::string_view token) {
+  std::lock_guard lock(sessionsMutex_);
+  if (auto it = sessions_.find(std::string(token)); it != sessions_.end()) sessions_.erase(it);
+}
+
+std::size_t AppServer::sessionCount() const {
+  std::lock_guard lock(sessionsMutex_);
+  return sessions_.size();
+}
+
+void AppServer::purgeExpired(Clock::time_point now) {
+  for (auto it = sessions_.begin(); it != sessions_.end();)
+    it = now - it->second.lastUsed > options_.sessionIdle ? sessions_.erase(it) : std::next(it);
+}
+
+bool AppServer::sessionOf(std::string_view token, Session& out, std::string& error) {
+  if (token.empty()) {
+    error = "Sessão não iniciada: entre no sistema antes de usar o servidor de aplicação.";
+    return false;
+  }
+  const auto now = Clock::now();
+  std::lock_guard lock(sessionsMutex_);
+  auto it = sessions_.find(std::string(token));
+  if (it == sessions_.end()) {
+    error = "Sessão inexistente ou encerrada. Entre novamente no sistema.";
+    return false;
+  }
+  if (now - it->second.lastUsed > options_.sessionIdle) {
+    sessions_.erase(it);
+    error = "Sessão expirada por inatividade. Entre novamente no sistema.";
+    return false;
+  }
+  it->second.lastUsed = now;
+  out = it->second;
+  return true;
+}
+
+CallOutcome AppServer::checkSession(std::string_view token) {
+  Session session;
+  std::string error;
+  if (!sessionOf(token, session, error))
+    return {CallStatus::Unauthorized, RemoteResult::failure(std::move(error))};
+  return {};
+}
+
+namespace {
+
+// The refusal when an operator argument names someone other than the
+// session's operator; empty when the call may go on.
+std::string operatorMismatch(const OperationSpec& spec, const std::vector<Value>& args,
+                             const std::string& code, const std::string& name) {
+  for (const OperatorArgument& rule : operatorArguments()) {
+    if (!platform::equalsIgnoreCase(rule.operation, spec.name)) continue;
+    const std::string given = platform::trim(args[rule.codeIndex].asText());
+    if (given != code)
+      return "Operação " + spec.name + ": o operador informado (" + given +
+             ") não é o operador da sessão (" + code + ").";
+    if (rule.nameIndex >= 0) {
+      const std::string givenName = platform::trim(args[rule.nameIndex].asText());
+      if (givenName != name)
+        return "Operação " + spec.name + ": o nome de operador informado (" + givenName +
+               ") não é o do operador da sessão (" + name + ").";
+    }
+  }
+  return {};
+}
+
+}  // namespace
+
+CallOutcome AppServer::call(std::string_view token, std::string_view operation,
+                            std::vector<Value>& args) {
+  Session session;
+  std::string error;
+  if (!sessionOf(token, session, error))
+    return {CallStatus::Unauthorized, RemoteResult::failure(std::move(error))};
+  const OperationSpec* spec = registry_.find(operation);
+  if (std::string why = registry_.refusal(operation, args); !why.empty())
+    return {spec ? CallStatus::BadRequest : CallStatus::UnknownOperation,
+            RemoteResult::failure(std::move(why))};
+  if (std::string why = operatorMismatch(*spec, args, session.operatorCode, session.operatorName);
+      !why.empty())
+    return {CallStatus::Forbidden, RemoteResult::failure(std::move(why))};
+
+  Lease lease(*this);
+  if (std::string why = lease.acquire(); !why.empty())
+    return {CallStatus::Unavailable, RemoteResult::failure(std::move(why))};
+  OperationContext ctx{lease.session(), session.operatorCode, session.operatorName};
+  RemoteResult result = registry_.call(operation, args, ctx);
+  return {result.ok ? CallStatus::Ok : CallStatus::Refused, std::move(result)};
+}
+
+}  // namespace server

@@ -1,0 +1,133 @@
+#pragma once
+// The application server object: the operation registry, a pool of database
+// sessions and the table of logged-on sessions. Every transport (HTTP,
+// in-process) goes through it, so both serve exactly the same rules:
+//
+// - Only logged-on sessions are served. A logon checks the operator's code
+//   and password against OPERADOR and the branch against FILIAL and issues a
+//   random token (256 bits from OpenSSL's generator). A session expires after
+//   `sessionIdle` without calls.
+// - The operator an operation records must be the session's operator: write
+//   operations that carry the operator's code (and name) as an argument are
+//   refused when it differs, so that nobody books work under another
+//   operator's name.
+// - Arguments are checked against the operation's signature before anything
+//   runs; each call runs in its own transaction on a pooled session.
+//
+// Thread-safety: every member may be called from any number of threads at
+// once; calls wait for a free database session.
+
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/remoteresult.h"
+#include "platform/sqlconnection.h"
+#include "platform/value.h"
+#include "server/operation.h"
+
+namespace server {
+
+inline constexpr std::string_view kServerObject = "Vnd02600.rdmManutVenda";
+
+struct AppServerOptions {
+  std::string serverObject{kServerObject};
+  int databaseSessions = 4;
+  // A working shift: the screen has no way to log on again by itself.
+  std::chrono::milliseconds sessionIdle = std::chrono::hours(8);
+  std::chrono::milliseconds databaseWait = std::chrono::seconds(30);
+  std::size_t maxSessions = 10000;
+};
+
+// How a request ended, for the transport to report (HTTP maps each to its
+// status code).
+enum class CallStatus {
+  Ok,
+  Refused,     // the operation ran and failed (its own refusal, a conflict...)
+  BadRequest,  // wrong number or types of arguments
+  UnknownOperation,
+  Unauthorized,  // no session, an expired one, or a refused logon
+  Forbidden,     // operator argument of another operator
+  Unavailable,   // the database cannot be reached or every session stays busy
+};
+
+struct CallOutcome {
+  CallStatus status = CallStatus::Ok;
+  platform::RemoteResult result;  // the failure text when status != Ok
+};
+
+struct LogonOutcome {
+  CallStatus status = CallStatus::Ok;
+  std::string error;
+  std::string token;
+  std::string operatorCode, operatorName;
+  std::string branchCode, branchName;
+};
+
+// Which argument (0-based) of a write operation carries the operator's code,
+// and which its name (-1: none).
+struct OperatorArgument {
+  std::string_view operation;
+  int codeIndex;
+  int nameIndex;
+};
+const std::vector<OperatorArgument>& operatorArguments();
+
+class AppServer {
+ public:
+  // Database sessions are opened on demand; a database that cannot be
+  // opened makes calls Unavailable rather than failing here.
+  AppServer(std::string connString, OperationRegistry registry, AppServerOptions options = {});
+  ~AppServer();
+  AppServer(const AppServer&) = delete;
+  AppServer& operator=(const AppServer&) = delete;
+
+  const std::string& serverObject() const { return options_.serverObject; }
+  const OperationRegistry& registry() const { return registry_; }
+  // Empty when a request for `object` is this server's (names compare
+  // ignoring case; a request that names none is), else the refusal.
+  std::string objectRefusal(std::string_view object) const;
+
+  LogonOutcome logon(std::string_view operatorCode, std::string_view password,
+                     std::string_view branch);
+  // Ends a session; an unknown or expired token is no error.
+  void logoff(std::string_view token);
+  // Ok when the token names a live session (and restarts its idle clock),
+  // else Unauthorized with the reason.
+  CallOutcome checkSession(std::string_view token);
+  // Runs an operation for a session; by-reference arguments come back
+  // updated in `args` when the status is Ok.
+  CallOutcome call(std::string_view token, std::string_view operation,
+                   std::vector<platform::Value>& args);
+
+  std::size_t sessionCount() const;
+
+ private:
+  struct Session {
+    std::string operatorCode, operatorName, branchCode, branchName;
+    std::chrono::steady_clock::time_point lastUsed;
+  };
+  class Lease;
+
+  bool sessionOf(std::string_view token, Session& out, std::string& error);
+  void purgeExpired(std::chrono::steady_clock::time_point now);
+
+  std::string connString_;
+  OperationRegistry registry_;
+  AppServerOptions options_;
+
+  mutable std::mutex sessionsMutex_;
+  std::unordered_map<std::string, Session> sessions_;
+
+  std::mutex poolMutex_;
+  std::condition_variable poolFree_;
+  std::vector<std::unique_ptr<platform::SqlConnection>> idle_;
+  int opened_ = 0;
+};
+
+}  // namespace server

@@ -2,7 +2,7 @@
 // The remote operations of a sale's details: items and their prices and
 // taxes, receipts and consumer-account debits, cancelled items, and the
 // concluding and cancelling of a sale. The rules they apply are described in
-// docs/server-sale.md.
+// docs/server.md.
 
 #include "server/operation.h"
 

@@ -4,7 +4,7 @@
 // sales total and grand total, the register's closed state, a tax and rate
 // already recorded, payment forms against the day's receipts, the next
 // observation number), and writing the record and its sub-tables. The rules
-// are those of server/zreduction_save.h and docs/server-zreduction.md.
+// are those of server/zreduction_save.h and docs/server.md.
 //
 // Thread-safety: registration happens once at start-up; the handlers keep
 // no state of their own.

@@ -2,6 +2,7 @@
 
 #include <soci/soci.h>
 
+#include "platform/abort.h"
 #include "platform/text.h"
 #include "server/storage.h"
 
@@ -120,6 +121,10 @@ RemoteResult OperationRegistry::call(std::string_view name, std::vector<Value>& 
       if (spec->params[i].byRef) args[i] = std::move(work[i]);
     return RemoteResult::success(std::move(result));
   } catch (const OperationError& e) {
+    return RemoteResult::failure(e.what());
+  } catch (const platform::UserError& e) {
+    // Conflicts and other refusals of the storage layer are already worded
+    // for the user.
     return RemoteResult::failure(e.what());
   } catch (const std::exception& e) {
     return RemoteResult::failure(std::string("Erro no servidor ao executar ") + spec->name + ": " + e.what());

@@ -166,14 +166,20 @@ void Edit::clearByUser() {
   userChanged();
 }
 
-int Edit::typeText(std::string_view utf8) {
-  if (!focused() && !setFocus()) return 0;
+int typeThrough(std::string_view utf8, const std::function<bool(int key)>& pressKey,
+                const std::function<bool(char32_t ch)>& typeChar) {
   int accepted = 0;
   for (char32_t ch : utf8Decode(utf8)) {
     const bool control = ch < 0x20 || ch == 0x7F;
     accepted += (control ? pressKey(keyCodeForChar(ch)) : typeChar(ch)) ? 1 : 0;
   }
   return accepted;
+}
+
+int Edit::typeText(std::string_view utf8) {
+  if (!focused() && !setFocus()) return 0;
+  return typeThrough(
+      utf8, [this](int key) { return pressKey(key); }, [this](char32_t ch) { return typeChar(ch); });
 }
 
 int Edit::retype(std::string_view utf8) {

@@ -91,6 +91,11 @@ inline constexpr int Character = 0xE5;
 // Oem codes, backspace, tab and enter their keys, anything else
 // vk::Character.
 int keyCodeForChar(char32_t ch);
+// Feeds typed text through a control's own key path, one character at a
+// time: control characters (Tab, Enter, Backspace…) as key presses, the rest
+// as typed characters. Answers how many the control accepted.
+int typeThrough(std::string_view utf8, const std::function<bool(int key)>& pressKey,
+                const std::function<bool(char32_t ch)>& typeChar);
 // Whether a key-down would type into the cell or edit that has the focus:
 // a character key, Backspace or Delete, without Ctrl or Alt.
 bool isTypingKey(int key, ShiftState shift);

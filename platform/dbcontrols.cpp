@@ -365,12 +365,8 @@ bool DBGrid::typeChar(char32_t ch) {
 
 int DBGrid::typeText(std::string_view utf8) {
   if (!focused() && !setFocus()) return 0;
-  int accepted = 0;
-  for (char32_t ch : utf8Decode(utf8)) {
-    const bool control = ch < 0x20 || ch == 0x7F;
-    accepted += (control ? pressKey(keyCodeForChar(ch)) : typeChar(ch)) ? 1 : 0;
-  }
-  return accepted;
+  return typeThrough(
+      utf8, [this](int key) { return pressKey(key); }, [this](char32_t ch) { return typeChar(ch); });
 }
 
 void DBGrid::deleteRow() {

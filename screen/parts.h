@@ -16,6 +16,9 @@
 // wired once by the screen's constructor; one whose behaviour is not built
 // yet wires nothing.
 //
+// Subsystem parts are declared here and implemented in their folders; the
+// screen library and the subsystem libraries link each other.
+//
 // Thread-safety: none; the user-interface thread only.
 
 namespace screen {
@@ -34,44 +37,88 @@ class ScreenPart {
   TfrmManutVenda& f;
 };
 
+// Filter panel (screen/filter.cpp).
 class FilterPanel : public ScreenPart {
  public:
   using ScreenPart::ScreenPart;
+  void wire() override;
+  void Vd_Filial(bool required);
+  void Vd_Caixa(bool required);
+  void panFilialEnter();
+  void panFilialExit();
 };
 
+// Verify, search and the sale after-scroll (screen/retrieval.cpp).
 class Retrieval : public ScreenPart {
  public:
   using ScreenPart::ScreenPart;
+  void wire() override;
+  void sbtVerificarClick();
+  void sbtProcurarClick();
+  void cdsPedidoVendaAfterScroll();
+  // Shows the loaded cdsSumVenda's SOMA in the three total boxes.
+  void showSumVenda();
 };
 
+// Page change and the availability of actions (screen/state.cpp).
 class ScreenState : public ScreenPart {
  public:
   using ScreenPart::ScreenPart;
+  void wire() override;
+  void pgcPadraoChange();
+  void dtsPadraoStateChange();
+  void dtsItensStateChange();
+  void dtsTiporeceStateChange();
 };
 
+// The save action (screen/saving.cpp).
 class Saving : public ScreenPart {
  public:
   using ScreenPart::ScreenPart;
+  void wire() override;
+  void sbtConfirmarClick();
 };
 
+// Approval lock, open-register guard, movement-date window (screen/guards.cpp).
 class ChangeGuards : public ScreenPart {
  public:
   using ScreenPart::ScreenPart;
+  void wire() override;
+  void vd_RedStatus();
+  void openRegisterGuard();
+  void vd_DataMov();
 };
 
+// Sale header, items, taxes, receipts, cancelled items, conclude/cancel,
+// seller change (sale/part_*.cpp).
 class SalePart : public ScreenPart {
  public:
   using ScreenPart::ScreenPart;
+  void wire() override;
+  void btnCancelaVendaClick();
+  void btnConcluiVendaClick();
+
+  // Each area wires its own handlers (sale/part_<area>.cpp).
+  void wireHeader();
+  void wireItems();
 };
 
+// Register openings and closing (register/part_*.cpp).
 class RegisterPart : public ScreenPart {
  public:
   using ScreenPart::ScreenPart;
+  void wire() override;
+  void cdsAberCaixaAfterScroll();  // register/part_scroll.cpp
+  void btnFecharCaixaClick();
 };
 
+// The Z reduction record and its sub-tables (zreduction/part_*.cpp).
 class ZReductionPart : public ScreenPart {
  public:
   using ScreenPart::ScreenPart;
+  void wire() override;
+  // Inner page change: points dtsPadrao at the inner page's record set.
+  void pgcReducaoChange();
 };
 
 }  // namespace screen

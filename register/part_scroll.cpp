@@ -1,0 +1,7 @@
+#include "screen/frmmanutvenda.h"
+
+namespace screen {
+
+void RegisterPart::cdsAberCaixaAfterScroll() {}
+
+}  // namespace screen

@@ -1,0 +1,7 @@
+#include "screen/frmmanutvenda.h"
+
+namespace screen {
+
+void SalePart::wireHeader() {}
+
+}  // namespace screen

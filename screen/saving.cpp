@@ -1,0 +1,8 @@
+#include "screen/frmmanutvenda.h"
+
+namespace screen {
+
+void Saving::wire() {}
+void Saving::sbtConfirmarClick() {}
+
+}  // namespace screen

@@ -1,5 +1,7 @@
 #include "platform/sqlaccess.h"
 
+#include <soci/sqlite3/soci-sqlite3.h>
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -87,13 +89,24 @@ DateTime fromTm(const std::tm& t) {
   return encodeDateTime(y, m, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec);
 }
 
+bool isBlank(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
+
+// The text without leading and trailing blanks, without copying it: cells
+// are parsed by the hundred thousand when a busy day is read.
+std::string_view trimmed(std::string_view s) {
+  while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
+  return s;
+}
+
 bool parseDouble(std::string_view s, double& out) {
-  const std::string t = trim(s);
+  const std::string_view t = trimmed(s);
   if (t.empty()) return false;
   const char* b = t.data();
+  const char* e = t.data() + t.size();
   if (*b == '+') ++b;
-  auto [p, ec] = std::from_chars(b, t.data() + t.size(), out);
-  return ec == std::errc() && p == t.data() + t.size();
+  auto [p, ec] = std::from_chars(b, e, out);
+  return ec == std::errc() && p == e;
 }
 
 int digits(std::string_view s, size_t pos, size_t n, bool& ok) {
@@ -112,8 +125,8 @@ int digits(std::string_view s, size_t pos, size_t n, bool& ok) {
 // "YYYY-MM-DD", optionally followed by " HH:MM[:SS[.fff]]" (or a "T"), as
 // the databases write dates in text; anything else is tried as a date typed
 // in the Brazilian form.
-std::optional<DateTime> parseDbDate(std::string_view text) {
-  const std::string s = trim(text);
+std::optional<DateTime> parseDbDate(std::string_view text, bool keepMillis = true) {
+  const std::string_view s = trimmed(text);
   bool ok = s.size() >= 10 && s[4] == '-' && s[7] == '-';
   const int y = digits(s, 0, 4, ok), m = digits(s, 5, 2, ok), d = digits(s, 8, 2, ok);
   if (!ok) return parseDateTime(s);
@@ -130,7 +143,7 @@ std::optional<DateTime> parseDbDate(std::string_view text) {
         frac += (s[e++] - '0') * scale;
         scale /= 10;
       }
-      ms = static_cast<int>(std::lround(frac * 1000));
+      ms = keepMillis ? static_cast<int>(std::lround(frac * 1000)) : 0;
       if (ms > 999) ms = 999;
     }
   }
@@ -318,19 +331,23 @@ struct Column {
   size_t longest = 0;
 };
 
-Value fromText(std::string&& s, const Column& c, const std::string& name) {
+// A text cell converted to the field's type; `owned`, when given, is the
+// same text already in a string of its own, moved into the value instead of
+// copied.
+Value fromText(std::string_view s, const Column& c, const std::string& name,
+               std::string* owned = nullptr) {
   switch (c.type) {
     case FieldType::String:
-    case FieldType::FixedString: return Value(std::move(s));
+    case FieldType::FixedString: return owned ? Value(std::move(*owned)) : Value(s);
     case FieldType::Float:
     case FieldType::Integer: {
       double d = 0;
-      if (trim(s).empty()) return Value();
+      if (trimmed(s).empty()) return Value();
       if (!parseDouble(s, d)) badValue(name, Value(s), "um número");
       return Value(d);
     }
     case FieldType::DateTime: {
-      if (trim(s).empty()) return Value();
+      if (trimmed(s).empty()) return Value();
       auto d = parseDbDate(s);
       if (!d) badValue(name, Value(s), "uma data");
       return Value(*d);
@@ -352,24 +369,80 @@ Value fromNumber(double d, const Column& c, const std::string& name) {
   return Value();
 }
 
+// A cell the database describes as a date.
+Value fromDate(DateTime d, const Column& c, const std::string& name) {
+  if (c.type == FieldType::DateTime) return Value(d);
+  if (c.type == FieldType::String || c.type == FieldType::FixedString)
+    return Value(formatDateTime(d));
+  badValue(name, Value(d), "compatível com o campo declarado");
+}
+
 Value readCell(const soci::row& r, size_t i, const Column& c, const std::string& name) {
   if (r.get_indicator(i) == soci::i_null) return Value();
   switch (c.source) {
-    case soci::dt_string: return fromText(r.get<std::string>(i), c, name);
+    case soci::dt_string: {
+      std::string s = r.get<std::string>(i);
+      return fromText(s, c, name, &s);
+    }
     case soci::dt_double: return fromNumber(r.get<double>(i), c, name);
     case soci::dt_integer: return fromNumber(r.get<int>(i), c, name);
     case soci::dt_long_long: return fromNumber(static_cast<double>(r.get<long long>(i)), c, name);
     case soci::dt_unsigned_long_long:
       return fromNumber(static_cast<double>(r.get<unsigned long long>(i)), c, name);
+    case soci::dt_date: return fromDate(fromTm(r.get<std::tm>(i)), c, name);
+    default: throw SqlError("Coluna " + name + " de tipo não suportado.");
+  }
+}
+
+// SQLite: the cell of the row the statement stands on, read straight from
+// the engine but as SOCI describes its column, so that every value comes out
+// as SOCI's own row would give it. SOCI's row costs a type-erased holder, a
+// string copy and a date parse through std::tm for every cell, which is
+// most of the time spent reading a busy day.
+//
+// The cell is taken once as an engine value: every sqlite3_column_* call
+// locks the connection's mutex, and a busy day has half a million cells.
+// Reading the value without the lock is safe because a session is used by
+// one thread at a time.
+std::string_view sqliteText(sqlite_api::sqlite3_value* v) {
+  const auto* p = reinterpret_cast<const char*>(sqlite_api::sqlite3_value_text(v));
+  if (!p) throw SqlError("Erro no banco de dados: memória insuficiente.");
+  return {p, static_cast<size_t>(sqlite_api::sqlite3_value_bytes(v))};
+}
+
+Value readSqliteCell(sqlite_api::sqlite3_stmt* stmt, int i, const Column& c,
+                     const std::string& name) {
+  using namespace sqlite_api;
+  sqlite3_value* v = sqlite3_column_value(stmt, i);
+  if (sqlite3_value_type(v) == SQLITE_NULL) return Value();
+  switch (c.source) {
+    case soci::dt_string: return fromText(sqliteText(v), c, name);
+    case soci::dt_double: return fromNumber(sqlite3_value_double(v), c, name);
+    case soci::dt_integer: return fromNumber(sqlite3_value_int(v), c, name);
+    case soci::dt_long_long:
+      return fromNumber(static_cast<double>(sqlite3_value_int64(v)), c, name);
+    case soci::dt_unsigned_long_long:
+      return fromNumber(
+          static_cast<double>(static_cast<unsigned long long>(sqlite3_value_int64(v))), c, name);
     case soci::dt_date: {
-      const DateTime d = fromTm(r.get<std::tm>(i));
-      if (c.type == FieldType::DateTime) return Value(d);
-      if (c.type == FieldType::String || c.type == FieldType::FixedString)
-        return Value(formatDateTime(d));
-      badValue(name, Value(d), "compatível com o campo declarado");
+      // To the second, as a date read through std::tm.
+      const std::optional<DateTime> d = parseDbDate(sqliteText(v), false);
+      if (!d) throw SqlError("Data inválida lida do banco de dados.");
+      return fromDate(*d, c, name);
     }
     default: throw SqlError("Coluna " + name + " de tipo não suportado.");
   }
+}
+
+// The SQLite statement behind a SOCI statement whose row is read one at a
+// time, or null when the rows are not SQLite's or SOCI buffers them itself.
+sqlite_api::sqlite3_stmt* sqliteStatement(soci::statement& st, SqlDialect dialect) {
+  // SOCI's backend library does not export its classes' type information,
+  // so the backend is known from the dialect (SQLite sessions are only ever
+  // opened with SOCI's sqlite3 backend) rather than by a checked cast.
+  if (dialect != SqlDialect::SQLite) return nullptr;
+  auto* be = static_cast<soci::sqlite3_statement_backend*>(st.get_backend());
+  return be && !be->hasVectorIntoElements_ ? be->stmt_ : nullptr;
 }
 
 std::vector<Column> mapColumns(const soci::row& r, DataPacket& packet,
@@ -445,15 +518,33 @@ DataPacket sqlSelect(soci::session& session, std::string_view sql, const SqlPara
     std::vector<std::string> names;
     if (more || r.size() > 0) cols = mapColumns(r, packet, names);
     const size_t width = packet.fields.size();
-    for (; more; more = st.fetch()) {
+    auto addRow = [&](auto&& read) {
       PacketRow& row = packet.rows.emplace_back();
       row.values.resize(width);
       for (size_t i = 0; i < cols.size(); ++i) {
-        Value v = readCell(r, i, cols[i], names[i]);
+        Value v = read(i);
         if (cols[i].inferred && v.isText())
           cols[i].longest = std::max(cols[i].longest, utf8Length(v.text()));
         row.values[cols[i].field] = std::move(v);
       }
+    };
+    if (sqlite_api::sqlite3_stmt* stmt = more ? sqliteStatement(st, dialect) : nullptr) {
+      // SOCI has run the statement and described its columns; the statement
+      // stands on the first row, and the rest are stepped through here.
+      auto read = [&](size_t i) {
+        return readSqliteCell(stmt, static_cast<int>(i), cols[i], names[i]);
+      };
+      for (;;) {
+        addRow(read);
+        const int rc = sqlite_api::sqlite3_step(stmt);
+        if (rc == SQLITE_DONE) break;
+        if (rc != SQLITE_ROW)
+          throw SqlError("Erro no banco de dados: " +
+                         trim(sqlite_api::sqlite3_errmsg(sqlite_api::sqlite3_db_handle(stmt))));
+      }
+    } else {
+      for (; more; more = st.fetch())
+        addRow([&](size_t i) { return readCell(r, i, cols[i], names[i]); });
     }
     for (const Column& c : cols)
       if (c.inferred && c.type == FieldType::String)

@@ -1,5 +1,6 @@
 #include "platform/sqlaccess.h"
 
+#include <soci/postgresql/soci-postgresql.h>
 #include <soci/sqlite3/soci-sqlite3.h>
 
 #include <algorithm>
@@ -434,6 +435,58 @@ Value readSqliteCell(sqlite_api::sqlite3_stmt* stmt, int i, const Column& c,
   }
 }
 
+// PostgreSQL: the cell of a row of the result SOCI received, parsed from
+// libpq's text straight into the value, again as SOCI describes the column.
+Value readPgCell(const PGresult* res, int row, int i, const Column& c, const std::string& name) {
+  if (PQgetisnull(res, row, i)) return Value();
+  const std::string_view text(PQgetvalue(res, row, i),
+                              static_cast<size_t>(PQgetlength(res, row, i)));
+  switch (c.source) {
+    case soci::dt_string: return fromText(text, c, name);
+    case soci::dt_double: {
+      double d = 0;
+      if (!parseDouble(text, d)) badValue(name, Value(text), "um número");
+      return fromNumber(d, c, name);
+    }
+    case soci::dt_integer:
+    case soci::dt_long_long: {
+      long long n = 0;
+      const std::string_view t = trimmed(text);
+      auto [p, ec] = std::from_chars(t.data(), t.data() + t.size(), n);
+      if (ec != std::errc() || p != t.data() + t.size() || t.empty())
+        badValue(name, Value(text), "um número");
+      return fromNumber(static_cast<double>(n), c, name);
+    }
+    case soci::dt_date: {
+      const std::optional<DateTime> d = parseDbDate(text, false);
+      if (!d) throw SqlError("Data inválida lida do banco de dados.");
+      return fromDate(*d, c, name);
+    }
+    default: throw SqlError("Coluna " + name + " de tipo não suportado.");
+  }
+}
+
+// The result behind a SOCI PostgreSQL statement when it holds every row
+// (SOCI's default; not in its single-row mode), else null.
+soci::postgresql_statement_backend* pgStatement(soci::statement& st, SqlDialect dialect) {
+  if (dialect != SqlDialect::PostgreSQL) return nullptr;
+  auto* be = static_cast<soci::postgresql_statement_backend*>(st.get_backend());
+  return be && !be->single_row_mode_ && !be->hasVectorIntoElements_ &&
+                 be->result_.get_result() != nullptr
+             ? be
+             : nullptr;
+}
+
+// Columns whose cells the direct readers convert; anything else (blobs,
+// XML...) goes through SOCI's row.
+bool directlyReadable(const std::vector<Column>& cols) {
+  return std::all_of(cols.begin(), cols.end(), [](const Column& c) {
+    return c.source == soci::dt_string || c.source == soci::dt_double ||
+           c.source == soci::dt_integer || c.source == soci::dt_long_long ||
+           c.source == soci::dt_date;
+  });
+}
+
 // The SQLite statement behind a SOCI statement whose row is read one at a
 // time, or null when the rows are not SQLite's or SOCI buffers them itself.
 sqlite_api::sqlite3_stmt* sqliteStatement(soci::statement& st, SqlDialect dialect) {
@@ -528,7 +581,8 @@ DataPacket sqlSelect(soci::session& session, std::string_view sql, const SqlPara
         row.values[cols[i].field] = std::move(v);
       }
     };
-    if (sqlite_api::sqlite3_stmt* stmt = more ? sqliteStatement(st, dialect) : nullptr) {
+    const bool direct = more && directlyReadable(cols);
+    if (sqlite_api::sqlite3_stmt* stmt = direct ? sqliteStatement(st, dialect) : nullptr) {
       // SOCI has run the statement and described its columns; the statement
       // stands on the first row, and the rest are stepped through here.
       auto read = [&](size_t i) {
@@ -542,6 +596,14 @@ DataPacket sqlSelect(soci::session& session, std::string_view sql, const SqlPara
           throw SqlError("Erro no banco de dados: " +
                          trim(sqlite_api::sqlite3_errmsg(sqlite_api::sqlite3_db_handle(stmt))));
       }
+    } else if (soci::postgresql_statement_backend* be = direct ? pgStatement(st, dialect) : nullptr) {
+      // SOCI has received the whole result and converted its first row;
+      // every row from there is read here.
+      const PGresult* res = be->result_.get_result();
+      const int rows = PQntuples(res);
+      packet.rows.reserve(static_cast<size_t>(std::max(rows - be->currentRow_, 0)));
+      for (int k = be->currentRow_; k < rows; ++k)
+        addRow([&](size_t i) { return readPgCell(res, k, static_cast<int>(i), cols[i], names[i]); });
     } else {
       for (; more; more = st.fetch())
         addRow([&](size_t i) { return readCell(r, i, cols[i], names[i]); });

@@ -183,6 +183,10 @@ const bool kPostgres = [] {
   benchmark::RegisterBenchmark("BM_RawSociLoop/PostgreSQL", BM_RawSociLoop,
                                std::string("PostgreSQL"))
       ->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("BM_FetchDayHttp/PostgreSQL", BM_FetchDayHttp,
+                               std::string("PostgreSQL"))
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime();
   return true;
 }();
 

@@ -571,14 +571,20 @@ DataPacket sqlSelect(soci::session& session, std::string_view sql, const SqlPara
     std::vector<std::string> names;
     if (more || r.size() > 0) cols = mapColumns(r, packet, names);
     const size_t width = packet.fields.size();
+    // Result columns usually come in the fields' order; then each value is
+    // built in its place rather than assigned over a null.
+    bool inOrder = cols.size() == width;
+    for (size_t i = 0; inOrder && i < cols.size(); ++i) inOrder = cols[i].field == i;
     auto addRow = [&](auto&& read) {
       PacketRow& row = packet.rows.emplace_back();
-      row.values.resize(width);
+      if (inOrder) row.values.reserve(width);
+      else row.values.resize(width);
       for (size_t i = 0; i < cols.size(); ++i) {
         Value v = read(i);
         if (cols[i].inferred && v.isText())
           cols[i].longest = std::max(cols[i].longest, utf8Length(v.text()));
-        row.values[cols[i].field] = std::move(v);
+        if (inOrder) row.values.push_back(std::move(v));
+        else row.values[cols[i].field] = std::move(v);
       }
     };
     const bool direct = more && directlyReadable(cols);

@@ -47,10 +47,17 @@ class AppServer::Lease {
     if (!server_.idle_.empty()) {
       conn_ = std::move(server_.idle_.back());
       server_.idle_.pop_back();
-      return {};
+      lock.unlock();
+      if (alive()) return {};
+      // The database ended this session while it waited in the pool (a
+      // restart, an administrator, a dropped network): a new one takes its
+      // place, instead of every call that draws it failing from then on.
+      std::cerr << "vnd-server: sessão do banco de dados perdida; abrindo outra.\n";
+      conn_.reset();
+    } else {
+      ++server_.opened_;
+      lock.unlock();
     }
-    ++server_.opened_;
-    lock.unlock();
     try {
       conn_ = std::make_unique<platform::SqlConnection>(server_.connString_);
       return {};
@@ -68,6 +75,17 @@ class AppServer::Lease {
   soci::session& session() { return conn_->session(); }
 
  private:
+  // Whether the database still answers on the leased session. For
+  // PostgreSQL this costs one empty round trip, which the first statement
+  // of the call would otherwise be the one to find failing.
+  bool alive() {
+    try {
+      return conn_->session().is_connected();
+    } catch (const std::exception&) {
+      return false;
+    }
+  }
+
   AppServer& server_;
   std::unique_ptr<platform::SqlConnection> conn_;
 };

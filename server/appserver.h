@@ -12,7 +12,9 @@
 //   refused when it differs, so that nobody books work under another
 //   operator's name.
 // - Arguments are checked against the operation's signature before anything
-//   runs; each call runs in its own transaction on a pooled session.
+//   runs; each call runs in its own transaction on a pooled session. A
+//   pooled session the database has ended (restart, administrator, dropped
+//   network) is found before the call and replaced by a new one.
 //
 // Thread-safety: every member may be called from any number of threads at
 // once; calls wait for a free database session.

@@ -426,15 +426,17 @@ void Runner::doShow(const Command& c) {
 }
 
 void Runner::showRecordSet(ClientDataSet& set, const std::vector<std::string>& names, int line) {
-  if (!set.active()) {
-    emit(set.name() + ": fechado");
-    return;
-  }
+  // Field names are checked even on a closed set, so a misspelt one is not
+  // hidden by the moment it is asked for.
   std::vector<platform::Field*> fields;
   for (const std::string& n : names) {
     platform::Field* fld = set.findField(n);
     if (!fld) throw ScriptError(line, set.name() + " não tem o campo " + n);
     fields.push_back(fld);
+  }
+  if (!set.active()) {
+    emit(set.name() + ": fechado");
+    return;
   }
   if (names.empty())
     for (int i = 0; i < set.fieldCount(); ++i)

@@ -354,21 +354,20 @@ void Runner::doCell(const Command& c, bool type) {
 void Runner::doKey(const Command& c) {
   Control& ctl = control(c, c.args[0]);
   const KeyStroke k = *parseKey(c.args[1]);
-  bool done = false;
-  bool ran = false;
-  if (auto* grid = dynamic_cast<platform::DBGrid*>(&ctl)) {
-    ran = gesture([&] {
-      if (!grid->containsFocus()) grid->setFocus();
-      if (grid->focused()) done = grid->pressKey(k.key, k.shift);
-    });
-  } else if (auto* edit = dynamic_cast<platform::Edit*>(&ctl)) {
-    ran = gesture([&] {
-      if (!edit->containsFocus()) edit->setFocus();
-      if (edit->focused()) done = edit->pressKey(k.key, k.shift);
-    });
-  } else {
-    throw ScriptError(c.line, ctl.name() + " não recebe teclas");
+  auto* grid = dynamic_cast<platform::DBGrid*>(&ctl);
+  auto* edit = dynamic_cast<platform::Edit*>(&ctl);
+  if (!grid && !edit) throw ScriptError(c.line, ctl.name() + " não recebe teclas");
+  if (!ctl.canFocus()) {
+    emit("(" + ctl.name() + " não pode receber o foco)");
+    return;
   }
+  bool done = false;
+  // A key goes to the control with the focus: the focus moves there first,
+  // and a refused move (an exit check failed) keeps the key from it.
+  const bool ran = gesture([&] {
+    if (!ctl.focused() && !ctl.setFocus()) return;
+    done = grid ? grid->pressKey(k.key, k.shift) : edit->pressKey(k.key, k.shift);
+  });
   if (ran && !done) emit("(tecla " + c.args[1] + " recusada)");
 }
 

@@ -83,7 +83,7 @@ TEST_F(RunnerTest, LeavingAControlTabsOnEvenFromOneOutOfTheTabOrder) {
 TEST_F(RunnerTest, ObservationsOfTheScreenAreWrittenWithoutChangingIt) {
   ASSERT_EQ(run(std::string(kOpen) +
                 "digitar medCdCaixa 12345\nclicar sbtImprimir\nregistro cdsPedidoVenda proximo\n"
-                "mostrar cdsPedidoVenda CDFILIAL\nmostrar edtFilial\n"),
+                "mostrar cdsPedidoVenda CDFILIAL\nmostrar edtFilial\ntecla dbgItens Insert\n"),
             script::kRunOk)
       << transcript();
   EXPECT_TRUE(has("> digitar medCdCaixa 12345\n  (aceitos 3 de 5 caracteres)\n  foco: medCdCaixa\n"));
@@ -91,6 +91,8 @@ TEST_F(RunnerTest, ObservationsOfTheScreenAreWrittenWithoutChangingIt) {
   EXPECT_TRUE(has("> registro cdsPedidoVenda proximo\n  (cdsPedidoVenda fechado)\n"));
   EXPECT_TRUE(has("  cdsPedidoVenda: fechado\n"));
   EXPECT_TRUE(has("  edtFilial: \"Matriz Centro\" [desabilitado]\n"));
+  // A key for a grid on a page not shown never reaches it.
+  EXPECT_TRUE(has("> tecla dbgItens Insert\n  (dbgItens não pode receber o foco)\n"));
   EXPECT_EQ(run("mostrar cdsPedidoVenda NAOEXISTE"), script::kRunFailed);
 }
 

@@ -70,7 +70,35 @@ std::filesystem::path makeTempDir() {
   return pattern;
 }
 
+std::vector<std::string> transcriptLines(std::string_view text) {
+  std::vector<std::string> out;
+  std::string line;
+  for (char c : text) {
+    if (c == '\r') continue;
+    if (c == '\n') {
+      out.push_back(std::move(line));
+      line.clear();
+    } else {
+      line += c;
+    }
+  }
+  if (!line.empty()) out.push_back(std::move(line));
+  return out;
+}
+
 }  // namespace
+
+bool sameTranscript(std::string_view expected, std::string_view actual) {
+  return transcriptLines(expected) == transcriptLines(actual);
+}
+
+TranscriptDifference firstDifference(std::string_view expected, std::string_view actual) {
+  const std::vector<std::string> want = transcriptLines(expected), got = transcriptLines(actual);
+  size_t i = 0;
+  while (i < want.size() && i < got.size() && want[i] == got[i]) ++i;
+  return {static_cast<int>(i) + 1, i < want.size() ? want[i] : std::string("(fim)"),
+          i < got.size() ? got[i] : std::string("(fim)")};
+}
 
 Runner::Runner(RunOptions options, std::ostream& transcript) : options_(std::move(options)), out_(transcript) {
   if (!options_.server.empty() && options_.database.empty())
@@ -108,6 +136,7 @@ Runner::Runner(RunOptions options, std::ostream& transcript) : options_(std::mov
 Runner::~Runner() {
   // What closing the screen shows is no longer part of the transcript.
   ui_.trace = nullptr;
+  closing_ = true;
   if (frmManutVenda) platform::runGesture([] { frmManutVenda->close(); });
   session_.reset();
   platform::setScreenHost(nullptr);
@@ -120,6 +149,14 @@ void Runner::prepareConnection(platform::TNetConnection& connection) {
   connection.setTransport(std::make_unique<RecordingTransport>(
       session_->makeTransport(), calls_, [this](const std::string& line) { emit("chamada: " + line); }));
   connection.setSessionToken(session_->token());
+}
+
+void Runner::showDocument(platform::Form& form) { emit("tela: " + form.caption()); }
+
+void Runner::closeDocument(platform::Form&) {
+  if (closing_) return;
+  emit("tela fechada");
+  lastFocus_.clear();
 }
 
 void Runner::emit(const std::string& line) {
@@ -200,17 +237,12 @@ void Runner::execute(const Command& c) {
     doLogon(c);
   } else if (v == "abrir") {
     gesture([] { CriaManutVenda(); });
-    if (frmManutVenda) emit("tela: " + frmManutVenda->caption());
   } else if (v == "ativar") {
     screen::TfrmManutVenda& f = screen(c);
     gesture([&f] { f.activate(); });
   } else if (v == "fechar") {
     screen::TfrmManutVenda& f = screen(c);
     gesture([&f] { f.close(); });
-    if (!frmManutVenda) {
-      emit("tela fechada");
-      lastFocus_.clear();
-    }
   } else if (v == "digitar") {
     doType(c);
   } else if (v == "sair") {

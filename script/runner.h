@@ -19,6 +19,10 @@
 // given ("pergunta: text -> sim"), look-ups ("pesquisa: title -> linha 2"),
 // the focus when it moved ("foco: control"), and what `mostrar` asked for.
 //
+// Expected transcripts: sameTranscript() compares two, ignoring carriage
+// returns (a checkout may have turned line ends into CRLF); when they differ
+// firstDifference() names the first line where they part.
+//
 // Thread-safety: one runner at a time per process (it installs itself as
 // the process's user interface and screen host).
 
@@ -62,6 +66,14 @@ inline constexpr int kRunOk = 0;
 inline constexpr int kRunFailed = 1;     // a script error or a failed expectation
 inline constexpr int kRunInternal = 3;   // the screen raised an unexpected error
 
+struct TranscriptDifference {
+  int line = 0;          // 1-based
+  std::string expected;  // "(fim)" past the end
+  std::string actual;
+};
+bool sameTranscript(std::string_view expected, std::string_view actual);
+TranscriptDifference firstDifference(std::string_view expected, std::string_view actual);
+
 class Runner : public platform::ScreenHost {
  public:
   // Throws std::runtime_error (Portuguese text) when the database or the
@@ -78,9 +90,10 @@ class Runner : public platform::ScreenHost {
   int run(std::string_view scriptText);
   const std::string& error() const { return error_; }
 
-  // ScreenHost.
-  void showDocument(platform::Form&) override {}
-  void closeDocument(platform::Form&) override {}
+  // ScreenHost: the runner presents nothing, but the transcript says when
+  // the screen is shown and when it closed (also by its own close button).
+  void showDocument(platform::Form& form) override;
+  void closeDocument(platform::Form& form) override;
   void prepareConnection(platform::TNetConnection& connection) override;
 
  private:
@@ -113,6 +126,7 @@ class Runner : public platform::ScreenHost {
   std::string error_;
   std::string lastFocus_;
   size_t messagesBefore_ = 0;  // messages shown before the last action
+  bool closing_ = false;
 };
 
 }  // namespace script

@@ -91,22 +91,13 @@ bool readAll(const std::string& path, std::string& out) {
   return true;
 }
 
-std::vector<std::string> lines(const std::string& text) {
-  std::vector<std::string> out;
-  std::istringstream in(text);
-  for (std::string l; std::getline(in, l);) out.push_back(l);
-  return out;
-}
-
 // Reports the first line where the transcripts part; true when equal.
 bool compare(const std::string& expectedPath, const std::string& expected, const std::string& actual) {
-  if (expected == actual) return true;
-  const std::vector<std::string> want = lines(expected), got = lines(actual);
-  size_t i = 0;
-  while (i < want.size() && i < got.size() && want[i] == got[i]) ++i;
-  std::cerr << "vnd-script: a transcrição difere de " << expectedPath << " na linha " << i + 1 << ":\n"
-            << "  esperado: " << (i < want.size() ? want[i] : std::string("(fim)")) << "\n"
-            << "  obtido:   " << (i < got.size() ? got[i] : std::string("(fim)")) << "\n"
+  if (script::sameTranscript(expected, actual)) return true;
+  const script::TranscriptDifference d = script::firstDifference(expected, actual);
+  std::cerr << "vnd-script: a transcrição difere de " << expectedPath << " na linha " << d.line << ":\n"
+            << "  esperado: " << d.expected << "\n"
+            << "  obtido:   " << d.actual << "\n"
             << "(vnd-script --esperado " << expectedPath << " --atualizar ROTEIRO regrava o esperado)\n"
             << "--- transcrição obtida ---\n"
             << actual;

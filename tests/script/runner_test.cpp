@@ -168,6 +168,14 @@ TEST_F(RunnerTest, AProgressAnimationLeftOpenIsReported) {
             "> clicar sbtAjuda\n  (animação de progresso não fechada)\n");
 }
 
+TEST_F(RunnerTest, TheScreenClosingItselfIsInTheTranscript) {
+  ASSERT_EQ(run(kOpen), script::kRunOk);
+  out.str("");
+  ASSERT_EQ(run("clicar sbtFechar\nabrir\n"), script::kRunOk);
+  EXPECT_EQ(transcript(),
+            "> clicar sbtFechar\n  tela fechada\n> abrir\n  tela: Manutenção da Venda\n  foco: medFilial\n");
+}
+
 TEST_F(RunnerTest, UnusedAnswersAndPicksAreNotedAtTheEnd) {
   EXPECT_EQ(run("responder sim\nescolher 1\nescolher nenhum"), script::kRunOk);
   EXPECT_TRUE(has("(1 resposta(s) preparada(s) sem pergunta)"));
@@ -179,6 +187,23 @@ TEST(RunnerOptions, ARemoteServerNeedsTheLocalDatabase) {
   script::RunOptions o;
   o.server = "127.0.0.1:8600";
   EXPECT_THROW(Runner(o, out), std::runtime_error);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ExpectedTranscript, ComparedByLinesIgnoringCarriageReturns) {
+  EXPECT_TRUE(script::sameTranscript("> abrir\r\n  foco: medFilial\r\n", "> abrir\n  foco: medFilial\n"));
+  EXPECT_FALSE(script::sameTranscript("> abrir\n", "> abrir\n  erro: x\n"));
+  const script::TranscriptDifference d = script::firstDifference("> abrir\n  foco: medFilial\n", "> abrir\n  foco: medCdCaixa\n");
+  EXPECT_EQ(d.line, 2);
+  EXPECT_EQ(d.expected, "  foco: medFilial");
+  EXPECT_EQ(d.actual, "  foco: medCdCaixa");
+  // A transcript cut short shows where it ended.
+  const script::TranscriptDifference cut = script::firstDifference("> abrir\n> fechar\n", "> abrir\n");
+  EXPECT_EQ(cut.line, 2);
+  EXPECT_EQ(cut.actual, "(fim)");
 }
 
 }  // namespace

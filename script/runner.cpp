@@ -137,7 +137,12 @@ Runner::~Runner() {
   // What closing the screen shows is no longer part of the transcript.
   ui_.trace = nullptr;
   closing_ = true;
-  if (frmManutVenda) platform::runGesture([] { frmManutVenda->close(); });
+  // A screen that faults while closing must not take the process down from
+  // a destructor; the run's status already tells what went wrong before.
+  try {
+    if (frmManutVenda) platform::runGesture([] { frmManutVenda->close(); });
+  } catch (const std::exception&) {
+  }
   session_.reset();
   platform::setScreenHost(nullptr);
   platform::setUi(nullptr);

@@ -55,26 +55,19 @@ TEST_F(Closing, AgreeingDayClosesAndTheOpeningsAreReloaded) {
   EXPECT_EQ(ui.progressDepth, 0);
 }
 
-TEST_F(Closing, WithoutZReductionTheServerIsNotAsked) {
-  screen::TfrmManutVenda& f = open();
-  loadDay(f, demoDay(4));
-  calls.clear();
-  EXPECT_FALSE(closeDay(f));
-  EXPECT_EQ(ui.lastText(), "Redução Z deve ser informada.");
-  EXPECT_TRUE(calls.empty());
-}
-
-TEST_F(Closing, ApprovedDayIsNotAsked) {
+// Without a Z reduction, or with the day's one approved, the server is not
+// asked at all.
+TEST_F(Closing, MissingOrApprovedZReductionIsRefusedBeforeAsking) {
   sql(*session, "UPDATE TURCAIXA SET DTFECHCAIX = NULL WHERE CDFILIAL = '0001' AND CDCAIXA = '001' AND DTMOVTURCAIX = :D",
       {{"D", Value(demoDay(0))}});
   screen::TfrmManutVenda& f = open();
-  loadDay(f, demoDay(0));
-  calls.clear();
-  EXPECT_FALSE(closeDay(f));
-  EXPECT_EQ(ui.lastText(),
-            "Operação Bloqueada. Os dados deste caixa e desta data não poderá sofrer alterações, pois a Redução Z "
-            "deste dia está com status de Aprovada.");
-  EXPECT_TRUE(calls.empty());
+  for (auto [day, key] : {std::pair{4, "REDUCZ_N_INF"}, std::pair{0, "Oper_Bloc_S"}}) {
+    loadDay(f, demoDay(day));
+    calls.clear();
+    EXPECT_FALSE(closeDay(f));
+    EXPECT_EQ(ui.lastText(), f.Msg(key));
+    EXPECT_TRUE(calls.empty());
+  }
 }
 
 // A refusal of the call itself (here: the opening is already closed) is
@@ -91,9 +84,8 @@ TEST_F(Closing, RefusedCallIsShownAndNothingReloaded) {
 }
 
 struct VerdictCase {
-  const char* name;
   std::vector<const char*> changes;  // statements run on the reopened day
-  const char* message;
+  const char* key;                   // of the message shown
 };
 
 class ClosingVerdicts : public Closing, public ::testing::WithParamInterface<VerdictCase> {};
@@ -111,7 +103,8 @@ TEST_P(ClosingVerdicts, RefusalIsShownAndTheDayStaysOpen) {
   loadDay(f, demoDay(3));
   calls.clear();
   EXPECT_FALSE(closeDay(f));
-  EXPECT_EQ(ui.lastText(), GetParam().message);
+  const std::string key = GetParam().key;
+  EXPECT_EQ(ui.lastText(), key == "VENDASERIEERRADA" ? f.msgPadrao.MsgFmt(key, {"ABC123"}) : f.Msg(key));
   EXPECT_EQ(calls.size(), 1u);
   EXPECT_TRUE(f.cdsAberCaixa.fieldByName("DTFECHCAIX").isNull());
   EXPECT_TRUE(select(*session,
@@ -136,51 +129,23 @@ const std::string kUnclassified = zUpdate("VRSTRIBREDZ = VRSTRIBREDZ - 15.27");
 INSTANTIATE_TEST_SUITE_P(
     RealData, ClosingVerdicts,
     ::testing::Values(
-        VerdictCase{"pending",
-                    {"UPDATE VENDA SET IDSITUVENDA = 'P' WHERE CDFILIAL = '0001' AND CDCAIXA = '001' AND "
+        VerdictCase{{"UPDATE VENDA SET IDSITUVENDA = 'P' WHERE CDFILIAL = '0001' AND CDCAIXA = '001' AND "
                      "NRSEQVENDA = '0000000040'"},
-                    "Operação bloqueada. Existem vendas pendentes."},
-        VerdictCase{"net",
-                    {kNet.c_str()},
-                    "Operação Bloqueada. Total de vendas difere do valor de venda liquida informado na Redução Z."},
-        VerdictCase{"cancelled",
-                    {kCancelled.c_str()},
-                    "Operação bloqueda. Total de cancelamentos das vendas difere do valor de cancelamentos "
-                    "informados na Redução Z."},
-        VerdictCase{"icms",
-                    {"UPDATE IMPOSTOREDZ SET VRBCALCIMPRZ = VRBCALCIMPRZ + 1 WHERE CDFILIAL = '0001' AND "
+                    "VENDASPENDENTES"},
+        VerdictCase{{kNet.c_str()}, "VENDALIQERRADA"}, VerdictCase{{kCancelled.c_str()}, "VENDACANCERRADA"},
+        VerdictCase{{"UPDATE IMPOSTOREDZ SET VRBCALCIMPRZ = VRBCALCIMPRZ + 1 WHERE CDFILIAL = '0001' AND "
                      "CDCAIXA = '001' AND DTREDUCAOZ = '2026-03-05 00:00:00' AND CDIMPOSTO = '01'"},
-                    "Operação bloqueada. Total das vendas com ICMS difere do valor de imposto ICMS informado na "
-                    "Redução Z."},
-        VerdictCase{"non-incidence",
-                    {kNonIncidence.c_str()},
-                    "Operação bloqueada. Total das vendas com não incidência difere do valor de não incidência "
-                    "informado na Redução Z."},
-        VerdictCase{"exempt",
-                    {kExempt.c_str()},
-                    "Operação bloqueada. Total das vendas com isenção difere do valor de isenção informado na "
-                    "Redução Z."},
-        VerdictCase{"substitution",
-                    {kSubstitution.c_str()},
-                    "Operação bloqueada. Total das vendas com substituição tributária difere do valor de "
-                    "substituição tributária informado na Redução Z."},
-        VerdictCase{"unclassified item",
-                    {"DELETE FROM ITVENDAIMPOS WHERE CDFILIAL = '0001' AND CDCAIXA = '001' AND NRSEQVENDA = "
+                    "ICMSERRADA"},
+        VerdictCase{{kNonIncidence.c_str()}, "NINCIDERRADA"}, VerdictCase{{kExempt.c_str()}, "ISENTOERRADA"},
+        VerdictCase{{kSubstitution.c_str()}, "SUBTRERRADA"},
+        VerdictCase{{"DELETE FROM ITVENDAIMPOS WHERE CDFILIAL = '0001' AND CDCAIXA = '001' AND NRSEQVENDA = "
                      "'0000000038' AND NRSEQUITVEND = '002'",
                      kUnclassified.c_str()},
-                    "Operação bloqueada. Somatório dos valores de ICMS, Substitituição Tributária, Isenção e Não "
-                    "Incidência informados na Redução Z difere do valor de venda líquida informado na Redução Z."},
-        VerdictCase{"series",
-                    {"UPDATE VENDA SET NRSERIEIMPVND = 'ABC123' WHERE CDFILIAL = '0001' AND CDCAIXA = '001' AND "
+                    "IMPOSTODIF"},
+        VerdictCase{{"UPDATE VENDA SET NRSERIEIMPVND = 'ABC123' WHERE CDFILIAL = '0001' AND CDCAIXA = '001' AND "
                      "NRSEQVENDA = '0000000041'"},
-                    "Operação Bloqueada. Existem vendas para o nr. de série 'ABC123' e não existe Redução Z para "
-                    "este mesmo nr. de série."}),
-    [](const ::testing::TestParamInfo<VerdictCase>& info) {
-      std::string n;
-      for (char c : std::string(info.param.name))
-        if (std::isalnum(static_cast<unsigned char>(c))) n += c;
-      return n;
-    });
+                    "VENDASERIEERRADA"}),
+    [](const ::testing::TestParamInfo<VerdictCase>& info) { return std::string(info.param.key); });
 
 // A server whose closing answers a scripted verdict; everything else goes
 // to the embedded server.
@@ -220,14 +185,10 @@ TEST_F(ClosingAnswers, SeriesVerdictShowsAtMostThirtyCharactersOfTheSeries) {
   loadDay(f, demoDay(3));
   verdict = "VENDASERIEERRADA123456789012345678901234567890XYZ";
   EXPECT_FALSE(closeDay(f));
-  EXPECT_EQ(ui.lastText(),
-            "Operação Bloqueada. Existem vendas para o nr. de série '123456789012345678901234567890' e não existe "
-            "Redução Z para este mesmo nr. de série.");
+  EXPECT_EQ(ui.lastText(), f.msgPadrao.MsgFmt("VENDASERIEERRADA", {"123456789012345678901234567890"}));
   verdict = "IMPOSTOVENDIF";
   EXPECT_FALSE(closeDay(f));
-  EXPECT_EQ(ui.lastText(),
-            "Operação bloqueada. Somatório do ICMS, Substitituição Tributária, Isenção e Não Incidência das vendas "
-            "difere do valor de venda líquida informado na Redução Z.");
+  EXPECT_EQ(ui.lastText(), f.Msg("IMPOSTOVENDIF"));
 }
 
 TEST_F(ClosingAnswers, UnknownVerdictsAreIgnored) {

@@ -259,11 +259,4 @@ TEST_F(Openings, OperatorLookUpFillsTheOpening) {
   EXPECT_EQ(a.fieldByName("NMOPERADOR").asString(), "Bruno Cardoso");
 }
 
-TEST_F(Openings, MenuEntryBringsTheOpeningsPage) {
-  screen::TfrmManutVenda& f = open();
-  f.pgcPadrao.setActivePage(f.tshRecebimento);
-  EXPECT_TRUE(f.mnuAberCaixa.click());
-  EXPECT_EQ(f.pgcPadrao.activePage(), &f.tshAberCaixa);
-}
-
 }  // namespace

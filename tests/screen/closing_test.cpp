@@ -58,7 +58,8 @@ TEST_F(Closing, AgreeingDayClosesAndTheOpeningsAreReloaded) {
 // Without a Z reduction, or with the day's one approved, the server is not
 // asked at all.
 TEST_F(Closing, MissingOrApprovedZReductionIsRefusedBeforeAsking) {
-  sql(*session, "UPDATE TURCAIXA SET DTFECHCAIX = NULL WHERE CDFILIAL = '0001' AND CDCAIXA = '001' AND DTMOVTURCAIX = :D",
+  sql(*session,
+      "UPDATE TURCAIXA SET DTFECHCAIX = NULL WHERE CDFILIAL = '0001' AND CDCAIXA = '001' AND DTMOVTURCAIX = :D",
       {{"D", Value(demoDay(0))}});
   screen::TfrmManutVenda& f = open();
   for (auto [day, key] : {std::pair{4, "REDUCZ_N_INF"}, std::pair{0, "Oper_Bloc_S"}}) {

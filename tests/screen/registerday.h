@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -56,7 +57,8 @@ inline long long sql(client::Session& s, const std::string& text, const platform
   return platform::sqlExecute(s.database().session(), text, params);
 }
 
-inline platform::DataPacket select(client::Session& s, const std::string& text, const platform::SqlParams& params = {}) {
+inline platform::DataPacket select(client::Session& s, const std::string& text,
+                                   const platform::SqlParams& params = {}) {
   return platform::sqlSelect(s.database().session(), text, params);
 }
 

@@ -42,7 +42,7 @@ TEST_F(Closing, AgreeingDayClosesAndTheOpeningsAreReloaded) {
   calls.clear();
   f.mnuFecharCaixa.setEnabled(true);
   ASSERT_TRUE(f.mnuFecharCaixa.click());
-  ASSERT_EQ(calls.size(), 2u) << ui.lastText();
+  ASSERT_GE(calls.size(), 2u) << ui.lastText();
   EXPECT_EQ(calls[0], "SetFechaCaixa(0001, 001, 05/03/2026 06:00:00)");
   EXPECT_TRUE(calls[1].starts_with("GetAberCaixa(0001, 001, 05/03/2026"));
   ASSERT_EQ(ui.shown.size(), 1u);

@@ -158,10 +158,10 @@ TEST_F(Saving, EditedZReductionIsSentWithNullSubTables) {
   screen::TfrmManutVenda& f = open();
   loadDay(f, demoDay(3));
   f.pgcPadrao.setActivePage(f.tshReducao);
-  calls.clear();
   platform::ClientDataSet& z = f.cdsReducaoZ;
   ASSERT_TRUE(gesture([&] { z.edit(); })) << ui.lastText();
   z.fieldByName("QTMEMRESREDZ").setAsFloat(1250);
+  calls.clear();
   ASSERT_TRUE(confirm(f)) << ui.lastText();
   EXPECT_EQ(calls, std::vector<std::string>{
                        "GravaVendaReducao(<packet>, Null, Null, Null, Null, 000000000001, Ana Paula Ferraz)"});

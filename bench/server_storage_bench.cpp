@@ -35,6 +35,15 @@ struct BusyDay {
   std::string connString;
   std::unique_ptr<SqlConnection> conn;
   DateTime opened;
+  std::filesystem::path dir;  // the SQLite database's own folder, removed at exit
+
+  ~BusyDay() {
+    conn.reset();
+    if (!dir.empty()) {
+      std::error_code ignored;
+      std::filesystem::remove_all(dir, ignored);
+    }
+  }
 };
 
 BusyDay& busyDay(const std::string& backend) {
@@ -47,6 +56,7 @@ BusyDay& busyDay(const std::string& backend) {
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     conn = "sqlite:" + (dir / "vnd.db").string();
+    d.dir = dir;
   } else {
     const std::string base = std::getenv("VND_TEST_PG");
     {

@@ -114,7 +114,11 @@ void MainWindow::showDocument(Form& form) {
     });
   });
   documents_.push_back({f, window, view, id});
-  window->resize(std::max(view->sizeHint().width(), 640), std::max(view->sizeHint().height(), 480));
+  // Text buttons need more room than the form's own size hint tells: open
+  // the document as large as the area comfortably allows.
+  const QSize room = mdi_->viewport()->size();
+  window->resize(window->sizeHint().expandedTo(QSize(std::min(room.width(), 960), std::min(room.height(), 640)))
+                     .expandedTo(QSize(640, 480)));
   window->show();
   mdi_->setActiveSubWindow(window);
 }

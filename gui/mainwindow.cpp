@@ -94,6 +94,8 @@ FormView* MainWindow::viewFor(const Form& form) const {
 
 void MainWindow::showDocument(Form& form) {
   if (QMdiSubWindow* w = documentFor(form)) {
+    // A screen opened again comes back in its normal state.
+    if (w->isMinimized()) w->showNormal();
     mdi_->setActiveSubWindow(w);
     return;
   }

@@ -35,8 +35,10 @@ TEST(MainWindow, OpensAFormAsADocumentAndClosesItThroughTheForm) {
   ASSERT_NE(window.viewFor(form), nullptr);
   EXPECT_NE(window.viewFor(form)->widgetFor(form.dbgPadrao), nullptr);
 
-  window.showDocument(form);  // a second show brings the same window forward
+  doc->showMinimized();
+  window.showDocument(form);  // a second show brings the same window back
   EXPECT_EQ(window.mdiArea()->subWindowList().size(), 1);
+  EXPECT_FALSE(doc->isMinimized());
 
   doc->close();  // refused by the form's close query
   QApplication::processEvents();

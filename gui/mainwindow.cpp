@@ -117,9 +117,11 @@ void MainWindow::showDocument(Form& form) {
   });
   documents_.push_back({f, window, view, id});
   // Text buttons need more room than the form's own size hint tells: open
-  // the document as large as the area comfortably allows.
+  // the document as large as the area comfortably allows, within the area.
   const QSize room = mdi_->viewport()->size();
-  window->resize(window->sizeHint().expandedTo(QSize(std::min(room.width(), 960), std::min(room.height(), 640)))
+  window->resize(window->sizeHint()
+                     .expandedTo(QSize(960, 640))
+                     .boundedTo(room)
                      .expandedTo(QSize(640, 480)));
   window->show();
   mdi_->setActiveSubWindow(window);

@@ -152,7 +152,8 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("Retaguarda"));
   gui::QtUiServices services;
   platform::setUi(&services);
-  const bool interactive = !screenshot;
+  // Off screen nobody could close a box: failures go to the terminal only.
+  const bool interactive = !screenshot && QGuiApplication::platformName() != QStringLiteral("offscreen");
 
   int rc = 0;
   try {

@@ -88,3 +88,27 @@ TEST(MainWindow, AScreenMayRemoveItsWindowFromItsOwnHandler) {
   QApplication::processEvents();
   EXPECT_TRUE(window.mdiArea()->subWindowList().isEmpty());
 }
+
+TEST(MainWindow, LeavingTheClientClosesEveryScreenAndStaysWhileOneRefuses) {
+  guitest::app();
+  guitest::RecordingUi ui;
+  gui::MainWindow window;
+  TfrmPadrao keeper("frmPendente");
+  TfrmPadrao other("frmOutra");
+  bool mayClose = false;
+  keeper.OnCloseQuery = [&](Form&, bool& ok) { ok = mayClose; };
+  for (TfrmPadrao* f : {&keeper, &other}) {
+    window.showDocument(*f);
+    f->show();
+  }
+
+  EXPECT_FALSE(window.close());  // the screen with pending work keeps the client open
+  EXPECT_NE(window.documentFor(keeper), nullptr);
+  EXPECT_TRUE(keeper.shown());
+
+  mayClose = true;
+  EXPECT_TRUE(window.close());
+  EXPECT_FALSE(keeper.shown());
+  EXPECT_FALSE(other.shown());
+  EXPECT_TRUE(window.mdiArea()->subWindowList().isEmpty());
+}

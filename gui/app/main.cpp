@@ -126,14 +126,15 @@ int main(int argc, char** argv) {
 
   // The screenshot needs no one at the keyboard: a throw-away demonstration
   // database and the first demonstration operator stand in.
-  TempDir scratch;
+  std::optional<TempDir> scratch;
   if (screenshot) {
     if (o.database.empty()) {
-      if (scratch.path().empty()) {
+      scratch.emplace();
+      if (scratch->path().empty()) {
         std::cerr << "vnd-client: não foi possível criar a pasta temporária do banco.\n";
         return 1;
       }
-      o.database = "sqlite:" + (scratch.path() / "vnd.db").string();
+      o.database = "sqlite:" + (scratch->path() / "vnd.db").string();
       o.demo = true;
     }
     if (!o.operador && !o.senha && !o.filial) {

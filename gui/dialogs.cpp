@@ -44,6 +44,23 @@ QString progressText(int kind, const std::string& caption) {
   }
 }
 
+// The arrow over the hourglass for as long as a box or dialog waits for the
+// user; nothing when no busy cursor shows.
+class ArrowWhileAsking {
+ public:
+  ArrowWhileAsking() : busy_(QApplication::overrideCursor() != nullptr) {
+    if (busy_) QApplication::setOverrideCursor(Qt::ArrowCursor);
+  }
+  ~ArrowWhileAsking() {
+    if (busy_) QApplication::restoreOverrideCursor();
+  }
+  ArrowWhileAsking(const ArrowWhileAsking&) = delete;
+  ArrowWhileAsking& operator=(const ArrowWhileAsking&) = delete;
+
+ private:
+  bool busy_;
+};
+
 }  // namespace
 
 // ---------------------------------------------------------------- Pesquisar
@@ -183,10 +200,17 @@ bool ProcuraDialog::find() {
 
 QtUiServices::~QtUiServices() {
   if (depth_ > 0) QApplication::restoreOverrideCursor();
-  delete overlay_;
+  delete overlay_.data();
+}
+
+void QtUiServices::setParent(QWidget* parent) {
+  if (parent == parent_) return;
+  delete overlay_.data();
+  parent_ = parent;
 }
 
 MsgResult QtUiServices::showMessage(const std::string& text, MsgKind kind, MsgButtons buttons) {
+  ArrowWhileAsking arrow;
   QMessageBox box(parent_);
   switch (kind) {
     case MsgKind::Error: box.setIcon(QMessageBox::Critical); box.setWindowTitle(QStringLiteral("Erro")); break;
@@ -248,12 +272,14 @@ bool QtUiServices::pickRecord(ClientDataSet& set, const std::string& title, cons
                 MsgButtons::Ok);
     return false;
   }
+  ArrowWhileAsking arrow;
   PesquisarDialog dialog(set, title, parent_);
   return dialog.exec() == QDialog::Accepted;
 }
 
 void QtUiServices::searchRecord(ClientDataSet& set) {
   if (!set.active()) return;
+  ArrowWhileAsking arrow;
   ProcuraDialog dialog(set, parent_);
   if (dialog.exec() == QDialog::Accepted && !dialog.find())
     showMessage("Registro não encontrado.", MsgKind::Information, MsgButtons::Ok);
@@ -287,6 +313,17 @@ LogonDialog::LogonDialog(Authenticate authenticate, QWidget* parent)
 LogonRequest LogonDialog::request() const {
   return {operador_->text().trimmed().toStdString(), senha_->text().toStdString(),
           filial_->text().trimmed().toStdString()};
+}
+
+void LogonDialog::fill(const LogonRequest& r) {
+  operador_->setText(qs(r.operador));
+  senha_->setText(qs(r.senha));
+  filial_->setText(qs(r.filial));
+  for (QLineEdit* e : {operador_, senha_, filial_})
+    if (e->text().isEmpty()) {
+      e->setFocus();
+      return;
+    }
 }
 
 void LogonDialog::accept() {

@@ -7,13 +7,14 @@
 // Thread-safety: none; the user-interface thread only.
 
 #include <QDialog>
+#include <QLabel>
+#include <QPointer>
 
 #include <functional>
 #include <string>
 
 #include "platform/uiservice.h"
 
-class QLabel;
 class QLineEdit;
 class QTableView;
 class QStandardItemModel;
@@ -72,11 +73,14 @@ class ProcuraDialog : public QDialog {
 // `parent` (the main window). Progress shows a small caption over the
 // parent and a busy cursor from the outermost show to the matching hide;
 // the caption is painted at once, user input meanwhile is not processed.
+// A box or dialog that opens while the busy cursor shows has the arrow
+// cursor until it closes: it waits for the user, not the user for it.
 class QtUiServices : public platform::UiServices {
  public:
   explicit QtUiServices(QWidget* parent = nullptr) : parent_(parent) {}
   ~QtUiServices() override;
-  void setParent(QWidget* parent) { parent_ = parent; }
+  // The overlay belongs to its parent window: a new parent gets a new one.
+  void setParent(QWidget* parent);
 
   platform::MsgResult showMessage(const std::string& text, platform::MsgKind kind,
                                   platform::MsgButtons buttons) override;
@@ -88,11 +92,12 @@ class QtUiServices : public platform::UiServices {
 
   int progressDepth() const { return depth_; }
   // The progress caption widget while shown, else nullptr.
-  QLabel* progressLabel() const { return depth_ > 0 ? overlay_ : nullptr; }
+  QLabel* progressLabel() const { return depth_ > 0 ? overlay_.data() : nullptr; }
 
  private:
-  QWidget* parent_;
-  QLabel* overlay_ = nullptr;
+  // Guarded: the parent window (and the overlay with it) may go first.
+  QPointer<QWidget> parent_;
+  QPointer<QLabel> overlay_;
   int depth_ = 0;
 };
 
@@ -111,6 +116,9 @@ class LogonDialog : public QDialog {
   using Authenticate = std::function<std::string(const LogonRequest&)>;
   explicit LogonDialog(Authenticate authenticate, QWidget* parent = nullptr);
   LogonRequest request() const;
+  // Fills the fields (from the command line) and puts the focus on the
+  // first one still empty.
+  void fill(const LogonRequest& r);
   QLineEdit* operadorEdit() const { return operador_; }
   QLineEdit* senhaEdit() const { return senha_; }
   QLineEdit* filialEdit() const { return filial_; }

@@ -168,6 +168,13 @@ QVariant GridModel::headerData(int section, Qt::Orientation orientation, int rol
   const int col = gridColumn(section);
   if (col < 0) return {};
   if (role == Qt::DisplayRole) return QString::fromStdString(grid_.column(col).title());
+  if (role == Qt::TextAlignmentRole) {
+    switch (grid_.column(col).titleAlignment()) {
+      case platform::Alignment::Right: return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+      case platform::Alignment::Center: return QVariant::fromValue(Qt::AlignHCenter | Qt::AlignVCenter);
+      case platform::Alignment::Left: return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
+    }
+  }
   return {};
 }
 

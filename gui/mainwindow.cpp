@@ -1,5 +1,6 @@
 #include "gui/mainwindow.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -42,7 +43,33 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::openScreen() {
-  if (opener_) guarded([this] { opener_(*this); });
+  if (!opener_) return;
+  // Loading and creating a screen takes a moment: the hourglass tells so.
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  guarded([this] { opener_(*this); });
+  QApplication::restoreOverrideCursor();
+}
+
+void MainWindow::prepareConnection(platform::TNetConnection& connection) {
+  if (preparer_) preparer_(connection);
+}
+
+bool MainWindow::closeDocuments() {
+  // A close removes its document (possibly more than one); go by what is
+  // left after each, and stop at the first form that keeps itself open.
+  while (!documents_.empty()) {
+    const std::size_t before = documents_.size();
+    Form* f = documents_.back().form;
+    guarded([f] { f->close(); });
+    if (documentFor(*f) && f->shown()) return false;
+    if (documents_.size() == before) forget(*f);
+  }
+  return true;
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  if (closeDocuments()) event->accept();
+  else event->ignore();
 }
 
 void MainWindow::showLogon() {
@@ -67,6 +94,8 @@ FormView* MainWindow::viewFor(const Form& form) const {
 
 void MainWindow::showDocument(Form& form) {
   if (QMdiSubWindow* w = documentFor(form)) {
+    // A screen opened again comes back in its normal state.
+    if (w->isMinimized()) w->showNormal();
     mdi_->setActiveSubWindow(w);
     return;
   }
@@ -87,14 +116,15 @@ void MainWindow::showDocument(Form& form) {
     });
   });
   documents_.push_back({f, window, view, id});
-  window->resize(std::max(view->sizeHint().width(), 640), std::max(view->sizeHint().height(), 480));
+  // Text buttons need more room than the form's own size hint tells: open
+  // the document as large as the area comfortably allows, within the area.
+  const QSize room = mdi_->viewport()->size();
+  window->resize(window->sizeHint()
+                     .expandedTo(QSize(960, 640))
+                     .boundedTo(room)
+                     .expandedTo(QSize(640, 480)));
   window->show();
   mdi_->setActiveSubWindow(window);
-  guarded([f] {
-    if (!f->created()) f->create();
-    if (!f->shown()) f->show();
-    else f->activate();
-  });
 }
 
 void MainWindow::closeDocument(Form& form) { forget(form); }
@@ -118,6 +148,10 @@ void MainWindow::adopt(std::unique_ptr<Form> form) {
   Form& f = *form;
   owned_.push_back(std::move(form));
   showDocument(f);
+  guarded([&f] {
+    if (!f.shown()) f.show();
+    else f.activate();
+  });
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {

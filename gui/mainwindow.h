@@ -5,8 +5,11 @@
 //
 // Document windows render the form with FormView. Closing a document
 // window runs the form's close (its close query may refuse); a form that
-// closes by itself removes its window. Forms handed over with adopt() are
-// owned by the window and destroyed after a close that asks to free them.
+// closes by itself removes its window. Closing the main window closes every
+// document the same way first and stays open while one refuses. As the
+// screen host the window only presents a form: the screen shows and
+// activates itself. Forms handed over with adopt() are owned by the window,
+// shown by it, and destroyed after a close that asks to free them.
 // Once its window is removed (closeDocument, or the form's close) a form
 // may be destroyed at once, even from one of its own handlers' callers:
 // the view lets go of it first and is deleted later.
@@ -36,12 +39,21 @@ class MainWindow : public QMainWindow, public platform::ScreenHost {
 
   void showDocument(platform::Form& form) override;
   void closeDocument(platform::Form& form) override;
-  // Takes ownership of a form and shows it as a document.
+  void prepareConnection(platform::TNetConnection& connection) override;
+  // Takes ownership of a form, presents it and shows it.
   void adopt(std::unique_ptr<platform::Form> form);
 
   // What "Manutenção da Venda" opens (it receives this window as host).
+  // It runs under the wait cursor; a failure is shown as an error.
   void setScreenOpener(std::function<void(MainWindow&)> open) { opener_ = std::move(open); }
   void openScreen();
+  // How a screen's remote connection reaches the server (the client's
+  // session); without it the connection keeps its own way.
+  void setConnectionPreparer(std::function<void(platform::TNetConnection&)> prepare) {
+    preparer_ = std::move(prepare);
+  }
+  // Runs every document's close; true when none is left open.
+  bool closeDocuments();
 
   QMdiArea* mdiArea() const { return mdi_; }
   QAction* screenAction() const { return screenAction_; }
@@ -53,6 +65,7 @@ class MainWindow : public QMainWindow, public platform::ScreenHost {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   struct Document {
@@ -66,6 +79,7 @@ class MainWindow : public QMainWindow, public platform::ScreenHost {
   QMdiArea* mdi_;
   QAction* screenAction_;
   std::function<void(MainWindow&)> opener_;
+  std::function<void(platform::TNetConnection&)> preparer_;
   std::vector<Document> documents_;
   std::vector<std::unique_ptr<platform::Form>> owned_;
 };

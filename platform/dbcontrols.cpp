@@ -194,6 +194,7 @@ void Column::setWidth(int w) { set(width_, w); }
 void Column::setReadOnly(bool on) { set(readOnly_, on); }
 void Column::setVisible(bool on) { set(visible_, on); }
 void Column::setButtonStyle(ButtonStyle s) { set(buttonStyle_, s); }
+void Column::setTitleAlignment(Alignment a) { set(titleAlignment_, a); }
 
 // ------------------------------------------------------------------ DBGrid
 

@@ -175,6 +175,9 @@ class Column {
   // Ellipsis: the cell offers its look-up button (OnEditButtonClick).
   ButtonStyle buttonStyle() const { return buttonStyle_; }
   void setButtonStyle(ButtonStyle s);
+  // How the title sits in its header cell; left unless set.
+  Alignment titleAlignment() const { return titleAlignment_; }
+  void setTitleAlignment(Alignment a);
 
  private:
   friend class DBGrid;
@@ -188,6 +191,7 @@ class Column {
   bool readOnly_ = false;
   bool visible_ = true;
   ButtonStyle buttonStyle_ = ButtonStyle::None;
+  Alignment titleAlignment_ = Alignment::Left;
 };
 
 struct GridOptions {

@@ -1,101 +1,207 @@
-// vnd-client: the back-office desktop client. Logs the operator on, then
-// shows the main window from which the sales maintenance screen opens.
-//
-//   vnd-client [--sem-logon] [--screenshot FILE]
-//
-// --screenshot renders the main window (with the screen open) off screen
-// into a PNG file and exits; it needs no display and asks for no logon.
+// vnd-client: the back-office desktop client. Opens the database and the
+// application server (embedded, or a vnd-server), logs the operator on,
+// then shows the main window whose "Vendas" menu opens the sales
+// maintenance screen from its module.
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QPixmap>
 
 #include <cstdlib>
-#include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <system_error>
 
+#include <unistd.h>
+
+#include "gui/desktopclient.h"
 #include "gui/dialogs.h"
-#include "gui/mainwindow.h"
-#include "platform/frmpadrao.h"
-#include "platform/logon.h"
+#include "platform/uiservice.h"
+#include "server/demodata.h"
+
+#ifndef VND02600_MODULE
+#define VND02600_MODULE ""
+#endif
 
 namespace {
 
-// The logon call. Until the client talks to the application server it
-// only checks that the fields are filled and records the logon context.
-std::string authenticate(const gui::LogonRequest& r) {
-  if (r.operador.empty()) return "Informe o operador.";
-  if (r.filial.empty()) return "Informe a filial.";
-  platform::LogonContext context = platform::logon();
-  context.operador = r.operador;
-  context.filiProc = r.filial;
-  platform::setLogon(context);
-  return {};
+constexpr const char* kUsage =
+    "Uso: vnd-client [opções]\n"
+    "\n"
+    "  --banco CONEXÃO       banco: arquivo SQLite, sqlite:ARQUIVO ou conexão PostgreSQL\n"
+    "                        (padrão: vnd-demo.db na pasta atual, criado com a\n"
+    "                        demonstração quando não existe)\n"
+    "  --demo                preenche o banco dado com a demonstração se ele estiver vazio\n"
+    "  --servidor host:porta usa um vnd-server em vez do servidor embutido (exige --banco\n"
+    "                        para as consultas locais)\n"
+    "  --operador CÓDIGO     entra com este operador, esta senha e esta filial sem o\n"
+    "  --senha SENHA         diálogo de acesso; uma recusa é impressa e o programa sai\n"
+    "  --filial CÓDIGO       com 1 (faltando algum, o diálogo abre preenchido)\n"
+    "  --screenshot ARQUIVO  abre a tela fora da vista e grava a janela principal em PNG;\n"
+    "                        sem --banco usa um banco de demonstração temporário, sem\n"
+    "                        operador entra como o operador de demonstração 1\n"
+    "  --help                mostra esta ajuda\n"
+    "\n"
+    "Saída: 0 normal; 1 banco, módulo ou acesso recusado; 2 opções inválidas.\n";
+
+struct Options {
+  std::string database;
+  bool demo = false;
+  std::string server;
+  std::optional<std::string> operador, senha, filial;
+  std::string screenshot;
+};
+
+// -1 to go on, else the exit status.
+int parseArgs(int argc, char** argv, Options& o) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    const bool hasValue = i + 1 < argc;
+    if (arg == "--help" || arg == "-h") {
+      std::cout << kUsage;
+      return 0;
+    } else if (arg == "--banco" && hasValue) {
+      o.database = argv[++i];
+    } else if (arg == "--demo") {
+      o.demo = true;
+    } else if (arg == "--servidor" && hasValue) {
+      o.server = argv[++i];
+    } else if (arg == "--operador" && hasValue) {
+      o.operador = argv[++i];
+    } else if (arg == "--senha" && hasValue) {
+      o.senha = argv[++i];
+    } else if (arg == "--filial" && hasValue) {
+      o.filial = argv[++i];
+    } else if (arg == "--screenshot" && hasValue) {
+      o.screenshot = argv[++i];
+    } else {
+      std::cerr << "vnd-client: opção inválida ou incompleta: " << arg << "\n\n" << kUsage;
+      return 2;
+    }
+  }
+  if (!o.server.empty() && o.database.empty()) {
+    std::cerr << "vnd-client: com --servidor, informe também --banco (o banco das consultas locais).\n";
+    return 2;
+  }
+  return -1;
 }
 
-// Opens the sales maintenance screen, once: a second choice brings it to
-// front. The base maintenance screen stands in until the screen's own
-// class is wired here.
-void openManutVenda(gui::MainWindow& host) {
-  static platform::Form* open = nullptr;
-  if (open && host.documentFor(*open)) {
-    host.showDocument(*open);
-    return;
+// A scratch folder for the screenshot's demonstration database, removed at
+// the end.
+class TempDir {
+ public:
+  TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "vnd-client-XXXXXX").string();
+    if (mkdtemp(pattern.data())) path_ = pattern;
   }
-  auto form = std::make_unique<platform::TfrmPadrao>("frmManutVenda");
-  form->setCaption("Manutenção da Venda");
-  form->lblCodTela.setCaption("Vnd02600");
-  open = form.get();
-  host.adopt(std::move(form));
+  ~TempDir() {
+    std::error_code ec;
+    if (!path_.empty()) std::filesystem::remove_all(path_, ec);
+  }
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// Shows a failure before the main window exists: on the terminal, and in a
+// box when there is a screen to show it on.
+void reportFatal(const std::string& text, bool interactive) {
+  std::cerr << "vnd-client: " << text << "\n";
+  if (interactive) QMessageBox::critical(nullptr, QStringLiteral("Erro"), QString::fromStdString(text));
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string screenshot;
-  bool askLogon = true;
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--screenshot") == 0 && i + 1 < argc) {
-      screenshot = argv[++i];
-      askLogon = false;
-    } else if (std::strcmp(argv[i], "--sem-logon") == 0) {
-      askLogon = false;
-    } else {
-      std::cerr << "uso: vnd-client [--sem-logon] [--screenshot ARQUIVO]\n";
-      return 2;
+  Options o;
+  if (const int status = parseArgs(argc, argv, o); status >= 0) return status;
+
+  const bool screenshot = !o.screenshot.empty();
+  if (screenshot && !std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+
+  // The screenshot needs no one at the keyboard: a throw-away demonstration
+  // database and the first demonstration operator stand in.
+  std::optional<TempDir> scratch;
+  if (screenshot) {
+    if (o.database.empty()) {
+      scratch.emplace();
+      if (scratch->path().empty()) {
+        std::cerr << "vnd-client: não foi possível criar a pasta temporária do banco.\n";
+        return 1;
+      }
+      o.database = "sqlite:" + (scratch->path() / "vnd.db").string();
+      o.demo = true;
+    }
+    if (!o.operador && !o.senha && !o.filial) {
+      const server::DemoOperator& demo = server::demoOperators().front();
+      o.operador = demo.code;
+      o.senha = demo.password;
+      o.filial = "0001";
     }
   }
-  if (!screenshot.empty() && !std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  if (o.database.empty()) {
+    o.database = "vnd-demo.db";
+    o.demo = true;
+  }
 
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Retaguarda"));
   gui::QtUiServices services;
   platform::setUi(&services);
-
-  if (askLogon) {
-    gui::LogonDialog logon(authenticate);
-    if (logon.exec() != QDialog::Accepted) return 0;
-  }
+  // Off screen nobody could close a box: failures go to the terminal only.
+  const bool interactive = !screenshot && QGuiApplication::platformName() != QStringLiteral("offscreen");
 
   int rc = 0;
-  {
-    gui::MainWindow window;
-    services.setParent(&window);
-    window.setScreenOpener(openManutVenda);
-    window.showLogon();
-    window.show();
-    if (screenshot.empty()) {
-      rc = QApplication::exec();
-    } else {
-      window.openScreen();
-      QApplication::processEvents();
-      if (!window.grab().save(QString::fromStdString(screenshot), "PNG")) {
-        std::cerr << "não foi possível gravar " << screenshot << "\n";
+  try {
+    client::SessionOptions so;
+    so.database = o.database;
+    so.demo = o.demo;
+    so.server = o.server;
+    const std::string module =
+        gui::screenModulePath(VND02600_MODULE, QCoreApplication::applicationDirPath().toStdString());
+    gui::DesktopClient client(so, module);
+
+    bool loggedOn = false;
+    if (o.operador && o.senha && o.filial) {
+      const std::string refusal = client.logon({*o.operador, *o.senha, *o.filial});
+      if (!refusal.empty()) {
+        std::cerr << "vnd-client: " << refusal << "\n";
         rc = 1;
+      }
+      loggedOn = refusal.empty();
+    } else {
+      gui::LogonDialog logon([&client](const gui::LogonRequest& r) { return client.logon(r); });
+      logon.fill({o.operador.value_or(""), o.senha.value_or(""), o.filial.value_or("")});
+      loggedOn = logon.exec() == QDialog::Accepted;
+    }
+
+    if (loggedOn) {
+      gui::MainWindow& window = client.window();
+      services.setParent(&window);
+      window.show();
+      if (!screenshot) {
+        rc = QApplication::exec();
+      } else {
+        window.openScreen();
+        QApplication::processEvents();
+        if (!client.screen()) {
+          std::cerr << "vnd-client: a tela Manutenção da Venda não abriu.\n";
+          rc = 1;
+        } else if (!window.grab().save(QString::fromStdString(o.screenshot), "PNG")) {
+          std::cerr << "vnd-client: não foi possível gravar " << o.screenshot << "\n";
+          rc = 1;
+        }
       }
     }
     services.setParent(nullptr);
+  } catch (const std::exception& e) {
+    reportFatal(e.what(), interactive);
+    rc = 1;
   }
   platform::setUi(nullptr);
   return rc;

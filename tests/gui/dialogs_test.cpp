@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QCursor>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -113,6 +114,45 @@ TEST_F(DialogTest, ProgressNestsAndAnUnmatchedHideIsHarmless) {
   services.hideProgress();
   EXPECT_EQ(services.progressDepth(), 0);
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(DialogTest, ABoxOverTheHourglassShowsTheArrowUntilItCloses) {
+  gui::QtUiServices services;
+  auto shape = [] {
+    const QCursor* c = QApplication::overrideCursor();
+    return c ? c->shape() : Qt::BlankCursor;
+  };
+  services.showProgress(kProgressReceiving, "");
+  EXPECT_EQ(shape(), Qt::WaitCursor);
+  Qt::CursorShape inBox = Qt::BlankCursor;
+  QTimer::singleShot(0, [&] { inBox = shape(); });
+  answerNextBox(QStringLiteral("OK"));
+  services.showMessage("Servidor indisponível.", MsgKind::Error, MsgButtons::Ok);
+  EXPECT_EQ(inBox, Qt::ArrowCursor);
+  EXPECT_EQ(shape(), Qt::WaitCursor);
+  services.hideProgress();
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+  // Without the hourglass a box leaves the cursor alone.
+  answerNextBox(QStringLiteral("OK"));
+  services.showMessage("Gravado.", MsgKind::Information, MsgButtons::Ok);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(DialogTest, ProgressSurvivesItsParentWindowGoingFirst) {
+  gui::QtUiServices services;
+  {
+    QWidget window;
+    services.setParent(&window);
+    services.showProgress(kProgressConnecting, "");
+    services.hideProgress();
+  }
+  // The overlay went with its window; a new progress makes its own.
+  services.setParent(nullptr);
+  services.showProgress(kProgressSending, "");
+  ASSERT_NE(services.progressLabel(), nullptr);
+  EXPECT_EQ(services.progressLabel()->text(), "Enviando dados...");
+  services.hideProgress();
 }
 
 TEST_F(DialogTest, ProcuraPlacesTheSetOnTheRowFound) {

@@ -136,3 +136,18 @@ TEST_F(GridTest, KeysGoThroughTheGridsFilters) {
   QTest::mouseClick(ellipsis, Qt::LeftButton);
   EXPECT_EQ(lookups, 1);
 }
+
+TEST_F(GridTest, TitlesSitAsTheirColumnsAskWhateverTheCellsDo) {
+  gui::GridModel model(grid);
+  auto title = [&](int c) {
+    return model.headerData(c, Qt::Horizontal, Qt::TextAlignmentRole).value<Qt::Alignment>();
+  };
+  EXPECT_EQ(title(0), Qt::AlignLeft | Qt::AlignVCenter);
+  // A title may sit apart from its cells: right over left-aligned text.
+  grid.column(2).setTitleAlignment(Alignment::Right);
+  grid.column(0).setTitleAlignment(Alignment::Center);
+  EXPECT_EQ(title(1), Qt::AlignRight | Qt::AlignVCenter);
+  EXPECT_EQ(title(0), Qt::AlignHCenter | Qt::AlignVCenter);
+  EXPECT_EQ(model.data(model.index(0, 1), Qt::TextAlignmentRole).value<Qt::Alignment>(),
+            Qt::AlignLeft | Qt::AlignVCenter);
+}

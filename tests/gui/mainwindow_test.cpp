@@ -29,13 +29,16 @@ TEST(MainWindow, OpensAFormAsADocumentAndClosesItThroughTheForm) {
   ASSERT_NE(doc, nullptr);
   EXPECT_EQ(window.mdiArea()->subWindowList().size(), 1);
   EXPECT_EQ(doc->windowTitle(), "Manutenção da Venda");
-  EXPECT_TRUE(form.created());
-  EXPECT_TRUE(form.shown());
+  // The host presents; the screen shows and activates itself afterwards.
+  EXPECT_FALSE(form.shown());
+  form.show();
   ASSERT_NE(window.viewFor(form), nullptr);
   EXPECT_NE(window.viewFor(form)->widgetFor(form.dbgPadrao), nullptr);
 
-  window.showDocument(form);  // a second show brings the same window forward
+  doc->showMinimized();
+  window.showDocument(form);  // a second show brings the same window back
   EXPECT_EQ(window.mdiArea()->subWindowList().size(), 1);
+  EXPECT_FALSE(doc->isMinimized());
 
   doc->close();  // refused by the form's close query
   QApplication::processEvents();
@@ -83,5 +86,29 @@ TEST(MainWindow, AScreenMayRemoveItsWindowFromItsOwnHandler) {
   EXPECT_EQ(window.documentFor(*form), nullptr);
   form.reset();  // the owner frees the form before the window is gone
   QApplication::processEvents();
+  EXPECT_TRUE(window.mdiArea()->subWindowList().isEmpty());
+}
+
+TEST(MainWindow, LeavingTheClientClosesEveryScreenAndStaysWhileOneRefuses) {
+  guitest::app();
+  guitest::RecordingUi ui;
+  gui::MainWindow window;
+  TfrmPadrao keeper("frmPendente");
+  TfrmPadrao other("frmOutra");
+  bool mayClose = false;
+  keeper.OnCloseQuery = [&](Form&, bool& ok) { ok = mayClose; };
+  for (TfrmPadrao* f : {&keeper, &other}) {
+    window.showDocument(*f);
+    f->show();
+  }
+
+  EXPECT_FALSE(window.close());  // the screen with pending work keeps the client open
+  EXPECT_NE(window.documentFor(keeper), nullptr);
+  EXPECT_TRUE(keeper.shown());
+
+  mayClose = true;
+  EXPECT_TRUE(window.close());
+  EXPECT_FALSE(keeper.shown());
+  EXPECT_FALSE(other.shown());
   EXPECT_TRUE(window.mdiArea()->subWindowList().isEmpty());
 }

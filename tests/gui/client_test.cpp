@@ -1,0 +1,196 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QStatusBar>
+#include <QStringList>
+#include <QTabWidget>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "gui/desktopclient.h"
+#include "gui/formview.h"
+#include "platform/form.h"
+#include "qtapp.h"
+#include "screen/frmmanutvenda.h"
+#include "server/demodata.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The demonstration database, built once per test program and removed at
+// its end; each test works on its own copy.
+const fs::path& demoTemplate() {
+  struct Template {
+    fs::path dir = fs::temp_directory_path() / ("vnd_gui_" + std::to_string(getpid()));
+    fs::path file = dir / "template.db";
+    Template() {
+      fs::create_directories(dir);
+      server::createDemoDatabase("sqlite:" + file.string());
+    }
+    ~Template() {
+      std::error_code ec;
+      fs::remove_all(dir, ec);
+    }
+  };
+  static const Template t;
+  return t.file;
+}
+
+class ClientTest : public ::testing::Test {
+ protected:
+  ClientTest() {
+    guitest::app();
+    static int counter = 0;
+    dir_ = demoTemplate().parent_path() / ("c" + std::to_string(++counter));
+    fs::create_directories(dir_);
+    fs::copy_file(demoTemplate(), dir_ / "vnd.db");
+    client::SessionOptions o;
+    o.database = "sqlite:" + (dir_ / "vnd.db").string();
+    client = std::make_unique<gui::DesktopClient>(o, VND02600_MODULE);
+  }
+  ~ClientTest() override {
+    client.reset();
+    std::error_code ec;
+    fs::remove_all(dir_, ec);
+  }
+
+  static std::string password(const std::string& code) {
+    for (const server::DemoOperator& o : server::demoOperators())
+      if (o.code == std::string(12 - code.size(), '0') + code) return o.password;
+    return {};
+  }
+
+  static QStringList tabTexts(const QTabWidget* tabs) {
+    QStringList out;
+    for (int i = 0; i < tabs->count(); ++i) out << tabs->tabText(i);
+    return out;
+  }
+
+  guitest::RecordingUi ui;
+  std::unique_ptr<gui::DesktopClient> client;
+
+ private:
+  fs::path dir_;
+};
+
+}  // namespace
+
+TEST_F(ClientTest, MenuOpensTheScreenModuleOnceRunningAsTheLoggedOperator) {
+  ASSERT_EQ(client->logon({"1", password("1"), "0001"}), "");
+  gui::MainWindow& window = client->window();
+  EXPECT_EQ(window.statusBar()->currentMessage(),
+            "Operador: 000000000001 Ana Paula Ferraz   Filial: 0001 Matriz Centro");
+
+  window.screenAction()->trigger();
+  platform::Form* form = client->screen();
+  ASSERT_NE(form, nullptr) << (ui.shown.empty() ? "" : ui.shown.back());
+  EXPECT_TRUE(ui.shown.empty());
+  ASSERT_EQ(window.mdiArea()->subWindowList().size(), 1);
+  EXPECT_EQ(window.documentFor(*form)->windowTitle(), "Manutenção da Venda");
+
+  gui::FormView* view = window.viewFor(*form);
+  ASSERT_NE(view, nullptr);
+  const auto* pages = view->findChild<QTabWidget*>("pgcPadrao");
+  const auto* zPages = view->findChild<QTabWidget*>("pgcReducao");
+  ASSERT_NE(pages, nullptr);
+  ASSERT_NE(zPages, nullptr);
+  EXPECT_EQ(tabTexts(pages), QStringList({"Abertura de Caixa", "Venda", "Itens da Venda", "Itens Cancelados",
+                                          "Recebimento", "Redução Z"}));
+  EXPECT_EQ(tabTexts(zPages), QStringList({"Folha de Dados", "Formulário", "Dados Adicionais", "Imposto",
+                                           "Totalizadores não Fiscais", "Forma de Pagamento", "Observação"}));
+  // The first activation ran with the window in place: the filter shows
+  // the branch the operator logged on at.
+  const auto* branch = view->findChild<QLineEdit*>("medFilial");
+  ASSERT_NE(branch, nullptr);
+  EXPECT_EQ(branch->text(), "0001");
+
+  // The screen's own connection carries the session: the server answers it.
+  auto& screen = static_cast<screen::TfrmManutVenda&>(*form);
+  EXPECT_TRUE(screen.netManutVenda.connected());
+  EXPECT_EQ(screen.netManutVenda.sessionToken(), client->session().token());
+  std::vector<platform::Value> args{platform::Value("0001")};
+  const platform::RemoteResult r = screen.netManutVenda.call("getPerManut", args);
+  EXPECT_TRUE(r.ok) << r.error;
+
+  window.screenAction()->trigger();  // a second choice brings the same screen back
+  EXPECT_EQ(client->screen(), form);
+  EXPECT_EQ(window.mdiArea()->subWindowList().size(), 1);
+
+  // Leaving the client closes the screen through its own close.
+  EXPECT_TRUE(window.close());
+  EXPECT_EQ(client->screen(), nullptr);
+  EXPECT_FALSE(*static_cast<bool*>(client->module().symbol("boStCriado")));
+  EXPECT_TRUE(window.mdiArea()->subWindowList().isEmpty());
+
+  window.screenAction()->trigger();  // and the menu opens a fresh one
+  EXPECT_NE(client->screen(), nullptr);
+}
+
+TEST_F(ClientTest, LogonDialogShowsTheServersRefusalAndStaysOpen) {
+  gui::LogonDialog dialog([this](const gui::LogonRequest& r) { return client->logon(r); });
+  dialog.fill({"1", "errada", "0001"});
+  dialog.accept();
+  EXPECT_NE(dialog.result(), QDialog::Accepted);
+  EXPECT_FALSE(dialog.errorLabel()->isHidden());
+  EXPECT_EQ(dialog.errorLabel()->text(), "Operador ou senha inválidos.");
+  EXPECT_TRUE(dialog.senhaEdit()->text().isEmpty());
+  EXPECT_FALSE(client->session().loggedOn());
+
+  dialog.fill({"1", password("1"), "9999"});
+  dialog.accept();
+  EXPECT_EQ(dialog.errorLabel()->text(), "Filial 9999 não cadastrada.");
+
+  dialog.fill({"", "x", "0001"});
+  dialog.accept();
+  EXPECT_EQ(dialog.errorLabel()->text(), "Informe o operador.");
+
+  dialog.fill({"1", password("1"), "0001"});
+  dialog.accept();
+  EXPECT_EQ(dialog.result(), QDialog::Accepted);
+  EXPECT_TRUE(client->session().loggedOn());
+  EXPECT_TRUE(client->window().statusBar()->currentMessage().contains("Ana Paula Ferraz"));
+}
+
+TEST(ScreenModulePath, BuiltCopyFirstThenBesideTheExecutableThenTheLoadersSearch) {
+  const fs::path dir = fs::temp_directory_path() / ("vnd_gui_mod_" + std::to_string(getpid()));
+  fs::create_directories(dir / "bin");
+  const fs::path built = dir / "built.so";
+  std::ofstream(built).put('x');
+  EXPECT_EQ(gui::screenModulePath(built.string(), dir / "bin"), built.string());
+
+  const fs::path beside = dir / "bin" / gui::kScreenModuleFile;
+  std::ofstream(beside).put('x');
+  EXPECT_EQ(gui::screenModulePath((dir / "gone.so").string(), dir / "bin"), beside.string());
+  EXPECT_EQ(gui::screenModulePath("", dir / "bin"), beside.string());
+
+  fs::remove(beside);
+  EXPECT_EQ(gui::screenModulePath((dir / "gone.so").string(), dir / "bin"), gui::kScreenModuleFile);
+  fs::remove_all(dir);
+}
+
+TEST(DesktopClientStart, MissingModuleIsToldInPortuguese) {
+  guitest::app();
+  const fs::path dir = fs::temp_directory_path() / ("vnd_gui_nomod_" + std::to_string(getpid()));
+  fs::create_directories(dir);
+  client::SessionOptions o;
+  o.database = "sqlite:" + (dir / "vnd.db").string();
+  try {
+    gui::DesktopClient c(o, (dir / "libNaoExiste.so").string());
+    ADD_FAILURE() << "a client without its screen module started";
+  } catch (const std::runtime_error& e) {
+    EXPECT_NE(std::string(e.what()).find("Não foi possível carregar a tela Manutenção da Venda"),
+              std::string::npos)
+        << e.what();
+  }
+  fs::remove_all(dir);
+}

@@ -110,10 +110,6 @@ class SalePart : public ScreenPart {
   void btnCancelaVendaClick();
   void btnConcluiVendaClick();
 
-  // Each area wires its own handlers (sale/part_<area>.cpp).
-  void wireHeader();
-  void wireItems();
-
   // Sale header (sale/part_header.cpp, part_salesgrid.cpp, part_displays.cpp,
   // part_seller.cpp).
   // Field rules of the sale being typed; each reports through MensErro and
@@ -174,6 +170,11 @@ class SalePart : public ScreenPart {
   // rule that failed.
   void focusSaleField(const char* fieldName, bool salesPage);
   void pickSeller();
+
+ public:
+  // Each area wires its own handlers (sale/part_<area>.cpp).
+  void wireHeader();
+  void wireItems();
 };
 
 // Register openings and closing (register/part_*.cpp).

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/datetime.h"
 #include "platform/logon.h"
 #include "tests/sale/salescreen.h"
@@ -91,7 +93,7 @@ TEST_F(SaleHeader, ConsumerIsPaddedBeforeTheServerIsAsked) {
   sale("CDCONSUMIDOR").setAsString("1");
   EXPECT_EQ(postRefusal(), "");
   EXPECT_EQ(sale("CDCONSUMIDOR").asString(), client + "1");
-  EXPECT_EQ(calls.back(), "getConsumidor(" + client + "6, " + client + "1, )");
+  EXPECT_NE(std::find(calls.begin(), calls.end(), "getConsumidor(" + client + "6, " + client + "1, )"), calls.end());
   EXPECT_FALSE(sale("NMCONSUMIDOR").asString().empty());
   EXPECT_EQ(sale("CDCCUSCLIE").asString(), frmManutVenda->cdsConsumidor.fieldByName("CDCCUSCLIE").asString());
 }

@@ -77,9 +77,10 @@ TEST_F(SalesGrid, ClientColumnKeysDependOnInserting) {
   EXPECT_TRUE(sale("CDCONSUMIDOR").isNull());
 }
 
-// Leaving the service column checks the code: unknown keeps the user
-// there; a known one is padded and named.
-TEST_F(SalesGrid, LeavingTheServiceColumnChecksIt) {
+// Leaving a column checks it: an unknown service keeps the user there, a
+// known one is padded and named; a movement date not after 31/12/1899 is
+// refused.
+TEST_F(SalesGrid, LeavingAColumnChecksIt) {
   screen::TfrmManutVenda& f = openAt("0000000054");
   f.serviceEditable = true;
   select("CDSERVFILI");
@@ -90,6 +91,12 @@ TEST_F(SalesGrid, LeavingTheServiceColumnChecksIt) {
   ASSERT_TRUE(gesture([&] { f.dbgPadrao.typeText("\b1\t"); })) << ui.lastText();
   EXPECT_EQ(sale("CDSERVFILI").asString(), "00001");
   EXPECT_EQ(sale("NMSERVICO").asString(), "Balcão");
+
+  select("DTENTRVENDA");
+  ASSERT_TRUE(gesture([&] { f.dbgPadrao.typeText("31/12/1899"); }));
+  EXPECT_FALSE(gesture([&] { f.dbgPadrao.pressKey(vk::Tab); }));
+  EXPECT_EQ(ui.lastText(), "Data incluída inferior ou igual a 31/12/1899 não é permitida.");
+  EXPECT_EQ(f.dbgPadrao.selectedField()->name(), "DTENTRVENDA");
 }
 
 // The sale-type look-up offers exactly its two types, rebuilt each time,

@@ -330,6 +330,10 @@ void SalePart::cdsPedidoVendaBeforePost() {
 }
 
 void SalePart::cdsPedidoVendaAfterPost() {
+  // A seller change ends with the post of its sale, however the post came
+  // (the confirm action, a move to another row): left on, it would let the
+  // next edit of any sale skip its guards and checks.
+  f.sellerChangeMode = false;
   // A sale posted because its items or receipts are being typed is saved
   // with them: the save action works on the set the user is editing.
   if (f.cdsItens.editing())

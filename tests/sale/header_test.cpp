@@ -67,6 +67,9 @@ TEST_F(SaleHeader, PostChecksRulesInOrder) {
   sale("NRORDEMVND").clear();
   sale("NRSUBSERIEVND").setAsString(" ");
   EXPECT_EQ(postRefusal(), "");
+  // The posted sale is saved at once.
+  EXPECT_EQ(callsOf("GravaVenda"), 1);
+  EXPECT_EQ(f.cdsPedidoVenda.changeCount(), 0);
   EXPECT_EQ(sale("NRORDEMVND").asString(), "1");
   EXPECT_EQ(sale("NRSUBSERIEVND").asString(), "1");
   EXPECT_TRUE(sale("CDVENDEDOR").isNull());

@@ -72,6 +72,10 @@ TEST_F(SellerChange, ConcludedSaleTakesANewSellerAndANote) {
   EXPECT_TRUE(gesture([&] { f.cdsPedidoVenda.post(); })) << ui.lastText();
   EXPECT_EQ(sale("TXOBSVENDA").asString(), " - " + note("0003"));
   EXPECT_EQ(sale("CDOPERADOR").asString(), lastOperator);
+  EXPECT_EQ(f.cdsPedidoVenda.changeCount(), 0);
+  loadSales();
+  ASSERT_TRUE(f.cdsPedidoVenda.locate("NRSEQVENDA", Value("0000000051")));
+  EXPECT_EQ(sale("CDVENDEDOR").asString(), "0003");
 }
 
 // The observation keeps its first 2000 characters, so a full one loses the
@@ -96,14 +100,21 @@ TEST_F(SellerChange, NoteIsCutAt2000CharactersAndSameSellerAddsNothing) {
   EXPECT_EQ(sale("TXOBSVENDA").asString(), "antes");
 }
 
-// Cancelling the edit ends the change: editing the concluded sale is
-// refused again.
-TEST_F(SellerChange, CancelEndsTheMode) {
+// Cancelling the edit ends the change, and so does a post however it
+// comes: editing the concluded sale is refused again.
+TEST_F(SellerChange, CancelOrPostEndsTheMode) {
   screen::TfrmManutVenda& f = changeSeller("3");
   f.cdsPedidoVenda.cancel();
   EXPECT_FALSE(f.sellerChangeMode);
   EXPECT_EQ(f.dtsPadrao.dataSet(), &f.cdsPedidoVenda);
   EXPECT_FALSE(gesture([&] { f.cdsPedidoVenda.edit(); }));
+
+  ASSERT_TRUE(gesture([&] { f.salePart.sbtAlteraVendClick(); }));
+  sale("CDVENDEDOR").setAsString("0004");
+  EXPECT_TRUE(gesture([&] { f.cdsPedidoVenda.next(); })) << ui.lastText();
+  EXPECT_FALSE(f.sellerChangeMode);
+  EXPECT_EQ(callsOf("GravaVenda"), 1);
+  EXPECT_FALSE(gesture([&] { f.cdsPedidoVenda.prior(); f.cdsPedidoVenda.edit(); }));
   EXPECT_EQ(f.cdsPedidoVenda.state(), DataSetState::Browse);
 }
 

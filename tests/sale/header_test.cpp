@@ -112,6 +112,31 @@ TEST_F(SaleHeader, EditOfSalesNotPendingIsRefusedSilently) {
   EXPECT_TRUE(ui.shown.empty()) << ui.lastText();
 }
 
+// The approval lock speaks first, then a sale not pending is refused
+// silently, then a closed register blocks.
+TEST_F(SaleHeader, GuardsRunInOrderOnClosedDays) {
+  const platform::DateTime first = platform::encodeDate(2026, 3, 2);  // approved Z, closed
+  screen::TfrmManutVenda& f = openDay("001", first);
+  ASSERT_TRUE(gotoStatus("O"));
+  for (const auto& change : {std::function<void()>([&] { f.cdsPedidoVenda.edit(); }),
+                             std::function<void()>([&] { f.cdsPedidoVenda.append(); })}) {
+    EXPECT_FALSE(gesture(change));
+    EXPECT_EQ(ui.lastText(), f.Msg("Oper_Bloc_S"));
+  }
+  f.close();
+  ui.shown.clear();
+
+  openDay("001", platform::DateTime(first.days + 1));  // closed, not approved
+  for (const char* status : {"O", "D"}) {
+    ASSERT_TRUE(gotoStatus(status));
+    EXPECT_FALSE(gesture([&] { frmManutVenda->cdsPedidoVenda.edit(); }));
+  }
+  EXPECT_TRUE(ui.shown.empty()) << ui.lastText();
+  EXPECT_FALSE(gesture([&] { frmManutVenda->cdsPedidoVenda.append(); }));
+  EXPECT_EQ(ui.lastText(), "Operação Bloqueada! Caixa fechado.");
+  EXPECT_EQ(callsOf("PrxPedidoVenda"), 0);
+}
+
 // A new sale takes the server's next number, its opening, the default
 // client and printer series, and a note of who typed it. A refused number
 // is reported and starts no sale.

@@ -21,6 +21,18 @@
 //
 // Thread-safety: none; the user-interface thread only.
 
+#include <string>
+
+#include "platform/datasource.h"
+
+namespace platform {
+class Control;
+class DBGrid;
+class Field;
+struct CellContext;
+struct CellAppearance;
+}  // namespace platform
+
 namespace screen {
 
 class TfrmManutVenda;
@@ -102,6 +114,68 @@ class SalePart : public ScreenPart {
   void btnCancelaVendaClick();
   void btnConcluiVendaClick();
 
+  // Sale header (sale/part_header.cpp, part_salesgrid.cpp, part_displays.cpp,
+  // part_seller.cpp).
+  // Field rules of the sale being typed; each reports through MensErro and
+  // leaves the sale in its edit state. `required` false lets an empty code
+  // pass.
+  void Vd_Cliente(bool required);
+  void Vd_Consumidor(bool required);
+  void Vd_Servico(bool required);
+  void Vd_Vendedor(bool required);
+  void Vd_DtVenda();
+  void Vd_Hora();
+
+  void cdsPedidoVendaNewRecord();
+  void cdsPedidoVendaAfterInsert();
+  void cdsPedidoVendaBeforeInsert();
+  void cdsPedidoVendaBeforeDelete();
+  void cdsPedidoVendaBeforeEdit();
+  void cdsPedidoVendaBeforePost();
+  void cdsPedidoVendaAfterPost();
+  void cdsPedidoVendaAfterCancel();
+  void cdsPedidoVendaAfterDelete();
+  void cdsPedidoVendaDTENTRVENDASetText(platform::Field& field, const std::string& text);
+
+  // The sales grid.
+  void dbgPadraoDrawColumnCell(platform::DBGrid& grid, const platform::CellContext& cell,
+                               platform::CellAppearance& look);
+  void dbgPadraoKeyPress(char32_t& key);
+  void dbgPadraoKeyDown(platform::DBGrid& grid, int& key, unsigned shift);
+  void dbgPadraoColExit();
+  void dbgPadraoEditButtonClick();
+
+  // Code-to-text displays of the sale's code fields.
+  std::string cdsPedidoVendaIDSITUVENDAGetText(const platform::Field& field) const;
+  std::string cdsPedidoVendaIDTIPOVENDAGetText(const platform::Field& field) const;
+  std::string cdsPedidoVendaIDESTOQUEGetText(const platform::Field& field) const;
+  std::string cdsPedidoVendaIDTPEMISVENDGetText(const platform::Field& field) const;
+  std::string cdsPedidoVendaIDORIGEMVENDAGetText(const platform::Field& field) const;
+
+  // Seller change of an existing sale, whatever its status.
+  void sbtAlteraVendClick();
+  void mnuAlteraVendClick();
+  void sellerChangeBeforePost();
+  // The seller the sale had when the change started.
+  std::string sellerChangeOldSeller;
+
+  // Look-up sources of the sales grid's columns.
+  platform::DataSource dtsCliente{"dtsCliente"};
+  platform::DataSource dtsVendedor{"dtsVendedor"};
+  platform::DataSource dtsPesqServico{"dtsPesqServico"};
+
+ private:
+  void wireSalesGrid();
+  void wireDisplays();
+  void wireSeller();
+  // The guards shared by before-insert, before-delete and before-edit.
+  void openRegisterAndPermission();
+  // Brings the sales page to front and puts the user on the field, for a
+  // rule that failed.
+  void focusSaleField(const char* fieldName, bool salesPage);
+  void pickSeller();
+
+ public:
   // Each area wires its own handlers (sale/part_<area>.cpp).
   void wireHeader();
   void wireItems();

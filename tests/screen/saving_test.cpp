@@ -78,8 +78,9 @@ TEST_F(Saving, NothingPendingOnTheZReductionPageStillSendsTheReduction) {
 TEST_F(Saving, EditedSaleIsPostedSentAndTheSellerChangeModeEnds) {
   screen::TfrmManutVenda& f = openSale();
   platform::ClientDataSet& sale = f.cdsPedidoVenda;
-  f.sellerChangeMode = true;
-  ASSERT_TRUE(gesture([&] { sale.edit(); })) << ui.lastText();
+  f.dtsPadrao.setDataSet(&sale);
+  ASSERT_TRUE(gesture([&] { f.salePart.sbtAlteraVendClick(); })) << ui.lastText();
+  ASSERT_TRUE(f.sellerChangeMode);
   sale.fieldByName("TXOBSVENDA").setAsString("Entregar no balcão");
   ASSERT_TRUE(confirm(f)) << ui.lastText();
   EXPECT_EQ(count("GravaVenda(<packet>, Null, Null, 000000000001)"), 1);

@@ -15,7 +15,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <deque>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -28,87 +27,16 @@
 #include "platform/uiservice.h"
 #include "screen/frmmanutvenda.h"
 #include "screen/pkg_vnd02600.h"
+#include "script/recording.h"
+#include "script/scriptedui.h"
 #include "server/demodata.h"
 
 namespace livetest {
 
-struct Shown {
-  platform::MsgKind kind;
-  std::string text;
-};
-
-struct ScriptedUi : platform::UiServices {
-  std::vector<Shown> shown;                  // every message box, in order
-  std::deque<platform::MsgResult> answers;   // for Yes/No questions
-  std::deque<int> picks;                     // 1-based row to choose, 0 = cancel
-  std::vector<std::string> lookups;          // titles of the look-ups opened
-  std::vector<std::string> captions;         // progress captions shown
-  int progressDepth = 0;
-
-  platform::MsgResult showMessage(const std::string& text, platform::MsgKind kind,
-                                  platform::MsgButtons buttons) override {
-    shown.push_back({kind, text});
-    if (buttons == platform::MsgButtons::Ok) return platform::MsgResult::Ok;
-    if (answers.empty()) return platform::MsgResult::Yes;
-    const platform::MsgResult r = answers.front();
-    answers.pop_front();
-    return r;
-  }
-  void showProgress(int, const std::string& caption) override {
-    captions.push_back(caption);
-    ++progressDepth;
-  }
-  void hideProgress() override { --progressDepth; }
-  bool pickRecord(platform::ClientDataSet& set, const std::string& title, const std::string& empty) override {
-    lookups.push_back(title);
-    if (set.isEmpty()) {
-      shown.push_back({platform::MsgKind::Information, empty});
-      return false;
-    }
-    if (picks.empty()) return false;
-    const int row = picks.front();
-    picks.pop_front();
-    if (row <= 0) return false;
-    set.setRecNo(row);
-    return true;
-  }
-  void searchRecord(platform::ClientDataSet&) override {}
-
-  // Texts of the messages shown, in order.
-  std::vector<std::string> texts() const {
-    std::vector<std::string> out;
-    for (const Shown& s : shown) out.push_back(s.text);
-    return out;
-  }
-  std::string lastText() const { return shown.empty() ? std::string() : shown.back().text; }
-};
-
-// Wraps a transport and records "Operation(arg0, arg1, ...)" of each call.
-class RecordingTransport : public platform::RemoteTransport {
- public:
-  RecordingTransport(std::unique_ptr<platform::RemoteTransport> inner, std::vector<std::string>& calls)
-      : inner_(std::move(inner)), calls_(calls) {}
-  std::string connect(const platform::RemoteEndpoint& e) override { return inner_->connect(e); }
-  void disconnect() override { inner_->disconnect(); }
-  platform::LogonResult logon(const std::string& o, const std::string& p, const std::string& b) override {
-    return inner_->logon(o, p, b);
-  }
-  void logoff(const std::string& t) override { inner_->logoff(t); }
-  platform::RemoteResult call(const std::string& token, const std::string& operation,
-                              std::vector<platform::Value>& args) override {
-    std::string line = operation + "(";
-    for (size_t i = 0; i < args.size(); ++i) {
-      if (i) line += ", ";
-      line += args[i].isPacket() ? std::string("<packet>") : args[i].isNull() ? std::string("Null") : args[i].asText();
-    }
-    calls_.push_back(line + ")");
-    return inner_->call(token, operation, args);
-  }
-
- private:
-  std::unique_ptr<platform::RemoteTransport> inner_;
-  std::vector<std::string>& calls_;
-};
+// The scenario runner's scripted user interface and recording transport.
+using Shown = script::Shown;
+using ScriptedUi = script::ScriptedUi;
+using RecordingTransport = script::RecordingTransport;
 
 inline std::string demoTemplate() {
   static const std::string path = [] {

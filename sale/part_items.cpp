@@ -173,8 +173,8 @@ bool SalePart::itemKeyBlocked(const std::string& fieldName) const {
 }
 
 void SalePart::applyItemTaxFilter() {
+  // Also on a closed set: the filter holds when its rows are loaded.
   ClientDataSet& taxes = f.cdsImpostoItem;
-  if (!taxes.active()) return;
   taxes.setFilter("[NRSEQUITVEND] = '" + text(f.cdsItens, "NRSEQUITVEND") + "'");
   taxes.setFiltered(true);
 }

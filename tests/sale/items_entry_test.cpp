@@ -31,6 +31,13 @@ TEST_F(ItemsScreen, NewItemIsNumberedAndPricedFromItsTreeCode) {
   EXPECT_EQ(ui.captions.back(), "Recebendo preço do servidor...");
   EXPECT_EQ(ui.progressDepth, 0);
   EXPECT_TRUE(ui.shown.empty()) << ui.lastText();
+
+  // Cancelling the new item shows the sale's total as the server has it.
+  f->cdsItens.cancel();
+  EXPECT_EQ(calls.back(), "GetSumVenda(0001, 001, " + sale("NRSEQVENDA") + ")");
+  const double total = f->cdsSumVenda.fieldByName("SOMA").asFloat();
+  EXPECT_GT(total, 0);
+  for (platform::NumberBox* box : {&f->nedTotal, &f->nedTotal1, &f->nedTotal2}) EXPECT_DOUBLE_EQ(box->value(), total);
 }
 
 // The same typed code is accepted as bar code or external code, and the

@@ -106,8 +106,8 @@ class ItemsScreen : public livetest::LiveScreen {
   // Reloads the current sale's items and item taxes from the server.
   void loadItems() {
     const Value items = serverCall("GetItens", {Value(sale("CDFILIAL")), Value(sale("CDCAIXA")), Value(sale("NRSEQVENDA"))});
-    load(f->cdsImpostoItem, items.array()[1]);
     load(f->cdsItens, items.array()[0]);
+    load(f->cdsImpostoItem, items.array()[1]);
   }
 
   static platform::DateTime day() { return platform::encodeDate(2026, 3, 6); }

@@ -40,6 +40,17 @@ TEST_F(ItemsScreen, NewItemIsNumberedAndPricedFromItsTreeCode) {
   for (platform::NumberBox* box : {&f->nedTotal, &f->nedTotal1, &f->nedTotal2}) EXPECT_DOUBLE_EQ(box->value(), total);
 }
 
+// The next item number is read without the result check, but a failed
+// call is still reported: an item without a number could never be saved.
+TEST_F(ItemsScreen, FailedNumberingIsReported) {
+  openOnTypedPendingSale();
+  steering.failing = {"PrxItemVenda"};
+  EXPECT_FALSE(runGesture([&] { f->cdsItens.append(); }));
+  EXPECT_EQ(ui.texts(), std::vector<std::string>{"Falha simulada em PrxItemVenda."});
+  EXPECT_TRUE(item("NRSEQUITVEND").empty());
+  f->cdsItens.cancel();
+}
+
 // The same typed code is accepted as bar code or external code, and the
 // item then carries the product's tree code and name.
 TEST_F(ItemsScreen, BarAndExternalCodesAreReplacedByTheTreeCode) {

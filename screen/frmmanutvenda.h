@@ -46,6 +46,10 @@ class TfrmManutVenda : public platform::TfrmPadrao {
   // server answers "N" for the filter's branch.
   void vd_PerManut();
 
+  // The save action, also run by the after-post steps of the sale, its
+  // items and receipts and of the Z reduction's record and sub-tables.
+  void sbtConfirmarClick() override { saving.sbtConfirmarClick(); }
+
   // The catalogue text for a key.
   std::string Msg(std::string_view key) const { return msgPadrao.Msg(key); }
 

@@ -79,6 +79,10 @@ class Saving : public ScreenPart {
   using ScreenPart::ScreenPart;
   void wire() override;
   void sbtConfirmarClick();
+
+ private:
+  void saveVenda();
+  void saveReducao();
 };
 
 // Approval lock, open-register guard, movement-date window (screen/guards.cpp).
@@ -103,6 +107,10 @@ class SalePart : public ScreenPart {
   // Each area wires its own handlers (sale/part_<area>.cpp).
   void wireHeader();
   void wireItems();
+
+  // The receipt check run by the save action before the receipts' change
+  // log is sent (sale/part_receipts.cpp); false or a raise stops the save.
+  bool Verifica_Recebimento();
 
   // Items and item taxes (sale/part_items.cpp, sale/part_product.cpp,
   // sale/part_itemtaxes.cpp).
@@ -144,6 +152,17 @@ class RegisterPart : public ScreenPart {
   void wire() override;
   void cdsAberCaixaAfterScroll();  // register/part_scroll.cpp
   void btnFecharCaixaClick();
+
+  // Openings (register/part_register.cpp).
+  void vd_Abertura();
+  void vd_operador(bool required);
+  void dbgAberCaixaColExit();
+  void dbgAberCaixaEditButtonClick();
+
+ private:
+  // Sends the openings' change log at once; a refusal undoes every pending
+  // change of the openings.
+  void sendAberCaixa(const char* captionKey);
 };
 
 // The Z reduction record and its sub-tables (zreduction/part_*.cpp).

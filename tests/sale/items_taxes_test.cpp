@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "platform/consiste.h"
 #include "platform/gesture.h"
 #include "platform/uiservice.h"
 #include "tests/sale/items_fixture.h"
@@ -75,6 +76,33 @@ TEST_F(ItemTaxes, NewItemTakesTheRegisteredRatesWhenTheServerWorksOutNone) {
   EXPECT_EQ(count("getAliqImpFis"), 1);
   EXPECT_EQ(count("getBloqSemImp"), 0);
   EXPECT_TRUE(ui.shown.empty()) << ui.lastText();
+}
+
+// The typical request: the posted item is saved at once with its taxes,
+// and the totals show the server's new sale total.
+TEST_F(ItemTaxes, PostedItemReachesTheServerWithItsTaxesAndTheNewTotal) {
+  openOnTypedPendingSale();
+  const double before = std::stod(scalar(
+      "SELECT COUNT(*) FROM ITVENDA WHERE CDFILIAL = '0001' AND CDCAIXA = '001' AND NRSEQVENDA = :N",
+      {{"N", sale("NRSEQVENDA")}}));
+  const Value sum = serverCall("GetSumVenda", {Value(sale("CDFILIAL")), Value(sale("CDCAIXA")), Value(sale("NRSEQVENDA"))});
+  const double totalBefore = sum.packet().rows.at(0).values.at(0).asNumber();
+  ASSERT_TRUE(postNewItem(productWithTwoRates(10, 2))) << ui.lastText();
+  EXPECT_EQ(count("GravaVenda"), 1);
+  EXPECT_EQ(f->cdsItens.changeCount(), 0);
+  EXPECT_EQ(f->cdsImpostoItem.changeCount(), 0);
+  const platform::SqlParams key{{"N", sale("NRSEQVENDA")}, {"I", item("NRSEQUITVEND")}};
+  EXPECT_EQ(scalar("SELECT COUNT(*) FROM ITVENDA WHERE CDFILIAL = '0001' AND CDCAIXA = '001' AND NRSEQVENDA = :N",
+                   {{"N", sale("NRSEQVENDA")}}),
+            std::to_string(static_cast<int>(before) + 1));
+  EXPECT_EQ(scalar("SELECT SUM(VRIMPOPRODIT) FROM ITVENDAIMPOS WHERE CDFILIAL = '0001' AND CDCAIXA = '001' "
+                   "AND NRSEQVENDA = :N AND NRSEQUITVEND = :I",
+                   key)
+                .substr(0, 4),
+            "5.52");
+  EXPECT_EQ(calls.back(), "GetSumVenda(0001, 001, " + sale("NRSEQVENDA") + ")");
+  EXPECT_NEAR(f->cdsSumVenda.fieldByName("SOMA").asFloat(), totalBefore + 24, 1e-9);
+  EXPECT_EQ(ui.progressDepth, 0);
 }
 
 // The server's answer wins over the registered rates; the client price is
@@ -248,26 +276,41 @@ TEST_F(ItemTaxes, FailedDeletionsRestoreWhatWasDeleted) {
   EXPECT_EQ(ui.progressDepth, 0);
 }
 
-// A new item that already shows tax rows when its quantity is retyped ends
-// with one row per tax, not with the earlier rows beside the new ones.
-TEST_F(ItemTaxes, RetypedQuantityLeavesOneRowPerTax) {
+// Typing the quantity of a new item that already shows tax rows is
+// remembered until the quantity cell is left.
+TEST_F(ItemTaxes, QuantityTypedOnANewItemWithTaxRowsIsRemembered) {
   openOnTypedPendingSale();
   f->cdsItens.first();
   const std::string taken = item("NRSEQUITVEND");
-  ASSERT_GT(f->cdsImpostoItem.recordCount(), 0);
-  // The server proposes a number whose tax rows the screen still shows.
+  // The server proposes a number whose tax rows the screen shows.
   steering.rewrite["PrxItemVenda"] = [taken](RemoteResult& r) { r.value = Value(taken); };
   typeNewItem(productWithTwoRates());
-  EXPECT_GT(f->cdsImpostoItem.recordCount(), 0);
+  ASSERT_GT(f->cdsImpostoItem.recordCount(), 0);
   f->dbgItens.setSelectedIndex(f->dbgItens.columnIndex("QTPRODVEND"));
   f->dbgItens.typeText("2");
   EXPECT_TRUE(f->salePart.quantityTyped);
-  ASSERT_TRUE(runGesture([&] { f->cdsItens.post(); })) << ui.lastText();
-  const std::vector<TaxRow> rows = taxRows();
-  ASSERT_EQ(rows.size(), 2u);
-  EXPECT_EQ(rows[0].number, "001");
-  EXPECT_EQ(rows[1].number, "002");
+  ASSERT_TRUE(runGesture([&] { f->dbgItens.selectColumn("VRUNITVEND"); }));
   EXPECT_FALSE(f->salePart.quantityTyped);
+  f->cdsItens.cancel();
+}
+
+// Creating an item's taxes never leaves rows it already had next to the
+// new ones: the item ends with exactly one row per tax, numbered afresh,
+// and the rows removed are removed on the server too.
+TEST_F(ItemTaxes, TaxInsertionReplacesRowsTheItemAlreadyHad) {
+  openOnTypedPendingSale();
+  f->cdsItens.first();
+  const int before = f->cdsImpostoItem.recordCount();
+  ASSERT_GT(before, 0);
+  const std::string product = item("CDPRODUTO");
+  const std::string expected = scalar(
+      "SELECT COUNT(*) FROM ALIQIMPFIS WHERE CDFILIAL = '0001' AND CDPRODUTO = :P", {{"P", product}});
+  f->salePart.boState = true;
+  ASSERT_TRUE(runGesture([&] { f->salePart.InsereImpostoItens(); })) << ui.lastText();
+  const std::vector<TaxRow> rows = taxRows();
+  ASSERT_EQ(std::to_string(rows.size()), expected);
+  for (size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(rows[i].number, platform::Ajusta(std::to_string(i + 1), 3));
+  EXPECT_EQ(count("DelImpostoItem"), before);
 }
 
 }  // namespace

@@ -80,8 +80,13 @@ void SalePart::wireItems() {
     atualizaTotalVenda();
   };
 
-  it.BeforeDelete = [this](ClientDataSet&) {
+  it.BeforeDelete = [this](ClientDataSet& ds) {
     itemGuards(f, false);
+    // Changes left pending by a refused save would travel with the
+    // deletion, which the server refuses, and undoing the deletion would
+    // then drop them: they are saved first, and a refusal stops the
+    // deletion before anything is deleted.
+    if (ds.changeCount() > 0 || f.cdsImpostoItem.changeCount() > 0) f.saving.sbtConfirmarClick();
     // The taxes go first, each deletion reaching the server at once. The
     // filter is set again so that only this item's rows can be removed.
     applyItemTaxFilter();

@@ -276,6 +276,30 @@ TEST_F(ItemTaxes, FailedDeletionsRestoreWhatWasDeleted) {
   EXPECT_EQ(ui.progressDepth, 0);
 }
 
+// An edit left pending by a refused save is saved before another item is
+// deleted, instead of being sent with the deletion (which the server
+// refuses) and lost when the deletion is undone.
+TEST_F(ItemTaxes, PendingEditsAreSavedBeforeAnItemIsDeleted) {
+  openOnTypedPendingSale();
+  ASSERT_GE(f->cdsItens.recordCount(), 2);
+  f->cdsItens.first();
+  const std::string edited = item("NRSEQUITVEND");
+  steering.failing = {"GravaVenda"};
+  ASSERT_TRUE(runGesture([&] { f->cdsItens.edit(); }));
+  f->cdsItens.fieldByName("QTPRODVEND").setAsFloat(7);
+  EXPECT_FALSE(runGesture([&] { f->cdsItens.post(); }));
+  ASSERT_GT(f->cdsItens.changeCount(), 0);
+
+  steering.failing.clear();
+  f->cdsItens.last();
+  const std::string deleted = item("NRSEQUITVEND");
+  ASSERT_TRUE(runGesture([&] { f->cdsItens.remove(); })) << ui.lastText();
+  const std::string where = "WHERE CDFILIAL = '0001' AND CDCAIXA = '001' AND NRSEQVENDA = :N AND NRSEQUITVEND = :I";
+  EXPECT_EQ(scalar("SELECT QTPRODVEND FROM ITVENDA " + where, {{"N", sale("NRSEQVENDA")}, {"I", edited}}).substr(0, 1), "7");
+  EXPECT_EQ(scalar("SELECT COUNT(*) FROM ITVENDA " + where, {{"N", sale("NRSEQVENDA")}, {"I", deleted}}), "0");
+  EXPECT_EQ(f->cdsItens.changeCount(), 0);
+}
+
 // Typing the quantity of a new item that already shows tax rows is
 // remembered until the quantity cell is left.
 TEST_F(ItemTaxes, QuantityTypedOnANewItemWithTaxRowsIsRemembered) {

@@ -49,8 +49,8 @@ void SalePart::wireItems() {
     const RemoteResult r = f.netManutVenda.call("PrxItemVenda", args);
     // A failed call is reported: an item without a number could never be
     // saved, and the user would learn it only from the save's refusal.
-    const Value number = r.ok ? r.value : CheckResultServ(r);
-    ds.fieldByName("NRSEQUITVEND").setAsString(number.asText());
+    const Value answer = r.ok ? r.value : CheckResultServ(r);
+    ds.fieldByName("NRSEQUITVEND").setAsString(answer.asText());
   };
 
   it.AfterScroll = [this](ClientDataSet&) { applyItemTaxFilter(); };

@@ -1,7 +1,197 @@
+// The items of the current sale: the record-set events of cdsItens, the
+// item grid's keys, column exits and look-up, and the sale total.
+
+#include <string>
+
+#include "platform/abort.h"
+#include "platform/consiste.h"
+#include "platform/controls.h"
+#include "platform/uiservice.h"
+#include "sale/itemsupport.h"
 #include "screen/frmmanutvenda.h"
 
 namespace screen {
 
-void SalePart::wireItems() {}
+using namespace platform;
+using sale::items::number;
+using sale::items::text;
+
+namespace {
+
+// The change guards every item change passes first.
+void itemGuards(TfrmManutVenda& f, bool permissionFirst) {
+  f.guards.vd_RedStatus();
+  if (permissionFirst) f.vd_PerManut();
+  f.guards.openRegisterGuard();
+  if (!permissionFirst) f.vd_PerManut();
+}
+
+}  // namespace
+
+void SalePart::wireItems() {
+  ClientDataSet& it = f.cdsItens;
+
+  it.OnCalcFields = [](ClientDataSet& ds) {
+    ds.fieldByName("VRTOTAL").setAsString(ItemTotalText(number(ds, "QTPRODVEND"), number(ds, "VRUNITVEND"),
+                                                        number(ds, "VRUNITVENDCL"), number(ds, "VRDESITVEND"),
+                                                        number(ds, "VRACRITVEND")));
+  };
+
+  it.BeforeInsert = [this](ClientDataSet&) {
+    itemGuards(f, true);
+    if (text(f.cdsPedidoVenda, "IDSITUVENDA") != "P") Abort();
+  };
+
+  // The number is the server's proposal; its answer is a plain text.
+  it.AfterInsert = [this](ClientDataSet& ds) {
+    std::vector<Value> args{Value(f.medFilial.text()), Value(text(f.cdsPedidoVenda, "CDCAIXA")),
+                            Value(text(f.cdsPedidoVenda, "NRSEQVENDA"))};
+    const RemoteResult r = f.netManutVenda.call("PrxItemVenda", args);
+    // A failed call is reported: an item without a number could never be
+    // saved, and the user would learn it only from the save's refusal.
+    const Value answer = r.ok ? r.value : CheckResultServ(r);
+    ds.fieldByName("NRSEQUITVEND").setAsString(answer.asText());
+  };
+
+  it.AfterScroll = [this](ClientDataSet&) { applyItemTaxFilter(); };
+
+  it.BeforeEdit = [this](ClientDataSet&) { itemGuards(f, false); };
+
+  it.BeforePost = [this](ClientDataSet& ds) {
+    Vd_CdProduto(true);
+    Vd_Quantidade(true);
+    Vd_PrecoVazio();
+    Vd_VrDesc();
+    Vd_VrAcre();
+    ds.fieldByName("CDFILIAL").setAsString(f.medFilial.text());
+    ds.fieldByName("CDCAIXA").setAsString(text(f.cdsPedidoVenda, "CDCAIXA"));
+    ds.fieldByName("NRSEQVENDA").setAsString(text(f.cdsPedidoVenda, "NRSEQVENDA"));
+    boState = ds.state() == DataSetState::Insert;
+  };
+
+  it.AfterPost = [this](ClientDataSet&) {
+    InsereImpostoItens();
+    f.saving.sbtConfirmarClick();
+  };
+
+  it.AfterCancel = [this](ClientDataSet&) {
+    f.state.dtsPadraoStateChange();
+    if (f.cdsPedidoVenda.editing()) f.cdsPedidoVenda.cancel();
+    atualizaTotalVenda();
+  };
+
+  it.BeforeDelete = [this](ClientDataSet& ds) {
+    itemGuards(f, false);
+    // Changes left pending by a refused save would travel with the
+    // deletion, which the server refuses, and undoing the deletion would
+    // then drop them: they are saved first, and a refusal stops the
+    // deletion before anything is deleted.
+    if (ds.changeCount() > 0 || f.cdsImpostoItem.changeCount() > 0) f.saving.sbtConfirmarClick();
+    // The taxes go first, each deletion reaching the server at once. The
+    // filter is set again so that only this item's rows can be removed.
+    applyItemTaxFilter();
+    ClientDataSet& taxes = f.cdsImpostoItem;
+    while (taxes.active() && !taxes.isEmpty()) {
+      taxes.first();
+      taxes.remove();
+    }
+  };
+
+  it.AfterDelete = [this](ClientDataSet& ds) {
+    if (ds.changeCount() > 0) {
+      try {
+        ProgressScope sending(kProgressSending, f.Msg("DelVenda"));
+        const Value total = sale::items::call(
+            f, "DeletaItens",
+            {Value(text(f.cdsPedidoVenda, "CDFILIAL")), Value(text(f.cdsPedidoVenda, "CDCAIXA")), Value(ds.delta())});
+        sale::items::load(f.cdsSumVenda, total);
+        ds.mergeChangeLog();
+      } catch (...) {
+        ds.cancelUpdates();
+        throw;
+      }
+    }
+    if (ds.isEmpty()) {
+      f.pgcPadrao.setActivePage(f.tshFolhaDados);
+      f.dtsPadrao.setDataSet(&f.cdsPedidoVenda);
+    }
+    atualizaTotalVenda();
+  };
+
+  DBGrid& grid = f.dbgItens;
+  grid.OnEnter = [this](Control&) { f.dtsPadrao.setDataSet(&f.cdsItens); };
+
+  grid.OnKeyDown = [this](Control& sender, int& key, ShiftState shift) {
+    DBGrid& g = static_cast<DBGrid&>(sender);
+    f.dbgPadraoKeyDown(g, key, shift);
+    // Delete clears a cell without a typed character, so it is held back
+    // where typing is.
+    const Field* field = g.selectedField();
+    if (key == vk::Delete && !(shift & (ssCtrl | ssAlt)) && field && itemKeyBlocked(field->name())) key = 0;
+  };
+
+  grid.OnKeyPress = [this](Control& sender, char32_t& key) {
+    const Field* field = static_cast<DBGrid&>(sender).selectedField();
+    if (!field) return;
+    // Tab, Enter and Escape move between cells, close the editor or cancel:
+    // they type nothing and stay available.
+    const bool typing = key == U'\b' || key >= 32;
+    if (typing && itemKeyBlocked(field->name())) {
+      key = 0;
+      return;
+    }
+    if (field->name() == "QTPRODVEND" && f.cdsItens.state() == DataSetState::Insert && f.cdsImpostoItem.active() &&
+        !f.cdsImpostoItem.isEmpty())
+      quantityTyped = true;
+  };
+
+  grid.OnColExit = [this](Control& sender) {
+    ClientDataSet& ds = f.cdsItens;
+    if (!ds.editing()) return;
+    const Field* field = static_cast<DBGrid&>(sender).selectedField();
+    if (!field) return;
+    const std::string name = field->name();
+    if (name == "CDARVPROD") {
+      Vd_CdProduto(false);
+      retornaPrecoItem(text(ds, "CDPRODUTO"));
+    } else if (name == "QTPRODVEND") {
+      Vd_Quantidade(false);
+      quantityTyped = false;
+    } else if (name == "VRDESITVEND") {
+      Vd_VrDesc();
+    } else if (name == "VRACRITVEND") {
+      Vd_VrAcre();
+    } else if (name == "VRUNITVEND") {
+      if (f.cdsImpostoItem.active() && !f.cdsImpostoItem.isEmpty()) recalculaImpostoItem();
+    }
+  };
+
+  grid.OnEditButtonClick = [this](Control&) { pesquisaProduto(); };
+
+  wireItemTaxes();
+}
+
+bool SalePart::itemKeyBlocked(const std::string& fieldName) const {
+  if (text(f.cdsPedidoVenda, "IDSITUVENDA") != "P") return true;
+  const bool price = fieldName == "VRUNITVEND" || fieldName == "VRUNITVENDCL";
+  return price && f.cdsParametro.active() && text(f.cdsParametro, "IDALTPRECO") == "2";
+}
+
+void SalePart::applyItemTaxFilter() {
+  // Also on a closed set: the filter holds when its rows are loaded.
+  ClientDataSet& taxes = f.cdsImpostoItem;
+  taxes.setFilter("[NRSEQUITVEND] = '" + text(f.cdsItens, "NRSEQUITVEND") + "'");
+  taxes.setFiltered(true);
+}
+
+void SalePart::atualizaTotalVenda() {
+  ClientDataSet& sale = f.cdsPedidoVenda;
+  const Value total =
+      sale::items::call(f, "GetSumVenda", {Value(text(sale, "CDFILIAL")), Value(text(sale, "CDCAIXA")),
+                                           Value(text(sale, "NRSEQVENDA"))});
+  sale::items::load(f.cdsSumVenda, total);
+  const double soma = f.cdsSumVenda.isEmpty() ? 0.0 : number(f.cdsSumVenda, "SOMA");
+  for (NumberBox* box : {&f.nedTotal, &f.nedTotal1, &f.nedTotal2}) box->setValue(soma);
+}
 
 }  // namespace screen

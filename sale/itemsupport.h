@@ -1,0 +1,55 @@
+#pragma once
+// What the item and item-tax handlers share: reading the current sale and
+// item, calling the server with the result check, loading answers.
+//
+// Thread-safety: the user-interface thread only.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/consiste.h"
+#include "platform/dataset.h"
+#include "platform/value.h"
+#include "screen/frmmanutvenda.h"
+
+namespace sale::items {
+
+inline std::string text(const platform::ClientDataSet& ds, std::string_view field) {
+  return ds.fieldByName(field).asString();
+}
+
+inline double number(const platform::ClientDataSet& ds, std::string_view field) {
+  return ds.fieldByName(field).asFloat();
+}
+
+// Empty as the framework tests a field: its text is blank.
+inline bool empty(const platform::ClientDataSet& ds, std::string_view field) {
+  return platform::EmptyString(ds.fieldByName(field).asString());
+}
+
+// Calls an operation and passes the answer through the result check.
+inline platform::Value call(screen::TfrmManutVenda& f, const std::string& operation,
+                            std::vector<platform::Value> args) {
+  return platform::CheckResultServ(f.netManutVenda.call(operation, args));
+}
+
+// Loads a data packet answer into a record set; any other answer empties it,
+// so a stale answer of an earlier call is never read as this one's.
+inline void load(platform::ClientDataSet& ds, const platform::Value& answer) {
+  if (answer.isPacket()) {
+    ds.setData(answer.packet());
+  } else {
+    ds.close();
+    ds.createDataSet();
+  }
+}
+
+// Element i of an array answer (null when the answer is shorter or not an
+// array).
+inline platform::Value element(const platform::Value& answer, size_t i) {
+  if (!answer.isArray() || answer.array().size() <= i) return {};
+  return answer.array()[i];
+}
+
+}  // namespace sale::items

@@ -13,6 +13,7 @@ constexpr MessageEntry kMensagensPadroes[] = {
     {"Conectando", "Conectando ao servidor..."},
     {"Erro_Conexao", "Não foi possível conectar ao servidor de aplicação."},
     {"REG_N_ENC", "Registro não encontrado."},
+    {"Resp_Invalida", "O servidor de aplicação respondeu num formato inesperado. Nada foi alterado."},
 
     // Progress captions of server calls.
     {"DelAberCaixa", "Excluindo abertura de caixa no servidor..."},

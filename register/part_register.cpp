@@ -119,7 +119,9 @@ void RegisterPart::wire() {
     f.state.pgcPadraoChange();
   };
   f.btnFecharCaixa.OnClick = [this](Control&) { btnFecharCaixaClick(); };
-  f.mnuFecharCaixa.OnClick = [this](Control&) { btnFecharCaixaClick(); };
+  f.mnuFecharCaixa.OnClick = [this](Control&) {
+    if (f.btnFecharCaixa.permitted()) btnFecharCaixaClick();
+  };
 }
 
 // An opening's date-time is its key: a new one, or a corrected one, must

@@ -1,11 +1,147 @@
+// The filter panel: the branch, register and movement date the screen works
+// on. Entering it discards everything loaded; leaving it validates the three
+// values and loads the day in one remote call.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/consiste.h"
+#include "platform/datetime.h"
+#include "platform/uiservice.h"
 #include "screen/frmmanutvenda.h"
 
 namespace screen {
 
-void FilterPanel::wire() {}
-void FilterPanel::Vd_Filial(bool) {}
-void FilterPanel::Vd_Caixa(bool) {}
-void FilterPanel::panFilialEnter() {}
-void FilterPanel::panFilialExit() {}
+using namespace platform;
+
+namespace {
+
+// Runs a check that puts the user back on `field` when it fails.
+template <class Check>
+void checkOn(Control& field, Check&& check) {
+  try {
+    check();
+  } catch (...) {
+    field.setFocus();
+    throw;
+  }
+}
+
+void loadPacket(ClientDataSet& set, const Value& v) {
+  if (v.isPacket())
+    set.setData(v.packet());
+  else
+    set.createDataSet();
+}
+
+}  // namespace
+
+void FilterPanel::wire() {
+  f.medFilial.OnChange = [this](Control&) {
+    f.edtFilial.setText("");
+    f.medCdCaixa.setText("");
+    f.edtNmCaixa.setText("");
+  };
+  f.medFilial.OnExit = [this](Control&) { Vd_Filial(false); };
+  f.btpFilial.OnBeforeDialog = [this](Control&) {
+    TADOIBQuery& q = f.qryFilial;
+    q.close();
+    q.setParam("P_CDFILIAL", Value());
+    q.setParam("P_TCDFILIAL", Value("T"));
+    q.open();
+  };
+  f.btpFilial.OnAfterChoice = [this](Control&) {
+    // The branch's own change event would clear its name again: set the
+    // code first, then the name.
+    f.medFilial.setText(f.qryFilial.fieldByName("CDFILIAL").asText());
+    f.edtFilial.setText(f.qryFilial.fieldByName("NMFILIAL").asText());
+  };
+  f.medCdCaixa.OnChange = [this](Control&) { f.edtNmCaixa.setText(""); };
+  f.medCdCaixa.OnExit = [this](Control&) { Vd_Caixa(false); };
+  f.btnPesqCaixa.OnBeforeDialog = [this](Control&) {
+    TADOIBQuery& q = f.qryPesqCaixa;
+    q.close();
+    q.setParam("P_CDFILIAL", Value(f.medFilial.text()));
+    q.setParam("P_CDCAIXA", Value());
+    q.open();
+  };
+  f.btnPesqCaixa.OnAfterChoice = [this](Control&) {
+    f.medCdCaixa.setText(f.qryPesqCaixa.fieldByName("CDCAIXA").asText());
+    f.edtNmCaixa.setText(f.qryPesqCaixa.fieldByName("NMCAIXA").asText());
+  };
+  f.panFilial.OnEnter = [this](Control&) { panFilialEnter(); };
+  f.panFilial.OnExit = [this](Control&) { panFilialExit(); };
+}
+
+void FilterPanel::Vd_Filial(bool required) {
+  checkOn(f.medFilial, [&] {
+    if (EmptyString(f.medFilial.text())) {
+      if (required) MensErro(f.Msg("fili_inf"));
+      return;
+    }
+    f.medFilial.setText(Ajusta(f.medFilial.text(), 4));
+    TADOIBQuery& q = f.qryFilial;
+    q.close();
+    q.setParam("P_CDFILIAL", Value(f.medFilial.text()));
+    q.setParam("P_TCDFILIAL", Value());
+    q.open();
+    if (q.isEmpty()) MensErro(f.Msg("fili_n_cad"));
+    f.edtFilial.setText(q.fieldByName("NMFILIAL").asText());
+  });
+}
+
+void FilterPanel::Vd_Caixa(bool required) {
+  checkOn(f.medCdCaixa, [&] {
+    if (EmptyString(f.medCdCaixa.text())) {
+      if (required) MensErro(f.Msg("Caixa_inf"));
+      return;
+    }
+    f.medCdCaixa.setText(Ajusta(f.medCdCaixa.text(), 3));
+    TADOIBQuery& q = f.qryPesqCaixa;
+    q.close();
+    q.setParam("P_CDCAIXA", Value(f.medCdCaixa.text()));
+    q.setParam("P_CDFILIAL", Value(f.medFilial.text()));
+    q.open();
+    if (q.isEmpty()) MensErro(f.Msg("Caixa_n_cad"));
+    f.edtNmCaixa.setText(q.fieldByName("NMCAIXA").asText());
+  });
+}
+
+void FilterPanel::panFilialEnter() {
+  for (ClientDataSet* s : {&f.cdsAberCaixa, &f.cdsPedidoVenda, &f.cdsItens, &f.cdsTipoRece, &f.cdsReducaoZ,
+                           &f.cdsParametro, &f.cdsIndice, &f.cdsTipReceOrig})
+    s->close();
+  f.pgcPadrao.setActivePage(f.tshAberCaixa);
+  f.state.pgcPadraoChange();
+  f.state.dtsPadraoStateChange();
+  f.mnuFecharCaixa.setEnabled(false);
+  f.btnFecharCaixa.setEnabled(f.mnuFecharCaixa.enabled());
+}
+
+void FilterPanel::panFilialExit() {
+  for (NumberBox* total : {&f.nedTotal, &f.nedTotal1, &f.nedTotal2}) total->setValue(0);
+  Vd_Filial(true);
+  Vd_Caixa(true);
+  const std::optional<DateTime> day = f.depDeEntrega.date();
+  if (!day) {
+    f.depDeEntrega.setFocus();
+    MensErro(f.Msg("DtDeve"));
+  }
+  // Day 1 of the date scale is 31/12/1899; it is refused too.
+  if (day->days <= 1) {
+    f.depDeEntrega.setFocus();
+    MensErro(f.Msg("DataAber_Inc"));
+  }
+  f.pgcPadrao.setActivePage(f.tshAberCaixa);
+
+  ProgressScope receiving(kProgressReceiving, f.Msg("Get_Vendas"));
+  std::vector<Value> args{Value(f.medFilial.text()), Value(f.medCdCaixa.text()), Value(*day), Value("T")};
+  const Value all = CheckResultServ(f.netManutVenda.call("GetBuscaManut", args));
+  ClientDataSet* const sets[] = {&f.cdsAberCaixa, &f.cdsParametro,  &f.cdsReducaoZ,   &f.cdsItensCancelados,
+                                 &f.cdsClientePV, &f.cdsCadastroECF, &f.cdsReducaoAnt};
+  if (!all.isArray() || all.array().size() < std::size(sets)) MensErro(f.Msg("Resp_Invalida"));
+  for (size_t i = 0; i < std::size(sets); ++i) loadPacket(*sets[i], all.array()[i]);
+}
 
 }  // namespace screen

@@ -254,6 +254,11 @@ void TfrmManutVenda::FormCreate() {
   for (Button* b : {&btnCancelaVenda, &btnConcluiVenda, &btnFecharCaixa}) b->setPermitted(permitted);
 
   cdsAberCaixa.fieldByName("DTABERCAIX").setEditMask(cashregister::aberCaixaMask(DateMask()));
+
+  // Nothing is loaded yet: every action waits for the filter panel.
+  mnuAberCaixa.setChecked(true);
+  pgcReducao.setActivePage(tshFolhaRZ);
+  dtsPadraoStateChange();
 }
 
 void TfrmManutVenda::FormActivate() {

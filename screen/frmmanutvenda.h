@@ -50,6 +50,12 @@ class TfrmManutVenda : public platform::TfrmPadrao {
   // items and receipts and of the Z reduction's record and sub-tables.
   void sbtConfirmarClick() override { saving.sbtConfirmarClick(); }
 
+  // Page change, state refresh, verify and search replace the base steps.
+  void pgcPadraoChange() override { state.pgcPadraoChange(); }
+  void dtsPadraoStateChange() override { state.dtsPadraoStateChange(); }
+  void sbtVerificarClick() override { retrieval.sbtVerificarClick(); }
+  void sbtProcurarClick() override { retrieval.sbtProcurarClick(); }
+
   // The catalogue text for a key.
   std::string Msg(std::string_view key) const { return msgPadrao.Msg(key); }
 

@@ -22,6 +22,8 @@
 // Thread-safety: none; the user-interface thread only.
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/datasource.h"
 
@@ -29,6 +31,8 @@ namespace platform {
 class Control;
 class DBGrid;
 class Field;
+class MenuItem;
+class TabSheet;
 struct CellContext;
 struct CellAppearance;
 }  // namespace platform
@@ -81,6 +85,12 @@ class ScreenState : public ScreenPart {
   void dtsPadraoStateChange();
   void dtsItensStateChange();
   void dtsTiporeceStateChange();
+
+ private:
+  // Each page menu item with its page, outer pages first.
+  std::vector<std::pair<platform::MenuItem*, platform::TabSheet*>> pageMenus() const;
+  // Checks the page menu items whose pages are active.
+  void checkPageMenus();
 };
 
 // The save action (screen/saving.cpp).
@@ -244,6 +254,11 @@ class ZReductionPart : public ScreenPart {
   void wire() override;
   // Inner page change: points dtsPadrao at the inner page's record set.
   void pgcReducaoChange();
+  // Entry into the "Redução Z" page: page change, state refresh, and the Z
+  // reductions fetched when they are not loaded yet.
+  void tshReducaoEnter();
+  // The current Z reduction changed: its four sub-tables are fetched again.
+  void cdsReducaoZAfterScroll();
 };
 
 }  // namespace screen

@@ -1,11 +1,242 @@
+// Pages and the availability of everything the user can do. The record set
+// of the page shown is the current one (dtsPadrao); each of its state
+// changes recomputes actions, look-up buttons, pages, menus and the filter,
+// so an edit in progress must be confirmed or cancelled before the user can
+// go anywhere else.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "platform/dataset.h"
+#include "platform/logon.h"
 #include "screen/frmmanutvenda.h"
 
 namespace screen {
 
-void ScreenState::wire() {}
-void ScreenState::pgcPadraoChange() {}
-void ScreenState::dtsPadraoStateChange() {}
-void ScreenState::dtsItensStateChange() {}
-void ScreenState::dtsTiporeceStateChange() {}
+using namespace platform;
+
+namespace {
+
+bool isEditing(DataSetState s) { return s == DataSetState::Edit || s == DataSetState::Insert; }
+
+bool hasRows(const ClientDataSet& s) { return s.active() && !s.isEmpty(); }
+
+std::string currentText(const ClientDataSet& s, std::string_view field) {
+  return s.active() && (!s.isEmpty() || s.state() == DataSetState::Insert) ? s.fieldByName(field).asString()
+                                                                          : std::string();
+}
+
+void setEllipsis(DBGrid& grid, std::string_view field, bool on) {
+  if (Column* c = grid.columnByField(field)) c->setButtonStyle(on ? ButtonStyle::Ellipsis : ButtonStyle::None);
+}
+
+// What the maintenance menu offers for one current record set.
+struct Actions {
+  bool include, alter, remove, searchVerify, cancelConfirm;
+  bool cancelSale, concludeSale, changeSeller;
+};
+
+}  // namespace
+
+void ScreenState::wire() {
+  f.dtsItens.OnStateChange = [this](DataSource&) { dtsItensStateChange(); };
+  f.dtsTipoRece.OnStateChange = [this](DataSource&) { dtsTiporeceStateChange(); };
+  f.mnuRecebimento.OnClick = [this](Control&) {
+    f.pgcPadrao.setActivePage(f.tshRecebimento);
+    pgcPadraoChange();
+  };
+  f.mnuItensCancelados.OnClick = [this](Control&) {
+    f.pgcPadrao.setActivePage(f.tshItensCancelados);
+    pgcPadraoChange();
+  };
+  f.dbnPadrao.OnClick = [this](Control&, NavButton) { pgcPadraoChange(); };
+  // The shortcuts run the buttons' actions, and like the buttons only where
+  // the branch's personalisation permits them.
+  f.mnuCancelaVenda.OnClick = [this](Control&) {
+    if (f.btnCancelaVenda.permitted()) f.salePart.btnCancelaVendaClick();
+  };
+  f.mnuConcluiVenda.OnClick = [this](Control&) {
+    if (f.btnConcluiVenda.permitted()) f.salePart.btnConcluiVendaClick();
+  };
+}
+
+void ScreenState::pgcPadraoChange() {
+  const TabSheet* page = f.pgcPadrao.activePage();
+  ClientDataSet* current = f.dtsPadrao.dataSet();
+  if (page == &f.tshFolhaDados)
+    current = &f.cdsPedidoVenda;
+  else if (page == &f.tshAberCaixa)
+    current = &f.cdsAberCaixa;
+  else if (page == &f.tshFormulario)
+    current = f.activeControl() == &f.dbgImpostoItem ? &f.cdsImpostoItem : &f.cdsItens;
+  else if (page == &f.tshItensCancelados)
+    current = &f.cdsItensCancelados;
+  else if (page == &f.tshRecebimento)
+    current = &f.cdsTipoRece;
+  f.dtsPadrao.setDataSet(current);
+
+  if (page == &f.tshReducao) {
+    if (!hasRows(f.cdsReducaoZ) && f.pgcReducao.activePage() != &f.tshFolhaRZ)
+      f.pgcReducao.setActivePage(f.tshFolhaRZ);
+    f.zReductionPart.pgcReducaoChange();
+  }
+
+  // The current sale's details and total are fetched again on every change.
+  f.retrieval.cdsPedidoVendaAfterScroll();
+
+  const bool showSale = page != &f.tshAberCaixa && page != &f.tshReducao;
+  f.lblVenda.setVisible(showSale);
+  f.dbtNumero.setVisible(showSale);
+  // Everywhere but on the Z reduction the navigator moves through the sales.
+  f.dbnPadrao.setDataSource(page == &f.tshReducao ? &f.dtsReducaoZ : &f.dtsPedidoVenda);
+  checkPageMenus();
+  f.TfrmPadrao::pgcPadraoChange();
+}
+
+void ScreenState::checkPageMenus() {
+  for (const auto& [item, page] : pageMenus())
+    item->setChecked(page->pageControl()->activePage() == page);
+}
+
+std::vector<std::pair<MenuItem*, TabSheet*>> ScreenState::pageMenus() const {
+  return {{&f.mnuAberCaixa, &f.tshAberCaixa},       {&f.mnuFolhaDados, &f.tshFolhaDados},
+          {&f.mnuFormulario, &f.tshFormulario},     {&f.mnuItensCancelados, &f.tshItensCancelados},
+          {&f.mnuRecebimento, &f.tshRecebimento},   {&f.mnuReducao, &f.tshReducao},
+          {&f.mnuFolhaRZ, &f.tshFolhaRZ},           {&f.mnuForm, &f.tshFormRed},
+          {&f.mnuDadosAdic, &f.tshDadosAdic},       {&f.mnuImposto, &f.tshImposto},
+          {&f.mnuTotFiscais, &f.tshTotaliz},        {&f.mnuFormPag, &f.tshFormaPag},
+          {&f.mnuObservacao, &f.tshObservacao}};
+}
+
+void ScreenState::dtsPadraoStateChange() {
+  const ClientDataSet* ds = f.dtsPadrao.dataSet();
+  const DataSetState s = f.dtsPadrao.state();
+  const bool inactive = s == DataSetState::Inactive;
+  const bool browse = s == DataSetState::Browse;
+  const bool editing = isEditing(s);
+  const bool b = browse && ds && !ds->isEmpty();
+  const ClientDataSet& sale = f.cdsPedidoVenda;
+  const std::string situation = currentText(sale, "IDSITUVENDA");
+  const bool typedPending = currentText(sale, "IDTIPOVENDA") == "S" && situation == "P";
+  const ClientDataSet& openings = f.cdsAberCaixa;
+  const bool closingAllowed = (inactive || browse) && hasRows(openings) &&
+                              openings.fieldByName("DTFECHCAIX").isNull();
+
+  // 1. The filter is locked while anything is being edited. The two name
+  // boxes only show what the codes found and are never typed into.
+  for (Control* c : f.panFilial.children())
+    if (c != &f.edtFilial && c != &f.edtNmCaixa) c->setEnabled(!editing);
+
+  // 2. Only the sales row below offers the seller change.
+  f.mnuAlteraVend.setEnabled(false);
+
+  // 3 and 4. The row of the current record set, and its look-up buttons.
+  std::optional<Actions> row;
+  const bool zSet = ds == &f.cdsReducaoZ || ds == &f.cdsImposto || ds == &f.cdsTotaliz || ds == &f.cdsFormaPag ||
+                    ds == &f.cdsObservacao;
+  if (ds == &f.cdsAberCaixa) {
+    row = Actions{browse, b, b, b, editing, false, false, false};
+    setEllipsis(f.dbgAberCaixa, "CDOPERABER", isEditing(f.cdsAberCaixa.state()));
+  } else if (ds == &f.cdsPedidoVenda) {
+    const bool cancellable = b && situation != "C" && currentText(sale, "IDESTOQUE").empty();
+    row = Actions{inactive || browse, b && situation == "P", false, b, editing, cancellable, b && situation == "P",
+                  cancellable};
+    const DataSetState ss = sale.state();
+    const bool inserting = ss == DataSetState::Insert;
+    const bool editingExisting = ss == DataSetState::Edit;
+    DBGrid& g = f.dbgPadrao;
+    setEllipsis(g, "NRINSJURCLIE", inserting);
+    setEllipsis(g, "CDCONSUMIDOR", inserting || (editingExisting && f.consumerEditable));
+    setEllipsis(g, "CDVENDEDOR", isEditing(ss));
+    setEllipsis(g, "IDTIPOVENDA", isEditing(ss));
+    setEllipsis(g, "CDSERVFILI", inserting || (editingExisting && f.serviceEditable));
+    if (Column* c = g.columnByField("NRCUPOMFIS")) c->setReadOnly(situation != "P");
+  } else if (ds == &f.cdsItens || ds == &f.cdsItensCancelados || ds == &f.cdsTipoRece) {
+    const bool tp = typedPending;
+    row = Actions{browse && tp, b && tp, b && tp, b, editing, false, false, false};
+    if (ds == &f.cdsItens) setEllipsis(f.dbgItens, "CDARVPROD", isEditing(f.cdsItens.state()));
+    if (ds == &f.cdsItensCancelados)
+      setEllipsis(f.dbgItensCancelados, "CDARVPROD", isEditing(f.cdsItensCancelados.state()));
+    if (ds == &f.cdsTipoRece) setEllipsis(f.dbgTipoRece, "CDTIPORECE", isEditing(f.cdsTipoRece.state()));
+  } else if (ds == &f.cdsImpostoItem) {
+    row = Actions{false, b && typedPending, false, b, editing, false, false, false};
+  } else if (zSet) {
+    const bool observation = ds == &f.cdsObservacao;
+    row = Actions{browse, b && !observation, b && !observation, b, editing, false, false, false};
+    setEllipsis(f.dbgImposto, "SGIMPOSTO", isEditing(f.cdsImposto.state()));
+    setEllipsis(f.dbgFormPag, "CDTIPORECE", isEditing(f.cdsFormaPag.state()));
+    setEllipsis(f.dbgFormPag, "CDTPRECEORIG", isEditing(f.cdsFormaPag.state()));
+    const bool insertingZ = f.dtsReducaoZ.state() == DataSetState::Insert;
+    for (const char* name : {"dbeNrECF", "dbeSerieRedZ"})
+      if (Control* c = f.findControl(name)) c->setEnabled(insertingZ);
+  }
+  if (row) {
+    f.mnuIncluir.setEnabled(row->include);
+    f.mnuAlterar.setEnabled(row->alter);
+    f.mnuExcluir.setEnabled(row->remove);
+    f.mnuProcurar.setEnabled(row->searchVerify);
+    f.mnuVerificar.setEnabled(row->searchVerify);
+    f.mnuCancelar.setEnabled(row->cancelConfirm);
+    f.mnuConfirmar.setEnabled(row->cancelConfirm);
+    f.mnuCancelaVenda.setEnabled(row->cancelSale);
+    f.mnuConcluiVenda.setEnabled(row->concludeSale);
+    f.mnuAlteraVend.setEnabled(row->changeSeller);
+    f.mnuFecharCaixa.setEnabled(closingAllowed);
+  }
+
+  // 5. Buttons mirror their menu items (the three screen buttons also carry
+  // the branch's permission, which Button::available() honours).
+  const std::pair<MenuItem*, Button*> mirror[] = {
+      {&f.mnuIncluir, &f.sbtIncluir},           {&f.mnuAlterar, &f.sbtAlterar},
+      {&f.mnuExcluir, &f.sbtExcluir},           {&f.mnuProcurar, &f.sbtProcurar},
+      {&f.mnuVerificar, &f.sbtVerificar},       {&f.mnuCancelar, &f.sbtCancelar},
+      {&f.mnuConfirmar, &f.sbtConfirmar},       {&f.mnuCancelaVenda, &f.btnCancelaVenda},
+      {&f.mnuConcluiVenda, &f.btnConcluiVenda}, {&f.mnuFecharCaixa, &f.btnFecharCaixa},
+      {&f.mnuAlteraVend, &f.sbtAlteraVend}};
+  for (const auto& [item, button] : mirror) button->setEnabled(item->enabled());
+
+  // 6. The navigator moves only between browsed rows.
+  f.dbnPadrao.setEnabled(browse);
+
+  // 7. Pages other than the active one.
+  const bool openingsLoaded = hasRows(f.cdsAberCaixa);
+  const bool salesLoaded = hasRows(f.cdsPedidoVenda);
+  const bool zLoaded = hasRows(f.cdsReducaoZ);
+  const auto enablePage = [](TabSheet& page, bool on) {
+    if (page.pageControl()->activePage() != &page) page.setEnabled(on);
+  };
+  enablePage(f.tshAberCaixa, !editing);
+  for (TabSheet* p : {&f.tshFolhaDados, &f.tshReducao, &f.tshFolhaRZ}) enablePage(*p, !editing && openingsLoaded);
+  for (TabSheet* p : {&f.tshFormulario, &f.tshRecebimento, &f.tshItensCancelados})
+    enablePage(*p, !editing && salesLoaded);
+  const TabSheet* inner = f.pgcReducao.activePage();
+  if (inner != &f.tshFormRed && inner != &f.tshDadosAdic) {
+    f.tshFormRed.setEnabled(!editing && zLoaded);
+    f.tshDadosAdic.setEnabled(!editing && zLoaded);
+  }
+  for (TabSheet* p : {&f.tshImposto, &f.tshTotaliz, &f.tshFormaPag, &f.tshObservacao})
+    enablePage(*p, !editing && zLoaded);
+
+  // 8. Page menu items follow their pages.
+  checkPageMenus();
+  for (const auto& [item, page] : pageMenus()) item->setEnabled(page->enabled());
+
+  // 9. A module bound to the processing branch never changes branch.
+  if (inactive || browse) {
+    f.medFilial.setEnabled(!ModuFili());
+    f.btpFilial.setEnabled(f.medFilial.enabled());
+  }
+}
+
+void ScreenState::dtsItensStateChange() {
+  setEllipsis(f.dbgItens, "CDARVPROD", f.cdsItens.state() == DataSetState::Insert);
+}
+
+void ScreenState::dtsTiporeceStateChange() {
+  setEllipsis(f.dbgTipoRece, "CDTIPORECE", f.cdsTipoRece.state() == DataSetState::Insert);
+}
 
 }  // namespace screen

@@ -85,19 +85,13 @@ class ItemsScreen : public livetest::LiveScreen {
   screen::TfrmManutVenda& openOnTypedPendingSale() {
     f = &open();
     f->medCdCaixa.setText("001");
-    f->depDeEntrega.setDate(platform::encodeDate(2026, 3, 6));
-    const Value found = serverCall("GetBuscaManut", {Value("0001"), Value("001"), Value(day()), Value("T")});
-    load(f->cdsAberCaixa, found.array()[0]);
-    load(f->cdsParametro, found.array()[1]);
-    load(f->cdsReducaoZ, found.array()[2]);
+    f->depDeEntrega.setDate(day());
+    EXPECT_TRUE(platform::runGesture([&] { f->setFocus(f->dbgAberCaixa); })) << ui.lastText();
     f->cdsAberCaixa.last();
-    const Value sales = serverCall("GetPedidoVenda", {Value("0001"), Value("001"),
-                                                      Value(f->cdsAberCaixa.fieldByName("DTABERCAIX").asDateTime())});
-    load(f->cdsPedidoVenda, sales.array()[0]);
     EXPECT_TRUE(f->cdsPedidoVenda.locate("IDSITUVENDA;IDTIPOVENDA", std::vector<Value>{Value("P"), Value("S")}))
         << "the demo day has a pending typed sale";
-    loadItems();
     f->pgcPadrao.setActivePage(f->tshFormulario);
+    f->state.pgcPadraoChange();
     f->setFocus(f->dbgItens);
     calls.clear();
     return *f;

@@ -1,8 +1,6 @@
 #pragma once
-// The screen on the demo database with a register day loaded the way
-// leaving the filter panel loads it (openings, parameters, Z reductions,
-// default client, fiscal printer), the first opening's sales on the sales
-// page. Tests then drive the sales grid and the sale record set.
+// The screen on the demo database with a register day loaded by leaving the
+// filter panel, the first opening's sales on the sales page. Tests then drive the sales grid and the sale record set.
 
 #include <gtest/gtest.h>
 
@@ -61,18 +59,11 @@ class SaleScreen : public livetest::LiveScreen {
     f.medFilial.setText("0001");
     f.medCdCaixa.setText(reg);
     f.depDeEntrega.setDate(day);
-    f.qryFilial.setParam("P_CDFILIAL", platform::Value("0001"));
-    f.qryFilial.open();
-    std::vector<platform::Value> args{platform::Value("0001"), platform::Value(reg), platform::Value(day),
-                                      platform::Value("T")};
-    const platform::Value all = platform::CheckResultServ(f.netManutVenda.call("GetBuscaManut", args));
-    platform::ClientDataSet* sets[] = {&f.cdsAberCaixa,       &f.cdsParametro,  &f.cdsReducaoZ,
-                                       &f.cdsItensCancelados, &f.cdsClientePV,  &f.cdsCadastroECF,
-                                       &f.cdsReducaoAnt};
-    for (size_t i = 0; i < std::size(sets); ++i) sets[i]->setData(all.array().at(i).packet());
-    loadSales();
+    // Leaving the panel for the openings grid loads the day and the first
+    // opening's sales.
+    EXPECT_TRUE(gesture([&] { f.setFocus(f.dbgAberCaixa); })) << ui.lastText();
     f.pgcPadrao.setActivePage(f.tshFolhaDados);
-    f.dtsPadrao.setDataSet(&f.cdsPedidoVenda);
+    f.state.pgcPadraoChange();
     calls.clear();
     return f;
   }

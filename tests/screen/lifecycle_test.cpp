@@ -124,7 +124,10 @@ class PerManut : public Lifecycle {
   void SetUp() override {
     Lifecycle::SetUp();
     CriaManutVenda();
+    // Opening the screen already asks this stand-in server for things it
+    // does not answer (the empty sale's details); only what follows counts.
     ui.progressKinds.clear();
+    ui.messages.clear();
   }
   platform::LogonScope logon{screentest::logonFor(false)};
 };

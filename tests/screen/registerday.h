@@ -29,16 +29,18 @@ inline platform::Value callServer(screen::TfrmManutVenda& f, const std::string& 
   return r.value;
 }
 
-// Sets the filter to the day and loads its openings and Z reductions.
+// Sets the filter to the day and leaves the panel, which loads the day.
 inline void loadDay(screen::TfrmManutVenda& f, platform::DateTime day, const std::string& branch = "0001",
                     const std::string& reg = "001") {
+  // Back into the panel first when the focus is elsewhere: entering it
+  // empties every page, as for the user.
+  ASSERT_TRUE(platform::runGesture([&] { f.setFocus(f.medCdCaixa); }));
   f.medFilial.setText(branch);
   f.medCdCaixa.setText(reg);
   f.depDeEntrega.setDate(day);
-  const platform::Value v = callServer(f, "GetBuscaManut", {branch, reg, day, "T"});
-  ASSERT_TRUE(v.isArray());
-  f.cdsReducaoZ.setData(v.array().at(2).packet());
-  f.cdsAberCaixa.setData(v.array().at(0).packet());
+  // Leaving the panel for the openings grid loads the day, as the user does.
+  ASSERT_TRUE(platform::runGesture([&] { f.setFocus(f.dbgAberCaixa); }));
+  ASSERT_EQ(f.activeControl(), &f.dbgAberCaixa);
 }
 
 // Loads the sales of the current opening and makes `sale` current.

@@ -85,6 +85,8 @@ std::optional<int> vkOf(int key) {
 // without the component prefix.
 QString buttonText(const Button& b) {
   if (!b.caption().empty()) return qs(b.caption());
+  // A look-up button beside its field is the classic ellipsis.
+  if (b.kind() == ControlKind::LookupButton) return QStringLiteral("…");
   if (!b.hint().empty()) return qs(b.hint());
   std::string n = b.name();
   if (n.size() > 3) n = n.substr(3);
@@ -255,6 +257,7 @@ QWidget* FormView::build(Control& c, QWidget* parent) {
     if (k == ControlKind::NumberBox) {
       auto* n = static_cast<NumberBox*>(&c);
       e->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+      e->setMaximumWidth(e->fontMetrics().averageCharWidth() * 22);
       QObject::connect(e, &QLineEdit::editingFinished, this, [this, n, e] {
         if (syncing_ || n->readOnly()) return;
         if (auto v = parseNumber(e->text().toStdString())) gesture([n, v] { n->setValue(*v); });
@@ -266,12 +269,17 @@ QWidget* FormView::build(Control& c, QWidget* parent) {
     w = e;
   } else if (isMemoKind(k)) {
     auto* m = new QPlainTextEdit(parent);
+    // A memo at the foot of a page keeps a few lines; the list above it
+    // takes the rest.
+    if (c.align() == Align::Bottom) m->setMaximumHeight(m->fontMetrics().lineSpacing() * 4 + 12);
     m->installEventFilter(this);
     w = m;
   } else if (k == ControlKind::Button || k == ControlKind::LookupButton) {
     auto* b = new QToolButton(parent);
     b->setFocusPolicy(Qt::NoFocus);
     b->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    // A caption is never cut: the window grows rather than the button.
+    b->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Fixed);
     auto* model = static_cast<Button*>(&c);
     QObject::connect(b, &QToolButton::clicked, this, [this, model] { gesture([model] { model->click(); }); });
     w = b;
@@ -308,6 +316,9 @@ QWidget* FormView::build(Control& c, QWidget* parent) {
 QWidget* FormView::buildGrid(DBGrid& grid, QWidget* parent) {
   auto* view = new QTableView(parent);
   auto* model = new GridModel(grid, view);
+  // A grid at the foot of a page (the item's taxes) shows a few rows; the
+  // page's main list takes the rest.
+  if (grid.align() == Align::Bottom) view->setMaximumHeight(view->fontMetrics().height() * 9);
   view->setModel(model);
   view->setEditTriggers(QAbstractItemView::NoEditTriggers);
   view->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -473,7 +484,20 @@ void FormView::syncGrid(DBGrid& grid) {
   view->horizontalHeader()->setVisible(grid.options().titles);
   view->setShowGrid(grid.options().colLines || grid.options().rowLines);
   for (int i = 0; i < model->columnCount(); ++i) {
-    const int w = grid.column(model->gridColumn(i)).width();
+    const Column& column = grid.column(model->gridColumn(i));
+    // Declared widths were measured in the classic 8-point screen font,
+    // whose average character is 5 pixels wide; they grow with this font.
+    const double scale = std::max(1.0, view->fontMetrics().averageCharWidth() / 5.0);
+    int w = static_cast<int>(column.width() * scale);
+    if (w <= 0 && !sizedColumns_.count({&grid, i})) {
+      // Unsized columns take the room of their title and of the field's
+      // display width (capped), once; the user's resizing is kept after.
+      const QFontMetrics fm = view->fontMetrics();
+      const Field* field = column.field();
+      const int chars = field ? std::min(field->displayWidth(), 40) : 10;
+      w = std::max(fm.horizontalAdvance(qs(column.title())) + 12, fm.averageCharWidth() * chars + 12);
+      sizedColumns_.insert({&grid, i});
+    }
     if (w > 0 && view->columnWidth(i) != w) view->setColumnWidth(i, w);
   }
   const int row = grid.currentRow();

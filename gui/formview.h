@@ -25,7 +25,9 @@
 #include <QWidget>
 
 #include <functional>
+#include <set>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "platform/dbcontrols.h"
@@ -86,6 +88,8 @@ class FormView : public QWidget {
     QToolButton* ellipsis;
   };
   std::unordered_map<const platform::Control*, GridParts> grids_;
+  // Grid columns without a width of their own already given one.
+  std::set<std::pair<const platform::DBGrid*, int>> sizedColumns_;
   std::vector<std::pair<platform::Control*, std::uint64_t>> connections_;
   bool syncing_ = false;
 };

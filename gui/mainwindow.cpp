@@ -35,7 +35,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
   connect(janela->addAction(QStringLiteral("&Cascata")), &QAction::triggered, mdi_, &QMdiArea::cascadeSubWindows);
   connect(janela->addAction(QStringLiteral("&Lado a lado")), &QAction::triggered, mdi_, &QMdiArea::tileSubWindows);
   showLogon();
-  resize(1024, 700);
+  resize(1280, 800);
 }
 
 MainWindow::~MainWindow() {
@@ -120,7 +120,7 @@ void MainWindow::showDocument(Form& form) {
   // the document as large as the area comfortably allows, within the area.
   const QSize room = mdi_->viewport()->size();
   window->resize(window->sizeHint()
-                     .expandedTo(QSize(960, 640))
+                     .expandedTo(QSize(1180, 680))
                      .boundedTo(room)
                      .expandedTo(QSize(640, 480)));
   window->show();

@@ -54,6 +54,8 @@ void declareImpostoItem(platform::ClientDataSet& cdsImpostoItem) {
 
 void declareImpostoItemColumns(platform::DBGrid& dbgImpostoItem) {
   platform::declareColumns(dbgImpostoItem, kImpostoItemColumns);
+  for (const char* figure : {"VRPEALPRODIT", "VRIMPOPRODIT"})
+    if (platform::Column* c = dbgImpostoItem.columnByField(figure)) c->setTitleAlignment(platform::Alignment::Right);
   dbgImpostoItem.setOptions(detailGridOptions());
 }
 

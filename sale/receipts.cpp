@@ -65,6 +65,8 @@ void declareTipoRece(platform::ClientDataSet& cdsTipoRece) { platform::declareFi
 
 void declareTipoReceColumns(platform::DBGrid& dbgTipoRece) {
   platform::declareColumns(dbgTipoRece, kTipoReceColumns);
+  if (platform::Column* c = dbgTipoRece.columnByField("VRMOVIVEOUT")) c->setTitleAlignment(platform::Alignment::Right);
+  if (platform::Column* c = dbgTipoRece.columnByField("QTPARCRECEB")) c->setTitleAlignment(platform::Alignment::Center);
   platform::GridOptions o = detailGridOptions();
   o.indicator = false;
   dbgTipoRece.setOptions(o);

@@ -33,15 +33,15 @@ TfrmManutVenda::TfrmManutVenda()
       tshAberCaixa(add<TabSheet>("tshAberCaixa", &pgcPadrao, "Abertura de Caixa")),
       dbgAberCaixa(add<DBGrid>("dbgAberCaixa", &tshAberCaixa)),
       memObs(add<DBMemo>("memObs", &tshFolhaDados)),
-      nedTotal(add<NumberBox>("nedTotal", &tshFolhaDados)),
+      nedTotal(add<NumberBox>("nedTotal", &add<Panel>("panTotal", &tshFolhaDados))),
       dbgItens(add<DBGrid>("dbgItens", &tshFormulario)),
-      nedTotal1(add<NumberBox>("nedTotal1", &tshFormulario)),
+      nedTotal1(add<NumberBox>("nedTotal1", &add<Panel>("panTotal1", &tshFormulario))),
       dbgImpostoItem(add<DBGrid>("dbgImpostoItem", &tshFormulario)),
       tshItensCancelados(add<TabSheet>("tshItensCancelados", &pgcPadrao, "Itens Cancelados")),
       dbgItensCancelados(add<DBGrid>("dbgItensCancelados", &tshItensCancelados)),
       tshRecebimento(add<TabSheet>("tshRecebimento", &pgcPadrao, "Recebimento")),
       dbgTipoRece(add<DBGrid>("dbgTipoRece", &tshRecebimento)),
-      nedTotal2(add<NumberBox>("nedTotal2", &tshRecebimento)),
+      nedTotal2(add<NumberBox>("nedTotal2", &add<Panel>("panTotal2", &tshRecebimento))),
       tshReducao(add<TabSheet>("tshReducao", &pgcPadrao, "Redução Z")),
       pgcReducao(add<PageControl>("pgcReducao", &tshReducao)),
       tshFolhaRZ(add<TabSheet>("tshFolhaRZ", &pgcReducao, "Folha de Dados")),
@@ -83,11 +83,20 @@ TfrmManutVenda::TfrmManutVenda()
   sbtImprimir.setEnabled(false);
   mnuListagem.setEnabled(false);
   mnuConfigImpressora.setEnabled(false);
-  for (auto [button, hint] : {std::pair{&btnCancelaVenda, "Cancelar Venda"}, std::pair{&btnConcluiVenda, "Concluir Venda"},
-                              std::pair{&btnFecharCaixa, "Fechar Caixa"},
-                              std::pair{&sbtAlteraVend, "Altera o nome do vendedor na venda."}}) {
-    button->setHint(hint);
-    button->setEnabled(false);
+  struct ScreenButton {
+    Button* button;
+    const char* caption;
+    const char* hint;
+  };
+  // The captions are the menu items' own, so a button and its menu entry
+  // read the same.
+  for (const ScreenButton& b : {ScreenButton{&btnCancelaVenda, "Cancelar Venda", "Cancelar Venda"},
+                                ScreenButton{&btnConcluiVenda, "Concluir Venda", "Concluir Venda"},
+                                ScreenButton{&btnFecharCaixa, "Fechar Caixa", "Fechar Caixa"},
+                                ScreenButton{&sbtAlteraVend, "Altera Vendedor", "Altera o nome do vendedor na venda."}}) {
+    b.button->setCaption(b.caption);
+    b.button->setHint(b.hint);
+    b.button->setEnabled(false);
   }
   netManutVenda.BeforeConnect = [this](TNetConnection& c) { netManutVendaBeforeConnect(c); };
 
@@ -150,6 +159,9 @@ void TfrmManutVenda::buildPages() {
   pgcPadrao.setActivePage(tshAberCaixa);
 
   dbgAberCaixa.setDataSource(&dtsAberCaixa);
+  // List grids fill their pages; the totals and the item-tax grid keep
+  // their own height below them.
+  for (DBGrid* g : {&dbgAberCaixa, &dbgItens, &dbgItensCancelados, &dbgTipoRece}) g->setAlign(Align::Client);
   dbgPadrao.setDataSource(&dtsPedidoVenda);
   memObs.setDataSource(&dtsPedidoVenda);
   memObs.setFieldName("TXOBSVENDA");
@@ -158,13 +170,19 @@ void TfrmManutVenda::buildPages() {
   dbgImpostoItem.setDataSource(&dtsImpostoItem);
   dbgItensCancelados.setDataSource(&dtsItensCancelados);
   dbgTipoRece.setDataSource(&dtsTipoRece);
+  // Each total sits in a strip at the foot of its page, after its caption.
   for (NumberBox* total : {&nedTotal, &nedTotal1, &nedTotal2}) {
     total->setReadOnly(true);
     total->setDecimals(2);
     total->setThousands(true);
-    Label& caption = add<Label>("lbl" + total->name().substr(3), total->parent(), "Total Venda");
+    auto* strip = static_cast<Panel*>(total->parent());
+    strip->setAlign(Align::Bottom);
+    strip->setLayout(Layout::Horizontal);
+    Label& caption = add<Label>("lbl" + total->name().substr(3), strip, "Total Venda");
     caption.setIndex(total->index());
   }
+  memObs.setAlign(Align::Bottom);
+  dbgImpostoItem.setAlign(Align::Bottom);
   dbtAbertura.setDataSource(&dtsAberCaixa);
   dbtAbertura.setFieldName("DTABERCAIX");
   dbtNumero.setDataSource(&dtsPedidoVenda);
@@ -183,6 +201,8 @@ void TfrmManutVenda::buildReducaoPages() {
   pgcReducao.setAlign(Align::Client);
   pgcReducao.setActivePage(tshFolhaRZ);
   dbgFolhaRZ.setDataSource(&dtsReducaoZ);
+  for (DBGrid* g : {&dbgFolhaRZ, &dbgImposto, &dbgTotalizadores, &dbgFormPag, &dbgObservacao})
+    g->setAlign(Align::Client);
   dbgImposto.setDataSource(&dtsImposto);
   dbgTotalizadores.setDataSource(&dtsTotaliz);
   dbgFormPag.setDataSource(&dtsFormaPag);

@@ -20,6 +20,10 @@
 
 #include "gui/desktopclient.h"
 #include "gui/dialogs.h"
+#include "platform/controls.h"
+#include "platform/datetime.h"
+#include "platform/form.h"
+#include "platform/gesture.h"
 #include "platform/uiservice.h"
 #include "server/demodata.h"
 
@@ -44,6 +48,8 @@ constexpr const char* kUsage =
     "  --screenshot ARQUIVO  abre a tela fora da vista e grava a janela principal em PNG;\n"
     "                        sem --banco usa um banco de demonstração temporário, sem\n"
     "                        operador entra como o operador de demonstração 1\n"
+    "  --caixa CÓDIGO        abre a tela já no caixa e na data do movimento dados,\n"
+    "  --data DD/MM/AAAA     como se o usuário os digitasse e saísse do filtro\n"
     "  --help                mostra esta ajuda\n"
     "\n"
     "Saída: 0 normal; 1 banco, módulo ou acesso recusado; 2 opções inválidas.\n";
@@ -54,7 +60,21 @@ struct Options {
   std::string server;
   std::optional<std::string> operador, senha, filial;
   std::string screenshot;
+  // Opens the screen on this register and movement date (DD/MM/AAAA).
+  std::string caixa, data;
 };
+
+// Types the register and the date into the screen's filter and leaves it for
+// the openings grid, as the user would; a refusal shows as it would then.
+void openDay(platform::Form& form, const std::string& caixa, platform::DateTime day) {
+  platform::runGesture([&] {
+    auto& reg = form.control<platform::MaskEdit>("medCdCaixa");
+    form.setFocus(reg);
+    reg.setText(caixa);
+    form.control<platform::DateEdit>("depDeEntrega").setDate(day);
+    form.setFocus(form.control<platform::Control>("dbgAberCaixa"));
+  });
+}
 
 // -1 to go on, else the exit status.
 int parseArgs(int argc, char** argv, Options& o) {
@@ -78,10 +98,22 @@ int parseArgs(int argc, char** argv, Options& o) {
       o.filial = argv[++i];
     } else if (arg == "--screenshot" && hasValue) {
       o.screenshot = argv[++i];
+    } else if (arg == "--caixa" && hasValue) {
+      o.caixa = argv[++i];
+    } else if (arg == "--data" && hasValue) {
+      o.data = argv[++i];
+      if (!platform::parseDate(o.data)) {
+        std::cerr << "vnd-client: data inválida: " << o.data << " (use DD/MM/AAAA)\n";
+        return 2;
+      }
     } else {
       std::cerr << "vnd-client: opção inválida ou incompleta: " << arg << "\n\n" << kUsage;
       return 2;
     }
+  }
+  if (o.caixa.empty() != o.data.empty()) {
+    std::cerr << "vnd-client: --caixa e --data vão juntos.\n";
+    return 2;
   }
   if (!o.server.empty() && o.database.empty()) {
     std::cerr << "vnd-client: com --servidor, informe também --banco (o banco das consultas locais).\n";
@@ -184,10 +216,16 @@ int main(int argc, char** argv) {
       gui::MainWindow& window = client.window();
       services.setParent(&window);
       window.show();
+      if (!o.caixa.empty()) {
+        window.openScreen();
+        QApplication::processEvents();
+        if (platform::Form* form = client.screen()) openDay(*form, o.caixa, *platform::parseDate(o.data));
+        QApplication::processEvents();
+      }
       if (!screenshot) {
         rc = QApplication::exec();
       } else {
-        window.openScreen();
+        if (!client.screen()) window.openScreen();
         QApplication::processEvents();
         if (!client.screen()) {
           std::cerr << "vnd-client: a tela Manutenção da Venda não abriu.\n";

@@ -2,6 +2,9 @@
 #include <unistd.h>
 
 #include <QAction>
+#include <QApplication>
+#include <QTableView>
+#include <QTest>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -193,4 +196,42 @@ TEST(DesktopClientStart, MissingModuleIsToldInPortuguese) {
         << e.what();
   }
   fs::remove_all(dir);
+}
+
+// The filter panel through the widgets: typing the register and the date
+// and moving to the openings grid loads the day; the grid shows its rows,
+// the sales page opens and the toolbar offers what the openings allow.
+TEST_F(ClientTest, LeavingTheFilterPanelLoadsTheDayIntoTheWidgets) {
+  ASSERT_EQ(client->logon({"1", password("1"), "0001"}), "");
+  gui::MainWindow& window = client->window();
+  window.show();
+  window.screenAction()->trigger();
+  auto* form = static_cast<screen::TfrmManutVenda*>(client->screen());
+  ASSERT_NE(form, nullptr);
+  gui::FormView* view = window.viewFor(*form);
+  ASSERT_NE(view, nullptr);
+  auto* reg = view->findChild<QLineEdit*>("medCdCaixa");
+  auto* date = view->findChild<QLineEdit*>("depDeEntrega");
+  auto* grid = view->findChild<QTableView*>("dbgAberCaixa");
+  auto* pages = view->findChild<QTabWidget*>("pgcPadrao");
+  ASSERT_TRUE(reg && date && grid && pages);
+  EXPECT_FALSE(pages->isTabEnabled(1));
+
+  reg->setFocus();
+  QApplication::processEvents();
+  QTest::keyClicks(reg, "1");
+  date->setFocus();
+  QApplication::processEvents();
+  QTest::keyClicks(date, "06032026");
+  grid->setFocus();
+  QApplication::processEvents();
+
+  EXPECT_TRUE(ui.shown.empty()) << ui.shown.back();
+  EXPECT_EQ(form->medCdCaixa.text(), "001");
+  EXPECT_EQ(form->cdsAberCaixa.recordCount(), 1);
+  EXPECT_EQ(grid->model()->rowCount(), 1);
+  EXPECT_TRUE(pages->isTabEnabled(1));
+  EXPECT_TRUE(form->sbtIncluir.enabled());
+  EXPECT_TRUE(form->btnFecharCaixa.enabled());
+  EXPECT_GT(form->cdsPedidoVenda.recordCount(), 0);
 }

@@ -116,9 +116,9 @@ TEST_F(Inventory, TotalsAndObservationMemo) {
     EXPECT_EQ(n->decimals(), 2);
     EXPECT_TRUE(n->thousands());
   }
-  EXPECT_EQ(f.nedTotal.parent(), &f.tshFolhaDados);
-  EXPECT_EQ(f.nedTotal1.parent(), &f.tshFormulario);
-  EXPECT_EQ(f.nedTotal2.parent(), &f.tshRecebimento);
+  EXPECT_TRUE(f.tshFolhaDados.contains(f.nedTotal));
+  EXPECT_TRUE(f.tshFormulario.contains(f.nedTotal1));
+  EXPECT_TRUE(f.tshRecebimento.contains(f.nedTotal2));
   EXPECT_EQ(f.memObs.fieldName(), "TXOBSVENDA");
   EXPECT_EQ(f.memObs.maxLength(), 2000);
   EXPECT_EQ(f.dbtNumero.fieldName(), "NRSEQVENDA");
@@ -173,6 +173,10 @@ TEST_F(Inventory, ColumnTitlesWidthsAndReadOnly) {
   EXPECT_EQ(f.dbgTipoRece.column(4).title(), "Valor (Outras Moedas)");
   EXPECT_EQ(f.dbgTipoRece.column(1).buttonStyle(), platform::ButtonStyle::Ellipsis);
   EXPECT_FALSE(f.dbgTipoRece.options().indicator);
+  EXPECT_EQ(f.dbgTipoRece.column(4).titleAlignment(), platform::Alignment::Right);
+  EXPECT_EQ(f.dbgTipoRece.column(5).titleAlignment(), platform::Alignment::Center);
+  for (const char* figure : {"VRPEALPRODIT", "VRIMPOPRODIT"})
+    EXPECT_EQ(f.dbgImpostoItem.columnByField(figure)->titleAlignment(), platform::Alignment::Right) << figure;
   EXPECT_EQ(f.dbgImposto.column(3).title(), "Valor Imposto");
   EXPECT_EQ(f.dbgFormPag.column(3).title(), "Recebimento Origem");
   EXPECT_EQ(f.dbgFolhaRZ.column(0).title(), "Data Redução Z");

@@ -38,15 +38,26 @@ using Shown = script::Shown;
 using ScriptedUi = script::ScriptedUi;
 using RecordingTransport = script::RecordingTransport;
 
+// The folder is named by the process id, which the system reuses: a folder
+// left by an earlier process is cleared first, and this one is removed at
+// the process's end.
 inline std::string demoTemplate() {
-  static const std::string path = [] {
-    const auto dir = std::filesystem::temp_directory_path() / ("vnd_live_" + std::to_string(getpid()));
-    std::filesystem::create_directories(dir);
-    const std::string file = (dir / "template.db").string();
-    server::createDemoDatabase("sqlite:" + file);
-    return file;
-  }();
-  return path;
+  struct Template {
+    std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("vnd_live_" + std::to_string(getpid()));
+    std::string file = (dir / "template.db").string();
+    Template() {
+      std::filesystem::remove_all(dir);
+      std::filesystem::create_directories(dir);
+      server::createDemoDatabase("sqlite:" + file);
+    }
+    ~Template() {
+      std::error_code ec;
+      std::filesystem::remove_all(dir, ec);
+    }
+  };
+  static const Template t;
+  return t.file;
 }
 
 class LiveScreen : public ::testing::Test, public platform::ScreenHost {

@@ -42,6 +42,8 @@ class Database {
     const std::string id = std::to_string(getpid()) + "_" + std::to_string(++counter);
     if (backend == "SQLite") {
       dir_ = std::filesystem::temp_directory_path() / ("vnd_test_" + id);
+      // Process ids are reused: what an earlier process left is cleared.
+      std::filesystem::remove_all(dir_);
       std::filesystem::create_directories(dir_);
       connString_ = "sqlite:" + (dir_ / "vnd.db").string();
       return;

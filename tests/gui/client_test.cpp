@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QTableView>
 #include <QTest>
+#include <QToolButton>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -37,6 +38,7 @@ const fs::path& demoTemplate() {
     fs::path dir = fs::temp_directory_path() / ("vnd_gui_" + std::to_string(getpid()));
     fs::path file = dir / "template.db";
     Template() {
+      fs::remove_all(dir);  // left by an earlier process with the same id
       fs::create_directories(dir);
       server::createDemoDatabase("sqlite:" + file.string());
     }
@@ -184,6 +186,7 @@ TEST(ScreenModulePath, BuiltCopyFirstThenBesideTheExecutableThenTheLoadersSearch
 TEST(DesktopClientStart, MissingModuleIsToldInPortuguese) {
   guitest::app();
   const fs::path dir = fs::temp_directory_path() / ("vnd_gui_nomod_" + std::to_string(getpid()));
+  fs::remove_all(dir);
   fs::create_directories(dir);
   client::SessionOptions o;
   o.database = "sqlite:" + (dir / "vnd.db").string();
@@ -234,4 +237,19 @@ TEST_F(ClientTest, LeavingTheFilterPanelLoadsTheDayIntoTheWidgets) {
   EXPECT_TRUE(form->sbtIncluir.enabled());
   EXPECT_TRUE(form->btnFecharCaixa.enabled());
   EXPECT_GT(form->cdsPedidoVenda.recordCount(), 0);
+
+  // Closing the day from the button and from its menu entry (Ctrl+F): the
+  // day has no Z reduction yet, so both are refused with the screen's text.
+  auto* close = view->findChild<QToolButton*>("btnFecharCaixa");
+  ASSERT_NE(close, nullptr);
+  EXPECT_TRUE(close->isEnabled());
+  QTest::mouseClick(close, Qt::LeftButton);
+  ASSERT_EQ(ui.shown.size(), 1u);
+  EXPECT_EQ(ui.shown[0], form->Msg("REDUCZ_N_INF"));
+  QAction* shortcut = view->actionFor(form->mnuFecharCaixa);
+  ASSERT_NE(shortcut, nullptr);
+  EXPECT_EQ(shortcut->shortcut(), QKeySequence(QStringLiteral("Ctrl+F")));
+  shortcut->trigger();
+  ASSERT_EQ(ui.shown.size(), 2u);
+  EXPECT_EQ(ui.shown[1], form->Msg("REDUCZ_N_INF"));
 }

@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/screen_rig.h"
 #include "client/session.h"
 #include "platform/gesture.h"
 #include "platform/localquery.h"
@@ -39,24 +40,8 @@ namespace {
 
 constexpr int kSaleItems = 200;
 
-struct QuietUi : UiServices {
-  std::string last;
-  MsgResult showMessage(const std::string& text, MsgKind, MsgButtons) override {
-    last = text;
-    return MsgResult::Yes;
-  }
-  void showProgress(int, const std::string&) override {}
-  void hideProgress() override {}
-  bool pickRecord(ClientDataSet&, const std::string&, const std::string&) override { return false; }
-  void searchRecord(ClientDataSet&) override {}
-};
-
-struct Host : ScreenHost {
-  client::Session* session = nullptr;
-  void showDocument(Form&) override {}
-  void closeDocument(Form&) override {}
-  void prepareConnection(TNetConnection& c) override { session->prepare(c); }
-};
+using benchrig::Host;
+using benchrig::QuietUi;
 
 struct Rig {
   std::shared_ptr<server::AppServer> app;

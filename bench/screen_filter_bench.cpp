@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/screen_rig.h"
 #include "client/session.h"
 #include "platform/datetime.h"
 #include "platform/screenhost.h"
@@ -46,24 +47,8 @@ namespace {
 constexpr int kSales = 10000;
 const DateTime kDay = encodeDate(2026, 3, 20);
 
-struct QuietUi : UiServices {
-  std::string last;
-  MsgResult showMessage(const std::string& text, MsgKind, MsgButtons) override {
-    last = text;
-    return MsgResult::Yes;
-  }
-  void showProgress(int, const std::string&) override {}
-  void hideProgress() override {}
-  bool pickRecord(ClientDataSet&, const std::string&, const std::string&) override { return false; }
-  void searchRecord(ClientDataSet&) override {}
-};
-
-struct Host : ScreenHost {
-  client::Session* session = nullptr;
-  void showDocument(Form&) override {}
-  void closeDocument(Form&) override {}
-  void prepareConnection(TNetConnection& c) override { session->prepare(c); }
-};
+using benchrig::Host;
+using benchrig::QuietUi;
 
 struct Rig {
   std::filesystem::path dir;

@@ -9,6 +9,7 @@
 #include "platform/consiste.h"
 #include "platform/datetime.h"
 #include "platform/uiservice.h"
+#include "screen/fetch.h"
 #include "screen/frmmanutvenda.h"
 
 namespace screen {
@@ -26,13 +27,6 @@ void checkOn(Control& field, Check&& check) {
     field.setFocus();
     throw;
   }
-}
-
-void loadPacket(ClientDataSet& set, const Value& v) {
-  if (v.isPacket())
-    set.setData(v.packet());
-  else
-    set.createDataSet();
 }
 
 }  // namespace
@@ -135,12 +129,14 @@ void FilterPanel::panFilialExit() {
   }
   f.pgcPadrao.setActivePage(f.tshAberCaixa);
 
+  // The animation stays up while the openings load, as their loading
+  // fetches the first opening's sales.
   ProgressScope receiving(kProgressReceiving, f.Msg("Get_Vendas"));
   std::vector<Value> args{Value(f.medFilial.text()), Value(f.medCdCaixa.text()), Value(*day), Value("T")};
   const Value all = CheckResultServ(f.netManutVenda.call("GetBuscaManut", args));
   ClientDataSet* const sets[] = {&f.cdsAberCaixa, &f.cdsParametro,  &f.cdsReducaoZ,   &f.cdsItensCancelados,
                                  &f.cdsClientePV, &f.cdsCadastroECF, &f.cdsReducaoAnt};
-  if (!all.isArray() || all.array().size() < std::size(sets)) MensErro(f.Msg("Resp_Invalida"));
+  element(f, all, std::size(sets) - 1);
   for (size_t i = 0; i < std::size(sets); ++i) loadPacket(*sets[i], all.array()[i]);
 }
 

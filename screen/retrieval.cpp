@@ -7,6 +7,7 @@
 
 #include "platform/consiste.h"
 #include "platform/uiservice.h"
+#include "screen/fetch.h"
 #include "screen/frmmanutvenda.h"
 
 namespace screen {
@@ -31,18 +32,6 @@ Value keyDate(const ClientDataSet& s, const char* field) {
   return Value(s.fieldByName(field).asDateTime());
 }
 
-void loadPacket(ClientDataSet& set, const Value& v) {
-  if (v.isPacket())
-    set.setData(v.packet());
-  else
-    set.createDataSet();
-}
-
-const Value& element(const TfrmManutVenda& f, const Value& all, size_t i) {
-  if (!all.isArray() || all.array().size() <= i) MensErro(f.Msg("Resp_Invalida"));
-  return all.array()[i];
-}
-
 }  // namespace
 
 void Retrieval::wire() {
@@ -50,11 +39,6 @@ void Retrieval::wire() {
 }
 
 void Retrieval::sbtVerificarClick() {
-  TfrmManutVenda& s = f;
-  const auto fetch = [&s](const char* captionKey, const char* operation, std::vector<Value> args) {
-    ProgressScope receiving(kProgressReceiving, s.Msg(captionKey));
-    return CheckResultServ(s.netManutVenda.call(operation, args));
-  };
   const TabSheet* page = f.pgcPadrao.activePage();
   const Value branch(f.medFilial.text());
   const Value reg(f.medCdCaixa.text());
@@ -65,25 +49,25 @@ void Retrieval::sbtVerificarClick() {
   };
 
   if (page == &f.tshAberCaixa)
-    loadPacket(f.cdsAberCaixa, fetch("Get_AberCaixa", "GetAberCaixa", {branch, reg, day}));
+    fetchInto(f, "Get_AberCaixa", "GetAberCaixa", {branch, reg, day}, f.cdsAberCaixa);
   if (page == &f.tshFolhaDados) {
     const ClientDataSet& a = f.cdsAberCaixa;
-    const Value all = fetch("Get_PedidoVenda", "GetPedidoVenda",
-                            {keyText(a, "CDFILIAL"), keyText(a, "CDCAIXA"), keyDate(a, "DTABERCAIX")});
-    loadPacket(f.cdsPedidoVenda, element(f, all, 0));
+    fetch(f, "Get_PedidoVenda", "GetPedidoVenda",
+          {keyText(a, "CDFILIAL"), keyText(a, "CDCAIXA"), keyDate(a, "DTABERCAIX")},
+          [this](const Value& all) { loadPacket(f.cdsPedidoVenda, element(f, all, 0)); });
   }
-  if (page == &f.tshFormulario) {
-    const Value all = fetch("Get_ItemVenda", "GetItens", saleKey());
-    loadPacket(f.cdsItens, element(f, all, 0));
-    loadPacket(f.cdsImpostoItem, element(f, all, 1));
-  }
-  if (page == &f.tshRecebimento) loadPacket(f.cdsTipoRece, fetch("Get_ItemVenda", "GetTipoRece", saleKey()));
+  if (page == &f.tshFormulario)
+    fetch(f, "Get_ItemVenda", "GetItens", saleKey(), [this](const Value& all) {
+      loadPacket(f.cdsItens, element(f, all, 0));
+      loadPacket(f.cdsImpostoItem, element(f, all, 1));
+    });
+  if (page == &f.tshRecebimento) fetchInto(f, "Get_ItemVenda", "GetTipoRece", saleKey(), f.cdsTipoRece);
   if (page == &f.tshItensCancelados)
-    loadPacket(f.cdsItensCancelados, fetch("Get_ItensCancelados", "GetItensCancelados",
-                                           {branch, reg, keyText(f.cdsPedidoVenda, "NRSEQVENDA")}));
+    fetchInto(f, "Get_ItensCancelados", "GetItensCancelados",
+              {branch, reg, keyText(f.cdsPedidoVenda, "NRSEQVENDA")}, f.cdsItensCancelados);
   if (page != &f.tshReducao) return;
   const TabSheet* inner = f.pgcReducao.activePage();
-  if (inner == &f.tshFolhaRZ) loadPacket(f.cdsReducaoZ, fetch("Get_ReducaoZ", "GetReducaoZ", {branch, reg, day}));
+  if (inner == &f.tshFolhaRZ) fetchInto(f, "Get_ReducaoZ", "GetReducaoZ", {branch, reg, day}, f.cdsReducaoZ);
   struct SubTable {
     const TabSheet* page;
     const char* captionKey;
@@ -96,8 +80,7 @@ void Retrieval::sbtVerificarClick() {
                                 {&f.tshObservacao, "Get_Observacao", "GetObservacao", &f.cdsObservacao}};
   for (const SubTable& t : subTables)
     if (inner == t.page)
-      loadPacket(*t.target,
-                 fetch(t.captionKey, t.operation, {branch, reg, day, keyText(f.cdsReducaoZ, "NRECFREDZ")}));
+      fetchInto(f, t.captionKey, t.operation, {branch, reg, day, keyText(f.cdsReducaoZ, "NRECFREDZ")}, *t.target);
 }
 
 void Retrieval::sbtProcurarClick() {
@@ -113,6 +96,7 @@ void Retrieval::cdsPedidoVendaAfterScroll() {
   const ClientDataSet& v = f.cdsPedidoVenda;
   const std::vector<Value> key{keyText(v, "CDFILIAL"), keyText(v, "CDCAIXA"), keyText(v, "NRSEQVENDA")};
   {
+    // One animation for the three calls of a move.
     ProgressScope receiving(kProgressReceiving, f.Msg("Get_ItemVenda"));
     std::vector<Value> args = key;
     const Value items = CheckResultServ(f.netManutVenda.call("GetItens", args));

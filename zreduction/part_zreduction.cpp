@@ -3,8 +3,7 @@
 
 #include <vector>
 
-#include "platform/consiste.h"
-#include "platform/uiservice.h"
+#include "screen/fetch.h"
 #include "screen/frmmanutvenda.h"
 
 namespace screen {
@@ -34,16 +33,6 @@ std::vector<Value> subTableKey(const TfrmManutVenda& f) {
   return {Value(f.medFilial.text()), Value(f.medCdCaixa.text()),
           f.depDeEntrega.date() ? Value(*f.depDeEntrega.date()) : Value(DateTime(0)),
           Value(row ? z.fieldByName("NRECFREDZ").asString() : std::string())};
-}
-
-void fetchInto(TfrmManutVenda& f, const char* captionKey, const char* operation, std::vector<Value> args,
-               ClientDataSet& target) {
-  ProgressScope receiving(kProgressReceiving, f.Msg(captionKey));
-  const Value v = CheckResultServ(f.netManutVenda.call(operation, args));
-  if (v.isPacket())
-    target.setData(v.packet());
-  else
-    target.createDataSet();
 }
 
 }  // namespace

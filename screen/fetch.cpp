@@ -1,0 +1,36 @@
+#include "screen/fetch.h"
+
+#include <utility>
+
+#include "platform/consiste.h"
+#include "platform/uiservice.h"
+#include "screen/frmmanutvenda.h"
+
+namespace screen {
+
+using namespace platform;
+
+void loadPacket(ClientDataSet& set, const Value& answer) {
+  if (answer.isPacket())
+    set.setData(answer.packet());
+  else
+    set.createDataSet();
+}
+
+void fetch(TfrmManutVenda& f, std::string_view captionKey, const char* operation, std::vector<Value> args,
+           const std::function<void(const Value& answer)>& load) {
+  ProgressScope receiving(kProgressReceiving, f.Msg(captionKey));
+  load(CheckResultServ(f.netManutVenda.call(operation, args)));
+}
+
+void fetchInto(TfrmManutVenda& f, std::string_view captionKey, const char* operation, std::vector<Value> args,
+               ClientDataSet& target) {
+  fetch(f, captionKey, operation, std::move(args), [&target](const Value& answer) { loadPacket(target, answer); });
+}
+
+const Value& element(const TfrmManutVenda& f, const Value& answer, std::size_t i) {
+  if (!answer.isArray() || answer.array().size() <= i) MensErro(f.Msg("Resp_Invalida"));
+  return answer.array()[i];
+}
+
+}  // namespace screen

@@ -1,0 +1,39 @@
+#pragma once
+// Fetching from the application server into the screen's record sets: the
+// steps every load shares (progress animation, result check, the answer
+// replacing a record set's content).
+//
+// Thread-safety: none; the user-interface thread only.
+
+#include <cstddef>
+#include <functional>
+#include <string_view>
+#include <vector>
+
+#include "platform/dataset.h"
+#include "platform/value.h"
+
+namespace screen {
+
+class TfrmManutVenda;
+
+// A packet replaces the record set's content; any other answer leaves it
+// open and empty, so the pages never show the previous rows as current.
+void loadPacket(platform::ClientDataSet& set, const platform::Value& answer);
+
+// Calls `operation` under the receiving animation captioned with the
+// catalogue text of `captionKey` and hands the checked answer to `load`
+// before the animation closes (loading a record set may fetch more, under
+// animations of its own). A failure is shown and aborts; the animation is
+// closed on every path.
+void fetch(TfrmManutVenda& f, std::string_view captionKey, const char* operation, std::vector<platform::Value> args,
+           const std::function<void(const platform::Value& answer)>& load);
+// The same for an answer that replaces one record set.
+void fetchInto(TfrmManutVenda& f, std::string_view captionKey, const char* operation,
+               std::vector<platform::Value> args, platform::ClientDataSet& target);
+
+// Element `i` of an array answer; an answer of another shape is reported
+// with the catalogue's "Resp_Invalida" and aborts.
+const platform::Value& element(const TfrmManutVenda& f, const platform::Value& answer, std::size_t i);
+
+}  // namespace screen

@@ -12,7 +12,10 @@ constexpr MessageEntry kMensagensPadroes[] = {
     {"CONF_EXCL", "Confirma a exclusão do registro?"},
     {"Conectando", "Conectando ao servidor..."},
     {"Erro_Conexao", "Não foi possível conectar ao servidor de aplicação."},
+    {"Alt_Pendentes",
+     "Há alterações que não foram gravadas no servidor. Confirme para gravá-las ou cancele para desfazê-las."},
     {"REG_N_ENC", "Registro não encontrado."},
+    {"Sair_Pendentes", "Há alterações que não foram gravadas no servidor. Fechar a tela e descartá-las?"},
     {"Resp_Invalida", "O servidor de aplicação respondeu num formato inesperado. Nada foi alterado."},
 
     // Progress captions of server calls.

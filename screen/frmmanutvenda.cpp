@@ -99,6 +99,15 @@ TfrmManutVenda::TfrmManutVenda()
     b.button->setEnabled(false);
   }
   netManutVenda.BeforeConnect = [this](TNetConnection& c) { netManutVendaBeforeConnect(c); };
+  // Closing over an edit in progress or changes the server has not taken
+  // would drop them: the user decides.
+  OnCloseQuery = [this](Form&, bool& canClose) {
+    bool pending = state.unsentChanges();
+    for (ClientDataSet* s : sets_)
+      if (s->editing() && s->modified()) pending = true;
+    if (pending && msgPadrao.ShowMsg("Sair_Pendentes", MsgKind::Confirmation, MsgButtons::YesNo) != MsgResult::Yes)
+      canClose = false;
+  };
 
   declareRecordSets();
   buildFilterPanel();

@@ -49,6 +49,7 @@ class TfrmManutVenda : public platform::TfrmPadrao {
   // The save action, also run by the after-post steps of the sale, its
   // items and receipts and of the Z reduction's record and sub-tables.
   void sbtConfirmarClick() override { saving.sbtConfirmarClick(); }
+  void sbtCancelarClick() override { saving.sbtCancelarClick(); }
 
   // Page change, state refresh, verify and search replace the base steps.
   void pgcPadraoChange() override { state.pgcPadraoChange(); }

@@ -85,6 +85,14 @@ class ScreenState : public ScreenPart {
   void dtsPadraoStateChange();
   void dtsItensStateChange();
   void dtsTiporeceStateChange();
+  // Changes the save action sends that the server has not taken yet (left
+  // by a failed save). While there are any, the screen behaves as while
+  // editing: only confirm (send again) and cancel (undo them) are offered,
+  // and nothing that would reload the records is allowed.
+  bool unsentChanges() const;
+  // Refuses, with a message, an action that would reload records holding
+  // unsent changes.
+  void refuseWhileUnsent() const;
 
  private:
   // Each page menu item with its page, outer pages first.
@@ -99,6 +107,9 @@ class Saving : public ScreenPart {
   using ScreenPart::ScreenPart;
   void wire() override;
   void sbtConfirmarClick();
+  // Cancels the edit in progress; with none, undoes the changes a failed
+  // save left unsent.
+  void sbtCancelarClick();
 
  private:
   void saveVenda();

@@ -48,11 +48,31 @@ Value sendLogs(TNetConnection& net, const std::string& operation, ClientDataSet*
 void Saving::wire() {}
 
 void Saving::sbtConfirmarClick() {
-  ProgressScope sending(kProgressSending, f.Msg("Grava_Vnd"));
-  if (f.pgcPadrao.activePage() == &f.tshReducao)
-    saveReducao();
-  else
-    saveVenda();
+  // Whatever the outcome, the actions follow: a refused save leaves its
+  // changes unsent, which holds the screen until they are sent or undone.
+  try {
+    ProgressScope sending(kProgressSending, f.Msg("Grava_Vnd"));
+    if (f.pgcPadrao.activePage() == &f.tshReducao)
+      saveReducao();
+    else
+      saveVenda();
+  } catch (...) {
+    f.state.dtsPadraoStateChange();
+    throw;
+  }
+  f.state.dtsPadraoStateChange();
+}
+
+void Saving::sbtCancelarClick() {
+  ClientDataSet* current = f.currentSet();
+  if (current && current->editing()) {
+    current->cancel();
+    return;
+  }
+  for (ClientDataSet* set : {&f.cdsPedidoVenda, &f.cdsItens, &f.cdsImpostoItem, &f.cdsTipoRece, &f.cdsReducaoZ,
+                             &f.cdsImposto, &f.cdsTotaliz, &f.cdsFormaPag, &f.cdsObservacao})
+    if (set->active() && set->changeCount() > 0 && !set->editing()) set->cancelUpdates();
+  f.state.dtsPadraoStateChange();
 }
 
 void Saving::saveVenda() {

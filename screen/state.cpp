@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/dataset.h"
+#include "platform/consiste.h"
 #include "platform/logon.h"
 #include "screen/frmmanutvenda.h"
 
@@ -44,6 +45,10 @@ struct Actions {
 void ScreenState::wire() {
   f.dtsItens.OnStateChange = [this](DataSource&) { dtsItensStateChange(); };
   f.dtsTipoRece.OnStateChange = [this](DataSource&) { dtsTiporeceStateChange(); };
+  // Moving to another sale or Z reduction reloads its details: not over
+  // changes still to be sent.
+  f.cdsPedidoVenda.BeforeScroll = [this](ClientDataSet&) { refuseWhileUnsent(); };
+  f.cdsReducaoZ.BeforeScroll = [this](ClientDataSet&) { refuseWhileUnsent(); };
   f.mnuRecebimento.OnClick = [this](Control&) {
     f.pgcPadrao.setActivePage(f.tshRecebimento);
     pgcPadraoChange();
@@ -111,12 +116,26 @@ std::vector<std::pair<MenuItem*, TabSheet*>> ScreenState::pageMenus() const {
           {&f.mnuObservacao, &f.tshObservacao}};
 }
 
+bool ScreenState::unsentChanges() const {
+  for (const ClientDataSet* set : {&f.cdsPedidoVenda, &f.cdsItens, &f.cdsImpostoItem, &f.cdsTipoRece, &f.cdsReducaoZ,
+                                   &f.cdsImposto, &f.cdsTotaliz, &f.cdsFormaPag, &f.cdsObservacao})
+    if (set->active() && set->changeCount() > 0) return true;
+  return false;
+}
+
+void ScreenState::refuseWhileUnsent() const {
+  if (unsentChanges()) MensErro(f.Msg("Alt_Pendentes"));
+}
+
 void ScreenState::dtsPadraoStateChange() {
   const ClientDataSet* ds = f.dtsPadrao.dataSet();
   const DataSetState s = f.dtsPadrao.state();
-  const bool inactive = s == DataSetState::Inactive;
-  const bool browse = s == DataSetState::Browse;
-  const bool editing = isEditing(s);
+  // Unsent changes hold the screen as an edit does, until they are sent
+  // again or undone.
+  const bool unsent = unsentChanges();
+  const bool inactive = s == DataSetState::Inactive && !unsent;
+  const bool browse = s == DataSetState::Browse && !unsent;
+  const bool editing = isEditing(s) || unsent;
   const bool b = browse && ds && !ds->isEmpty();
   const ClientDataSet& sale = f.cdsPedidoVenda;
   const std::string situation = currentText(sale, "IDSITUVENDA");

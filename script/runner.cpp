@@ -140,6 +140,9 @@ Runner::~Runner() {
   // A screen that faults while closing must not take the process down from
   // a destructor; the run's status already tells what went wrong before.
   try {
+    // The script is over: changes it left unsent are dropped without asking.
+    ui_.answers.clear();
+    ui_.defaultAnswer = platform::MsgResult::Yes;
     if (frmManutVenda) platform::runGesture([] { frmManutVenda->close(); });
   } catch (const std::exception&) {
   }

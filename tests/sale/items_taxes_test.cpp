@@ -192,8 +192,18 @@ TEST_F(ItemTaxes, RateIsTheOnlyCorrectionAndOnlyOnTypedPendingSales) {
   EXPECT_FALSE(runGesture([&] { f->cdsImpostoItem.append(); }));
   EXPECT_EQ(f->cdsImpostoItem.state(), DataSetState::Browse);
 
-  // In a sale launched at the point of sale the rate cannot be typed.
+  // The corrected rate waits for the confirm action: moving to another
+  // sale, which reloads the taxes, is refused until it is sent.
   f->setFocus(f->dbgItens);
+  EXPECT_FALSE(runGesture([&] { f->cdsPedidoVenda.next(); }));
+  EXPECT_EQ(ui.lastText(), f->Msg("Alt_Pendentes"));
+  EXPECT_TRUE(f->mnuConfirmar.enabled());
+  EXPECT_FALSE(f->tshFolhaDados.enabled());
+  ASSERT_TRUE(runGesture([&] { f->sbtConfirmarClick(); })) << ui.lastText();
+  EXPECT_EQ(f->cdsImpostoItem.changeCount(), 0);
+  EXPECT_TRUE(f->tshFolhaDados.enabled());
+
+  // In a sale launched at the point of sale the rate cannot be typed.
   ASSERT_TRUE(f->cdsPedidoVenda.locate("IDSITUVENDA;IDTIPOVENDA", std::vector<Value>{Value("P"), Value("D")}));
   loadItems();
   ASSERT_FALSE(f->cdsImpostoItem.isEmpty());

@@ -118,6 +118,61 @@ TEST_F(Saving, RefusedSaveKeepsTheEditsForTheNextConfirm) {
   EXPECT_DOUBLE_EQ(storedQuantity("0000000053"), 13);
 }
 
+// Until they are sent again or undone, unsent changes hold the screen as an
+// edit does: only confirm and cancel are offered, and moving to another
+// sale (which would reload the items over them) is refused. Cancel undoes
+// them.
+TEST_F(Saving, UnsentChangesHoldTheScreenUntilCancelUndoesThem) {
+  screen::TfrmManutVenda& f = openSale();
+  loadItems(f, "0000000053");
+  f.pgcPadrao.setActivePage(f.tshFormulario);
+  f.state.pgcPadraoChange();
+  platform::ClientDataSet& items = f.cdsItens;
+  ASSERT_TRUE(gesture([&] { items.edit(); })) << ui.lastText();
+  items.fieldByName("QTPRODVEND").setAsFloat(13);
+  sql(*session, "UPDATE PARAMVENDA SET IDPERMANUTVEN = 'N' WHERE CDFILIAL = '0001'");
+  EXPECT_FALSE(confirm(f));
+  ASSERT_GE(items.changeCount(), 1);
+
+  EXPECT_TRUE(f.mnuConfirmar.enabled());
+  EXPECT_TRUE(f.mnuCancelar.enabled());
+  EXPECT_TRUE(f.sbtConfirmar.enabled());
+  for (platform::MenuItem* m : {&f.mnuIncluir, &f.mnuAlterar, &f.mnuExcluir, &f.mnuVerificar})
+    EXPECT_FALSE(m->enabled()) << m->name();
+  EXPECT_FALSE(f.tshFolhaDados.enabled());
+  EXPECT_FALSE(f.medCdCaixa.enabled());
+  EXPECT_FALSE(f.dbnPadrao.enabled());
+  EXPECT_FALSE(gesture([&] { f.cdsPedidoVenda.next(); }));
+  EXPECT_EQ(ui.lastText(), f.Msg("Alt_Pendentes"));
+  EXPECT_DOUBLE_EQ(items.fieldByName("QTPRODVEND").asFloat(), 13);
+
+  ASSERT_TRUE(gesture([&] { f.sbtCancelarClick(); }));
+  EXPECT_EQ(items.changeCount(), 0);
+  EXPECT_EQ(f.cdsImpostoItem.changeCount(), 0);
+  EXPECT_DOUBLE_EQ(items.fieldByName("QTPRODVEND").asFloat(), 12);
+  EXPECT_TRUE(f.tshFolhaDados.enabled());
+  EXPECT_FALSE(f.mnuConfirmar.enabled());
+  EXPECT_TRUE(gesture([&] { f.cdsPedidoVenda.next(); })) << ui.lastText();
+}
+
+// Closing the screen over unsent changes asks first; No keeps the screen
+// and the changes.
+TEST_F(Saving, ClosingOverUnsentChangesAsksFirst) {
+  screen::TfrmManutVenda& f = openSale();
+  loadItems(f, "0000000053");
+  ASSERT_TRUE(gesture([&] { f.cdsItens.edit(); })) << ui.lastText();
+  f.cdsItens.fieldByName("QTPRODVEND").setAsFloat(13);
+  sql(*session, "UPDATE PARAMVENDA SET IDPERMANUTVEN = 'N' WHERE CDFILIAL = '0001'");
+  EXPECT_FALSE(confirm(f));
+  ui.answers.push_back(platform::MsgResult::No);
+  EXPECT_EQ(f.close(), platform::CloseAction::None);
+  EXPECT_EQ(ui.lastText(), f.Msg("Sair_Pendentes"));
+  ASSERT_EQ(frmManutVenda, &f);
+  EXPECT_GE(f.cdsItens.changeCount(), 1);
+  ui.answers.push_back(platform::MsgResult::Yes);
+  EXPECT_NE(f.close(), platform::CloseAction::None);
+}
+
 TEST_F(Saving, OnlyItemTaxesChangedSendsTheirLogAlone) {
   screen::TfrmManutVenda& f = openSale();
   loadItems(f, "0000000053");

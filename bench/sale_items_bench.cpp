@@ -54,48 +54,22 @@ struct Rig {
   size_t next = 0;
 };
 
-Value call(screen::TfrmManutVenda& f, const std::string& op, std::vector<Value> args) {
-  const RemoteResult r = f.netManutVenda.call(op, args);
-  if (!r.ok) throw std::runtime_error(op + ": " + r.error);
-  return r.value;
-}
-
-// The day's register openings, sale parameters and Z reductions, the
-// opening's sales with a pending typed one current, and its items.
+// The open day loaded by leaving the filter panel, its last opening's
+// pending typed sale current, on the items page.
 void openOnTypedPendingSale(screen::TfrmManutVenda& f) {
-  f.medCdCaixa.setText("001");
-  f.depDeEntrega.setDate(encodeDate(2026, 3, 6));
-  const Value found = call(f, "GetBuscaManut", {Value("0001"), Value("001"), Value(encodeDate(2026, 3, 6)), Value("T")});
-  f.cdsAberCaixa.setData(found.array()[0].packet());
-  f.cdsParametro.setData(found.array()[1].packet());
-  f.cdsReducaoZ.setData(found.array()[2].packet());
+  const bool left = runGesture([&f] {
+    f.setFocus(f.medCdCaixa);
+    f.medCdCaixa.setText("001");
+    f.depDeEntrega.setDate(encodeDate(2026, 3, 6));
+    f.setFocus(f.dbgAberCaixa);
+  });
+  if (!left) throw std::runtime_error("the filter panel refused the day");
   f.cdsAberCaixa.last();
-  const Value sales =
-      call(f, "GetPedidoVenda", {Value("0001"), Value("001"), Value(f.cdsAberCaixa.fieldByName("DTABERCAIX").asDateTime())});
-  f.cdsPedidoVenda.setData(sales.array()[0].packet());
   if (!f.cdsPedidoVenda.locate("IDSITUVENDA;IDTIPOVENDA", std::vector<Value>{Value("P"), Value("S")}))
     throw std::runtime_error("no pending typed sale on the demo day");
-  const Value items = call(f, "GetItens", {Value("0001"), Value("001"), f.cdsPedidoVenda.fieldByName("NRSEQVENDA").value()});
-  f.cdsImpostoItem.setData(items.array()[1].packet());
-  f.cdsItens.setData(items.array()[0].packet());
   f.pgcPadrao.setActivePage(f.tshFormulario);
+  f.state.pgcPadraoChange();
   f.setFocus(f.dbgItens);
-}
-
-// Until the screen's save action sends the posted item from the item's
-// after-post, what is left pending is sent here the way that action does,
-// so the figure always includes the save.
-void sendWhatIsPending(screen::TfrmManutVenda& f) {
-  if (f.cdsItens.changeCount() == 0 && f.cdsImpostoItem.changeCount() == 0) return;
-  std::vector<Value> args;
-  for (ClientDataSet* ds : {&f.cdsPedidoVenda, &f.cdsItens, &f.cdsImpostoItem}) {
-    args.push_back(ds->changeCount() > 0 ? Value(ds->delta()) : Value());
-    ds->mergeChangeLog();
-  }
-  args.push_back(Value(Operador()));
-  const RemoteResult r = f.netManutVenda.call("GravaVenda", args);
-  if (!r.ok) throw std::runtime_error("GravaVenda: " + r.error);
-  f.salePart.atualizaTotalVenda();
 }
 
 // One item typed and posted; false (with the reason in the rig's ui) when
@@ -112,7 +86,6 @@ bool addItem(Rig& r) {
     f.dbgItens.selectColumn("VRUNITVEND");
     f.cdsItens.post();
   });
-  if (ok) sendWhatIsPending(f);
   return ok && !f.cdsItens.editing();
 }
 

@@ -63,12 +63,22 @@ struct Rig {
   std::vector<std::string> sales;  // the busy opening's sale numbers
 };
 
+// Removes the busy day's database folder when the program ends.
+struct FolderRemover {
+  std::filesystem::path dir;
+  ~FolderRemover() {
+    std::error_code ignored;
+    std::filesystem::remove_all(dir, ignored);
+  }
+};
+
 Rig& rig() {
   static Rig r = [] {
     Rig out;
     out.dir = std::filesystem::temp_directory_path() / ("vnd_bench_screen_" + std::to_string(getpid()));
     std::filesystem::remove_all(out.dir);
     std::filesystem::create_directories(out.dir);
+    static const FolderRemover remover{out.dir};
     const std::string conn = "sqlite:" + (out.dir / "vnd.db").string();
     server::createDemoDatabase(conn);
     out.raw = std::make_unique<SqlConnection>(conn);

@@ -493,8 +493,21 @@ int readVersion(soci::session& session) {
 
 }  // namespace
 
+// A sale's receipts are read in their display order; with the order in the
+// index the database finds them without walking the register's every
+// receipt (it otherwise chose the primary key to avoid the sort).
+Migration receiptsBySaleInOrder() {
+  return {4,
+          "Recebimentos de uma venda na ordem de exibição",
+          {
+              "DROP INDEX IX_MOVCAIXA_VENDA",
+              "CREATE INDEX IX_MOVCAIXA_VENDA ON MOVCAIXA (CDFILIAL, CDCAIXA, NRSEQVENDA, DTABERCAIX, NRSEQUMOVI)",
+          }};
+}
+
 const std::vector<Migration>& migrations() {
-  static const std::vector<Migration> all = {referenceTables(), salesTables(), zReductionTables()};
+  static const std::vector<Migration> all = {referenceTables(), salesTables(), zReductionTables(),
+                                             receiptsBySaleInOrder()};
   return all;
 }
 

@@ -483,22 +483,28 @@ void FormView::syncGrid(DBGrid& grid) {
                                                       : QAbstractItemView::SelectItems);
   view->horizontalHeader()->setVisible(grid.options().titles);
   view->setShowGrid(grid.options().colLines || grid.options().rowLines);
+  // Each column is sized once; after that the width is the user's.
   for (int i = 0; i < model->columnCount(); ++i) {
+    if (sizedColumns_.count({&grid, i})) continue;
+    sizedColumns_.insert({&grid, i});
     const Column& column = grid.column(model->gridColumn(i));
-    // Declared widths were measured in the classic 8-point screen font,
-    // whose average character is 5 pixels wide; they grow with this font.
-    const double scale = std::max(1.0, view->fontMetrics().averageCharWidth() / 5.0);
-    int w = static_cast<int>(column.width() * scale);
-    if (w <= 0 && !sizedColumns_.count({&grid, i})) {
+    const QFontMetrics fm = view->fontMetrics();
+    const int title = fm.horizontalAdvance(qs(column.title())) + 12;
+    int w = 0;
+    if (column.width() > 0) {
+      // Declared widths were measured in the classic 8-point screen font,
+      // whose average character is 5 pixels wide; they grow with this
+      // font, and still show the whole title.
+      const double scale = std::max(1.0, fm.averageCharWidth() / 5.0);
+      w = std::max(static_cast<int>(column.width() * scale), title);
+    } else {
       // Unsized columns take the room of their title and of the field's
-      // display width (capped), once; the user's resizing is kept after.
-      const QFontMetrics fm = view->fontMetrics();
+      // display width (capped).
       const Field* field = column.field();
       const int chars = field ? std::min(field->displayWidth(), 40) : 10;
-      w = std::max(fm.horizontalAdvance(qs(column.title())) + 12, fm.averageCharWidth() * chars + 12);
-      sizedColumns_.insert({&grid, i});
+      w = std::max(title, fm.averageCharWidth() * chars + 12);
     }
-    if (w > 0 && view->columnWidth(i) != w) view->setColumnWidth(i, w);
+    view->setColumnWidth(i, w);
   }
   const int row = grid.currentRow();
   const int col = model->modelColumn(grid.selectedIndex());

@@ -88,7 +88,7 @@ class FormView : public QWidget {
     QToolButton* ellipsis;
   };
   std::unordered_map<const platform::Control*, GridParts> grids_;
-  // Grid columns without a width of their own already given one.
+  // Grid columns already given their first width (later ones are the user's).
   std::set<std::pair<const platform::DBGrid*, int>> sizedColumns_;
   std::vector<std::pair<platform::Control*, std::uint64_t>> connections_;
   bool syncing_ = false;

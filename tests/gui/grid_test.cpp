@@ -151,3 +151,21 @@ TEST_F(GridTest, TitlesSitAsTheirColumnsAskWhateverTheCellsDo) {
   EXPECT_EQ(model.data(model.index(0, 1), Qt::TextAlignmentRole).value<Qt::Alignment>(),
             Qt::AlignLeft | Qt::AlignVCenter);
 }
+
+// Columns get their first width once: a declared one grown with the font but
+// never narrower than its title, an undeclared one from its field; after
+// that the width is the user's, whatever the grid's record set does.
+TEST_F(GridTest, ColumnsAreSizedOnceAndThenKeepTheUsersWidth) {
+  gui::FormView view(form);
+  auto* table = static_cast<QTableView*>(view.widgetFor(grid));
+  ASSERT_NE(table, nullptr);
+  const QFontMetrics fm = table->fontMetrics();
+  EXPECT_GE(table->columnWidth(0), 60);
+  EXPECT_GE(table->columnWidth(0), fm.horizontalAdvance(QStringLiteral("Código")));
+  EXPECT_GE(table->columnWidth(1), fm.horizontalAdvance(QStringLiteral("Nome do cliente")));
+
+  table->setColumnWidth(0, 300);
+  set.next();
+  set.last();
+  EXPECT_EQ(table->columnWidth(0), 300);
+}

@@ -327,6 +327,39 @@ TEST_F(ScreenState, VerifyFetchesThePageShownUnderItsCaption) {
   }
 }
 
+// Verify on the sales page with no opening loaded asks for empty keys and
+// the zero date, and loads what the server answers.
+TEST_F(ScreenState, VerifyWithoutOpeningsSendsEmptyKeysAndTheZeroDate) {
+  screen::TfrmManutVenda& f = open();
+  loadDay(f, platform::encodeDate(2026, 1, 5));
+  ASSERT_TRUE(f.cdsAberCaixa.isEmpty());
+  goToPage(f, f.tshFolhaDados);
+  calls.clear();
+  ASSERT_TRUE(gesture([&] { f.sbtVerificarClick(); })) << ui.lastText();
+  ASSERT_FALSE(calls.empty());
+  EXPECT_EQ(calls[0], "GetPedidoVenda(, , 30/12/1899)");
+  EXPECT_TRUE(f.cdsPedidoVenda.active());
+  EXPECT_TRUE(f.cdsPedidoVenda.isEmpty());
+}
+
+// Search on the items page opens on the items, and does nothing while they
+// are not loaded.
+TEST_F(ScreenState, SearchOnTheItemsPageUsesTheItems) {
+  screen::TfrmManutVenda& f = salesPage(4, "0000000054");
+  goToPage(f, f.tshFormulario);
+  ASSERT_GE(f.cdsItens.recordCount(), 2);
+  ui.picks.push_back(2);
+  ASSERT_TRUE(gesture([&] { f.sbtProcurarClick(); }));
+  EXPECT_TRUE(ui.picks.empty());
+  EXPECT_EQ(f.cdsItens.recNo(), 2);
+
+  f.cdsItens.close();
+  ui.picks.push_back(1);
+  ASSERT_TRUE(gesture([&] { f.sbtProcurarClick(); }));
+  EXPECT_EQ(ui.picks.size(), 1u);
+  EXPECT_TRUE(ui.shown.empty());
+}
+
 // Each move between sales fetches that sale's items, receipts and total in
 // three calls under one animation, and shows the total on the three pages.
 TEST_F(ScreenState, EachSaleMoveFetchesItsDetailsInThreeCalls) {

@@ -63,6 +63,30 @@ class RemoteTransport {
                             std::vector<Value>& args) = 0;
 };
 
+// A transport that passes everything on to another; a subclass overrides
+// call() to watch or change the calls (recording them, failing some), and
+// the rest keeps working as the inner transport does.
+class ForwardingTransport : public RemoteTransport {
+ public:
+  explicit ForwardingTransport(std::unique_ptr<RemoteTransport> inner) : inner_(std::move(inner)) {}
+  std::string connect(const RemoteEndpoint& endpoint) override { return inner_->connect(endpoint); }
+  void disconnect() override { inner_->disconnect(); }
+  LogonResult logon(const std::string& operatorCode, const std::string& password,
+                    const std::string& branch) override {
+    return inner_->logon(operatorCode, password, branch);
+  }
+  void logoff(const std::string& token) override { inner_->logoff(token); }
+  RemoteResult call(const std::string& token, const std::string& operation, std::vector<Value>& args) override {
+    return inner_->call(token, operation, args);
+  }
+
+ protected:
+  RemoteTransport& inner() { return *inner_; }
+
+ private:
+  std::unique_ptr<RemoteTransport> inner_;
+};
+
 class TNetConnection {
  public:
   // Without a transport the connection goes over HTTP.

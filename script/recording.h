@@ -26,27 +26,20 @@ inline std::string callLine(const std::string& operation, const std::vector<plat
   return line + ")";
 }
 
-class RecordingTransport : public platform::RemoteTransport {
+class RecordingTransport : public platform::ForwardingTransport {
  public:
   RecordingTransport(std::unique_ptr<platform::RemoteTransport> inner, std::vector<std::string>& calls,
                      std::function<void(const std::string&)> onCall = {})
-      : inner_(std::move(inner)), calls_(calls), onCall_(std::move(onCall)) {}
-  std::string connect(const platform::RemoteEndpoint& e) override { return inner_->connect(e); }
-  void disconnect() override { inner_->disconnect(); }
-  platform::LogonResult logon(const std::string& o, const std::string& p, const std::string& b) override {
-    return inner_->logon(o, p, b);
-  }
-  void logoff(const std::string& t) override { inner_->logoff(t); }
+      : ForwardingTransport(std::move(inner)), calls_(calls), onCall_(std::move(onCall)) {}
   platform::RemoteResult call(const std::string& token, const std::string& operation,
                               std::vector<platform::Value>& args) override {
     const std::string line = callLine(operation, args);
     calls_.push_back(line);
     if (onCall_) onCall_(line);
-    return inner_->call(token, operation, args);
+    return inner().call(token, operation, args);
   }
 
  private:
-  std::unique_ptr<platform::RemoteTransport> inner_;
   std::vector<std::string>& calls_;
   std::function<void(const std::string&)> onCall_;
 };

@@ -22,24 +22,17 @@ const char* const kPendingTypedPaid = "0000000059";  // typed here, a card recei
 const char* const kPendingImported = "0000000053";   // launched at the point of sale
 
 // Answers ConcluiVenda with a fixed text instead of asking the server.
-class ConclusionAnswer : public platform::RemoteTransport {
+class ConclusionAnswer : public platform::ForwardingTransport {
  public:
   ConclusionAnswer(std::unique_ptr<platform::RemoteTransport> inner, const std::string& answer)
-      : inner_(std::move(inner)), answer_(answer) {}
-  std::string connect(const platform::RemoteEndpoint& e) override { return inner_->connect(e); }
-  void disconnect() override { inner_->disconnect(); }
-  platform::LogonResult logon(const std::string& o, const std::string& p, const std::string& b) override {
-    return inner_->logon(o, p, b);
-  }
-  void logoff(const std::string& t) override { inner_->logoff(t); }
+      : ForwardingTransport(std::move(inner)), answer_(answer) {}
   platform::RemoteResult call(const std::string& token, const std::string& operation,
                               std::vector<Value>& args) override {
     if (operation == "ConcluiVenda" && !answer_.empty()) return platform::RemoteResult::success(Value(answer_));
-    return inner_->call(token, operation, args);
+    return inner().call(token, operation, args);
   }
 
  private:
-  std::unique_ptr<platform::RemoteTransport> inner_;
   const std::string& answer_;
 };
 

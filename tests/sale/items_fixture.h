@@ -29,29 +29,22 @@ using platform::Value;
 
 // Fails or rewrites the answers of named operations; everything else goes
 // through unchanged.
-class SteeredTransport : public platform::RemoteTransport {
+class SteeredTransport : public platform::ForwardingTransport {
  public:
   struct Steering {
     std::set<std::string> failing;
     std::map<std::string, std::function<void(RemoteResult&)>> rewrite;
   };
   SteeredTransport(std::unique_ptr<platform::RemoteTransport> inner, Steering& steering)
-      : inner_(std::move(inner)), steering_(steering) {}
-  std::string connect(const platform::RemoteEndpoint& e) override { return inner_->connect(e); }
-  void disconnect() override { inner_->disconnect(); }
-  platform::LogonResult logon(const std::string& o, const std::string& p, const std::string& b) override {
-    return inner_->logon(o, p, b);
-  }
-  void logoff(const std::string& t) override { inner_->logoff(t); }
+      : ForwardingTransport(std::move(inner)), steering_(steering) {}
   RemoteResult call(const std::string& token, const std::string& op, std::vector<Value>& args) override {
     if (steering_.failing.contains(op)) return RemoteResult::failure("Falha simulada em " + op + ".");
-    RemoteResult r = inner_->call(token, op, args);
+    RemoteResult r = inner().call(token, op, args);
     if (auto it = steering_.rewrite.find(op); it != steering_.rewrite.end()) it->second(r);
     return r;
   }
 
  private:
-  std::unique_ptr<platform::RemoteTransport> inner_;
   Steering& steering_;
 };
 

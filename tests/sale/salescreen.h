@@ -20,24 +20,17 @@ namespace saletest {
 
 // Fails the operations named in `failing` with a server refusal, passing
 // every other call on.
-class FailingTransport : public platform::RemoteTransport {
+class FailingTransport : public platform::ForwardingTransport {
  public:
   FailingTransport(std::unique_ptr<platform::RemoteTransport> inner, const std::set<std::string>& failing)
-      : inner_(std::move(inner)), failing_(failing) {}
-  std::string connect(const platform::RemoteEndpoint& e) override { return inner_->connect(e); }
-  void disconnect() override { inner_->disconnect(); }
-  platform::LogonResult logon(const std::string& o, const std::string& p, const std::string& b) override {
-    return inner_->logon(o, p, b);
-  }
-  void logoff(const std::string& t) override { inner_->logoff(t); }
+      : ForwardingTransport(std::move(inner)), failing_(failing) {}
   platform::RemoteResult call(const std::string& token, const std::string& operation,
                               std::vector<platform::Value>& args) override {
     if (failing_.count(operation)) return platform::RemoteResult::failure("Falha simulada em " + operation);
-    return inner_->call(token, operation, args);
+    return inner().call(token, operation, args);
   }
 
  private:
-  std::unique_ptr<platform::RemoteTransport> inner_;
   const std::set<std::string>& failing_;
 };
 

@@ -150,24 +150,17 @@ INSTANTIATE_TEST_SUITE_P(
 
 // A server whose closing answers a scripted verdict; everything else goes
 // to the embedded server.
-class ScriptedVerdict : public platform::RemoteTransport {
+class ScriptedVerdict : public platform::ForwardingTransport {
  public:
   ScriptedVerdict(std::unique_ptr<platform::RemoteTransport> inner, const std::string& verdict)
-      : inner_(std::move(inner)), verdict_(verdict) {}
-  std::string connect(const platform::RemoteEndpoint& e) override { return inner_->connect(e); }
-  void disconnect() override { inner_->disconnect(); }
-  platform::LogonResult logon(const std::string& o, const std::string& p, const std::string& b) override {
-    return inner_->logon(o, p, b);
-  }
-  void logoff(const std::string& t) override { inner_->logoff(t); }
+      : ForwardingTransport(std::move(inner)), verdict_(verdict) {}
   platform::RemoteResult call(const std::string& token, const std::string& op, std::vector<Value>& args) override {
-    platform::RemoteResult r = inner_->call(token, op, args);
+    platform::RemoteResult r = inner().call(token, op, args);
     if (op == "SetFechaCaixa") return platform::RemoteResult::success(Value(verdict_));
     return r;
   }
 
  private:
-  std::unique_ptr<platform::RemoteTransport> inner_;
   const std::string& verdict_;
 };
 

@@ -9,7 +9,7 @@
 #include "platform/lookup.h"
 #include "platform/uiservice.h"
 #include "sale/itemsupport.h"
-#include "sale/productlib.h"
+#include "sale/productrules.h"
 #include "screen/frmmanutvenda.h"
 
 namespace screen {
@@ -40,11 +40,6 @@ void showLineTotal(TfrmManutVenda& f) {
                                                       number(it, "VRACRITVEND")));
 }
 
-void copyProduct(ClientDataSet& from, ClientDataSet& item) {
-  for (const char* name : {"CDPRODUTO", "CDARVPROD", "NMPRODUTO", "SGUNIDADE"})
-    item.fieldByName(name).setValue(from.fieldByName(name).value());
-}
-
 }  // namespace
 
 void SalePart::Vd_CdProduto(bool required) {
@@ -58,23 +53,7 @@ void SalePart::Vd_CdProduto(bool required) {
     }
     // The code as it stands in the grid's cell: the typed text was written
     // to the field before any check runs.
-    const std::string typed = AllTrim(code.asString());
-    const std::string branch = f.medFilial.text();
-    TADOIBQuery& q = f.qryProdValid;
-    q.close();
-    q.setParam("P_CDPRODUTO", typed);
-    q.setParam("P_TCDPRODUTO", std::string());
-    q.setParam("P_NIVEL", std::to_string(GetTtNiveis()));
-    q.open();
-    if (q.isEmpty()) {
-      sale::Validacao_Produto(branch, typed, "N");
-      // The library found a product the tree-level query did not: nothing
-      // can be copied, so the code is refused rather than cleared.
-      MensErro(formatMsg("Produto %s não cadastrado.", {typed}));
-    }
-    sale::Validacao_Produto(branch, q.fieldByName("CDARVPROD").asText(), "N");
-    // A bar code or external code is replaced by the product's tree code.
-    copyProduct(q, it);
+    sale::items::takeProduct(f, it, AllTrim(code.asString()));
   } catch (...) {
     focusItemField(f, "CDARVPROD", false);
     throw;
@@ -132,57 +111,19 @@ void SalePart::Vd_VrAcre() {
   }
 }
 
-void SalePart::Vd_PrecoVazio() {
-  ClientDataSet& it = f.cdsItens;
-  Field& unit = it.fieldByName("VRUNITVEND");
-  Field& client = it.fieldByName("VRUNITVENDCL");
-  if (empty(it, "VRUNITVEND")) {
-    unit.focusControl();
-    MensErro(f.Msg("PRECO_NULL"));
-  }
-  if (empty(it, "VRUNITVENDCL")) client.setAsFloat(0);
-  if (unit.asFloat() < 0) {
-    unit.focusControl();
-    MensErro(f.Msg("PRECO_ZERO"));
-  }
-  if (client.asFloat() < 0) {
-    client.focusControl();
-    MensErro(f.Msg("PRECOCL_ZERO"));
-  }
-  if (!(client.asFloat() + unit.asFloat() > 0)) {
-    unit.focusControl();
-    MensErro(f.Msg("VRMENOR_ZERO"));
-  }
-}
+void SalePart::Vd_PrecoVazio() { sale::items::checkPrices(f, f.cdsItens, "VRUNITVEND", "VRUNITVENDCL"); }
 
 void SalePart::retornaPrecoItem(const std::string& cdProduto) {
-  ClientDataSet& sale = f.cdsPedidoVenda;
-  Value answer;
-  {
-    ProgressScope receiving(kProgressReceiving, f.Msg("Get_Preco"));
-    answer = sale::items::call(f, "RetornaPrecoLib",
-                               {Value(f.medFilial.text()), Value(text(sale, "CDCLIENTE")), Value(cdProduto),
-                                Value(text(sale, "CDCONSUMIDOR")), Value(text(sale, "CDLOJA")), Value("VND_")});
-  }
-  ClientDataSet& it = f.cdsItens;
-  const double unit = FloatMask(sale::items::element(answer, 0).asText());
-  const double client = FloatMask(sale::items::element(answer, 1).asText());
-  it.fieldByName("VRUNITVEND").setAsFloat(unit);
-  it.fieldByName("VRUNITVENDCL").setAsFloat(client);
+  const auto [unit, client] = sale::items::productPrices(f, cdProduto);
+  f.cdsItens.fieldByName("VRUNITVEND").setAsFloat(unit);
+  f.cdsItens.fieldByName("VRUNITVENDCL").setAsFloat(client);
 }
 
 void SalePart::pesquisaProduto() {
-  Value answer;
-  {
-    ProgressScope receiving(kProgressReceiving);
-    answer = sale::items::call(f, "getPesquisaProd", {Value(f.medFilial.text()), Value(std::to_string(GetTtNiveis()))});
-  }
-  sale::items::load(f.cdsProduto, sale::items::element(answer, 0));
-  const std::string title = f.Msg("PRODUTO") + "|" + sale::items::element(answer, 1).asText();
-  if (!Pesquisar(f.dtsProduto, title, false, true)) return;
+  if (!sale::items::pickProduct(f)) return;
   ClientDataSet& it = f.cdsItens;
   if (!it.editing()) it.edit();
-  copyProduct(f.cdsProduto, it);
+  sale::items::copyProduct(f.cdsProduto, it);
   retornaPrecoItem(text(f.cdsProduto, "CDPRODUTO"));
 }
 

@@ -45,6 +45,7 @@ void reloadSales(TfrmManutVenda& f) {
 void SalePart::wire() {
   wireHeader();
   wireItems();
+  wireCancelledItems();
   f.btnConcluiVenda.OnClick = [this](Control&) { btnConcluiVendaClick(); };
   f.btnCancelaVenda.OnClick = [this](Control&) { btnCancelaVendaClick(); };
 }

@@ -230,7 +230,18 @@ class SalePart : public ScreenPart {
   // GetSumVenda for the current sale, shown in the three total boxes.
   void atualizaTotalVenda();
 
+  // Cancelled items (sale/part_cancelled.cpp): the items' figure rules on
+  // the cancelled-item fields; each change is sent at once.
+  void Vd_CdProdutoCanc(bool required);
+  void Vd_QuantidadeCanc(bool required);
+  void Vd_PrecoVazioCanc();
+  void Vd_VrDescCanc();
+  void Vd_VrAcreCanc();
+  // Asks the server for the cancelled item's unit and client prices.
+  void precoItemCancelado(const std::string& cdProduto);
+
  private:
+  void wireCancelledItems();
   void wireItemTaxes();
   void applyItemTaxFilter();
   bool itemKeyBlocked(const std::string& fieldName) const;

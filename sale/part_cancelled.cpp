@@ -1,0 +1,202 @@
+// Cancelled items: rung up and cancelled during the sale, kept apart from
+// its items. Their figures follow the items' rules; every insert, change and
+// delete reaches the server at once.
+
+#include <string>
+#include <vector>
+
+#include "platform/consiste.h"
+#include "platform/logon.h"
+#include "platform/lookup.h"
+#include "platform/uiservice.h"
+#include "sale/itemsupport.h"
+#include "sale/productrules.h"
+#include "screen/frmmanutvenda.h"
+
+namespace screen {
+
+using namespace platform;
+using sale::items::empty;
+using sale::items::number;
+using sale::items::text;
+
+namespace {
+
+// A failing check leaves the user on the offending cell of the cancelled
+// items' grid; the page is not switched.
+template <class Check>
+void onField(TfrmManutVenda& f, const char* field, Check&& check) {
+  try {
+    check();
+  } catch (...) {
+    f.cdsItensCancelados.fieldByName(field).focusControl();
+    throw;
+  }
+}
+
+// The total the item shows while its figures are typed.
+void showTotal(ClientDataSet& c, double q, double u, double d, double a) {
+  c.fieldByName("VRTOTAL").setAsString(formatNumber(q * u - d + a, "###0.00"));
+}
+
+void cancelledGuards(TfrmManutVenda& f, bool deleting) {
+  f.guards.vd_RedStatus();
+  if (deleting) {
+    f.vd_PerManut();
+    f.guards.openRegisterGuard();
+  } else {
+    f.guards.openRegisterGuard();
+    f.vd_PerManut();
+  }
+}
+
+// Sends the pending change at once; a refusal undoes it.
+void sendItensCancelados(TfrmManutVenda& f) {
+  ClientDataSet& c = f.cdsItensCancelados;
+  if (c.changeCount() < 1) return;
+  try {
+    std::vector<Value> args{Value(c.delta())};
+    CheckResultServ(f.netManutVenda.call("SetItensCancelados", args));
+    c.mergeChangeLog();
+  } catch (...) {
+    c.cancelUpdates();
+    throw;
+  }
+}
+
+}  // namespace
+
+void SalePart::wireCancelledItems() {
+  ClientDataSet& c = f.cdsItensCancelados;
+  c.OnCalcFields = [](ClientDataSet& ds) {
+    ds.fieldByName("VRTOTAL").setAsString(ItemTotalText(number(ds, "QTPRODVENDC"), number(ds, "VRUNITVENDC"),
+                                                        number(ds, "VRUNITVENCLC"), number(ds, "VRDESITVENDC"),
+                                                        number(ds, "VRACRITVENDC")));
+  };
+  c.BeforeInsert = [this](ClientDataSet&) { cancelledGuards(f, false); };
+  c.BeforeEdit = [this](ClientDataSet&) { cancelledGuards(f, false); };
+  c.BeforeDelete = [this](ClientDataSet&) { cancelledGuards(f, true); };
+  c.AfterInsert = [this](ClientDataSet& ds) {
+    {
+      ProgressScope receiving(kProgressReceiving);
+      std::vector<Value> args{Value(f.medFilial.text()), Value(text(f.cdsPedidoVenda, "CDCAIXA")),
+                              Value(text(f.cdsPedidoVenda, "NRSEQVENDA"))};
+      sale::items::load(f.cdsCodItensCanc, CheckResultServ(f.netManutVenda.call("getCodItensCanc", args)));
+    }
+    ds.fieldByName("NRSEQITVENDC").setValue(
+        f.cdsCodItensCanc.isEmpty() ? Value() : f.cdsCodItensCanc.fieldByName("NRSEQITVENDC").value());
+  };
+  c.BeforePost = [this](ClientDataSet& ds) {
+    Vd_CdProdutoCanc(true);
+    Vd_QuantidadeCanc(true);
+    Vd_PrecoVazioCanc();
+    Vd_VrDescCanc();
+    Vd_VrAcreCanc();
+    ds.fieldByName("CDFILIAL").setAsString(f.medFilial.text());
+    ds.fieldByName("CDCAIXA").setAsString(text(f.cdsPedidoVenda, "CDCAIXA"));
+    ds.fieldByName("NRSEQVENDA").setAsString(text(f.cdsPedidoVenda, "NRSEQVENDA"));
+    for (const char* figure : {"VRACRITVENDC", "VRDESITVENDC", "VRPERCVENDC"})
+      if (empty(ds, figure)) ds.fieldByName(figure).setAsFloat(0);
+  };
+  c.AfterPost = [this](ClientDataSet&) { sendItensCancelados(f); };
+  c.AfterDelete = [this](ClientDataSet&) { sendItensCancelados(f); };
+
+  DBGrid& grid = f.dbgItensCancelados;
+  grid.OnColExit = [this](Control& sender) {
+    ClientDataSet& ds = f.cdsItensCancelados;
+    if (!ds.editing()) return;
+    const Field* field = static_cast<DBGrid&>(sender).selectedField();
+    if (!field) return;
+    const std::string name = field->name();
+    if (name == "CDARVPROD") {
+      Vd_CdProdutoCanc(false);
+      // Also with the code left empty: the price of the row's product.
+      precoItemCancelado(text(ds, "CDPRODUTO"));
+    } else if (name == "QTPRODVENDC") {
+      Vd_QuantidadeCanc(false);
+      quantityTyped = false;
+    } else if (name == "VRDESITVENDC") {
+      Vd_VrDescCanc();
+    } else if (name == "VRACRITVENDC") {
+      Vd_VrAcreCanc();
+    }
+  };
+  grid.OnEditButtonClick = [this](Control&) {
+    if (!sale::items::pickProduct(f)) return;
+    ClientDataSet& ds = f.cdsItensCancelados;
+    if (!ds.editing()) ds.edit();
+    sale::items::copyProduct(f.cdsProduto, ds);
+    precoItemCancelado(text(f.cdsProduto, "CDPRODUTO"));
+  };
+}
+
+void SalePart::precoItemCancelado(const std::string& cdProduto) {
+  const auto [unit, client] = sale::items::productPrices(f, cdProduto);
+  f.cdsItensCancelados.fieldByName("VRUNITVENDC").setAsFloat(unit);
+  f.cdsItensCancelados.fieldByName("VRUNITVENCLC").setAsFloat(client);
+}
+
+void SalePart::Vd_CdProdutoCanc(bool required) {
+  ClientDataSet& c = f.cdsItensCancelados;
+  Field& code = c.fieldByName("CDARVPROD");
+  code.focusControl();
+  if (empty(c, "CDARVPROD")) {
+    if (required) MensErro(f.Msg("PRODUTO_DEVE_SER"));
+    return;
+  }
+  sale::items::takeProduct(f, c, AllTrim(code.asString()));
+}
+
+void SalePart::Vd_QuantidadeCanc(bool required) {
+  onField(f, "QTPRODVENDC", [&] {
+    ClientDataSet& c = f.cdsItensCancelados;
+    if (empty(c, "QTPRODVENDC")) {
+      if (required) MensErro(f.Msg("QT_DEVE_SER"));
+      return;
+    }
+    if (number(c, "QTPRODVENDC") <= 0) MensErro(f.Msg("QTMAIOR"));
+    showTotal(c, number(c, "QTPRODVENDC"), number(c, "VRUNITVENDC"), number(c, "VRDESITVENDC"),
+              number(c, "VRACRITVENDC"));
+  });
+}
+
+void SalePart::Vd_PrecoVazioCanc() {
+  sale::items::checkPrices(f, f.cdsItensCancelados, "VRUNITVENDC", "VRUNITVENCLC");
+}
+
+void SalePart::Vd_VrDescCanc() {
+  onField(f, "VRDESITVENDC", [&] {
+    ClientDataSet& c = f.cdsItensCancelados;
+    if (empty(c, "VRDESITVENDC")) {
+      c.fieldByName("VRDESITVENDC").setAsFloat(0);
+      return;
+    }
+    const double q = number(c, "QTPRODVENDC"), u = number(c, "VRUNITVENDC");
+    const double d = number(c, "VRDESITVENDC"), a = number(c, "VRACRITVENDC");
+    if (d > 0 && d < q * u + a) {
+      showTotal(c, q, u, d, a);
+    } else if (d >= 0) {
+      if (d > q * u) MensErro(f.Msg("DESC_GRANDE"));
+    } else {
+      MensErro(f.Msg("DESC_MAIOR"));
+    }
+  });
+}
+
+void SalePart::Vd_VrAcreCanc() {
+  onField(f, "VRACRITVENDC", [&] {
+    ClientDataSet& c = f.cdsItensCancelados;
+    if (empty(c, "VRACRITVENDC")) {
+      c.fieldByName("VRACRITVENDC").setAsFloat(0);
+      return;
+    }
+    const double q = number(c, "QTPRODVENDC"), u = number(c, "VRUNITVENDC");
+    const double d = number(c, "VRDESITVENDC"), a = number(c, "VRACRITVENDC");
+    if (a > 0 && a < q * u + d)
+      showTotal(c, q, u, d, a);
+    else if (a < 0)
+      MensErro(f.Msg("ACRE_MAIOR"));
+  });
+}
+
+}  // namespace screen

@@ -1,0 +1,44 @@
+#pragma once
+// The product and price rules a sale item and a cancelled item share: the
+// code typed as tree, bar or external code, the prices asked of the server,
+// the product pick list and the price checks. Each works on the given record
+// set's fields, so the items and the cancelled items apply the same rules.
+//
+// Thread-safety: the user-interface thread only (they report through
+// MensErro and talk to the server).
+
+#include <string>
+#include <utility>
+
+#include "platform/dataset.h"
+
+namespace screen {
+class TfrmManutVenda;
+}
+
+namespace sale::items {
+
+// Copies CDPRODUTO, CDARVPROD, NMPRODUTO and SGUNIDADE.
+void copyProduct(const platform::ClientDataSet& from, platform::ClientDataSet& to);
+
+// Finds the product whose tree, bar or external code is `typed` at the
+// product tree's last level, checks that the branch may sell it (product
+// library), and copies it into `row`: a bar or external code is replaced by
+// the tree code. Reports and aborts otherwise.
+void takeProduct(screen::TfrmManutVenda& f, platform::ClientDataSet& row, const std::string& typed);
+
+// The unit price and the client's part of the product for the current sale,
+// as the server's price rule answers them (under the "Get_Preco"
+// animation).
+std::pair<double, double> productPrices(screen::TfrmManutVenda& f, const std::string& cdProduto);
+
+// The product pick list; true when the user chose one (cdsProduto is on it).
+bool pickProduct(screen::TfrmManutVenda& f);
+
+// The price checks in their order: a unit price is required; an empty
+// client part becomes 0; neither may be negative; together they must be
+// above zero. A failure puts the user on the field at fault.
+void checkPrices(screen::TfrmManutVenda& f, platform::ClientDataSet& row, const char* unitField,
+                 const char* clientField);
+
+}  // namespace sale::items

@@ -11,28 +11,17 @@
 // as the counter median_ms (the mean is the benchmark's own time).
 
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
-#include <filesystem>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "bench/screen_rig.h"
-#include "client/session.h"
 #include "platform/gesture.h"
 #include "platform/localquery.h"
 #include "platform/logon.h"
-#include "platform/screenhost.h"
-#include "platform/uiservice.h"
 #include "screen/frmmanutvenda.h"
-#include "screen/pkg_vnd02600.h"
-#include "server/appserver.h"
-#include "server/demodata.h"
-#include "server/httpserver.h"
-#include "server/operations_all.h"
 
 using namespace platform;
 
@@ -40,15 +29,7 @@ namespace {
 
 constexpr int kSaleItems = 200;
 
-using benchrig::Host;
-using benchrig::QuietUi;
-
-struct Rig {
-  std::shared_ptr<server::AppServer> app;
-  std::unique_ptr<server::HttpServer> http;
-  std::unique_ptr<client::Session> session;
-  QuietUi ui;
-  Host host;
+struct Rig : benchrig::ScreenServer {
   screen::TfrmManutVenda* f = nullptr;
   std::vector<std::string> products;
   size_t next = 0;
@@ -90,42 +71,18 @@ bool addItem(Rig& r) {
 }
 
 Rig& rig() {
-  static Rig r = [] {
-    Rig out;
-    const auto dir = std::filesystem::temp_directory_path() / ("vnd_bench_items_" + std::to_string(getpid()));
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    const std::string conn = "sqlite:" + (dir / "vnd.db").string();
-    server::createDemoDatabase(conn);
-    server::OperationRegistry registry;
-    server::registerAllOperations(registry);
-    out.app = std::make_shared<server::AppServer>(conn, std::move(registry));
-    server::HttpServerOptions options;
-    options.log = [](const std::string&) {};
-    out.http = std::make_unique<server::HttpServer>(*out.app, options);
-    const int port = out.http->start("127.0.0.1", 0);
-    client::SessionOptions so;
-    so.database = conn;
-    so.server = "127.0.0.1:" + std::to_string(port);
-    out.session = std::make_unique<client::Session>(so);
-    const server::DemoOperator& op = server::demoOperators().front();
-    if (!out.session->logon(op.code, op.password, "0001").ok) throw std::runtime_error("logon refused");
-    return out;
-  }();
+  static Rig r;
+  if (!r.session) r.serve(benchrig::scratchDemoDatabase("vnd_bench_items_"));
   return r;
 }
 
 void BM_AddItemToTypedSale(benchmark::State& state) {
   Rig& r = rig();
-  setUi(&r.ui);
-  r.host.session = r.session.get();
-  setScreenHost(&r.host);
-  CriaManutVenda();
-  if (!frmManutVenda) {
+  r.f = r.openScreen();
+  if (!r.f) {
     state.SkipWithError(("screen did not open: " + r.ui.last).c_str());
     return;
   }
-  r.f = frmManutVenda;
   openOnTypedPendingSale(*r.f);
 
   TADOIBQuery q;

@@ -15,29 +15,20 @@
 
 #include <benchmark/benchmark.h>
 #include <soci/soci.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "bench/screen_rig.h"
-#include "client/session.h"
 #include "platform/datetime.h"
-#include "platform/screenhost.h"
 #include "platform/sqlaccess.h"
 #include "platform/sqlconnection.h"
-#include "platform/uiservice.h"
 #include "screen/frmmanutvenda.h"
-#include "screen/pkg_vnd02600.h"
-#include "server/appserver.h"
 #include "server/demodata.h"
-#include "server/httpserver.h"
-#include "server/operations_all.h"
 #include "server/salesquery.h"
 
 using namespace platform;
@@ -47,74 +38,25 @@ namespace {
 constexpr int kSales = 10000;
 const DateTime kDay = encodeDate(2026, 3, 20);
 
-using benchrig::Host;
-using benchrig::QuietUi;
-
-struct Rig {
-  std::filesystem::path dir;
+struct Rig : benchrig::ScreenServer {
   std::unique_ptr<SqlConnection> raw;
   DateTime opened;
-  std::shared_ptr<server::AppServer> app;
-  std::unique_ptr<server::HttpServer> http;
-  std::unique_ptr<client::Session> session;
-  QuietUi ui;
-  Host host;
-  screen::TfrmManutVenda* f = nullptr;
   std::vector<std::string> sales;  // the busy opening's sale numbers
 };
 
-// Removes the busy day's database folder when the program ends.
-struct FolderRemover {
-  std::filesystem::path dir;
-  ~FolderRemover() {
-    std::error_code ignored;
-    std::filesystem::remove_all(dir, ignored);
-  }
-};
-
 Rig& rig() {
-  static Rig r = [] {
-    Rig out;
-    out.dir = std::filesystem::temp_directory_path() / ("vnd_bench_screen_" + std::to_string(getpid()));
-    std::filesystem::remove_all(out.dir);
-    std::filesystem::create_directories(out.dir);
-    static const FolderRemover remover{out.dir};
-    const std::string conn = "sqlite:" + (out.dir / "vnd.db").string();
-    server::createDemoDatabase(conn);
-    out.raw = std::make_unique<SqlConnection>(conn);
-    out.opened = server::generateBusyDay(out.raw->session(), "0001", "001", kDay, kSales);
-    const DataPacket numbers = sqlSelect(out.raw->session(),
-                                         "SELECT NRSEQVENDA FROM VENDA WHERE CDFILIALTUR = '0001' AND "
-                                         "CDCAIXATUR = '001' AND DTABERTUR = :D ORDER BY NRSEQVENDA",
-                                         {{"D", Value(out.opened)}}, {{"NRSEQVENDA", FieldType::String, 10}});
-    for (const PacketRow& row : numbers.rows) out.sales.push_back(row.values[0].asText());
-    server::OperationRegistry registry;
-    server::registerAllOperations(registry);
-    out.app = std::make_shared<server::AppServer>(conn, std::move(registry));
-    server::HttpServerOptions options;
-    options.log = [](const std::string&) {};
-    out.http = std::make_unique<server::HttpServer>(*out.app, options);
-    const int port = out.http->start("127.0.0.1", 0);
-    client::SessionOptions so;
-    so.database = conn;
-    so.server = "127.0.0.1:" + std::to_string(port);
-    out.session = std::make_unique<client::Session>(so);
-    const server::DemoOperator& op = server::demoOperators().front();
-    if (!out.session->logon(op.code, op.password, "0001").ok) throw std::runtime_error("logon refused");
-    return out;
-  }();
+  static Rig r;
+  if (r.session) return r;
+  const std::string conn = benchrig::scratchDemoDatabase("vnd_bench_screen_");
+  r.raw = std::make_unique<SqlConnection>(conn);
+  r.opened = server::generateBusyDay(r.raw->session(), "0001", "001", kDay, kSales);
+  const DataPacket numbers = sqlSelect(r.raw->session(),
+                                       "SELECT NRSEQVENDA FROM VENDA WHERE CDFILIALTUR = '0001' AND "
+                                       "CDCAIXATUR = '001' AND DTABERTUR = :D ORDER BY NRSEQVENDA",
+                                       {{"D", Value(r.opened)}}, {{"NRSEQVENDA", FieldType::String, 10}});
+  for (const PacketRow& row : numbers.rows) r.sales.push_back(row.values[0].asText());
+  r.serve(conn);
   return r;
-}
-
-screen::TfrmManutVenda* openScreen(Rig& r) {
-  setUi(&r.ui);
-  r.host.session = r.session.get();
-  setScreenHost(&r.host);
-  if (!r.f) {
-    CriaManutVenda();
-    r.f = frmManutVenda;
-  }
-  return r.f;
 }
 
 // Every column of every row read as SOCI describes it; the row count.
@@ -173,7 +115,7 @@ void readSaleRaw(soci::session& s, const std::string& sale) {
 
 void BM_LeavePanel(benchmark::State& state) {
   Rig& r = rig();
-  screen::TfrmManutVenda* f = openScreen(r);
+  screen::TfrmManutVenda* f = r.openScreen();
   if (!f) {
     state.SkipWithError(("screen did not open: " + r.ui.last).c_str());
     return;
@@ -224,7 +166,7 @@ BENCHMARK(BM_LeavePanelRaw)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_MoveSale(benchmark::State& state) {
   Rig& r = rig();
-  screen::TfrmManutVenda* f = openScreen(r);
+  screen::TfrmManutVenda* f = r.openScreen();
   if (!f) {
     state.SkipWithError(("screen did not open: " + r.ui.last).c_str());
     return;

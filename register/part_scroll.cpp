@@ -1,7 +1,5 @@
 // Moving to another register opening loads its sales.
 
-#include <string>
-
 #include "screen/fetch.h"
 #include "screen/frmmanutvenda.h"
 
@@ -9,21 +7,22 @@ namespace screen {
 
 using namespace platform;
 
-void RegisterPart::cdsAberCaixaAfterScroll() {
-  ClientDataSet& a = f.cdsAberCaixa;
-  const bool row = a.active() && !a.isEmpty();
+void RegisterPart::loadOpeningSales() {
+  const ClientDataSet& a = f.cdsAberCaixa;
   fetch(f, "Get_PedidoVenda", "GetPedidoVenda",
-        {Value(row ? a.fieldByName("CDFILIAL").asString() : std::string()),
-         Value(row ? a.fieldByName("CDCAIXA").asString() : std::string()),
-         row && !a.fieldByName("DTABERCAIX").isNull() ? Value(a.fieldByName("DTABERCAIX").asDateTime())
-                                                       : Value(DateTime(0))},
+        {Value(currentText(a, "CDFILIAL")), Value(currentText(a, "CDCAIXA")), currentDate(a, "DTABERCAIX")},
         [this](const Value& all) {
           loadPacket(f.cdsPedidoVenda, element(f, all, 0));
           loadPacket(f.cdsSumVenda, element(f, all, 1));
         });
+}
+
+void RegisterPart::cdsAberCaixaAfterScroll() {
+  loadOpeningSales();
+  const ClientDataSet& a = f.cdsAberCaixa;
   const DataSetState s = f.dtsPadrao.state();
   const bool editing = s == DataSetState::Edit || s == DataSetState::Insert;
-  f.mnuFecharCaixa.setEnabled(!editing && row && a.fieldByName("DTFECHCAIX").isNull());
+  f.mnuFecharCaixa.setEnabled(!editing && a.active() && !a.isEmpty() && a.fieldByName("DTFECHCAIX").isNull());
   f.btnFecharCaixa.setEnabled(f.mnuFecharCaixa.enabled());
 }
 

@@ -34,17 +34,6 @@ inline platform::Value call(screen::TfrmManutVenda& f, const std::string& operat
   return platform::CheckResultServ(f.netManutVenda.call(operation, args));
 }
 
-// Loads a data packet answer into a record set; any other answer empties it,
-// so a stale answer of an earlier call is never read as this one's.
-inline void load(platform::ClientDataSet& ds, const platform::Value& answer) {
-  if (answer.isPacket()) {
-    ds.setData(answer.packet());
-  } else {
-    ds.close();
-    ds.createDataSet();
-  }
-}
-
 // Element i of an array answer (null when the answer is shorter or not an
 // array).
 inline platform::Value element(const platform::Value& answer, size_t i) {

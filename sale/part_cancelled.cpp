@@ -11,6 +11,7 @@
 #include "platform/uiservice.h"
 #include "sale/itemsupport.h"
 #include "sale/productrules.h"
+#include "screen/fetch.h"
 #include "screen/frmmanutvenda.h"
 
 namespace screen {
@@ -81,7 +82,7 @@ void SalePart::wireCancelledItems() {
       ProgressScope receiving(kProgressReceiving);
       std::vector<Value> args{Value(f.medFilial.text()), Value(text(f.cdsPedidoVenda, "CDCAIXA")),
                               Value(text(f.cdsPedidoVenda, "NRSEQVENDA"))};
-      sale::items::load(f.cdsCodItensCanc, CheckResultServ(f.netManutVenda.call("getCodItensCanc", args)));
+      loadPacket(f.cdsCodItensCanc, CheckResultServ(f.netManutVenda.call("getCodItensCanc", args)));
     }
     ds.fieldByName("NRSEQITVENDC").setValue(
         f.cdsCodItensCanc.isEmpty() ? Value() : f.cdsCodItensCanc.fieldByName("NRSEQITVENDC").value());

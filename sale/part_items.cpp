@@ -8,6 +8,7 @@
 #include "platform/controls.h"
 #include "platform/uiservice.h"
 #include "sale/itemsupport.h"
+#include "screen/fetch.h"
 #include "screen/frmmanutvenda.h"
 
 namespace screen {
@@ -104,7 +105,7 @@ void SalePart::wireItems() {
         const Value total = sale::items::call(
             f, "DeletaItens",
             {Value(text(f.cdsPedidoVenda, "CDFILIAL")), Value(text(f.cdsPedidoVenda, "CDCAIXA")), Value(ds.delta())});
-        sale::items::load(f.cdsSumVenda, total);
+        loadPacket(f.cdsSumVenda, total);
         ds.mergeChangeLog();
       } catch (...) {
         ds.cancelUpdates();
@@ -189,7 +190,7 @@ void SalePart::atualizaTotalVenda() {
   const Value total =
       sale::items::call(f, "GetSumVenda", {Value(text(sale, "CDFILIAL")), Value(text(sale, "CDCAIXA")),
                                            Value(text(sale, "NRSEQVENDA"))});
-  sale::items::load(f.cdsSumVenda, total);
+  loadPacket(f.cdsSumVenda, total);
   const double soma = f.cdsSumVenda.isEmpty() ? 0.0 : number(f.cdsSumVenda, "SOMA");
   for (NumberBox* box : {&f.nedTotal, &f.nedTotal1, &f.nedTotal2}) box->setValue(soma);
 }

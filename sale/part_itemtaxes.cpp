@@ -11,6 +11,7 @@
 #include "platform/format.h"
 #include "platform/uiservice.h"
 #include "sale/itemsupport.h"
+#include "screen/fetch.h"
 #include "screen/frmmanutvenda.h"
 
 namespace screen {
@@ -25,9 +26,7 @@ namespace {
 void lockRate(TfrmManutVenda& f, DBGrid& grid) {
   Field* field = grid.selectedField();
   if (!field || field->name() != "VRPEALPRODIT") return;
-  const bool typedPending =
-      text(f.cdsPedidoVenda, "IDTIPOVENDA") == "S" && text(f.cdsPedidoVenda, "IDSITUVENDA") == "P";
-  field->setReadOnly(!typedPending);
+  field->setReadOnly(!f.state.typedPendingSale());
 }
 
 }  // namespace
@@ -96,9 +95,9 @@ void SalePart::InsereImpostoItens() {
       f, "GetcriaImpostos",
       {Value(branch), Value(sale.fieldByName("DTENTRVENDA").asDateTime()), Value(text(sale, "NRSEQVENDA")),
        Value(text(sale, "CDCLIENTE")), Value(text(it, "CDARVPROD")), Value(total)});
-  sale::items::load(f.cdsAliq, worked);
+  loadPacket(f.cdsAliq, worked);
   const Value registered = sale::items::call(f, "getAliqImpFis", {Value(branch), Value(text(it, "CDPRODUTO"))});
-  sale::items::load(f.cdsAliqImpFis, registered);
+  loadPacket(f.cdsAliqImpFis, registered);
 
   const bool fromServer = !f.cdsAliq.isEmpty();
   ClientDataSet& source = fromServer ? f.cdsAliq : f.cdsAliqImpFis;
@@ -139,7 +138,7 @@ void SalePart::InsereImpostoItens() {
 
   if (!f.cdsAliq.isEmpty() || !f.cdsAliqImpFis.isEmpty()) return;
   // The product has no tax at all.
-  sale::items::load(f.adqBloqSemImp, sale::items::call(f, "getBloqSemImp", {}));
+  loadPacket(f.adqBloqSemImp, sale::items::call(f, "getBloqSemImp", {}));
   if (text(f.adqBloqSemImp, "IDBLOQSEMIMP") != "S") {
     f.msgPadrao.ShowMsg("IMP_CAD2", MsgKind::Information, MsgButtons::Ok);
     return;
@@ -155,7 +154,7 @@ void SalePart::recalculaImpostoItem() {
   ClientDataSet& it = f.cdsItens;
   ClientDataSet& taxes = f.cdsImpostoItem;
   const std::string product = text(it, "CDPRODUTO");
-  sale::items::load(f.cdsAliqImpFis,
+  loadPacket(f.cdsAliqImpFis,
                     sale::items::call(f, "getAliqImpFis", {Value(f.medFilial.text()), Value(product)}));
   ClientDataSet& rates = f.cdsAliqImpFis;
   // Taxes no longer registered keep their rows; new ones are not added.

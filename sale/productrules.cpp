@@ -10,6 +10,7 @@
 #include "platform/uiservice.h"
 #include "sale/itemsupport.h"
 #include "sale/productlib.h"
+#include "screen/fetch.h"
 #include "screen/frmmanutvenda.h"
 
 namespace sale::items {
@@ -57,7 +58,7 @@ bool pickProduct(screen::TfrmManutVenda& f) {
     ProgressScope receiving(kProgressReceiving);
     answer = call(f, "getPesquisaProd", {Value(f.medFilial.text()), Value(std::to_string(GetTtNiveis()))});
   }
-  load(f.cdsProduto, element(answer, 0));
+  screen::loadPacket(f.cdsProduto, element(answer, 0));
   const std::string title = f.Msg("PRODUTO") + "|" + element(answer, 1).asText();
   return Pesquisar(f.dtsProduto, title, false, true);
 }

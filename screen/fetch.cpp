@@ -1,5 +1,6 @@
 #include "screen/fetch.h"
 
+#include <optional>
 #include <utility>
 
 #include "platform/consiste.h"
@@ -10,11 +11,35 @@ namespace screen {
 
 using namespace platform;
 
+namespace {
+
+bool hasCurrentRow(const ClientDataSet& s) {
+  return s.active() && (!s.isEmpty() || s.state() == DataSetState::Insert);
+}
+
+}  // namespace
+
+std::string currentText(const ClientDataSet& set, std::string_view field) {
+  return hasCurrentRow(set) ? set.fieldByName(field).asString() : std::string();
+}
+
+Value currentDate(const ClientDataSet& set, std::string_view field) {
+  if (!hasCurrentRow(set) || set.fieldByName(field).isNull()) return Value(DateTime(0));
+  return Value(set.fieldByName(field).asDateTime());
+}
+
+Value filterDay(const TfrmManutVenda& f) {
+  const std::optional<DateTime> day = f.depDeEntrega.date();
+  return Value(day ? *day : DateTime(0));
+}
+
 void loadPacket(ClientDataSet& set, const Value& answer) {
-  if (answer.isPacket())
+  if (answer.isPacket()) {
     set.setData(answer.packet());
-  else
+  } else {
+    set.close();
     set.createDataSet();
+  }
 }
 
 void fetch(TfrmManutVenda& f, std::string_view captionKey, const char* operation, std::vector<Value> args,

@@ -1,12 +1,13 @@
 #pragma once
 // Fetching from the application server into the screen's record sets: the
 // steps every load shares (progress animation, result check, the answer
-// replacing a record set's content).
+// replacing a record set's content), and the key values the loads send.
 //
 // Thread-safety: none; the user-interface thread only.
 
 #include <cstddef>
 #include <functional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -16,6 +17,15 @@
 namespace screen {
 
 class TfrmManutVenda;
+
+// The field of the record set's current row (also a row being inserted);
+// empty text when there is none, so a load asks the server for nothing
+// rather than the screen failing.
+std::string currentText(const platform::ClientDataSet& set, std::string_view field);
+// The same for a date-time: the zero date (30/12/1899) when there is none.
+platform::Value currentDate(const platform::ClientDataSet& set, std::string_view field);
+// The filter's movement date; the zero date while none is typed.
+platform::Value filterDay(const TfrmManutVenda& f);
 
 // A packet replaces the record set's content; any other answer leaves it
 // open and empty, so the pages never show the previous rows as current.

@@ -21,6 +21,7 @@
 //
 // Thread-safety: none; the user-interface thread only.
 
+#include <array>
 #include <string>
 #include <utility>
 #include <vector>
@@ -30,6 +31,7 @@
 namespace platform {
 class Control;
 class DBGrid;
+class ClientDataSet;
 class Field;
 class MenuItem;
 class TabSheet;
@@ -90,13 +92,16 @@ class ScreenState : public ScreenPart {
   // editing: only confirm (send again) and cancel (undo them) are offered,
   // and nothing that would reload the records is allowed.
   bool unsentChanges() const;
+  // The current sale was typed on this screen and is still pending: only
+  // such a sale's details may be changed.
+  bool typedPendingSale() const;
   // Refuses, with a message, an action that would reload records holding
   // unsent changes.
   void refuseWhileUnsent() const;
 
  private:
   // Each page menu item with its page, outer pages first.
-  std::vector<std::pair<platform::MenuItem*, platform::TabSheet*>> pageMenus() const;
+  std::vector<std::pair<platform::MenuItem*, platform::TabSheet*>> pageMenus_;
   // Checks the page menu items whose pages are active.
   void checkPageMenus();
 };
@@ -110,6 +115,9 @@ class Saving : public ScreenPart {
   // Cancels the edit in progress; with none, undoes the changes a failed
   // save left unsent.
   void sbtCancelarClick();
+  // The record sets whose change logs the save action sends (sale and Z
+  // reduction branches); the others send each change at once.
+  std::array<platform::ClientDataSet*, 9> savedSets() const;
 
  private:
   void saveVenda();
@@ -255,6 +263,8 @@ class RegisterPart : public ScreenPart {
   using ScreenPart::ScreenPart;
   void wire() override;
   void cdsAberCaixaAfterScroll();  // register/part_scroll.cpp
+  // The current opening's sales and the first one's total.
+  void loadOpeningSales();
   void btnFecharCaixaClick();
 
   // Openings (register/part_register.cpp).

@@ -16,20 +16,10 @@ using namespace platform;
 
 namespace {
 
-bool hasCurrentRow(const ClientDataSet& s) {
-  return s.active() && (!s.isEmpty() || s.state() == DataSetState::Insert);
-}
-
-// A key of the current row; empty text when there is none, so the server is
-// asked for nothing rather than the screen failing.
-Value keyText(const ClientDataSet& s, const char* field) {
-  return Value(hasCurrentRow(s) ? s.fieldByName(field).asString() : std::string());
-}
-
-// A date of the current row; the zero date when there is none.
-Value keyDate(const ClientDataSet& s, const char* field) {
-  if (!hasCurrentRow(s) || s.fieldByName(field).isNull()) return Value(DateTime(0));
-  return Value(s.fieldByName(field).asDateTime());
+// The current sale's key; empty texts when there is no sale.
+std::vector<Value> saleKey(const ClientDataSet& sales) {
+  return {Value(currentText(sales, "CDFILIAL")), Value(currentText(sales, "CDCAIXA")),
+          Value(currentText(sales, "NRSEQVENDA"))};
 }
 
 }  // namespace
@@ -42,29 +32,25 @@ void Retrieval::sbtVerificarClick() {
   const TabSheet* page = f.pgcPadrao.activePage();
   const Value branch(f.medFilial.text());
   const Value reg(f.medCdCaixa.text());
-  const Value day = f.depDeEntrega.date() ? Value(*f.depDeEntrega.date()) : Value(DateTime(0));
-  const auto saleKey = [this] {
-    return std::vector<Value>{keyText(f.cdsPedidoVenda, "CDFILIAL"), keyText(f.cdsPedidoVenda, "CDCAIXA"),
-                              keyText(f.cdsPedidoVenda, "NRSEQVENDA")};
-  };
+  const Value day = filterDay(f);
 
   if (page == &f.tshAberCaixa)
     fetchInto(f, "Get_AberCaixa", "GetAberCaixa", {branch, reg, day}, f.cdsAberCaixa);
   if (page == &f.tshFolhaDados) {
     const ClientDataSet& a = f.cdsAberCaixa;
     fetch(f, "Get_PedidoVenda", "GetPedidoVenda",
-          {keyText(a, "CDFILIAL"), keyText(a, "CDCAIXA"), keyDate(a, "DTABERCAIX")},
+          {Value(currentText(a, "CDFILIAL")), Value(currentText(a, "CDCAIXA")), currentDate(a, "DTABERCAIX")},
           [this](const Value& all) { loadPacket(f.cdsPedidoVenda, element(f, all, 0)); });
   }
   if (page == &f.tshFormulario)
-    fetch(f, "Get_ItemVenda", "GetItens", saleKey(), [this](const Value& all) {
+    fetch(f, "Get_ItemVenda", "GetItens", saleKey(f.cdsPedidoVenda), [this](const Value& all) {
       loadPacket(f.cdsItens, element(f, all, 0));
       loadPacket(f.cdsImpostoItem, element(f, all, 1));
     });
-  if (page == &f.tshRecebimento) fetchInto(f, "Get_ItemVenda", "GetTipoRece", saleKey(), f.cdsTipoRece);
+  if (page == &f.tshRecebimento) fetchInto(f, "Get_ItemVenda", "GetTipoRece", saleKey(f.cdsPedidoVenda), f.cdsTipoRece);
   if (page == &f.tshItensCancelados)
     fetchInto(f, "Get_ItensCancelados", "GetItensCancelados",
-              {branch, reg, keyText(f.cdsPedidoVenda, "NRSEQVENDA")}, f.cdsItensCancelados);
+              {branch, reg, Value(currentText(f.cdsPedidoVenda, "NRSEQVENDA"))}, f.cdsItensCancelados);
   if (page != &f.tshReducao) return;
   const TabSheet* inner = f.pgcReducao.activePage();
   if (inner == &f.tshFolhaRZ) fetchInto(f, "Get_ReducaoZ", "GetReducaoZ", {branch, reg, day}, f.cdsReducaoZ);
@@ -80,7 +66,7 @@ void Retrieval::sbtVerificarClick() {
                                 {&f.tshObservacao, "Get_Observacao", "GetObservacao", &f.cdsObservacao}};
   for (const SubTable& t : subTables)
     if (inner == t.page)
-      fetchInto(f, t.captionKey, t.operation, {branch, reg, day, keyText(f.cdsReducaoZ, "NRECFREDZ")}, *t.target);
+      fetchInto(f, t.captionKey, t.operation, {branch, reg, day, Value(currentText(f.cdsReducaoZ, "NRECFREDZ"))}, *t.target);
 }
 
 void Retrieval::sbtProcurarClick() {
@@ -94,7 +80,7 @@ void Retrieval::sbtProcurarClick() {
 
 void Retrieval::cdsPedidoVendaAfterScroll() {
   const ClientDataSet& v = f.cdsPedidoVenda;
-  const std::vector<Value> key{keyText(v, "CDFILIAL"), keyText(v, "CDCAIXA"), keyText(v, "NRSEQVENDA")};
+  const std::vector<Value> key = saleKey(v);
   {
     // One animation for the three calls of a move.
     ProgressScope receiving(kProgressReceiving, f.Msg("Get_ItemVenda"));
@@ -109,7 +95,7 @@ void Retrieval::cdsPedidoVendaAfterScroll() {
     loadPacket(f.cdsSumVenda, CheckResultServ(f.netManutVenda.call("GetSumVenda", args)));
   }
   showSumVenda();
-  const std::string pict = PictPess(hasCurrentRow(v) ? v.fieldByName("IDTPIJURCLIE").asString() : std::string());
+  const std::string pict = PictPess(currentText(v, "IDTPIJURCLIE"));
   for (const char* document : {"NRINSJURCLIE", "NRINSCRCONS"})
     if (Field* field = v.findField(document)) field->setEditMask(pict);
   f.state.dtsPadraoStateChange();

@@ -1,3 +1,4 @@
+#include <array>
 #include <vector>
 
 #include "platform/consiste.h"
@@ -47,6 +48,11 @@ Value sendLogs(TNetConnection& net, const std::string& operation, ClientDataSet*
 
 void Saving::wire() {}
 
+std::array<ClientDataSet*, 9> Saving::savedSets() const {
+  return {&f.cdsPedidoVenda, &f.cdsItens,   &f.cdsImpostoItem, &f.cdsTipoRece,   &f.cdsReducaoZ,
+          &f.cdsImposto,     &f.cdsTotaliz, &f.cdsFormaPag,    &f.cdsObservacao};
+}
+
 void Saving::sbtConfirmarClick() {
   // Whatever the outcome, the actions follow: a refused save leaves its
   // changes unsent, which holds the screen until they are sent or undone.
@@ -69,8 +75,7 @@ void Saving::sbtCancelarClick() {
     current->cancel();
     return;
   }
-  for (ClientDataSet* set : {&f.cdsPedidoVenda, &f.cdsItens, &f.cdsImpostoItem, &f.cdsTipoRece, &f.cdsReducaoZ,
-                             &f.cdsImposto, &f.cdsTotaliz, &f.cdsFormaPag, &f.cdsObservacao})
+  for (ClientDataSet* set : savedSets())
     if (set->active() && set->changeCount() > 0 && !set->editing()) set->cancelUpdates();
   f.state.dtsPadraoStateChange();
 }

@@ -13,6 +13,7 @@
 #include "platform/dataset.h"
 #include "platform/consiste.h"
 #include "platform/logon.h"
+#include "screen/fetch.h"
 #include "screen/frmmanutvenda.h"
 
 namespace screen {
@@ -24,11 +25,6 @@ namespace {
 bool isEditing(DataSetState s) { return s == DataSetState::Edit || s == DataSetState::Insert; }
 
 bool hasRows(const ClientDataSet& s) { return s.active() && !s.isEmpty(); }
-
-std::string currentText(const ClientDataSet& s, std::string_view field) {
-  return s.active() && (!s.isEmpty() || s.state() == DataSetState::Insert) ? s.fieldByName(field).asString()
-                                                                          : std::string();
-}
 
 void setEllipsis(DBGrid& grid, std::string_view field, bool on) {
   if (Column* c = grid.columnByField(field)) c->setButtonStyle(on ? ButtonStyle::Ellipsis : ButtonStyle::None);
@@ -43,6 +39,13 @@ struct Actions {
 }  // namespace
 
 void ScreenState::wire() {
+  pageMenus_ = {{&f.mnuAberCaixa, &f.tshAberCaixa},     {&f.mnuFolhaDados, &f.tshFolhaDados},
+                {&f.mnuFormulario, &f.tshFormulario},   {&f.mnuItensCancelados, &f.tshItensCancelados},
+                {&f.mnuRecebimento, &f.tshRecebimento}, {&f.mnuReducao, &f.tshReducao},
+                {&f.mnuFolhaRZ, &f.tshFolhaRZ},         {&f.mnuForm, &f.tshFormRed},
+                {&f.mnuDadosAdic, &f.tshDadosAdic},     {&f.mnuImposto, &f.tshImposto},
+                {&f.mnuTotFiscais, &f.tshTotaliz},      {&f.mnuFormPag, &f.tshFormaPag},
+                {&f.mnuObservacao, &f.tshObservacao}};
   f.dtsItens.OnStateChange = [this](DataSource&) { dtsItensStateChange(); };
   f.dtsTipoRece.OnStateChange = [this](DataSource&) { dtsTiporeceStateChange(); };
   // Moving to another sale or Z reduction reloads its details: not over
@@ -102,23 +105,16 @@ void ScreenState::pgcPadraoChange() {
 }
 
 void ScreenState::checkPageMenus() {
-  for (const auto& [item, page] : pageMenus())
+  for (const auto& [item, page] : pageMenus_)
     item->setChecked(page->pageControl()->activePage() == page);
 }
 
-std::vector<std::pair<MenuItem*, TabSheet*>> ScreenState::pageMenus() const {
-  return {{&f.mnuAberCaixa, &f.tshAberCaixa},       {&f.mnuFolhaDados, &f.tshFolhaDados},
-          {&f.mnuFormulario, &f.tshFormulario},     {&f.mnuItensCancelados, &f.tshItensCancelados},
-          {&f.mnuRecebimento, &f.tshRecebimento},   {&f.mnuReducao, &f.tshReducao},
-          {&f.mnuFolhaRZ, &f.tshFolhaRZ},           {&f.mnuForm, &f.tshFormRed},
-          {&f.mnuDadosAdic, &f.tshDadosAdic},       {&f.mnuImposto, &f.tshImposto},
-          {&f.mnuTotFiscais, &f.tshTotaliz},        {&f.mnuFormPag, &f.tshFormaPag},
-          {&f.mnuObservacao, &f.tshObservacao}};
+bool ScreenState::typedPendingSale() const {
+  return currentText(f.cdsPedidoVenda, "IDTIPOVENDA") == "S" && currentText(f.cdsPedidoVenda, "IDSITUVENDA") == "P";
 }
 
 bool ScreenState::unsentChanges() const {
-  for (const ClientDataSet* set : {&f.cdsPedidoVenda, &f.cdsItens, &f.cdsImpostoItem, &f.cdsTipoRece, &f.cdsReducaoZ,
-                                   &f.cdsImposto, &f.cdsTotaliz, &f.cdsFormaPag, &f.cdsObservacao})
+  for (const ClientDataSet* set : f.saving.savedSets())
     if (set->active() && set->changeCount() > 0) return true;
   return false;
 }
@@ -139,7 +135,7 @@ void ScreenState::dtsPadraoStateChange() {
   const bool b = browse && ds && !ds->isEmpty();
   const ClientDataSet& sale = f.cdsPedidoVenda;
   const std::string situation = currentText(sale, "IDSITUVENDA");
-  const bool typedPending = currentText(sale, "IDTIPOVENDA") == "S" && situation == "P";
+  const bool typedPending = typedPendingSale();
   const ClientDataSet& openings = f.cdsAberCaixa;
   const bool closingAllowed = (inactive || browse) && hasRows(openings) &&
                               openings.fieldByName("DTFECHCAIX").isNull();
@@ -241,7 +237,7 @@ void ScreenState::dtsPadraoStateChange() {
 
   // 8. Page menu items follow their pages.
   checkPageMenus();
-  for (const auto& [item, page] : pageMenus()) item->setEnabled(page->enabled());
+  for (const auto& [item, page] : pageMenus_) item->setEnabled(page->enabled());
 
   // 9. A module bound to the processing branch never changes branch.
   if (inactive || browse) {

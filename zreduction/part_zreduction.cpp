@@ -28,11 +28,8 @@ std::vector<InnerPage> innerPages(TfrmManutVenda& f) {
 // Filter branch, register and date, and the current Z reduction's ECF number
 // (empty text when there is none).
 std::vector<Value> subTableKey(const TfrmManutVenda& f) {
-  const ClientDataSet& z = f.cdsReducaoZ;
-  const bool row = z.active() && (!z.isEmpty() || z.state() == DataSetState::Insert);
-  return {Value(f.medFilial.text()), Value(f.medCdCaixa.text()),
-          f.depDeEntrega.date() ? Value(*f.depDeEntrega.date()) : Value(DateTime(0)),
-          Value(row ? z.fieldByName("NRECFREDZ").asString() : std::string())};
+  return {Value(f.medFilial.text()), Value(f.medCdCaixa.text()), filterDay(f),
+          Value(currentText(f.cdsReducaoZ, "NRECFREDZ"))};
 }
 
 }  // namespace
@@ -70,9 +67,7 @@ void ZReductionPart::tshReducaoEnter() {
   pgcReducaoChange();
   f.state.dtsPadraoStateChange();
   if (!f.cdsReducaoZ.active())
-    fetchInto(f, "Get_ReducaoZ", "GetReducaoZ",
-              {Value(f.medFilial.text()), Value(f.medCdCaixa.text()),
-               f.depDeEntrega.date() ? Value(*f.depDeEntrega.date()) : Value(DateTime(0))},
+    fetchInto(f, "Get_ReducaoZ", "GetReducaoZ", {Value(f.medFilial.text()), Value(f.medCdCaixa.text()), filterDay(f)},
               f.cdsReducaoZ);
 }
 

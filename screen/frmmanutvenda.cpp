@@ -116,7 +116,8 @@ TfrmManutVenda::TfrmManutVenda()
   buildMenus();
 
   for (ScreenPart* part : std::initializer_list<ScreenPart*>{&filter, &retrieval, &state, &saving, &guards, &salePart,
-                                                             &registerPart, &zReductionPart})
+                                                             &itemsPart, &cancelledPart, &registerPart,
+                                                             &zReductionPart})
     part->wire();
 }
 

@@ -27,7 +27,17 @@
 #include "platform/frmpadrao.h"
 #include "platform/localquery.h"
 #include "platform/remote.h"
-#include "screen/parts.h"
+#include "screen/cancelled.h"
+#include "screen/filter.h"
+#include "screen/guards.h"
+#include "screen/items.h"
+#include "screen/openings.h"
+#include "screen/receipts.h"
+#include "screen/retrieval.h"
+#include "screen/sale.h"
+#include "screen/saving.h"
+#include "screen/state.h"
+#include "screen/zreduction.h"
 
 namespace screen {
 
@@ -219,6 +229,9 @@ class TfrmManutVenda : public platform::TfrmPadrao {
   Saving saving{*this};
   ChangeGuards guards{*this};
   SalePart salePart{*this};
+  ItemsPart itemsPart{*this};
+  ReceiptsPart receiptsPart{*this};
+  CancelledItemsPart cancelledPart{*this};
   RegisterPart registerPart{*this};
   ZReductionPart zReductionPart{*this};
 

@@ -100,7 +100,7 @@ void Saving::saveVenda() {
   if (hasPending(f.cdsTipoRece)) {
     // The receipt check reports and aborts by itself when the receipts may
     // not be sent; a plain refusal stops the save just the same.
-    if (!f.salePart.Verifica_Recebimento()) return;
+    if (!f.receiptsPart.Verifica_Recebimento()) return;
     ClientDataSet* const receipts[] = {&f.cdsTipoRece};
     sendLogs(f.netManutVenda, "GravaTipoRece", receipts, {Value(f.Msg("MOVICLIE"))});
   }

@@ -322,9 +322,9 @@ TEST_F(ItemTaxes, QuantityTypedOnANewItemWithTaxRowsIsRemembered) {
   ASSERT_GT(f->cdsImpostoItem.recordCount(), 0);
   f->dbgItens.setSelectedIndex(f->dbgItens.columnIndex("QTPRODVEND"));
   f->dbgItens.typeText("2");
-  EXPECT_TRUE(f->salePart.quantityTyped);
+  EXPECT_TRUE(f->itemsPart.quantityTyped);
   ASSERT_TRUE(runGesture([&] { f->dbgItens.selectColumn("VRUNITVEND"); }));
-  EXPECT_FALSE(f->salePart.quantityTyped);
+  EXPECT_FALSE(f->itemsPart.quantityTyped);
   f->cdsItens.cancel();
 }
 
@@ -339,8 +339,8 @@ TEST_F(ItemTaxes, TaxInsertionReplacesRowsTheItemAlreadyHad) {
   const std::string product = item("CDPRODUTO");
   const std::string expected = scalar(
       "SELECT COUNT(*) FROM ALIQIMPFIS WHERE CDFILIAL = '0001' AND CDPRODUTO = :P", {{"P", product}});
-  f->salePart.boState = true;
-  ASSERT_TRUE(runGesture([&] { f->salePart.InsereImpostoItens(); })) << ui.lastText();
+  f->itemsPart.boState = true;
+  ASSERT_TRUE(runGesture([&] { f->itemsPart.InsereImpostoItens(); })) << ui.lastText();
   const std::vector<TaxRow> rows = taxRows();
   ASSERT_EQ(std::to_string(rows.size()), expected);
   for (size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(rows[i].number, platform::Ajusta(std::to_string(i + 1), 3));

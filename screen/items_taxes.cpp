@@ -10,15 +10,15 @@
 #include "platform/controls.h"
 #include "platform/format.h"
 #include "platform/uiservice.h"
-#include "sale/itemsupport.h"
+#include "screen/items_support.h"
 #include "screen/fetch.h"
 #include "screen/frmmanutvenda.h"
 
 namespace screen {
 
 using namespace platform;
-using sale::items::number;
-using sale::items::text;
+using screen::items::number;
+using screen::items::text;
 
 namespace {
 
@@ -31,7 +31,7 @@ void lockRate(TfrmManutVenda& f, DBGrid& grid) {
 
 }  // namespace
 
-void SalePart::wireItemTaxes() {
+void ItemsPart::wireItemTaxes() {
   ClientDataSet& taxes = f.cdsImpostoItem;
 
   taxes.BeforeInsert = [this](ClientDataSet&) {
@@ -53,7 +53,7 @@ void SalePart::wireItemTaxes() {
     if (ds.changeCount() == 0) return;
     try {
       ProgressScope sending(kProgressSending, f.Msg("DelVenda"));
-      sale::items::call(f, "DelImpostoItem", {Value(ds.delta())});
+      screen::items::call(f, "DelImpostoItem", {Value(ds.delta())});
       ds.mergeChangeLog();
     } catch (...) {
       ds.cancelUpdates();
@@ -74,7 +74,7 @@ void SalePart::wireItemTaxes() {
   grid.OnKeyPress = [this](Control& sender, char32_t&) { lockRate(f, static_cast<DBGrid&>(sender)); };
 }
 
-void SalePart::InsereImpostoItens() {
+void ItemsPart::InsereImpostoItens() {
   ClientDataSet& it = f.cdsItens;
   ClientDataSet& taxes = f.cdsImpostoItem;
   if (!taxes.active()) taxes.createDataSet();
@@ -91,12 +91,12 @@ void SalePart::InsereImpostoItens() {
   ClientDataSet& sale = f.cdsPedidoVenda;
   const std::string branch = f.medFilial.text();
   const double total = parseNumber(text(it, "VRTOTAL")).value_or(0.0);
-  const Value worked = sale::items::call(
+  const Value worked = screen::items::call(
       f, "GetcriaImpostos",
       {Value(branch), Value(sale.fieldByName("DTENTRVENDA").asDateTime()), Value(text(sale, "NRSEQVENDA")),
        Value(text(sale, "CDCLIENTE")), Value(text(it, "CDARVPROD")), Value(total)});
   loadPacket(f.cdsAliq, worked);
-  const Value registered = sale::items::call(f, "getAliqImpFis", {Value(branch), Value(text(it, "CDPRODUTO"))});
+  const Value registered = screen::items::call(f, "getAliqImpFis", {Value(branch), Value(text(it, "CDPRODUTO"))});
   loadPacket(f.cdsAliqImpFis, registered);
 
   const bool fromServer = !f.cdsAliq.isEmpty();
@@ -138,7 +138,7 @@ void SalePart::InsereImpostoItens() {
 
   if (!f.cdsAliq.isEmpty() || !f.cdsAliqImpFis.isEmpty()) return;
   // The product has no tax at all.
-  loadPacket(f.adqBloqSemImp, sale::items::call(f, "getBloqSemImp", {}));
+  loadPacket(f.adqBloqSemImp, screen::items::call(f, "getBloqSemImp", {}));
   if (text(f.adqBloqSemImp, "IDBLOQSEMIMP") != "S") {
     f.msgPadrao.ShowMsg("IMP_CAD2", MsgKind::Information, MsgButtons::Ok);
     return;
@@ -150,12 +150,12 @@ void SalePart::InsereImpostoItens() {
   MensErro(f.msgPadrao.MsgFmt("IMP_CAD", {product}));
 }
 
-void SalePart::recalculaImpostoItem() {
+void ItemsPart::recalculaImpostoItem() {
   ClientDataSet& it = f.cdsItens;
   ClientDataSet& taxes = f.cdsImpostoItem;
   const std::string product = text(it, "CDPRODUTO");
   loadPacket(f.cdsAliqImpFis,
-                    sale::items::call(f, "getAliqImpFis", {Value(f.medFilial.text()), Value(product)}));
+                    screen::items::call(f, "getAliqImpFis", {Value(f.medFilial.text()), Value(product)}));
   ClientDataSet& rates = f.cdsAliqImpFis;
   // Taxes no longer registered keep their rows; new ones are not added.
   for (rates.first(); !rates.eof(); rates.next()) {

@@ -8,16 +8,16 @@
 #include "platform/logon.h"
 #include "platform/lookup.h"
 #include "platform/uiservice.h"
-#include "sale/itemsupport.h"
-#include "sale/productrules.h"
+#include "screen/items_support.h"
+#include "screen/items_productrules.h"
 #include "screen/frmmanutvenda.h"
 
 namespace screen {
 
 using namespace platform;
-using sale::items::empty;
-using sale::items::number;
-using sale::items::text;
+using screen::items::empty;
+using screen::items::number;
+using screen::items::text;
 
 namespace {
 
@@ -42,7 +42,7 @@ void showLineTotal(TfrmManutVenda& f) {
 
 }  // namespace
 
-void SalePart::Vd_CdProduto(bool required) {
+void ItemsPart::Vd_CdProduto(bool required) {
   ClientDataSet& it = f.cdsItens;
   Field& code = it.fieldByName("CDARVPROD");
   try {
@@ -53,14 +53,14 @@ void SalePart::Vd_CdProduto(bool required) {
     }
     // The code as it stands in the grid's cell: the typed text was written
     // to the field before any check runs.
-    sale::items::takeProduct(f, it, AllTrim(code.asString()));
+    screen::items::takeProduct(f, it, AllTrim(code.asString()));
   } catch (...) {
     focusItemField(f, "CDARVPROD", false);
     throw;
   }
 }
 
-void SalePart::Vd_Quantidade(bool required) {
+void ItemsPart::Vd_Quantidade(bool required) {
   ClientDataSet& it = f.cdsItens;
   try {
     if (empty(it, "QTPRODVEND")) {
@@ -75,7 +75,7 @@ void SalePart::Vd_Quantidade(bool required) {
   }
 }
 
-void SalePart::Vd_VrDesc() {
+void ItemsPart::Vd_VrDesc() {
   ClientDataSet& it = f.cdsItens;
   try {
     if (empty(it, "VRDESITVEND")) {
@@ -96,7 +96,7 @@ void SalePart::Vd_VrDesc() {
   }
 }
 
-void SalePart::Vd_VrAcre() {
+void ItemsPart::Vd_VrAcre() {
   ClientDataSet& it = f.cdsItens;
   try {
     if (empty(it, "VRACRITVEND")) {
@@ -111,19 +111,19 @@ void SalePart::Vd_VrAcre() {
   }
 }
 
-void SalePart::Vd_PrecoVazio() { sale::items::checkPrices(f, f.cdsItens, "VRUNITVEND", "VRUNITVENDCL"); }
+void ItemsPart::Vd_PrecoVazio() { screen::items::checkPrices(f, f.cdsItens, "VRUNITVEND", "VRUNITVENDCL"); }
 
-void SalePart::retornaPrecoItem(const std::string& cdProduto) {
-  const auto [unit, client] = sale::items::productPrices(f, cdProduto);
+void ItemsPart::retornaPrecoItem(const std::string& cdProduto) {
+  const auto [unit, client] = screen::items::productPrices(f, cdProduto);
   f.cdsItens.fieldByName("VRUNITVEND").setAsFloat(unit);
   f.cdsItens.fieldByName("VRUNITVENDCL").setAsFloat(client);
 }
 
-void SalePart::pesquisaProduto() {
-  if (!sale::items::pickProduct(f)) return;
+void ItemsPart::pesquisaProduto() {
+  if (!screen::items::pickProduct(f)) return;
   ClientDataSet& it = f.cdsItens;
   if (!it.editing()) it.edit();
-  sale::items::copyProduct(f.cdsProduto, it);
+  screen::items::copyProduct(f.cdsProduto, it);
   retornaPrecoItem(text(f.cdsProduto, "CDPRODUTO"));
 }
 

@@ -3,6 +3,6 @@
 namespace screen {
 
 // The receipts are accepted as they are until their own check is in place.
-bool SalePart::Verifica_Recebimento() { return true; }
+bool ReceiptsPart::Verifica_Recebimento() { return true; }
 
 }  // namespace screen

@@ -16,7 +16,7 @@ namespace screen {
 class TfrmManutVenda;
 }
 
-namespace sale::items {
+namespace screen::items {
 
 // Copies CDPRODUTO, CDARVPROD, NMPRODUTO and SGUNIDADE.
 void copyProduct(const platform::ClientDataSet& from, platform::ClientDataSet& to);
@@ -41,4 +41,4 @@ bool pickProduct(screen::TfrmManutVenda& f);
 void checkPrices(screen::TfrmManutVenda& f, platform::ClientDataSet& row, const char* unitField,
                  const char* clientField);
 
-}  // namespace sale::items
+}  // namespace screen::items

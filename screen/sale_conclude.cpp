@@ -25,8 +25,6 @@ bool confirmed(const std::string& question) {
 
 void SalePart::wire() {
   wireHeader();
-  wireItems();
-  wireCancelledItems();
   f.btnConcluiVenda.OnClick = [this](Control&) { btnConcluiVendaClick(); };
   f.btnCancelaVenda.OnClick = [this](Control&) { btnCancelaVendaClick(); };
 }

@@ -7,15 +7,15 @@
 #include "platform/consiste.h"
 #include "platform/controls.h"
 #include "platform/uiservice.h"
-#include "sale/itemsupport.h"
+#include "screen/items_support.h"
 #include "screen/fetch.h"
 #include "screen/frmmanutvenda.h"
 
 namespace screen {
 
 using namespace platform;
-using sale::items::number;
-using sale::items::text;
+using screen::items::number;
+using screen::items::text;
 
 namespace {
 
@@ -29,7 +29,7 @@ void itemGuards(TfrmManutVenda& f, bool permissionFirst) {
 
 }  // namespace
 
-void SalePart::wireItems() {
+void ItemsPart::wire() {
   ClientDataSet& it = f.cdsItens;
 
   it.OnCalcFields = [](ClientDataSet& ds) {
@@ -102,7 +102,7 @@ void SalePart::wireItems() {
     if (ds.changeCount() > 0) {
       try {
         ProgressScope sending(kProgressSending, f.Msg("DelVenda"));
-        const Value total = sale::items::call(
+        const Value total = screen::items::call(
             f, "DeletaItens",
             {Value(text(f.cdsPedidoVenda, "CDFILIAL")), Value(text(f.cdsPedidoVenda, "CDCAIXA")), Value(ds.delta())});
         loadPacket(f.cdsSumVenda, total);
@@ -172,23 +172,23 @@ void SalePart::wireItems() {
   wireItemTaxes();
 }
 
-bool SalePart::itemKeyBlocked(const std::string& fieldName) const {
+bool ItemsPart::itemKeyBlocked(const std::string& fieldName) const {
   if (text(f.cdsPedidoVenda, "IDSITUVENDA") != "P") return true;
   const bool price = fieldName == "VRUNITVEND" || fieldName == "VRUNITVENDCL";
   return price && f.cdsParametro.active() && text(f.cdsParametro, "IDALTPRECO") == "2";
 }
 
-void SalePart::applyItemTaxFilter() {
+void ItemsPart::applyItemTaxFilter() {
   // Also on a closed set: the filter holds when its rows are loaded.
   ClientDataSet& taxes = f.cdsImpostoItem;
   taxes.setFilter("[NRSEQUITVEND] = '" + text(f.cdsItens, "NRSEQUITVEND") + "'");
   taxes.setFiltered(true);
 }
 
-void SalePart::atualizaTotalVenda() {
+void ItemsPart::atualizaTotalVenda() {
   ClientDataSet& sale = f.cdsPedidoVenda;
   const Value total =
-      sale::items::call(f, "GetSumVenda", {Value(text(sale, "CDFILIAL")), Value(text(sale, "CDCAIXA")),
+      screen::items::call(f, "GetSumVenda", {Value(text(sale, "CDFILIAL")), Value(text(sale, "CDCAIXA")),
                                            Value(text(sale, "NRSEQVENDA"))});
   loadPacket(f.cdsSumVenda, total);
   const double soma = f.cdsSumVenda.isEmpty() ? 0.0 : number(f.cdsSumVenda, "SOMA");

@@ -13,7 +13,7 @@
 #include "platform/value.h"
 #include "screen/frmmanutvenda.h"
 
-namespace sale::items {
+namespace screen::items {
 
 inline std::string text(const platform::ClientDataSet& ds, std::string_view field) {
   return ds.fieldByName(field).asString();
@@ -41,4 +41,4 @@ inline platform::Value element(const platform::Value& answer, size_t i) {
   return answer.array()[i];
 }
 
-}  // namespace sale::items
+}  // namespace screen::items

@@ -1,4 +1,4 @@
-#include "sale/productrules.h"
+#include "screen/items_productrules.h"
 
 #include <vector>
 
@@ -8,12 +8,12 @@
 #include "platform/lookup.h"
 #include "platform/messages.h"
 #include "platform/uiservice.h"
-#include "sale/itemsupport.h"
+#include "screen/items_support.h"
 #include "sale/productlib.h"
 #include "screen/fetch.h"
 #include "screen/frmmanutvenda.h"
 
-namespace sale::items {
+namespace screen::items {
 
 using namespace platform;
 
@@ -31,12 +31,12 @@ void takeProduct(screen::TfrmManutVenda& f, ClientDataSet& row, const std::strin
   q.setParam("P_NIVEL", std::to_string(GetTtNiveis()));
   q.open();
   if (q.isEmpty()) {
-    Validacao_Produto(branch, typed, "N");
+    sale::Validacao_Produto(branch, typed, "N");
     // The library found a product the tree-level query did not: nothing
     // can be copied, so the code is refused rather than cleared.
     MensErro(formatMsg("Produto %s não cadastrado.", {typed}));
   }
-  Validacao_Produto(branch, q.fieldByName("CDARVPROD").asText(), "N");
+  sale::Validacao_Produto(branch, q.fieldByName("CDARVPROD").asText(), "N");
   copyProduct(q, row);
 }
 
@@ -85,4 +85,4 @@ void checkPrices(screen::TfrmManutVenda& f, ClientDataSet& row, const char* unit
   }
 }
 
-}  // namespace sale::items
+}  // namespace screen::items

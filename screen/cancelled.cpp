@@ -9,17 +9,17 @@
 #include "platform/logon.h"
 #include "platform/lookup.h"
 #include "platform/uiservice.h"
-#include "sale/itemsupport.h"
-#include "sale/productrules.h"
+#include "screen/items_support.h"
+#include "screen/items_productrules.h"
 #include "screen/fetch.h"
 #include "screen/frmmanutvenda.h"
 
 namespace screen {
 
 using namespace platform;
-using sale::items::empty;
-using sale::items::number;
-using sale::items::text;
+using screen::items::empty;
+using screen::items::number;
+using screen::items::text;
 
 namespace {
 
@@ -67,7 +67,7 @@ void sendItensCancelados(TfrmManutVenda& f) {
 
 }  // namespace
 
-void SalePart::wireCancelledItems() {
+void CancelledItemsPart::wire() {
   ClientDataSet& c = f.cdsItensCancelados;
   c.OnCalcFields = [](ClientDataSet& ds) {
     ds.fieldByName("VRTOTAL").setAsString(ItemTotalText(number(ds, "QTPRODVENDC"), number(ds, "VRUNITVENDC"),
@@ -115,7 +115,7 @@ void SalePart::wireCancelledItems() {
       precoItemCancelado(text(ds, "CDPRODUTO"));
     } else if (name == "QTPRODVENDC") {
       Vd_QuantidadeCanc(false);
-      quantityTyped = false;
+      f.itemsPart.quantityTyped = false;
     } else if (name == "VRDESITVENDC") {
       Vd_VrDescCanc();
     } else if (name == "VRACRITVENDC") {
@@ -123,21 +123,21 @@ void SalePart::wireCancelledItems() {
     }
   };
   grid.OnEditButtonClick = [this](Control&) {
-    if (!sale::items::pickProduct(f)) return;
+    if (!screen::items::pickProduct(f)) return;
     ClientDataSet& ds = f.cdsItensCancelados;
     if (!ds.editing()) ds.edit();
-    sale::items::copyProduct(f.cdsProduto, ds);
+    screen::items::copyProduct(f.cdsProduto, ds);
     precoItemCancelado(text(f.cdsProduto, "CDPRODUTO"));
   };
 }
 
-void SalePart::precoItemCancelado(const std::string& cdProduto) {
-  const auto [unit, client] = sale::items::productPrices(f, cdProduto);
+void CancelledItemsPart::precoItemCancelado(const std::string& cdProduto) {
+  const auto [unit, client] = screen::items::productPrices(f, cdProduto);
   f.cdsItensCancelados.fieldByName("VRUNITVENDC").setAsFloat(unit);
   f.cdsItensCancelados.fieldByName("VRUNITVENCLC").setAsFloat(client);
 }
 
-void SalePart::Vd_CdProdutoCanc(bool required) {
+void CancelledItemsPart::Vd_CdProdutoCanc(bool required) {
   ClientDataSet& c = f.cdsItensCancelados;
   Field& code = c.fieldByName("CDARVPROD");
   code.focusControl();
@@ -145,10 +145,10 @@ void SalePart::Vd_CdProdutoCanc(bool required) {
     if (required) MensErro(f.Msg("PRODUTO_DEVE_SER"));
     return;
   }
-  sale::items::takeProduct(f, c, AllTrim(code.asString()));
+  screen::items::takeProduct(f, c, AllTrim(code.asString()));
 }
 
-void SalePart::Vd_QuantidadeCanc(bool required) {
+void CancelledItemsPart::Vd_QuantidadeCanc(bool required) {
   onField(f, "QTPRODVENDC", [&] {
     ClientDataSet& c = f.cdsItensCancelados;
     if (empty(c, "QTPRODVENDC")) {
@@ -161,11 +161,11 @@ void SalePart::Vd_QuantidadeCanc(bool required) {
   });
 }
 
-void SalePart::Vd_PrecoVazioCanc() {
-  sale::items::checkPrices(f, f.cdsItensCancelados, "VRUNITVENDC", "VRUNITVENCLC");
+void CancelledItemsPart::Vd_PrecoVazioCanc() {
+  screen::items::checkPrices(f, f.cdsItensCancelados, "VRUNITVENDC", "VRUNITVENCLC");
 }
 
-void SalePart::Vd_VrDescCanc() {
+void CancelledItemsPart::Vd_VrDescCanc() {
   onField(f, "VRDESITVENDC", [&] {
     ClientDataSet& c = f.cdsItensCancelados;
     if (empty(c, "VRDESITVENDC")) {
@@ -184,7 +184,7 @@ void SalePart::Vd_VrDescCanc() {
   });
 }
 
-void SalePart::Vd_VrAcreCanc() {
+void CancelledItemsPart::Vd_VrAcreCanc() {
   onField(f, "VRACRITVENDC", [&] {
     ClientDataSet& c = f.cdsItensCancelados;
     if (empty(c, "VRACRITVENDC")) {

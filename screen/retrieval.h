@@ -1,0 +1,21 @@
+#pragma once
+// Verify, search and the reloads on record moves (screen/retrieval.cpp).
+//
+// Thread-safety: none; the user-interface thread only.
+
+#include "screen/screenpart.h"
+
+namespace screen {
+
+class Retrieval : public ScreenPart {
+ public:
+  using ScreenPart::ScreenPart;
+  void wire() override;
+  void sbtVerificarClick();
+  void sbtProcurarClick();
+  void cdsPedidoVendaAfterScroll();
+  // Shows the loaded cdsSumVenda's SOMA in the three total boxes.
+  void showSumVenda();
+};
+
+}  // namespace screen

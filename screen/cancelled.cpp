@@ -13,6 +13,7 @@
 #include "screen/items_productrules.h"
 #include "screen/fetch.h"
 #include "screen/frmmanutvenda.h"
+#include "screen/sendnow.h"
 
 namespace screen {
 
@@ -53,16 +54,7 @@ void cancelledGuards(TfrmManutVenda& f, bool deleting) {
 
 // Sends the pending change at once; a refusal undoes it.
 void sendItensCancelados(TfrmManutVenda& f) {
-  ClientDataSet& c = f.cdsItensCancelados;
-  if (c.changeCount() < 1) return;
-  try {
-    std::vector<Value> args{Value(c.delta())};
-    CheckResultServ(f.netManutVenda.call("SetItensCancelados", args));
-    c.mergeChangeLog();
-  } catch (...) {
-    c.cancelUpdates();
-    throw;
-  }
+  sendAtOnce(f, f.cdsItensCancelados, "SetItensCancelados", {});
 }
 
 }  // namespace

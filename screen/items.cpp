@@ -10,6 +10,7 @@
 #include "screen/items_support.h"
 #include "screen/fetch.h"
 #include "screen/frmmanutvenda.h"
+#include "screen/sendnow.h"
 
 namespace screen {
 
@@ -99,19 +100,9 @@ void ItemsPart::wire() {
   };
 
   it.AfterDelete = [this](ClientDataSet& ds) {
-    if (ds.changeCount() > 0) {
-      try {
-        ProgressScope sending(kProgressSending, f.Msg("DelVenda"));
-        const Value total = screen::items::call(
-            f, "DeletaItens",
-            {Value(text(f.cdsPedidoVenda, "CDFILIAL")), Value(text(f.cdsPedidoVenda, "CDCAIXA")), Value(ds.delta())});
-        loadPacket(f.cdsSumVenda, total);
-        ds.mergeChangeLog();
-      } catch (...) {
-        ds.cancelUpdates();
-        throw;
-      }
-    }
+    sendAtOnce(f, ds, "DeletaItens", "DelVenda",
+               {Value(text(f.cdsPedidoVenda, "CDFILIAL")), Value(text(f.cdsPedidoVenda, "CDCAIXA"))},
+               [this](const Value& total) { loadPacket(f.cdsSumVenda, total); });
     if (ds.isEmpty()) {
       f.pgcPadrao.setActivePage(f.tshFolhaDados);
       f.dtsPadrao.setDataSet(&f.cdsPedidoVenda);

@@ -13,6 +13,7 @@
 #include "screen/items_support.h"
 #include "screen/fetch.h"
 #include "screen/frmmanutvenda.h"
+#include "screen/sendnow.h"
 
 namespace screen {
 
@@ -50,15 +51,7 @@ void ItemsPart::wireItemTaxes() {
   };
 
   taxes.AfterDelete = [this](ClientDataSet& ds) {
-    if (ds.changeCount() == 0) return;
-    try {
-      ProgressScope sending(kProgressSending, f.Msg("DelVenda"));
-      screen::items::call(f, "DelImpostoItem", {Value(ds.delta())});
-      ds.mergeChangeLog();
-    } catch (...) {
-      ds.cancelUpdates();
-      throw;
-    }
+    sendAtOnce(f, ds, "DelImpostoItem", "DelVenda");
   };
 
   DBGrid& grid = f.dbgImpostoItem;

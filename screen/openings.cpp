@@ -13,6 +13,7 @@
 #include "platform/uiservice.h"
 #include "platform/utf8.h"
 #include "screen/frmmanutvenda.h"
+#include "screen/sendnow.h"
 
 namespace screen {
 
@@ -225,17 +226,7 @@ void RegisterPart::dbgAberCaixaEditButtonClick() {
 }
 
 void RegisterPart::sendAberCaixa(const char* captionKey) {
-  ClientDataSet& a = f.cdsAberCaixa;
-  if (a.changeCount() < 1) return;
-  try {
-    ProgressScope sending(kProgressSending, f.Msg(captionKey));
-    std::vector<Value> args{Value(a.delta())};
-    CheckResultServ(f.netManutVenda.call("SetAberCaixa", args));
-    a.mergeChangeLog();
-  } catch (...) {
-    a.cancelUpdates();
-    throw;
-  }
+  sendAtOnce(f, f.cdsAberCaixa, "SetAberCaixa", captionKey);
 }
 
 // The server decides whether the day may close and answers one word; the

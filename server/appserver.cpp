@@ -266,6 +266,13 @@ CallOutcome AppServer::call(std::string_view token, std::string_view operation,
   if (std::string why = operatorMismatch(*spec, args, session.operatorCode, session.operatorName);
       !why.empty())
     return {CallStatus::Forbidden, RemoteResult::failure(std::move(why))};
+  // The operator was checked without its blanks; the operation records the
+  // very code (and name) that was checked, as stored, not the typed text.
+  for (const OperatorArgument& rule : operatorArguments()) {
+    if (!platform::equalsIgnoreCase(rule.operation, spec->name)) continue;
+    args[rule.codeIndex] = Value(session.operatorCode);
+    if (rule.nameIndex >= 0) args[rule.nameIndex] = Value(session.operatorName);
+  }
 
   Lease lease(*this);
   if (std::string why = lease.acquire(); !why.empty())

@@ -71,8 +71,10 @@ std::optional<WireFormat> formatOfMediaType(std::string_view contentType);
 std::string_view mediaTypeOf(WireFormat format);
 
 std::string encodeBody(const Value& v, WireFormat format);
-// Throws PacketError for a malformed body.
-Value decodeBody(std::string_view body, WireFormat format);
+// Throws PacketError for a malformed body, or one decoding to more than
+// maxItems items (see decodeValueJson).
+Value decodeBody(std::string_view body, WireFormat format,
+                 size_t maxItems = static_cast<size_t>(-1));
 
 std::string encodeReply(const Reply& reply, WireFormat format);
 // Throws PacketError for a body that is not a reply envelope.

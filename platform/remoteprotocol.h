@@ -40,6 +40,7 @@ inline constexpr std::string_view kNotFound = "not_found";
 inline constexpr std::string_view kUnauthorized = "unauthorized";
 inline constexpr std::string_view kLogonRefused = "logon_refused";
 inline constexpr std::string_view kForbidden = "forbidden";
+inline constexpr std::string_view kTooManyAttempts = "too_many_attempts";
 inline constexpr std::string_view kTooLarge = "too_large";
 inline constexpr std::string_view kUnsupportedMediaType = "unsupported_media_type";
 inline constexpr std::string_view kUnavailable = "unavailable";

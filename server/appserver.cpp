@@ -93,7 +93,8 @@ class AppServer::Lease {
 AppServer::AppServer(std::string connString, OperationRegistry registry, AppServerOptions options)
     : connString_(std::move(connString)),
       registry_(std::move(registry)),
-      options_(std::move(options)) {
+      options_(std::move(options)),
+      throttle_(options_.logonThrottle) {
   if (options_.databaseSessions < 1) options_.databaseSessions = 1;
   for (const OperatorArgument& rule : operatorArguments()) {
     const OperationSpec* spec = registry_.find(rule.operation);
@@ -133,9 +134,13 @@ void checkAgainstNothing(std::string_view password) {
 }  // namespace
 
 LogonOutcome AppServer::logon(std::string_view operatorCode, std::string_view password,
-                              std::string_view branch) {
+                              std::string_view branch, std::string_view address) {
   const std::string code = platform::Ajusta(operatorCode, 12);
   const std::string branchCode = platform::Ajusta(branch, 4);
+  if (const auto wait = throttle_.lockedFor(code, address); wait.count() > 0)
+    return refusedLogon(CallStatus::Throttled,
+                        "Muitas tentativas de entrada sem sucesso. Tente novamente em " +
+                            std::to_string((wait.count() + 999) / 1000) + " segundos.");
   platform::DataPacket op, fil;
   {
     Lease lease(*this);
@@ -155,13 +160,26 @@ LogonOutcome AppServer::logon(std::string_view operatorCode, std::string_view pa
     }
   }
   const char* const wrong = "Operador ou senha inválidos.";
+  // Failures are logged (the operator code as typed is printable-only, at
+  // most 12 characters after Ajusta) and slow the next guesses down.
+  auto refuseGuess = [&] {
+    std::string shown = code;
+    for (char& c : shown)
+      if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) > 0x7E) c = '?';
+    const auto lock = throttle_.failed(code, address);
+    std::cerr << "vnd-server: entrada recusada: operador " << shown << ", endereço " << address;
+    if (lock.count() > 0)
+      std::cerr << "; novas tentativas bloqueadas por " << (lock.count() + 999) / 1000 << " s";
+    std::cerr << '\n';
+    return refusedLogon(CallStatus::Unauthorized, wrong);
+  };
   if (op.rows.empty()) {
     checkAgainstNothing(password);
-    return refusedLogon(CallStatus::Unauthorized, wrong);
+    return refuseGuess();
   }
   const auto& row = op.rows.front().values;
-  if (!verifyPassword(password, row[1].asText()))
-    return refusedLogon(CallStatus::Unauthorized, wrong);
+  if (!verifyPassword(password, row[1].asText())) return refuseGuess();
+  throttle_.succeeded(code, address);
   if (platform::trim(row[2].asText()) != "S")
     return refusedLogon(CallStatus::Unauthorized, "Operador " + code + " inativo.");
   if (fil.rows.empty())

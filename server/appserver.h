@@ -31,6 +31,7 @@
 #include "platform/remoteresult.h"
 #include "platform/sqlconnection.h"
 #include "platform/value.h"
+#include "server/logonthrottle.h"
 #include "server/operation.h"
 
 namespace server {
@@ -44,6 +45,7 @@ struct AppServerOptions {
   std::chrono::milliseconds sessionIdle = std::chrono::hours(8);
   std::chrono::milliseconds databaseWait = std::chrono::seconds(30);
   std::size_t maxSessions = 10000;
+  LogonThrottleOptions logonThrottle;
 };
 
 // How a request ended, for the transport to report (HTTP maps each to its
@@ -56,6 +58,7 @@ enum class CallStatus {
   Unauthorized,  // no session, an expired one, or a refused logon
   Forbidden,     // operator argument of another operator
   Unavailable,   // the database cannot be reached or every session stays busy
+  Throttled,     // too many failed logons of the operator or from the address
 };
 
 struct CallOutcome {
@@ -95,8 +98,9 @@ class AppServer {
   // ignoring case; a request that names none is), else the refusal.
   std::string objectRefusal(std::string_view object) const;
 
+  // `address` is the client's (for throttling failed logons).
   LogonOutcome logon(std::string_view operatorCode, std::string_view password,
-                     std::string_view branch);
+                     std::string_view branch, std::string_view address = "local");
   // Ends a session; an unknown or expired token is no error.
   void logoff(std::string_view token);
   // Ok when the token names a live session (and restarts its idle clock),
@@ -122,6 +126,7 @@ class AppServer {
   std::string connString_;
   OperationRegistry registry_;
   AppServerOptions options_;
+  LogonThrottle throttle_;
 
   mutable std::mutex sessionsMutex_;
   std::unordered_map<std::string, Session> sessions_;

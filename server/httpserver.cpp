@@ -87,6 +87,8 @@ int httpStatus(CallStatus status) {
       return 403;
     case CallStatus::Unavailable:
       return 503;
+    case CallStatus::Throttled:
+      return 429;
   }
   return 500;
 }
@@ -106,6 +108,8 @@ std::string_view replyCode(CallStatus status) {
       return proto::code::kForbidden;
     case CallStatus::Unavailable:
       return proto::code::kUnavailable;
+    case CallStatus::Throttled:
+      return proto::code::kTooManyAttempts;
   }
   return proto::code::kServerError;
 }
@@ -181,7 +185,7 @@ class Handlers {
  public:
   Handlers(AppServer& app, const HttpServerOptions& options) : app_(app), options_(options) {}
 
-  Response handle(const Request& req, const std::string& path) {
+  Response handle(const Request& req, const std::string& path, const std::string& peer) {
     Response res;
     const bool post = req.method() == http::verb::post;
     const std::string callPrefix(proto::kCallPath);
@@ -190,7 +194,7 @@ class Handlers {
                     [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }))
       call(req, path.substr(callPrefix.size()), res);
     else if (post && path == proto::kLogonPath)
-      logon(req, res);
+      logon(req, peer, res);
     else if (post && path == proto::kLogoffPath)
       logoff(req, res);
     else if (req.method() == http::verb::get && path == proto::kHealthPath)
@@ -265,7 +269,7 @@ class Handlers {
          *format);
   }
 
-  void logon(const Request& req, Response& res) {
+  void logon(const Request& req, const std::string& peer, Response& res) {
     const auto format = bodyFormat(req, res);
     if (!format || !objectServed(req, res)) return;
     auto args = arguments(req, res, *format);
@@ -274,7 +278,7 @@ class Handlers {
       return refuse(res, 400,
                     "A entrada no sistema espera o operador, a senha e a filial, como textos.",
                     proto::code::kBadRequest, *format);
-    LogonOutcome out = app_.logon((*args)[0].text(), (*args)[1].text(), (*args)[2].text());
+    LogonOutcome out = app_.logon((*args)[0].text(), (*args)[1].text(), (*args)[2].text(), peer);
     if (out.status != CallStatus::Ok)
       return refuse(res, httpStatus(out.status), std::move(out.error),
                     out.status == CallStatus::Unauthorized ? proto::code::kLogonRefused
@@ -441,7 +445,7 @@ class HttpServer::Impl::Connection : public std::enable_shared_from_this<Connect
     asio::post(pool, [self = shared_from_this(), req, path = std::move(path)] {
       Response res;
       try {
-        res = self->d_.handlers.handle(*req, path);
+        res = self->d_.handlers.handle(*req, path, self->peer_);
       } catch (const std::exception& e) {
         self->d_.log("vnd-server: falha ao atender " + printable(path) + ": " +
                      printable(e.what()));

@@ -5,8 +5,10 @@
 //
 // - Only logged-on sessions are served. A logon checks the operator's code
 //   and password against OPERADOR and the branch against FILIAL and issues a
-//   random token (256 bits from OpenSSL's generator). A session expires after
-//   `sessionIdle` without calls.
+//   random token (256 bits from OpenSSL's generator). Sessions live in the
+//   database (SESSAOSERVIDOR, the token only as its hash), so a restart logs
+//   nobody off and every server instance over the database serves them. A
+//   session expires after `sessionIdle` without calls.
 // - The operator an operation records must be the session's operator: write
 //   operations that carry the operator's code (and name) as an argument are
 //   refused when it differs, so that nobody books work under another
@@ -111,25 +113,24 @@ class AppServer {
   CallOutcome call(std::string_view token, std::string_view operation,
                    std::vector<platform::Value>& args);
 
-  std::size_t sessionCount() const;
+  // Live sessions in the database (all instances'); 0 when it cannot be read.
+  std::size_t sessionCount();
 
  private:
   struct Session {
     std::string operatorCode, operatorName, branchCode, branchName;
-    std::chrono::steady_clock::time_point lastUsed;
   };
   class Lease;
+  double idleMs() const { return static_cast<double>(options_.sessionIdle.count()); }
 
-  bool sessionOf(std::string_view token, Session& out, std::string& error);
-  void purgeExpired(std::chrono::steady_clock::time_point now);
+  // Empty when the token names a live session (then in `out`), else why not.
+  // Unavailable is set when the database could not be asked.
+  std::string sessionOf(std::string_view token, Session& out, CallStatus& status);
 
   std::string connString_;
   OperationRegistry registry_;
   AppServerOptions options_;
   LogonThrottle throttle_;
-
-  mutable std::mutex sessionsMutex_;
-  std::unordered_map<std::string, Session> sessions_;
 
   std::mutex poolMutex_;
   std::condition_variable poolFree_;

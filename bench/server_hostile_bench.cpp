@@ -68,8 +68,9 @@ void BM_CallAmidIdleAndDrippingConnections(benchmark::State& state) {
   server::createDemoDatabase(db);
   server::OperationRegistry registry;
   server::registerAllOperations(registry);
-  auto app = std::make_shared<server::AppServer>(db, std::move(registry),
-                                                 server::AppServerOptions{.databaseSessions = 16});
+  server::AppServerOptions appOptions;
+  appOptions.databaseSessions = 16;
+  auto app = std::make_shared<server::AppServer>(db, std::move(registry), appOptions);
   server::HttpServerOptions options;
   options.log = [](const std::string&) {};
   server::HttpServer http(*app, options);

@@ -207,7 +207,8 @@ class Writer {
 // (which may come after them).
 class Reader {
  public:
-  Reader(const std::uint8_t* data, size_t size) : begin_(data), p_(data), end_(data + size) {}
+  Reader(const std::uint8_t* data, size_t size, size_t maxItems)
+      : begin_(data), p_(data), end_(data + size), itemsLeft_(maxItems) {}
 
   Value document() {
     Value v = value(0);
@@ -265,6 +266,7 @@ class Reader {
   // Inlined into the loops that read rows: reading headers is most of
   // the work, and the item is then taken apart without a copy.
   [[gnu::always_inline]] Item item() {
+    if (itemsLeft_-- == 0) malformed("more items than a request may carry");
     const std::uint8_t b = static_cast<std::uint8_t>(arg(1));
     if (b < 0x80) return number(b);
     if (b >= 0xE0) return number(static_cast<std::int8_t>(b));
@@ -453,6 +455,7 @@ class Reader {
   const std::uint8_t* begin_;
   const std::uint8_t* p_;
   const std::uint8_t* end_;
+  size_t itemsLeft_;
 };
 
 }  // namespace
@@ -463,8 +466,8 @@ std::vector<std::uint8_t> writeMessagePack(const Value& v) {
   return std::move(w).take();
 }
 
-Value readMessagePack(const std::uint8_t* data, size_t size) {
-  return Reader(data, size).document();
+Value readMessagePack(const std::uint8_t* data, size_t size, size_t maxItems) {
+  return Reader(data, size, maxItems).document();
 }
 
 }  // namespace platform::detail

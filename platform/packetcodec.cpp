@@ -113,7 +113,8 @@ class Encoder {
 // readers into a stack overflow either.
 class Builder {
  public:
-  explicit Builder(const char* format) : format_(format) {}
+  explicit Builder(const char* format, size_t maxItems = static_cast<size_t>(-1))
+      : format_(format), itemsLeft_(maxItems) {}
 
   Value result() && { return std::move(result_); }
 
@@ -261,13 +262,20 @@ class Builder {
   // Field and row lists sit directly in their packet's frame.
   DataPacket& packet() { return stack_[stack_.size() - 2].packet; }
 
+  void count() {
+    if (itemsLeft_-- == 0)
+      fail(std::string("malformed ") + format_ + " document: more items than a request may carry");
+  }
+
   bool push(Ctx ctx) {
+    count();
     nest(static_cast<int>(stack_.size()));
     stack_.push_back(Frame{ctx, {}, {}, {}, {}, 0});
     return true;
   }
 
   bool put(Value v) {
+    count();
     switch (holder()) {
       case Ctx::Top: result_ = std::move(v); return true;
       case Ctx::Array:
@@ -329,13 +337,15 @@ class Builder {
   }
 
   const char* format_;
+  size_t itemsLeft_;
   std::vector<Frame> stack_;
   Value result_;
 };
 
 template <class Parse>
-Value decodeDocument(const char* format, Parse parse) {
-  Builder builder(format);
+Value decodeDocument(const char* format, Parse parse,
+                     size_t maxItems = static_cast<size_t>(-1)) {
+  Builder builder(format, maxItems);
   try {
     if (!parse(builder)) fail(std::string("malformed ") + format + " document");
   } catch (const json::exception& e) {
@@ -414,6 +424,25 @@ Value decodeValueBinary(const std::uint8_t* data, size_t size, BinaryFlavor flav
 
 std::vector<std::uint8_t> encodeValueBinary(const Value& v) {
   return encodeValueBinary(v, binaryWireFlavor());
+}
+
+Value decodeValueJson(std::string_view text, size_t maxItems) {
+  return decodeDocument(
+      "JSON", [&](Builder& b) { return json::sax_parse(text.begin(), text.end(), &b); },
+      maxItems);
+}
+
+Value decodeValueBinary(const std::uint8_t* data, size_t size, BinaryFlavor flavor,
+                        size_t maxItems) {
+  if (data == nullptr && size != 0) fail("no data to decode");
+  if (flavor == BinaryFlavor::MessagePack) return readMessagePack(data, size, maxItems);
+  refuseIndefiniteCborStrings(data, size);
+  return decodeDocument(
+      "CBOR",
+      [&](Builder& b) {
+        return json::sax_parse(data, data + size, &b, json::input_format_t::cbor);
+      },
+      maxItems);
 }
 
 Value decodeValueBinary(const std::uint8_t* data, size_t size) {

@@ -94,7 +94,8 @@ double specialNamed(std::string_view name);
 
 // The direct MessagePack writer and reader: the wire flavour's own code.
 std::vector<std::uint8_t> writeMessagePack(const Value& v);
-Value readMessagePack(const std::uint8_t* data, size_t size);
+Value readMessagePack(const std::uint8_t* data, size_t size,
+                      size_t maxItems = static_cast<size_t>(-1));
 
 // The same flavour through nlohmann-json's model and SAX parser, as it was
 // written before the direct code. Kept only so that tests can check that

@@ -25,9 +25,10 @@ std::string encodeBody(const Value& v, WireFormat format) {
   return std::string(bytes.begin(), bytes.end());
 }
 
-Value decodeBody(std::string_view body, WireFormat format) {
-  if (format == WireFormat::Json) return decodeValueJson(body);
-  return decodeValueBinary(reinterpret_cast<const std::uint8_t*>(body.data()), body.size());
+Value decodeBody(std::string_view body, WireFormat format, size_t maxItems) {
+  if (format == WireFormat::Json) return decodeValueJson(body, maxItems);
+  return decodeValueBinary(reinterpret_cast<const std::uint8_t*>(body.data()), body.size(),
+                           binaryWireFlavor(), maxItems);
 }
 
 std::string encodeReply(const Reply& reply, WireFormat format) {

@@ -63,6 +63,28 @@ void scanParameters(std::string_view sql, OnText onText, OnParam onParam) {
 
 std::string dbMessage(const std::exception& e) { return trim(e.what()); }
 
+// A failed write, telling constraint refusals (a taken key, a missing
+// referenced row) apart so that the server can word them for the user.
+SqlError writeError(const soci::soci_error& e) {
+  std::string text = "Erro no banco de dados: " + dbMessage(e);
+  using Kind = SqlConstraintError::Kind;
+  if (const auto* pg = dynamic_cast<const soci::postgresql_soci_error*>(&e)) {
+    const std::string state = pg->sqlstate();
+    if (state == "23505") throw SqlConstraintError(text, Kind::Unique);
+    if (state == "23503") throw SqlConstraintError(text, Kind::ForeignKey);
+    if (state.rfind("23", 0) == 0) throw SqlConstraintError(text, Kind::Other);
+  } else if (e.get_error_category() == soci::soci_error::constraint_violation ||
+             text.find("constraint failed") != std::string::npos) {
+    if (text.find("UNIQUE constraint") != std::string::npos ||
+        text.find("PRIMARY KEY constraint") != std::string::npos)
+      throw SqlConstraintError(text, Kind::Unique);
+    if (text.find("FOREIGN KEY constraint") != std::string::npos)
+      throw SqlConstraintError(text, Kind::ForeignKey);
+    throw SqlConstraintError(text, Kind::Other);
+  }
+  return SqlError(text);
+}
+
 // --- values <-> database types ---
 
 std::tm toTm(DateTime dt) {
@@ -635,7 +657,7 @@ long long sqlExecute(soci::session& session, std::string_view sql, const SqlPara
     st.execute(true);
     return st.get_affected_rows();
   } catch (const soci::soci_error& e) {
-    throw SqlError("Erro no banco de dados: " + dbMessage(e));
+    throw writeError(e);
   }
 }
 
@@ -686,7 +708,7 @@ long long SqlCommand::execute(const std::vector<Value>& values) {
     impl_->st.execute(true);
     return impl_->st.get_affected_rows();
   } catch (const soci::soci_error& e) {
-    throw SqlError("Erro no banco de dados: " + dbMessage(e));
+    throw writeError(e);
   }
 }
 

@@ -1,11 +1,14 @@
 #include "server/appserver.h"
 
+#include <openssl/sha.h>
+
 #include <iostream>
 
 #include "platform/consiste.h"
 #include "platform/sqlaccess.h"
 #include "platform/text.h"
 #include "server/password.h"
+#include "server/storage.h"
 
 namespace server {
 
@@ -93,7 +96,8 @@ class AppServer::Lease {
 AppServer::AppServer(std::string connString, OperationRegistry registry, AppServerOptions options)
     : connString_(std::move(connString)),
       registry_(std::move(registry)),
-      options_(std::move(options)) {
+      options_(std::move(options)),
+      throttle_(options_.logonThrottle) {
   if (options_.databaseSessions < 1) options_.databaseSessions = 1;
   for (const OperatorArgument& rule : operatorArguments()) {
     const OperationSpec* spec = registry_.find(rule.operation);
@@ -123,6 +127,27 @@ LogonOutcome refusedLogon(CallStatus status, std::string text) {
   return out;
 }
 
+// Milliseconds since 1970 (UTC): the same on every server instance whose
+// clock is kept in time.
+double epochMs() {
+  return static_cast<double>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                 std::chrono::system_clock::now().time_since_epoch())
+                                 .count());
+}
+
+// What the database keeps of a token: whoever reads the table cannot use it.
+std::string tokenHash(std::string_view token) {
+  unsigned char digest[SHA256_DIGEST_LENGTH];
+  SHA256(reinterpret_cast<const unsigned char*>(token.data()), token.size(), digest);
+  static const char* hex = "0123456789abcdef";
+  std::string out;
+  for (unsigned char b : digest) {
+    out += hex[b >> 4];
+    out += hex[b & 15];
+  }
+  return out;
+}
+
 // Spends the time of a real check, so that the answer's delay does not tell
 // an unknown operator from a wrong password.
 void checkAgainstNothing(std::string_view password) {
@@ -133,9 +158,13 @@ void checkAgainstNothing(std::string_view password) {
 }  // namespace
 
 LogonOutcome AppServer::logon(std::string_view operatorCode, std::string_view password,
-                              std::string_view branch) {
+                              std::string_view branch, std::string_view address) {
   const std::string code = platform::Ajusta(operatorCode, 12);
   const std::string branchCode = platform::Ajusta(branch, 4);
+  if (const auto wait = throttle_.lockedFor(code, address); wait.count() > 0)
+    return refusedLogon(CallStatus::Throttled,
+                        "Muitas tentativas de entrada sem sucesso. Tente novamente em " +
+                            std::to_string((wait.count() + 999) / 1000) + " segundos.");
   platform::DataPacket op, fil;
   {
     Lease lease(*this);
@@ -155,77 +184,150 @@ LogonOutcome AppServer::logon(std::string_view operatorCode, std::string_view pa
     }
   }
   const char* const wrong = "Operador ou senha inválidos.";
+  // Failures are logged (the operator code as typed is printable-only, at
+  // most 12 characters after Ajusta) and slow the next guesses down.
+  auto refuseGuess = [&] {
+    std::string shown = code;
+    for (char& c : shown)
+      if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) > 0x7E) c = '?';
+    const auto lock = throttle_.failed(code, address);
+    std::cerr << "vnd-server: entrada recusada: operador " << shown << ", endereço " << address;
+    if (lock.count() > 0)
+      std::cerr << "; novas tentativas bloqueadas por " << (lock.count() + 999) / 1000 << " s";
+    std::cerr << '\n';
+    return refusedLogon(CallStatus::Unauthorized, wrong);
+  };
   if (op.rows.empty()) {
     checkAgainstNothing(password);
-    return refusedLogon(CallStatus::Unauthorized, wrong);
+    return refuseGuess();
   }
   const auto& row = op.rows.front().values;
-  if (!verifyPassword(password, row[1].asText()))
-    return refusedLogon(CallStatus::Unauthorized, wrong);
+  if (!verifyPassword(password, row[1].asText())) return refuseGuess();
+  throttle_.succeeded(code, address);
   if (platform::trim(row[2].asText()) != "S")
     return refusedLogon(CallStatus::Unauthorized, "Operador " + code + " inativo.");
   if (fil.rows.empty())
     return refusedLogon(CallStatus::Unauthorized, "Filial " + branchCode + " não cadastrada.");
 
-  Session session{code, platform::trim(row[0].asText()), branchCode,
-                  platform::trim(fil.rows.front().values[0].asText()), Clock::now()};
   LogonOutcome out;
   out.token = randomToken();
-  out.operatorCode = session.operatorCode;
-  out.operatorName = session.operatorName;
-  out.branchCode = session.branchCode;
-  out.branchName = session.branchName;
-  std::lock_guard lock(sessionsMutex_);
-  purgeExpired(session.lastUsed);
-  if (sessions_.size() >= options_.maxSessions)
+  out.operatorCode = code;
+  out.operatorName = platform::trim(row[0].asText());
+  out.branchCode = branchCode;
+  out.branchName = platform::trim(fil.rows.front().values[0].asText());
+  Lease lease(*this);
+  if (std::string why = lease.acquire(); !why.empty())
+    return refusedLogon(CallStatus::Unavailable, std::move(why));
+  try {
+    const double now = epochMs();
+    server::Transaction tx(lease.session());
+    platform::sqlExecute(lease.session(), "DELETE FROM SESSAOSERVIDOR WHERE NRULTUSO < :T",
+                         {{"T", now - idleMs()}});
+    const double open = platform::sqlSelect(lease.session(),
+                                            "SELECT COUNT(*) AS N FROM SESSAOSERVIDOR", {},
+                                            {{"N", platform::FieldType::Integer}})
+                            .rows[0]
+                            .values[0]
+                            .asNumber();
+    if (open >= static_cast<double>(options_.maxSessions))
+      return refusedLogon(CallStatus::Unavailable,
+                          "Limite de sessões do servidor de aplicação atingido; tente mais tarde.");
+    platform::sqlExecute(lease.session(),
+                         "INSERT INTO SESSAOSERVIDOR (DSHASHTOKEN, CDOPERADOR, NMOPERADOR, "
+                         "CDFILIAL, NMFILIAL, NRULTUSO) VALUES (:H, :C, :N, :F, :M, :T)",
+                         {{"H", tokenHash(out.token)},
+                          {"C", out.operatorCode},
+                          {"N", out.operatorName},
+                          {"F", out.branchCode},
+                          {"M", out.branchName},
+                          {"T", now}});
+    tx.commit();
+  } catch (const std::exception& e) {
+    std::cerr << "vnd-server: falha ao registrar a sessão: " << e.what() << '\n';
     return refusedLogon(CallStatus::Unavailable,
-                        "Limite de sessões do servidor de aplicação atingido; tente mais tarde.");
-  sessions_.emplace(out.token, std::move(session));
+                        "O banco de dados do servidor de aplicação não está disponível.");
+  }
   return out;
 }
 
 void AppServer::logoff(std::string_view token) {
-  std::lock_guard lock(sessionsMutex_);
-  if (auto it = sessions_.find(std::string(token)); it != sessions_.end()) sessions_.erase(it);
+  if (token.empty()) return;
+  Lease lease(*this);
+  if (!lease.acquire().empty()) return;
+  try {
+    platform::sqlExecute(lease.session(), "DELETE FROM SESSAOSERVIDOR WHERE DSHASHTOKEN = :H",
+                         {{"H", tokenHash(token)}});
+  } catch (const std::exception& e) {
+    std::cerr << "vnd-server: falha ao encerrar a sessão: " << e.what() << '\n';
+  }
 }
 
-std::size_t AppServer::sessionCount() const {
-  std::lock_guard lock(sessionsMutex_);
-  return sessions_.size();
+std::size_t AppServer::sessionCount() {
+  Lease lease(*this);
+  if (!lease.acquire().empty()) return 0;
+  try {
+    return static_cast<std::size_t>(
+        platform::sqlSelect(lease.session(),
+                            "SELECT COUNT(*) AS N FROM SESSAOSERVIDOR WHERE NRULTUSO >= :T",
+                            {{"T", epochMs() - idleMs()}}, {{"N", platform::FieldType::Integer}})
+            .rows[0]
+            .values[0]
+            .asNumber());
+  } catch (const std::exception&) {
+    return 0;
+  }
 }
 
-void AppServer::purgeExpired(Clock::time_point now) {
-  for (auto it = sessions_.begin(); it != sessions_.end();)
-    it = now - it->second.lastUsed > options_.sessionIdle ? sessions_.erase(it) : std::next(it);
-}
-
-bool AppServer::sessionOf(std::string_view token, Session& out, std::string& error) {
-  if (token.empty()) {
-    error = "Sessão não iniciada: entre no sistema antes de usar o servidor de aplicação.";
-    return false;
+std::string AppServer::sessionOf(std::string_view token, Session& out, CallStatus& status) {
+  status = CallStatus::Unauthorized;
+  if (token.empty())
+    return "Sessão não iniciada: entre no sistema antes de usar o servidor de aplicação.";
+  Lease lease(*this);
+  if (std::string why = lease.acquire(); !why.empty()) {
+    status = CallStatus::Unavailable;
+    return why;
   }
-  const auto now = Clock::now();
-  std::lock_guard lock(sessionsMutex_);
-  auto it = sessions_.find(std::string(token));
-  if (it == sessions_.end()) {
-    error = "Sessão inexistente ou encerrada. Entre novamente no sistema.";
-    return false;
+  try {
+    const std::string hash = tokenHash(token);
+    const platform::DataPacket p = platform::sqlSelect(
+        lease.session(),
+        "SELECT CDOPERADOR, NMOPERADOR, CDFILIAL, NMFILIAL, NRULTUSO FROM SESSAOSERVIDOR "
+        "WHERE DSHASHTOKEN = :H",
+        {{"H", hash}},
+        {{"CDOPERADOR", platform::FieldType::String, 12},
+         {"NMOPERADOR", platform::FieldType::String, 50},
+         {"CDFILIAL", platform::FieldType::String, 4},
+         {"NMFILIAL", platform::FieldType::String, 30},
+         {"NRULTUSO", platform::FieldType::Float}});
+    if (p.rows.empty()) return "Sessão inexistente ou encerrada. Entre novamente no sistema.";
+    const auto& v = p.rows[0].values;
+    const double now = epochMs(), lastUsed = v[4].asNumber();
+    if (now - lastUsed > idleMs()) {
+      platform::sqlExecute(lease.session(), "DELETE FROM SESSAOSERVIDOR WHERE DSHASHTOKEN = :H",
+                           {{"H", hash}});
+      return "Sessão expirada por inatividade. Entre novamente no sistema.";
+    }
+    // The last use is written at most every tenth of the idle time (and a
+    // minute): a call is a read, not a write to the sessions table.
+    if (now - lastUsed > std::min(idleMs() / 10, 60000.0))
+      platform::sqlExecute(lease.session(),
+                           "UPDATE SESSAOSERVIDOR SET NRULTUSO = :T WHERE DSHASHTOKEN = :H",
+                           {{"T", now}, {"H", hash}});
+    out = Session{v[0].asText(), v[1].asText(), v[2].asText(), v[3].asText()};
+    status = CallStatus::Ok;
+    return {};
+  } catch (const std::exception& e) {
+    std::cerr << "vnd-server: falha ao ler a sessão: " << e.what() << '\n';
+    status = CallStatus::Unavailable;
+    return "O banco de dados do servidor de aplicação não está disponível.";
   }
-  if (now - it->second.lastUsed > options_.sessionIdle) {
-    sessions_.erase(it);
-    error = "Sessão expirada por inatividade. Entre novamente no sistema.";
-    return false;
-  }
-  it->second.lastUsed = now;
-  out = it->second;
-  return true;
 }
 
 CallOutcome AppServer::checkSession(std::string_view token) {
   Session session;
-  std::string error;
-  if (!sessionOf(token, session, error))
-    return {CallStatus::Unauthorized, RemoteResult::failure(std::move(error))};
+  CallStatus status;
+  if (std::string why = sessionOf(token, session, status); !why.empty())
+    return {status, RemoteResult::failure(std::move(why))};
   return {};
 }
 
@@ -256,9 +358,9 @@ std::string operatorMismatch(const OperationSpec& spec, const std::vector<Value>
 CallOutcome AppServer::call(std::string_view token, std::string_view operation,
                             std::vector<Value>& args) {
   Session session;
-  std::string error;
-  if (!sessionOf(token, session, error))
-    return {CallStatus::Unauthorized, RemoteResult::failure(std::move(error))};
+  CallStatus status;
+  if (std::string why = sessionOf(token, session, status); !why.empty())
+    return {status, RemoteResult::failure(std::move(why))};
   const OperationSpec* spec = registry_.find(operation);
   if (std::string why = registry_.refusal(operation, args); !why.empty())
     return {spec ? CallStatus::BadRequest : CallStatus::UnknownOperation,
@@ -266,6 +368,13 @@ CallOutcome AppServer::call(std::string_view token, std::string_view operation,
   if (std::string why = operatorMismatch(*spec, args, session.operatorCode, session.operatorName);
       !why.empty())
     return {CallStatus::Forbidden, RemoteResult::failure(std::move(why))};
+  // The operator was checked without its blanks; the operation records the
+  // very code (and name) that was checked, as stored, not the typed text.
+  for (const OperatorArgument& rule : operatorArguments()) {
+    if (!platform::equalsIgnoreCase(rule.operation, spec->name)) continue;
+    args[rule.codeIndex] = Value(session.operatorCode);
+    if (rule.nameIndex >= 0) args[rule.nameIndex] = Value(session.operatorName);
+  }
 
   Lease lease(*this);
   if (std::string why = lease.acquire(); !why.empty())

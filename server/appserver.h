@@ -5,8 +5,10 @@
 //
 // - Only logged-on sessions are served. A logon checks the operator's code
 //   and password against OPERADOR and the branch against FILIAL and issues a
-//   random token (256 bits from OpenSSL's generator). A session expires after
-//   `sessionIdle` without calls.
+//   random token (256 bits from OpenSSL's generator). Sessions live in the
+//   database (SESSAOSERVIDOR, the token only as its hash), so a restart logs
+//   nobody off and every server instance over the database serves them. A
+//   session expires after `sessionIdle` without calls.
 // - The operator an operation records must be the session's operator: write
 //   operations that carry the operator's code (and name) as an argument are
 //   refused when it differs, so that nobody books work under another
@@ -31,6 +33,7 @@
 #include "platform/remoteresult.h"
 #include "platform/sqlconnection.h"
 #include "platform/value.h"
+#include "server/logonthrottle.h"
 #include "server/operation.h"
 
 namespace server {
@@ -44,6 +47,7 @@ struct AppServerOptions {
   std::chrono::milliseconds sessionIdle = std::chrono::hours(8);
   std::chrono::milliseconds databaseWait = std::chrono::seconds(30);
   std::size_t maxSessions = 10000;
+  LogonThrottleOptions logonThrottle;
 };
 
 // How a request ended, for the transport to report (HTTP maps each to its
@@ -56,6 +60,7 @@ enum class CallStatus {
   Unauthorized,  // no session, an expired one, or a refused logon
   Forbidden,     // operator argument of another operator
   Unavailable,   // the database cannot be reached or every session stays busy
+  Throttled,     // too many failed logons of the operator or from the address
 };
 
 struct CallOutcome {
@@ -95,8 +100,9 @@ class AppServer {
   // ignoring case; a request that names none is), else the refusal.
   std::string objectRefusal(std::string_view object) const;
 
+  // `address` is the client's (for throttling failed logons).
   LogonOutcome logon(std::string_view operatorCode, std::string_view password,
-                     std::string_view branch);
+                     std::string_view branch, std::string_view address = "local");
   // Ends a session; an unknown or expired token is no error.
   void logoff(std::string_view token);
   // Ok when the token names a live session (and restarts its idle clock),
@@ -107,24 +113,24 @@ class AppServer {
   CallOutcome call(std::string_view token, std::string_view operation,
                    std::vector<platform::Value>& args);
 
-  std::size_t sessionCount() const;
+  // Live sessions in the database (all instances'); 0 when it cannot be read.
+  std::size_t sessionCount();
 
  private:
   struct Session {
     std::string operatorCode, operatorName, branchCode, branchName;
-    std::chrono::steady_clock::time_point lastUsed;
   };
   class Lease;
+  double idleMs() const { return static_cast<double>(options_.sessionIdle.count()); }
 
-  bool sessionOf(std::string_view token, Session& out, std::string& error);
-  void purgeExpired(std::chrono::steady_clock::time_point now);
+  // Empty when the token names a live session (then in `out`), else why not.
+  // Unavailable is set when the database could not be asked.
+  std::string sessionOf(std::string_view token, Session& out, CallStatus& status);
 
   std::string connString_;
   OperationRegistry registry_;
   AppServerOptions options_;
-
-  mutable std::mutex sessionsMutex_;
-  std::unordered_map<std::string, Session> sessions_;
+  LogonThrottle throttle_;
 
   std::mutex poolMutex_;
   std::condition_variable poolFree_;

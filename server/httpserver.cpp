@@ -1,8 +1,17 @@
 #include "server/httpserver.h"
 
-#include <httplib.h>
+#include <boost/asio/dispatch.hpp>
+#include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/post.hpp>
+#include <boost/asio/strand.hpp>
+#include <boost/asio/thread_pool.hpp>
+#include <boost/beast/core.hpp>
+#include <boost/beast/http.hpp>
 
 #include <algorithm>
+#include <condition_variable>
+#include <mutex>
+#include <unordered_map>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -18,11 +27,50 @@
 namespace server {
 
 namespace proto = platform::protocol;
+namespace asio = boost::asio;
+namespace beast = boost::beast;
+namespace http = beast::http;
+using tcp = asio::ip::tcp;
 using platform::Value;
 using platform::ValueArray;
 using platform::WireFormat;
 
 namespace {
+
+using Request = http::request<http::string_body>;
+
+std::string header(const Request& req, std::string_view name) {
+  auto it = req.find(beast::string_view(name.data(), name.size()));
+  return it == req.end() ? std::string() : std::string(it->value());
+}
+
+// The path of a request target: without its query, percent-escapes decoded.
+std::string targetPath(beast::string_view target) {
+  std::string_view t(target.data(), target.size());
+  t = t.substr(0, t.find('?'));
+  std::string out;
+  out.reserve(t.size());
+  auto hex = [](char c) {
+    return std::isdigit(static_cast<unsigned char>(c)) ? c - '0' : (c | 0x20) - 'a' + 10;
+  };
+  for (std::size_t i = 0; i < t.size(); ++i) {
+    if (t[i] == '%' && i + 2 < t.size() && std::isxdigit(static_cast<unsigned char>(t[i + 1])) &&
+        std::isxdigit(static_cast<unsigned char>(t[i + 2]))) {
+      out += static_cast<char>(hex(t[i + 1]) * 16 + hex(t[i + 2]));
+      i += 2;
+    } else {
+      out += t[i];
+    }
+  }
+  return out;
+}
+
+// A reply being built: status, body and its media type.
+struct Response {
+  int status = 200;
+  std::string body;
+  std::string contentType;
+};
 
 int httpStatus(CallStatus status) {
   switch (status) {
@@ -39,6 +87,8 @@ int httpStatus(CallStatus status) {
       return 403;
     case CallStatus::Unavailable:
       return 503;
+    case CallStatus::Throttled:
+      return 429;
   }
   return 500;
 }
@@ -58,15 +108,17 @@ std::string_view replyCode(CallStatus status) {
       return proto::code::kForbidden;
     case CallStatus::Unavailable:
       return proto::code::kUnavailable;
+    case CallStatus::Throttled:
+      return proto::code::kTooManyAttempts;
   }
   return proto::code::kServerError;
 }
 
 // Answers in the request's format; a request without a body in a known
 // format gets what its Accept header asks for, else JSON (the readable one).
-WireFormat replyFormat(const httplib::Request& req) {
-  if (auto f = proto::formatOfMediaType(req.get_header_value("Content-Type"))) return *f;
-  const std::string accept = platform::lowerAscii(req.get_header_value("Accept"));
+WireFormat replyFormat(const Request& req) {
+  if (auto f = proto::formatOfMediaType(header(req, "Content-Type"))) return *f;
+  const std::string accept = platform::lowerAscii(header(req, "Accept"));
   return accept.find("msgpack") != std::string::npos ? WireFormat::Binary : WireFormat::Json;
 }
 
@@ -81,9 +133,8 @@ std::string printable(std::string_view sent) {
   return out;
 }
 
-void send(httplib::Response& res, int status, const proto::Reply& reply, WireFormat format) {
+void send(Response& res, int status, const proto::Reply& reply, WireFormat format) {
   res.status = status;
-  if (status == 401) res.set_header("WWW-Authenticate", "Bearer");
   std::string body;
   try {
     body = proto::encodeReply(reply, format);
@@ -97,26 +148,25 @@ void send(httplib::Response& res, int status, const proto::Reply& reply, WireFor
                                                  proto::code::kServerError),
                            format);
   }
-  res.set_content(body, std::string(proto::mediaTypeOf(format)));
+  res.body = std::move(body);
+  res.contentType = std::string(proto::mediaTypeOf(format));
 }
 
-void refuse(httplib::Response& res, int status, std::string text, std::string_view code,
+void refuse(Response& res, int status, std::string text, std::string_view code,
             WireFormat format) {
   send(res, status, proto::Reply::failure(std::move(text), code), format);
 }
 
-std::string bearerToken(const httplib::Request& req) {
-  const std::string auth = platform::trim(req.get_header_value("Authorization"));
+std::string bearerToken(const Request& req) {
+  const std::string auth = platform::trim(header(req, "Authorization"));
   if (auth.size() < 7 || !platform::equalsIgnoreCase(auth.substr(0, 7), "Bearer ")) return {};
   return platform::trim(auth.substr(7));
 }
 
-// The time each worker thread started its current request, for the log line.
-thread_local std::chrono::steady_clock::time_point requestStart;
-
-std::string logLine(const httplib::Request& req, const httplib::Response& res) {
+std::string logLine(const std::string& peer, std::string_view method, std::string_view path,
+                    int status, std::chrono::steady_clock::time_point started) {
   const double ms =
-      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - requestStart)
+      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started)
           .count();
   const std::time_t now = std::time(nullptr);
   std::tm local{};
@@ -124,49 +174,71 @@ std::string logLine(const httplib::Request& req, const httplib::Response& res) {
   char stamp[32];
   std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &local);
   char line[512];
-  std::snprintf(line, sizeof line, "%s %s %s %s %d %.2f ms", stamp, req.remote_addr.c_str(),
-                printable(req.method).c_str(), printable(req.path).c_str(), res.status, ms);
+  std::snprintf(line, sizeof line, "%s %s %s %s %d %.2f ms", stamp, peer.c_str(),
+                printable(method).c_str(), printable(path).c_str(), status, ms);
   return line;
 }
 
-}  // namespace
+// The request handlers: run on the worker threads, they only see a complete
+// request and fill a reply.
+class Handlers {
+ public:
+  Handlers(AppServer& app, const HttpServerOptions& options) : app_(app), options_(options) {}
 
-struct HttpServer::Impl {
-  Impl(AppServer& a, HttpServerOptions o) : app(a), options(std::move(o)) {}
+  Response handle(const Request& req, const std::string& path, const std::string& peer) {
+    Response res;
+    const bool post = req.method() == http::verb::post;
+    const std::string callPrefix(proto::kCallPath);
+    if (post && path.rfind(callPrefix, 0) == 0 && path.size() > callPrefix.size() &&
+        std::all_of(path.begin() + static_cast<std::ptrdiff_t>(callPrefix.size()), path.end(),
+                    [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }))
+      call(req, path.substr(callPrefix.size()), res);
+    else if (post && path == proto::kLogonPath)
+      logon(req, peer, res);
+    else if (post && path == proto::kLogoffPath)
+      logoff(req, res);
+    else if (req.method() == http::verb::get && path == proto::kHealthPath)
+      health(req, res);
+    else
+      refuse(res, 404, "Recurso inexistente no servidor de aplicação: " + printable(path) + ".",
+             proto::code::kNotFound, replyFormat(req));
+    return res;
+  }
 
-  AppServer& app;
-  HttpServerOptions options;
-  httplib::Server svr;
-  std::thread thread;
-  std::atomic<bool> finished{false};
+  // Whether a call is a read, which is served by workers of its own so that
+  // readers do not queue behind writers waiting for the database's lock.
+  bool isRead(const std::string& path) const {
+    const std::string callPrefix(proto::kCallPath);
+    if (path.rfind(callPrefix, 0) != 0) return true;
+    const OperationSpec* spec = app_.registry().find(path.substr(callPrefix.size()));
+    return !spec || spec->access == Access::Read;
+  }
 
+ private:
   // The format the request body is written in; refuses the request (415)
   // when its Content-Type is neither JSON nor binary.
-  std::optional<WireFormat> bodyFormat(const httplib::Request& req, httplib::Response& res) {
-    auto format = proto::formatOfMediaType(req.get_header_value("Content-Type"));
+  std::optional<WireFormat> bodyFormat(const Request& req, Response& res) {
+    auto format = proto::formatOfMediaType(header(req, "Content-Type"));
     if (!format)
       refuse(res, 415,
-             "Tipo de conteúdo não suportado: \"" +
-                 printable(req.get_header_value("Content-Type")) + "\". Use " +
-                 std::string(proto::kBinaryMediaType) + " ou " +
+             "Tipo de conteúdo não suportado: \"" + printable(header(req, "Content-Type")) +
+                 "\". Use " + std::string(proto::kBinaryMediaType) + " ou " +
                  std::string(proto::kJsonMediaType) + ".",
              proto::code::kUnsupportedMediaType, WireFormat::Json);
     return format;
   }
 
-  bool objectServed(const httplib::Request& req, httplib::Response& res) {
-    std::string why =
-        app.objectRefusal(printable(req.get_header_value(std::string(proto::kObjectHeader))));
+  bool objectServed(const Request& req, Response& res) {
+    std::string why = app_.objectRefusal(printable(header(req, proto::kObjectHeader)));
     if (why.empty()) return true;
     refuse(res, 404, std::move(why), proto::code::kUnknownObject, replyFormat(req));
     return false;
   }
 
   // The body as a list of arguments; refuses the request (400) otherwise.
-  std::optional<ValueArray> arguments(const httplib::Request& req, httplib::Response& res,
-                                      WireFormat format) {
+  std::optional<ValueArray> arguments(const Request& req, Response& res, WireFormat format) {
     try {
-      Value v = proto::decodeBody(req.body, format);
+      Value v = proto::decodeBody(req.body(), format, options_.maxBodyItems);
       if (v.isArray()) return v.array();
       refuse(res, 400, "O corpo da requisição deve ser a lista de argumentos.",
              proto::code::kBadRequest, format);
@@ -177,28 +249,27 @@ struct HttpServer::Impl {
     return std::nullopt;
   }
 
-  void call(const httplib::Request& req, httplib::Response& res) {
+  void call(const Request& req, const std::string& operation, Response& res) {
     const auto format = bodyFormat(req, res);
     if (!format || !objectServed(req, res)) return;
     const std::string token = bearerToken(req);
-    if (CallOutcome s = app.checkSession(token); s.status != CallStatus::Ok)
+    if (CallOutcome s = app_.checkSession(token); s.status != CallStatus::Ok)
       return refuse(res, httpStatus(s.status), s.result.error, replyCode(s.status), *format);
     auto args = arguments(req, res, *format);
     if (!args) return;
-    const std::string operation = req.matches[1];
-    CallOutcome outcome = app.call(token, operation, *args);
+    CallOutcome outcome = app_.call(token, operation, *args);
     if (outcome.status != CallStatus::Ok)
       return refuse(res, httpStatus(outcome.status), outcome.result.error,
                     replyCode(outcome.status), *format);
     std::vector<std::pair<std::size_t, Value>> refs;
-    const auto& params = app.registry().find(operation)->params;
+    const auto& params = app_.registry().find(operation)->params;
     for (std::size_t i = 0; i < params.size(); ++i)
       if (params[i].byRef) refs.emplace_back(i, std::move((*args)[i]));
     send(res, 200, proto::Reply::success(std::move(outcome.result.value), std::move(refs)),
          *format);
   }
 
-  void logon(const httplib::Request& req, httplib::Response& res) {
+  void logon(const Request& req, const std::string& peer, Response& res) {
     const auto format = bodyFormat(req, res);
     if (!format || !objectServed(req, res)) return;
     auto args = arguments(req, res, *format);
@@ -207,7 +278,7 @@ struct HttpServer::Impl {
       return refuse(res, 400,
                     "A entrada no sistema espera o operador, a senha e a filial, como textos.",
                     proto::code::kBadRequest, *format);
-    LogonOutcome out = app.logon((*args)[0].text(), (*args)[1].text(), (*args)[2].text());
+    LogonOutcome out = app_.logon((*args)[0].text(), (*args)[1].text(), (*args)[2].text(), peer);
     if (out.status != CallStatus::Ok)
       return refuse(res, httpStatus(out.status), std::move(out.error),
                     out.status == CallStatus::Unauthorized ? proto::code::kLogonRefused
@@ -219,44 +290,55 @@ struct HttpServer::Impl {
          *format);
   }
 
-  void logoff(const httplib::Request& req, httplib::Response& res) {
+  void logoff(const Request& req, Response& res) {
     const WireFormat format = replyFormat(req);
     const std::string token = bearerToken(req);
     if (token.empty())
       return refuse(res, 401, "Sessão não informada.", proto::code::kUnauthorized, format);
-    app.logoff(token);
+    app_.logoff(token);
     send(res, 200, proto::Reply::success(Value()), format);
   }
 
-  void health(const httplib::Request& req, httplib::Response& res) {
+  void health(const Request& req, Response& res) {
     if (!objectServed(req, res)) return;
-    send(res, 200, proto::Reply::success(app.serverObject()), replyFormat(req));
+    send(res, 200, proto::Reply::success(app_.serverObject()), replyFormat(req));
   }
 
-  // Answers httplib's own refusals (unknown path, oversized body, malformed
-  // HTTP) with an envelope too; replies already written are left alone.
-  void error(const httplib::Request& req, httplib::Response& res) {
-    if (!res.body.empty()) return;
-    const WireFormat format = replyFormat(req);
-    switch (res.status) {
-      case 404:
-        return refuse(res, 404,
-                      "Recurso inexistente no servidor de aplicação: " + printable(req.path) + ".",
-                      proto::code::kNotFound, format);
-      case 413:
-        return refuse(res, 413,
-                      "A requisição excede o limite de " +
-                          std::to_string(options.maxBodyBytes >> 20) +
-                          " MiB do servidor de aplicação.",
-                      proto::code::kTooLarge, format);
-      case 400:
-        return refuse(res, 400, "Requisição HTTP malformada.", proto::code::kBadRequest, format);
-      default:
-        return refuse(res, res.status, "Erro HTTP " + std::to_string(res.status) + ".",
-                      res.status >= 500 ? proto::code::kServerError : proto::code::kBadRequest,
-                      format);
-    }
-  }
+  AppServer& app_;
+  const HttpServerOptions& options_;
+};
+
+}  // namespace
+
+// Connections are served by one network thread that only reads and writes:
+// an idle or slow client holds a socket, never a thread. A complete request
+// goes to a worker pool (reads and writes have pools of their own), and its
+// reply back to the network thread.
+struct HttpServer::Impl {
+  Impl(AppServer& a, HttpServerOptions o)
+      : app(a),
+        options(std::move(o)),
+        handlers(app, options),
+        readers(static_cast<std::size_t>(std::max(1, options.workers))),
+        writers(static_cast<std::size_t>(std::max(1, options.workers))) {}
+
+  class Connection;
+
+  AppServer& app;
+  HttpServerOptions options;
+  Handlers handlers;
+  // Connections leave this table when they are destroyed, which may happen
+  // while the network context itself is torn down: it outlives the context.
+  std::mutex liveMutex;
+  std::condition_variable liveChanged;
+  std::unordered_map<Connection*, std::weak_ptr<Connection>> live;
+  std::atomic<bool> stopping{false};
+  bool started = false;
+  asio::io_context ioc{1};
+  tcp::acceptor acceptor{ioc};
+  asio::thread_pool readers;
+  asio::thread_pool writers;
+  std::thread network;
 
   void log(const std::string& line) {
     if (options.log)
@@ -264,78 +346,250 @@ struct HttpServer::Impl {
     else
       std::cerr << line << '\n';
   }
+
+  void accept();
 };
 
-HttpServer::HttpServer(AppServer& app, HttpServerOptions options)
-    : impl_(std::make_unique<Impl>(app, std::move(options))) {
-  Impl& d = *impl_;
-  const std::size_t workers = static_cast<std::size_t>(std::max(1, d.options.workers));
-  d.svr.new_task_queue = [workers] { return new httplib::ThreadPool(workers); };
-  d.svr.set_payload_max_length(d.options.maxBodyBytes);
-  // One desktop client keeps one connection for its whole session.
-  d.svr.set_keep_alive_max_count(100000);
-  d.svr.set_keep_alive_timeout(d.options.keepAlive.count());
-  d.svr.set_tcp_nodelay(true);
-  d.svr.set_pre_routing_handler([](const httplib::Request&, httplib::Response&) {
-    requestStart = std::chrono::steady_clock::now();
-    return httplib::Server::HandlerResponse::Unhandled;
-  });
-  d.svr.Post(std::string(proto::kCallPath) + "([A-Za-z0-9_]+)",
-             [&d](const httplib::Request& req, httplib::Response& res) { d.call(req, res); });
-  d.svr.Post(std::string(proto::kLogonPath),
-             [&d](const httplib::Request& req, httplib::Response& res) { d.logon(req, res); });
-  d.svr.Post(std::string(proto::kLogoffPath),
-             [&d](const httplib::Request& req, httplib::Response& res) { d.logoff(req, res); });
-  d.svr.Get(std::string(proto::kHealthPath),
-            [&d](const httplib::Request& req, httplib::Response& res) { d.health(req, res); });
-  d.svr.set_error_handler(
-      [&d](const httplib::Request& req, httplib::Response& res) { d.error(req, res); });
-  d.svr.set_exception_handler(
-      [&d](const httplib::Request& req, httplib::Response& res, std::exception_ptr ep) {
-        std::string what = "?";
-        try {
-          std::rethrow_exception(ep);
-        } catch (const std::exception& e) {
-          what = e.what();
-        } catch (...) {
-        }
-        d.log("vnd-server: falha ao atender " + printable(req.path) + ": " + printable(what));
-        res.body.clear();
+class HttpServer::Impl::Connection : public std::enable_shared_from_this<Connection> {
+ public:
+  Connection(Impl& d, tcp::socket socket) : d_(d), stream_(std::move(socket)) {
+    beast::error_code ec;
+    const auto remote = stream_.socket().remote_endpoint(ec);
+    peer_ = ec ? "?" : remote.address().to_string();
+  }
+  ~Connection() {
+    std::lock_guard lock(d_.liveMutex);
+    d_.live.erase(this);
+    d_.liveChanged.notify_all();
+  }
+
+  void start() {
+    asio::dispatch(stream_.get_executor(), [self = shared_from_this()] { self->readHeader(); });
+  }
+
+  // Ends the connection unless a request is being answered; that one closes
+  // after its reply. Runs on the connection's strand.
+  void closeWhenIdle() {
+    asio::dispatch(stream_.get_executor(), [self = shared_from_this()] {
+      if (!self->busy_) self->close();
+    });
+  }
+
+ private:
+  void readHeader() {
+    if (d_.stopping) return close();
+    parser_.emplace();
+    parser_->body_limit(d_.options.maxBodyBytes);
+    parser_->header_limit(kHeaderLimit);
+    // Waiting for the next request and receiving its header share one
+    // deadline: a client dripping bytes loses its connection as an idle one.
+    stream_.expires_after(d_.options.keepAlive);
+    http::async_read_header(stream_, buffer_, *parser_,
+                            [self = shared_from_this()](beast::error_code ec, std::size_t) {
+                              self->onHeader(ec);
+                            });
+  }
+
+  void onHeader(beast::error_code ec) {
+    if (ec) return readFailed(ec);
+    started_ = std::chrono::steady_clock::now();
+    stream_.expires_after(d_.options.requestTimeout);
+    if (beast::iequals(parser_->get()[http::field::expect], "100-continue")) {
+      auto go = std::make_shared<http::response<http::empty_body>>(http::status::continue_, 11);
+      http::async_write(stream_, *go,
+                        [self = shared_from_this(), go](beast::error_code e, std::size_t) {
+                          if (e) return self->close();
+                          self->readBody();
+                        });
+      return;
+    }
+    readBody();
+  }
+
+  void readBody() {
+    http::async_read(stream_, buffer_, *parser_,
+                     [self = shared_from_this()](beast::error_code ec, std::size_t) {
+                       self->onRequest(ec);
+                     });
+  }
+
+  // A request that could not be read: a closed or timed-out connection ends
+  // quietly; an oversized or malformed one gets its refusal, then ends.
+  void readFailed(beast::error_code ec) {
+    Response res;
+    const Request& req = parser_->get();
+    if (ec == http::error::body_limit) {
+      refuse(res, 413,
+             "A requisição excede o limite de " + std::to_string(d_.options.maxBodyBytes >> 20) +
+                 " MiB do servidor de aplicação.",
+             proto::code::kTooLarge, replyFormat(req));
+    } else if (ec.category() == http::make_error_code(http::error::bad_target).category() &&
+               ec != http::error::end_of_stream && ec != http::error::partial_message) {
+      refuse(res, 400, "Requisição HTTP malformada.", proto::code::kBadRequest, replyFormat(req));
+    } else {
+      return close();
+    }
+    if (!parser_->is_header_done()) started_ = std::chrono::steady_clock::now();
+    busy_ = true;
+    unread_ = true;
+    write(std::move(res), req.method_string(), req.target(), false);
+  }
+
+  void onRequest(beast::error_code ec) {
+    if (ec) return readFailed(ec);
+    busy_ = true;
+    stream_.expires_never();
+    auto req = std::make_shared<Request>(parser_->release());
+    std::string path = targetPath(req->target());
+    asio::thread_pool& pool = d_.handlers.isRead(path) ? d_.readers : d_.writers;
+    asio::post(pool, [self = shared_from_this(), req, path = std::move(path)] {
+      Response res;
+      try {
+        res = self->d_.handlers.handle(*req, path, self->peer_);
+      } catch (const std::exception& e) {
+        self->d_.log("vnd-server: falha ao atender " + printable(path) + ": " +
+                     printable(e.what()));
+        res = Response{};
         refuse(res, 500, "Erro interno do servidor de aplicação.", proto::code::kServerError,
-               replyFormat(req));
+               replyFormat(*req));
+      }
+      asio::post(self->stream_.get_executor(), [self, req, res = std::move(res)]() mutable {
+        self->write(std::move(res), req->method_string(), req->target(), req->keep_alive());
       });
-  d.svr.set_logger([&d](const httplib::Request& req, const httplib::Response& res) {
-    d.log(logLine(req, res));
+    });
+  }
+
+  void write(Response res, beast::string_view method, beast::string_view target, bool keepAlive) {
+    const std::string path = targetPath(target);
+    d_.log(logLine(peer_, std::string_view(method.data(), method.size()), path, res.status,
+                   started_));
+    auto reply = std::make_shared<http::response<http::string_body>>(
+        static_cast<http::status>(res.status), 11);
+    reply->set(http::field::content_type, res.contentType);
+    if (res.status == 401) reply->set(http::field::www_authenticate, "Bearer");
+    reply->body() = std::move(res.body);
+    reply->keep_alive(keepAlive && !d_.stopping);
+    reply->prepare_payload();
+    stream_.expires_after(d_.options.requestTimeout);
+    http::async_write(stream_, *reply,
+                      [self = shared_from_this(), reply](beast::error_code ec, std::size_t) {
+                        self->busy_ = false;
+                        if (!ec && self->unread_) return self->drainThenClose();
+                        if (ec || !reply->keep_alive()) return self->close();
+                        self->readHeader();
+                      });
+  }
+
+  // After refusing a request whose body was not read: a socket closed with
+  // unread data is reset, and the client, still sending, would lose the
+  // refusal. What keeps coming is read and dropped, for a short while only.
+  void drainThenClose() {
+    beast::error_code ec;
+    stream_.socket().shutdown(tcp::socket::shutdown_send, ec);
+    stream_.expires_after(std::chrono::seconds(2));
+    drain_.resize(16 * 1024);
+    stream_.async_read_some(asio::buffer(drain_),
+                            [self = shared_from_this()](beast::error_code e, std::size_t) {
+                              if (e) return self->close();
+                              self->drainThenClose();
+                            });
+  }
+
+  void close() {
+    beast::error_code ec;
+    stream_.socket().shutdown(tcp::socket::shutdown_both, ec);
+    stream_.close();
+  }
+
+  static constexpr std::uint32_t kHeaderLimit = 64 * 1024;
+
+  Impl& d_;
+  beast::tcp_stream stream_;
+  beast::flat_buffer buffer_;
+  std::optional<http::request_parser<http::string_body>> parser_;
+  std::string peer_;
+  std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
+  bool busy_ = false;
+  bool unread_ = false;  // a refused request's body is still coming
+  std::vector<char> drain_;
+};
+
+void HttpServer::Impl::accept() {
+  acceptor.async_accept(asio::make_strand(ioc), [this](beast::error_code ec, tcp::socket socket) {
+    if (ec) {
+      if (!acceptor.is_open()) return;  // stopping
+      // Out of descriptors or a client that left before being accepted:
+      // the listener goes on.
+      return accept();
+    }
+    socket.set_option(tcp::no_delay(true), ec);
+    auto conn = std::make_shared<Connection>(*this, std::move(socket));
+    {
+      std::lock_guard lock(liveMutex);
+      if (live.size() >= options.maxConnections) {
+        log("vnd-server: limite de conexões atingido; conexão recusada");
+        conn.reset();
+      } else {
+        live.emplace(conn.get(), conn);
+      }
+    }
+    if (conn) conn->start();
+    accept();
   });
 }
+
+HttpServer::HttpServer(AppServer& app, HttpServerOptions options)
+    : impl_(std::make_unique<Impl>(app, std::move(options))) {}
 
 HttpServer::~HttpServer() { stop(); }
 
 int HttpServer::start(const std::string& host, int port) {
   Impl& d = *impl_;
-  int bound = port;
-  if (port == 0)
-    bound = d.svr.bind_to_any_port(host);
-  else if (!d.svr.bind_to_port(host, port))
-    bound = -1;
-  if (bound <= 0)
+  beast::error_code ec;
+  const auto address = asio::ip::make_address(host == "localhost" ? "127.0.0.1" : host, ec);
+  if (!ec) {
+    const tcp::endpoint endpoint(address, static_cast<unsigned short>(port));
+    d.acceptor.open(endpoint.protocol(), ec);
+    if (!ec) d.acceptor.set_option(asio::socket_base::reuse_address(true), ec);
+    if (!ec) d.acceptor.bind(endpoint, ec);
+    if (!ec) d.acceptor.listen(asio::socket_base::max_listen_connections, ec);
+  }
+  if (ec)
     throw std::runtime_error("não foi possível escutar em " + host + ":" + std::to_string(port));
-  d.finished = false;
-  d.thread = std::thread([&d] {
-    d.svr.listen_after_bind();
-    d.finished = true;
-  });
-  // stop() only reaches a server that is already running.
-  while (!d.svr.is_running() && !d.finished)
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  const int bound = d.acceptor.local_endpoint().port();
+  d.accept();
+  d.started = true;
+  d.network = std::thread([&d] { d.ioc.run(); });
   return bound;
 }
 
 void HttpServer::stop() {
   Impl& d = *impl_;
-  if (!d.thread.joinable()) return;
-  d.svr.stop();
-  d.thread.join();
+  if (!d.started) return;
+  d.started = false;
+  d.stopping = true;
+  asio::post(d.ioc, [&d] {
+    beast::error_code ec;
+    d.acceptor.close(ec);
+  });
+  std::vector<std::shared_ptr<Impl::Connection>> open;
+  {
+    std::lock_guard lock(d.liveMutex);
+    for (auto& [raw, weak] : d.live)
+      if (auto c = weak.lock()) open.push_back(std::move(c));
+  }
+  for (auto& c : open) c->closeWhenIdle();
+  open.clear();
+  // Requests in progress finish and are answered; past the grace time the
+  // server goes anyway.
+  {
+    std::unique_lock lock(d.liveMutex);
+    d.liveChanged.wait_for(lock, d.options.stopGrace, [&d] { return d.live.empty(); });
+  }
+  d.ioc.stop();
+  d.network.join();
+  d.readers.join();
+  d.writers.join();
 }
 
 }  // namespace server

@@ -7,8 +7,9 @@
 // and the server goes on serving. One line per request goes to the log:
 // method, path, status and milliseconds, never the data.
 //
-// Thread-safety: start() and stop() from one thread; requests are served by
-// a pool of worker threads over the shared AppServer.
+// Thread-safety: start() and stop() from one thread. One network thread
+// reads and writes every connection; complete requests are served by worker
+// threads over the shared AppServer, reads and writes by pools of their own.
 
 #include <chrono>
 #include <cstddef>
@@ -22,10 +23,21 @@ namespace server {
 
 struct HttpServerOptions {
   std::size_t maxBodyBytes = std::size_t{64} << 20;
+  // Items (values and lists) a request body may decode to: what a user's
+  // action sends is far below, and the decoded request stays within tens of
+  // megabytes whatever the body holds.
+  std::size_t maxBodyItems = 500000;
+  // Requests served at once: this many reads, and as many writes.
   int workers = 8;
-  // How long an idle client connection is kept open; a worker thread waits
-  // on it meanwhile, and stop() waits for it too.
-  std::chrono::seconds keepAlive{5};
+  // How long a connection may wait for its next request's header, whole;
+  // an idle connection costs a socket, not a thread.
+  std::chrono::seconds keepAlive{60};
+  // How long a request's body may take to arrive, and its reply to leave.
+  std::chrono::seconds requestTimeout{30};
+  // How long stop() lets the requests in progress finish.
+  std::chrono::seconds stopGrace{5};
+  // Connections beyond this are closed as soon as they are accepted.
+  std::size_t maxConnections = 10000;
   // Receives one line per request; empty: standard error.
   std::function<void(const std::string&)> log;
 };
@@ -41,7 +53,9 @@ class HttpServer {
   // own; answers the port. Called once per HttpServer. Throws std::runtime_error when the address
   // cannot be bound.
   int start(const std::string& host, int port);
-  // Stops accepting, finishes the requests in progress and joins.
+  // Stops accepting, closes idle connections and those still sending their
+  // request, answers the requests in progress (for at most stopGrace) and
+  // joins.
   void stop();
 
  private:

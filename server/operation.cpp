@@ -2,9 +2,12 @@
 
 #include <soci/soci.h>
 
+#include <iostream>
+
 #include "platform/abort.h"
 #include "platform/text.h"
 #include "server/storage.h"
+#include "server/valuedomain.h"
 
 namespace server {
 
@@ -93,6 +96,10 @@ std::string OperationRegistry::refusal(std::string_view name, const std::vector<
     if (!accepts(spec->params[i].kind, args[i]))
       return "Operação " + spec->name + ": o argumento " + std::to_string(i + 1) + " deve ser " +
              kindName(spec->params[i].kind) + ".";
+  for (size_t i = 0; i < args.size(); ++i)
+    if (std::string why = valueRefusal(args[i], "argumento " + std::to_string(i + 1));
+        !why.empty())
+      return "Operação " + spec->name + ": " + why;
   return {};
 }
 
@@ -126,8 +133,26 @@ RemoteResult OperationRegistry::call(std::string_view name, std::vector<Value>& 
     // Conflicts and other refusals of the storage layer are already worded
     // for the user.
     return RemoteResult::failure(e.what());
+  } catch (const platform::SqlConstraintError& e) {
+    // The driver's text carries the statement and every bound value: the
+    // log gets it, the user a sentence about what to do.
+    std::cerr << "vnd-server: " << spec->name << ": " << e.what() << '\n';
+    switch (e.kind()) {
+      case platform::SqlConstraintError::Kind::Unique:
+        return RemoteResult::failure("Operação " + spec->name +
+                                     ": o registro já existe. Recarregue os dados e tente novamente.");
+      case platform::SqlConstraintError::Kind::ForeignKey:
+        return RemoteResult::failure("Operação " + spec->name +
+                                     ": um código informado não está cadastrado ou o registro "
+                                     "ainda é usado por outros. Recarregue os dados e tente novamente.");
+      case platform::SqlConstraintError::Kind::Other: break;
+    }
+    return RemoteResult::failure("Operação " + spec->name +
+                                 ": o banco de dados recusou um dos valores informados.");
   } catch (const std::exception& e) {
-    return RemoteResult::failure(std::string("Erro no servidor ao executar ") + spec->name + ": " + e.what());
+    std::cerr << "vnd-server: " << spec->name << ": " << e.what() << '\n';
+    return RemoteResult::failure("Erro no servidor ao executar " + spec->name +
+                                 ". O detalhe foi registrado no log do servidor de aplicação.");
   }
 }
 

@@ -505,9 +505,28 @@ Migration receiptsBySaleInOrder() {
           }};
 }
 
+// Logged-on sessions, shared by every server instance over the database.
+// The token is kept only as its SHA-256; the last use is in milliseconds
+// since 1970 (UTC), finer than the date-time type.
+Migration serverSessions() {
+  return {5,
+          "Sessões do servidor de aplicação no banco de dados",
+          {
+              "CREATE TABLE SESSAOSERVIDOR (\n"
+              "  DSHASHTOKEN  VARCHAR(64) NOT NULL PRIMARY KEY,\n"
+              "  CDOPERADOR   VARCHAR(12) NOT NULL,\n"
+              "  NMOPERADOR   VARCHAR(50) NOT NULL,\n"
+              "  CDFILIAL     VARCHAR(4)  NOT NULL,\n"
+              "  NMFILIAL     VARCHAR(30) NOT NULL,\n"
+              "  NRULTUSO     DOUBLE PRECISION NOT NULL\n"
+              ")",
+              "CREATE INDEX IX_SESSAOSERVIDOR_USO ON SESSAOSERVIDOR (NRULTUSO)",
+          }};
+}
+
 const std::vector<Migration>& migrations() {
   static const std::vector<Migration> all = {referenceTables(), salesTables(), zReductionTables(),
-                                             receiptsBySaleInOrder()};
+                                             receiptsBySaleInOrder(), serverSessions()};
   return all;
 }
 

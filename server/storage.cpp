@@ -5,6 +5,7 @@
 
 #include "platform/datetime.h"
 #include "platform/text.h"
+#include "server/valuedomain.h"
 
 using namespace platform;
 
@@ -26,7 +27,61 @@ struct Plan {
   std::string table;
   std::vector<size_t> keys;     // delta field indexes of the key
   std::vector<size_t> columns;  // delta field indexes written to the table
+  std::vector<ColumnDomain> domains;  // of each written column
 };
+
+// The declared types of a table's columns, upper-case names first.
+std::vector<std::pair<std::string, ColumnDomain>> columnDomains(soci::session& session,
+                                                                const std::string& table) {
+  std::vector<std::pair<std::string, ColumnDomain>> out;
+  if (dialectOf(session) == SqlDialect::SQLite) {
+    const DataPacket p = sqlSelect(
+        session, "SELECT name AS NOME, type AS TIPO FROM pragma_table_info(:T)", {{"T", table}},
+        {{"NOME", FieldType::String, 128}, {"TIPO", FieldType::String, 128}});
+    for (const PacketRow& r : p.rows)
+      out.emplace_back(upperAscii(r.values[0].asText()), columnDomain(r.values[1].asText()));
+    return out;
+  }
+  const DataPacket p = sqlSelect(
+      session,
+      "SELECT CAST(column_name AS VARCHAR(128)) AS NOME, CAST(data_type AS VARCHAR(128)) AS TIPO, "
+      "CAST(character_maximum_length AS INTEGER) AS TAM, "
+      "CAST(numeric_precision AS INTEGER) AS PREC, CAST(numeric_scale AS INTEGER) AS ESC "
+      "FROM information_schema.columns WHERE table_schema = current_schema() "
+      "AND table_name = LOWER(:T)",
+      {{"T", table}},
+      {{"NOME", FieldType::String, 128},
+       {"TIPO", FieldType::String, 128},
+       {"TAM", FieldType::Integer, 0},
+       {"PREC", FieldType::Integer, 0},
+       {"ESC", FieldType::Integer, 0}});
+  for (const PacketRow& r : p.rows) {
+    const std::string type = upperAscii(r.values[1].asText());
+    auto number = [&](int i) { return std::to_string(std::llround(r.values[i].asNumber())); };
+    std::string declared = type;
+    if (type == "CHARACTER VARYING" || type == "CHARACTER")
+      declared = r.values[2].isNull() ? "TEXT" : "VARCHAR(" + number(2) + ")";
+    else if (type == "NUMERIC" && !r.values[3].isNull())
+      declared = "NUMERIC(" + number(3) + "," + number(4) + ")";
+    out.emplace_back(upperAscii(r.values[0].asText()), columnDomain(declared));
+  }
+  return out;
+}
+
+// Refuses (as the user's error) a value its column cannot hold, before the
+// database either keeps it (SQLite) or fails with its own text.
+void checkDomains(const Plan& plan, const DataPacket& delta, const PacketRow& row,
+                  const std::vector<Value>* unchangedFrom = nullptr) {
+  for (size_t n = 0; n < plan.columns.size(); ++n) {
+    const size_t c = plan.columns[n];
+    if (unchangedFrom &&
+        sameFieldValue(row.values[c], (*unchangedFrom)[c], delta.fields[c].type))
+      continue;
+    if (std::string why = columnRefusal(row.values[c], plan.domains[n], delta.fields[c].name);
+        !why.empty())
+      throw UserError(why);
+  }
+}
 
 Plan makePlan(soci::session& session, std::string_view table,
               const std::vector<std::string>& keyFields, const DataPacket& delta,
@@ -41,8 +96,15 @@ Plan makePlan(soci::session& session, std::string_view table,
       if (equalsIgnoreCase(c, name)) return true;
     return false;
   };
-  for (size_t i = 0; i < delta.fields.size(); ++i)
-    if (isColumn(delta.fields[i].name)) plan.columns.push_back(i);
+  const auto domains = columnDomains(session, plan.table);
+  for (size_t i = 0; i < delta.fields.size(); ++i) {
+    if (!isColumn(delta.fields[i].name)) continue;
+    plan.columns.push_back(i);
+    ColumnDomain domain;
+    for (const auto& [name, d] : domains)
+      if (equalsIgnoreCase(name, delta.fields[i].name)) domain = d;
+    plan.domains.push_back(domain);
+  }
   if (keyFields.empty()) throw SqlError("Tabela " + plan.table + " sem chave para gravação.");
   for (const std::string& k : keyFields) {
     const int i = delta.fieldIndex(k);
@@ -116,6 +178,7 @@ void checkStored(soci::session& session, const Plan& plan, const DataPacket& del
 
 void insertRow(soci::session& session, const Plan& plan, const DataPacket& delta,
                const PacketRow& row) {
+  checkDomains(plan, delta, row);
   SqlParams keyParams;
   const std::string where = whereKey(plan, delta, row.values, keyParams);
   if (!sqlSelect(session, "SELECT 1 AS EXISTE FROM " + plan.table + " WHERE " + where, keyParams)
@@ -131,12 +194,22 @@ void insertRow(soci::session& session, const Plan& plan, const DataPacket& delta
     marks += (marks.empty() ? ":" : ", :") + p;
     params.push_back({p, row.values[c]});
   }
-  sqlExecute(session, "INSERT INTO " + plan.table + " (" + names + ") VALUES (" + marks + ")",
-             params);
+  try {
+    sqlExecute(session, "INSERT INTO " + plan.table + " (" + names + ") VALUES (" + marks + ")",
+               params);
+  } catch (const SqlConstraintError& e) {
+    // Another writer inserted the same key between the check above and this
+    // insert (PostgreSQL does not lock a key that does not exist yet).
+    if (e.kind() != SqlConstraintError::Kind::Unique) throw;
+    throw ConflictError("O registro " + keyText(plan, delta, row.values) +
+                        " já existe. Recarregue os dados e tente novamente.");
+  }
 }
 
 void modifyRow(soci::session& session, const Plan& plan, const DataPacket& delta,
                const PacketRow& row) {
+  checkDomains(plan, delta, row,
+               row.original.size() == row.values.size() ? &row.original : nullptr);
   checkStored(session, plan, delta, row);
   std::string set;
   SqlParams params;

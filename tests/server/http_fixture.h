@@ -52,8 +52,9 @@ inline server::OperationRegistry testRegistry() {
     for (int i = 0; i < 3; ++i) mark(a[i], "gravado");
     return Value(ctx.operatorName);
   });
+  // Answers the operator argument as the operation received it.
   r.add("CancelaVenda", "SSSSS",
-        [](server::OperationContext&, std::vector<Value>&) { return Value("cancelada"); });
+        [](server::OperationContext&, std::vector<Value>& a) { return a[3]; });
   r.add("GravaVendaReducao", "P&P&P&P&P&SS", [](server::OperationContext&, std::vector<Value>& a) {
     for (int i = 0; i < 5; ++i) mark(a[i], "reducao");
     return Value();

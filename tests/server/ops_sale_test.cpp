@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "platform/consiste.h"
 #include "platform/datetime.h"
 #include "server/frame_queries.h"
+#include "server/operations_all.h"
 #include "server/salesquery.h"
 #include "tests/server/frame_fixture.h"
 
@@ -282,6 +285,70 @@ TEST_P(SaleWrites, DeletingAPendingSaleReturnsItsAccountDebits) {
                     sale),
               0)
         << table;
+}
+
+// Values no column can hold, hostile or mistyped, are refused the same way
+// on both databases, naming the field; the database's own texts (with the
+// statement and its values) never reach the user; nothing is stored.
+TEST_P(SaleWrites, ValuesNoColumnCanHoldAreRefusedNamingTheField) {
+  const DateTime day = frametest::openDay(), opened = frametest::lastOpening(s(), "0001", "001");
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  const std::string nr = srv_.value(s(), "PrxPedidoVenda", {"0001", "001"}).text();
+  struct Case {
+    Changes sale, item;
+    std::string field;
+  };
+  const std::vector<Case> cases = {
+      {{{"DTVENDA", DateTime(encodeDate(9999, 12, 31).days + 1)}}, {}, "DTVENDA"},
+      {{{"DTVENDA", DateTime(encodeDate(1, 1, 1).days - 1)}}, {}, "DTVENDA"},
+      {{{"DTVENDA", DateTime(nan)}}, {}, "DTVENDA"},
+      {{{"TXOBSVENDA", std::string(1 << 20, 'x')}}, {}, "TXOBSVENDA"},
+      {{{"NMRAZSOCCLIE", std::string("a\0b", 3)}}, {}, "NMRAZSOCCLIE"},
+      {{}, {{"QTPRODVEND", inf}}, "QTPRODVEND"},
+      {{}, {{"QTPRODVEND", nan}}, "QTPRODVEND"},
+      {{}, {{"VRUNITVEND", 1e300}}, "VRUNITVEND"},
+      {{}, {{"VRUNITVEND", 1e13}}, "VRUNITVEND"},
+  };
+  const double before = count("SELECT COUNT(*) AS N FROM VENDA");
+  for (const Case& c : cases) {
+    Changes fields = newSale("0001", "001", nr, opened, day);
+    fields.insert(fields.end(), c.sale.begin(), c.sale.end());
+    DataPacket sale = frametest::deltaOf(saleFields());
+    frametest::addInsert(sale, fields);
+    Changes line = item(nr, "001", 1, 10);
+    line.insert(line.end(), c.item.begin(), c.item.end());
+    DataPacket items = frametest::deltaOf(itensFields());
+    frametest::addInsert(items, line);
+    const RemoteResult r = grava(&sale, &items, nullptr);
+    EXPECT_FALSE(r.ok) << c.field;
+    EXPECT_NE(r.error.find(c.field), std::string::npos) << r.error;
+  }
+  EXPECT_EQ(count("SELECT COUNT(*) AS N FROM VENDA"), before);
+
+  // A code the database does not know: its refusal is worded for the user.
+  DataPacket unknownClient = frametest::deltaOf(saleFields());
+  Changes fields = newSale("0001", "001", nr, opened, day);
+  fields.push_back({"CDCLIENTE", Ajusta("999999", 21)});
+  frametest::addInsert(unknownClient, fields);
+  expectRefused(grava(&unknownClient, nullptr, nullptr),
+                "Operação GravaVenda: um código informado não está cadastrado ou o registro "
+                "ainda é usado por outros. Recarregue os dados e tente novamente.");
+
+  // A note ending in NUL would lose what follows it (the canceller's stamp).
+  const PacketRow pending = [&] {
+    for (const PacketRow& r : sales("0001", "001", day).rows)
+      if (r.values[sales("0001", "001", day).fieldIndex("IDSITUVENDA")].text() == "P") return r;
+    return PacketRow{};
+  }();
+  ASSERT_FALSE(pending.values.empty());
+  OperationRegistry all;
+  registerAllOperations(all);
+  OperationContext ctx{s(), kOp1, "Ana Paula Ferraz"};
+  std::vector<Value> cancel = {"0001", "001", pending.values[0], kOp1, std::string("nota\0", 5)};
+  expectRefused(all.call("CancelaVenda", cancel, ctx),
+                "Operação CancelaVenda: o argumento 5 contém um caractere nulo, que não pode "
+                "ser gravado.");
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, SaleWrites, ::testing::ValuesIn(testdb::backends()),

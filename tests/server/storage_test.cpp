@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "platform/datetime.h"
 #include "server/schema.h"
 #include "tests/testdb.h"
@@ -250,6 +253,35 @@ TEST_P(Storage, ReadersSeeOnlyCommittedWritesAndAreNotBlocked) {
     tx.commit();
   }
   EXPECT_EQ(quotes(reader->session()).rows.size(), 2u);
+}
+
+// Two writers insert the same key at once: the one that loses is told the
+// record exists, in the user's words, never with the database's text.
+TEST_P(Storage, TheLoserOfASameKeyRaceGetsTheConflictMessage) {
+  auto winner = db_->connect();
+  Transaction first(winner->session());
+  sqlExecute(winner->session(),
+             "INSERT INTO MOVINDICE (CDINDICE, DTREFIND, VRINDICE, CDTPINDICE) "
+             "VALUES ('0001', :D, 5.3, 'M')",
+             {{"D", day(4)}});
+  std::string error;
+  std::thread loser([&] {
+    try {
+      Transaction tx(s());
+      applyDelta(s(), "MOVINDICE", kQuoteKey, delta({insertRow(day(4), 5.40)}));
+      tx.commit();
+    } catch (const ConflictError& e) {
+      error = e.what();
+    } catch (const std::exception& e) {
+      error = std::string("não é conflito: ") + e.what();
+    }
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));  // the loser waits on the key
+  first.commit();
+  loser.join();
+  EXPECT_EQ(error,
+            "O registro MOVINDICE (CDINDICE=0001, DTREFIND=04/03/2026) já existe. Recarregue os "
+            "dados e tente novamente.");
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, Storage, ::testing::ValuesIn(testdb::backends()),

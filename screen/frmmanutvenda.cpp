@@ -116,7 +116,7 @@ TfrmManutVenda::TfrmManutVenda()
   buildMenus();
 
   for (ScreenPart* part : std::initializer_list<ScreenPart*>{&filter, &retrieval, &state, &saving, &guards, &salePart,
-                                                             &itemsPart, &cancelledPart, &registerPart,
+                                                             &itemsPart, &receiptsPart, &cancelledPart, &registerPart,
                                                              &zReductionPart})
     part->wire();
 }

@@ -1,7 +1,12 @@
 #pragma once
-// The sale's receipts (screen/receipts.cpp).
+// The sale's receipts (screen/receipts.cpp): the receipt type rule, the
+// completion of a receipt before it is posted (movement keys, foreign
+// currency, the consumer-account requirements), the check run before the
+// receipts are sent (screen/receipts_check.cpp) and the receipts grid.
 //
 // Thread-safety: none; the user-interface thread only.
+
+#include <string>
 
 #include "screen/screenpart.h"
 
@@ -10,10 +15,45 @@ namespace screen {
 class ReceiptsPart : public ScreenPart {
  public:
   using ScreenPart::ScreenPart;
+  void wire() override;
+
+  // Validates the receipt type of the current row and copies its name;
+  // `required` false lets an empty type pass.
+  void Vd_Recebe(bool required);
 
   // The receipt check run by the save action before the receipts' change
-  // log is sent; false or a raise stops the save.
+  // log is sent: the paid amount against the sale total and the consumer's
+  // balance. A refusal raises; the receipts not sent stay pending, on the
+  // receipts page, for the user to correct or undo.
   bool Verifica_Recebimento();
+
+  void cdsTipoReceBeforeInsert();
+  void cdsTipoReceAfterInsert();
+  void cdsTipoReceBeforeEdit();
+  void cdsTipoReceBeforePost();
+  void cdsTipoReceAfterPost();
+  void cdsTipoReceAfterCancel();
+  void cdsTipoReceBeforeDelete();
+  void cdsTipoReceAfterDelete();
+
+  void dbgTipoReceColExit();
+  void dbgTipoReceExit();
+  void dbgTipoReceEditButtonClick();
+  void dbgTipoReceKeyPress(char32_t& key);
+  void dbgTipoReceKeyDown(int& key, unsigned shift);
+
+ private:
+  // The approval lock, the open-register guard and the branch permission.
+  void changeGuards();
+  // The quotation of the receipt's index on the filter's day, into
+  // cdsIndice; fetched once per index code and filter.
+  void loadQuotation(const std::string& index);
+  double saleTotal();
+  double paidAmount();
+  void checkConsumerBalance(const std::string& kind);
+
+  // The index code cdsIndice holds the quotation of.
+  std::string quotationIndex_;
 };
 
 }  // namespace screen

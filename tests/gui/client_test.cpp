@@ -12,8 +12,10 @@
 #include <QMdiSubWindow>
 #include <QStatusBar>
 #include <QStringList>
+#include <QTabBar>
 #include <QTabWidget>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -252,4 +254,72 @@ TEST_F(ClientTest, LeavingTheFilterPanelLoadsTheDayIntoTheWidgets) {
   shortcut->trigger();
   ASSERT_EQ(ui.shown.size(), 2u);
   EXPECT_EQ(ui.shown[1], form->Msg("REDUCZ_N_INF"));
+}
+
+TEST_F(ClientTest, ReceiptsAreTypedIntoTheirGridWithTheKeyboard) {
+  ASSERT_EQ(client->logon({"1", password("1"), "0001"}), "");
+  gui::MainWindow& window = client->window();
+  window.show();
+  window.screenAction()->trigger();
+  auto* form = static_cast<screen::TfrmManutVenda*>(client->screen());
+  ASSERT_NE(form, nullptr);
+  gui::FormView* view = window.viewFor(*form);
+  auto* reg = view->findChild<QLineEdit*>("medCdCaixa");
+  auto* date = view->findChild<QLineEdit*>("depDeEntrega");
+  auto* pages = view->findChild<QTabWidget*>("pgcPadrao");
+  auto* grid = view->findChild<QTableView*>("dbgTipoRece");
+  ASSERT_TRUE(reg && date && pages && grid);
+  reg->setFocus();
+  QApplication::processEvents();
+  QTest::keyClicks(reg, "1");
+  date->setFocus();
+  QApplication::processEvents();
+  QTest::keyClicks(date, "06032026");
+  view->findChild<QTableView*>("dbgAberCaixa")->setFocus();
+  QApplication::processEvents();
+  ASSERT_TRUE(ui.shown.empty()) << ui.shown.back();
+  ASSERT_EQ(form->cdsAberCaixa.recordCount(), 1);
+  pages->tabBar()->setFocus();
+  QApplication::processEvents();
+  QTest::mouseClick(pages->tabBar(), Qt::LeftButton, {}, pages->tabBar()->tabRect(1).center());
+  QApplication::processEvents();
+  ASSERT_TRUE(form->cdsPedidoVenda.active()) << (QApplication::focusWidget() ? QApplication::focusWidget()->objectName().toStdString() : "");
+  // The demo's pending typed sale paid in part by card.
+  ASSERT_TRUE(form->cdsPedidoVenda.locate("NRSEQVENDA", platform::Value("0000000059")));
+  QTest::mouseClick(pages->tabBar(), Qt::LeftButton, {}, pages->tabBar()->tabRect(4).center());
+  QApplication::processEvents();
+  ASSERT_EQ(pages->currentIndex(), 4);
+
+  QAbstractItemModel* model = grid->model();
+  QStringList titles;
+  for (int c = 0; c < model->columnCount(); ++c) titles << model->headerData(c, Qt::Horizontal).toString();
+  EXPECT_TRUE(titles.contains("Valor (Outras Moedas)")) << titles.join("|").toStdString();
+  ASSERT_EQ(model->rowCount(), 1);
+  const auto column = [&](const char* title) { return static_cast<int>(titles.indexOf(title)); };
+  EXPECT_EQ(model->data(model->index(0, column("Valor"))).toString(), "102,95");
+
+  // A dollar receipt: Insert, its code, Tab to the amount, Enter posts it,
+  // which saves it converted with the day's quotation.
+  grid->setFocus();
+  grid->setCurrentIndex(model->index(0, column("Código")));
+  QTest::keyClick(grid, Qt::Key_Insert);
+  ASSERT_EQ(form->cdsTipoRece.state(), platform::DataSetState::Insert);
+  QTest::keyClicks(grid, "6");
+  QTest::keyClick(grid, Qt::Key_Tab);
+  QTest::keyClick(grid, Qt::Key_Tab);
+  QTest::keyClicks(grid, "10");
+  QTest::keyClick(grid, Qt::Key_Return);
+  auto* confirm = view->findChild<QToolButton*>("sbtConfirmar");
+  ASSERT_NE(confirm, nullptr);
+  QTest::mouseClick(confirm, Qt::LeftButton);
+  EXPECT_EQ(ui.shown, std::vector<std::string>{form->Msg("VENDA_NPAGA")});
+  EXPECT_EQ(form->cdsTipoRece.changeCount(), 0);
+  ASSERT_EQ(model->rowCount(), 2);
+  const int row = form->cdsTipoRece.recNo() - 1;
+  EXPECT_EQ(model->data(model->index(row, column("Nome"))).toString(), "Dólar");
+  EXPECT_EQ(model->data(model->index(row, column("Valor"))).toString(), "10,00");
+  EXPECT_FALSE(model->data(model->index(row, column("Valor (Outras Moedas)"))).toString().isEmpty());
+  for (const char* readOnly : {"Nome", "Valor (Outras Moedas)"})
+    EXPECT_FALSE(model->flags(model->index(row, column(readOnly))) & Qt::ItemIsEditable) << readOnly;
+  if (const char* shot = std::getenv("VND_SHOT")) window.grab().save(QString::fromUtf8(shot));
 }

@@ -136,4 +136,36 @@ TEST_F(CancelledItems, RefusedChangeIsUndone) {
   EXPECT_EQ(ui.progressDepth, 0);
 }
 
+// The product look-up of the code cell fills and prices the row; a row
+// without quantity is not posted; leaving the quantity cell ends the
+// quantity typing the items' tax rows watch for.
+TEST_F(CancelledItems, LookUpQuantityRequiredAndTypingFlagCleared) {
+  const std::string code = productWithTwoRates(10, 1.5);
+  startNewRow();
+  platform::DBGrid& g = f->dbgItensCancelados;
+  g.setSelectedIndex(g.columnIndex("CDARVPROD"));
+  const std::string position =
+      scalar("SELECT COUNT(*) FROM PRODUTO P JOIN PRODFILIAL F ON F.CDPRODUTO = P.CDPRODUTO "
+             "WHERE P.CDNVPRODUTO = 3 AND F.CDFILIAL = '0001' AND F.IDPERVENDA = 'S' AND P.IDATIVO = 'S' "
+             "AND P.CDARVPROD <= :C",
+             {{"C", code}});
+  ui.picks.push_back(std::stoi(position));
+  calls.clear();
+  ASSERT_TRUE(runGesture([&] { g.OnEditButtonClick(g); })) << ui.lastText();
+  ASSERT_EQ(ui.lookups.size(), 1u);
+  EXPECT_EQ(field("CDARVPROD").asString(), code);
+  EXPECT_DOUBLE_EQ(field("VRUNITVENDC").asFloat(), 10);
+  EXPECT_DOUBLE_EQ(field("VRUNITVENCLC").asFloat(), 1.5);
+  EXPECT_EQ(calls.back().rfind("RetornaPrecoLib(0001, ", 0), 0u) << calls.back();
+  EXPECT_FALSE(field("CDPRODUTO").asString().empty());
+
+  ui.shown.clear();
+  EXPECT_FALSE(runGesture([&] { f->cdsItensCancelados.post(); }));
+  EXPECT_EQ(ui.lastText(), "Quantidade deve ser informada.");
+
+  f->itemsPart.quantityTyped = true;
+  ASSERT_TRUE(typeCell("QTPRODVENDC", "1", "VRTOTAL")) << ui.lastText();
+  EXPECT_FALSE(f->itemsPart.quantityTyped);
+}
+
 }  // namespace

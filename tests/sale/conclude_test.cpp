@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -179,6 +180,34 @@ TEST_F(Conclude, CancellingATypedSale) {
   EXPECT_TRUE(f.mnuCancelaVenda.enabled());
   EXPECT_FALSE(gesture([&] { f.pressShortcut("Ctrl+B"); }));
   EXPECT_EQ(ui.lastText(), "Operação bloqueada! Venda lançada no Tillora.");
+}
+
+// A refusal by the branch's permission stops both actions before the
+// question; a cancellation the server refuses shows its error, without the
+// success notice and without the reload.
+TEST_F(Conclude, GuardsAndServerRefusalsStopBeforeTheReload) {
+  screen::TfrmManutVenda& f = onSale(kPendingTyped);
+  platform::sqlExecute(session->database().session(),
+                       "UPDATE PARAMVENDA SET IDPERMANUTVEN = 'N' WHERE CDFILIAL = '0001'");
+  for (const auto& action : {std::function<void()>([&] { f.salePart.btnConcluiVendaClick(); }),
+                             std::function<void()>([&] { f.salePart.btnCancelaVendaClick(); })}) {
+    ui.shown.clear();
+    EXPECT_FALSE(gesture(action));
+    EXPECT_EQ(ui.texts(), std::vector<std::string>{"Filial não permite realizar manutenção das vendas."});
+  }
+  EXPECT_EQ(callsOf("ConcluiVenda") + callsOf("CancelaVenda") + callsOf("GetPedidoVenda"), 0);
+
+  platform::sqlExecute(session->database().session(),
+                       "UPDATE PARAMVENDA SET IDPERMANUTVEN = 'S' WHERE CDFILIAL = '0001'");
+  failing.insert("CancelaVenda");
+  ui.shown.clear();
+  calls.clear();
+  ui.answers.push_back(MsgResult::Yes);
+  EXPECT_FALSE(gesture([&] { f.salePart.btnCancelaVendaClick(); }));
+  EXPECT_EQ(ui.lastText(), "Falha simulada em CancelaVenda");
+  EXPECT_EQ(callsOf("GetPedidoVenda"), 0);
+  EXPECT_EQ(status(kPendingTyped), "P");
+  EXPECT_EQ(ui.progressDepth, 0);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <optional>
 #include <set>
 
+#include "platform/consiste.h"
 #include "platform/sqlaccess.h"
 #include "platform/text.h"
 #include "server/frame_guards.h"
@@ -102,8 +103,14 @@ void checkItemFigures(const DeltaRow& v) {
   if (v.has("VRUNITVEND") && num("VRUNITVEND") + num("VRUNITVENDCL") <= 0)
     throw OperationError("Vr.Unit ou Vr.Cliente deve ser maior que zero.");
   if (num("VRDESITVEND") < 0) throw OperationError("Desconto deve ser maior ou igual a zero.");
-  if (v.has("QTPRODVEND") && num("VRDESITVEND") > num("QTPRODVEND") * num("VRUNITVEND") + 0.005)
-    throw OperationError("Valor do desconto deve ser menor que o valor total do produto.");
+  // A discount above the product's value passes while the surcharge keeps
+  // the line total positive; up to the product's value it always passes.
+  if (v.has("QTPRODVEND")) {
+    const double gross = RoundDec(num("QTPRODVEND") * num("VRUNITVEND"), 2);
+    const double discount = RoundDec(num("VRDESITVEND"), 2);
+    if (discount > gross && discount >= RoundDec(gross + num("VRACRITVEND"), 2))
+      throw OperationError("Valor do desconto deve ser menor que o valor total do produto.");
+  }
   if (num("VRACRITVEND") < 0) throw OperationError("Acréscimo deve ser maior ou igual a zero.");
 }
 

@@ -51,8 +51,9 @@ TEST_F(ItemsScreen, FailedNumberingIsReported) {
   f->cdsItens.cancel();
 }
 
-// The same typed code is accepted as bar code or external code, and the
-// item then carries the product's tree code and name.
+// The same code typed (or scanned) into the code cell is accepted as bar
+// code or external code, past the tree code's mask, and the item then
+// carries the product's tree code and name.
 TEST_F(ItemsScreen, BarAndExternalCodesAreReplacedByTheTreeCode) {
   openOnTypedPendingSale();
   const std::string tree = productWithTwoRates();
@@ -63,9 +64,9 @@ TEST_F(ItemsScreen, BarAndExternalCodesAreReplacedByTheTreeCode) {
   for (const std::string& typed : {bar, external}) {
     SCOPED_TRACE(typed);
     ASSERT_TRUE(runGesture([&] { f->cdsItens.append(); }));
-    // A scanner fills the cell; the cell is then left.
-    f->cdsItens.fieldByName("CDARVPROD").setAsString(typed);
     f->dbgItens.setSelectedIndex(f->dbgItens.columnIndex("CDARVPROD"));
+    f->dbgItens.typeText(typed);
+    EXPECT_EQ(f->dbgItens.drawCell(f->dbgItens.currentRow(), f->dbgItens.selectedIndex()).text, typed);
     EXPECT_TRUE(runGesture([&] { f->dbgItens.selectColumn("QTPRODVEND"); })) << ui.lastText();
     EXPECT_EQ(item("CDARVPROD"), tree);
     EXPECT_EQ(item("NMPRODUTO"), name);

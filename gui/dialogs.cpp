@@ -18,6 +18,7 @@
 
 #include "platform/dataset.h"
 #include "platform/field.h"
+#include "platform/lookup.h"
 
 namespace gui {
 
@@ -182,7 +183,7 @@ bool ProcuraDialog::find() {
   const Field& f = set_.fieldByName(name);
   const std::string wanted = text_->text().toStdString();
   if (f.type() == FieldType::String || f.type() == FieldType::FixedString)
-    return set_.locate(name, Value(wanted), LocateOptions{true, true});
+    return ProcuraTexto(set_, name, wanted);
   // Other types compare by the text shown, row by row, without moving.
   const QString prefix = text_->text();
   for (int r = 0; r < set_.viewRowCount(); ++r) {

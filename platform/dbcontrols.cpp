@@ -21,6 +21,20 @@ std::string maskedDisplay(const std::string& mask, const std::string& raw) {
 
 std::string fieldMask(const Field* f) { return f ? f->editMask() : std::string(); }
 
+// The mask a grid cell applies to its typed text: none once the text has a
+// character the field's optional mask refuses.
+std::string cellMask(const Field* f, const std::string& typed) {
+  std::string mask = fieldMask(f);
+  if (mask.empty() || !f->maskOptional()) return mask;
+  std::string fitted;
+  for (char32_t ch : utf8Decode(typed)) {
+    std::optional<std::string> next = MaskEdit::typeThrough(mask, fitted, ch);
+    if (!next) return {};
+    fitted = std::move(*next);
+  }
+  return mask;
+}
+
 // Opens the in-place editor, on the cell's text or empty.
 void openEditor(bool& mode, std::string& text, std::string initial) {
   mode = true;
@@ -315,7 +329,7 @@ void DBGrid::updateData() {
   if (!editorMode_ || !editModified_) return;
   Field* f = selectedField();
   ClientDataSet* ds = dataSet();
-  if (f && ds && ds->editing()) f->setText(maskedValue(fieldMask(f), editText_));
+  if (f && ds && ds->editing()) f->setText(maskedValue(cellMask(f, editText_), editText_));
   editModified_ = false;
 }
 
@@ -344,18 +358,21 @@ bool DBGrid::typeChar(char32_t ch) {
   if (key == 0) return false;
   if (OnKeyPress) OnKeyPress(*this, ch);
   if (ch == 0 || !cellEditable()) return false;
-  const std::string mask = fieldMask(selectedField());
-  const std::string base = editorMode_ ? editText_ : std::string();
-  if (!MaskEdit::typeThrough(mask, base, ch)) return false;
+  const Field* f = selectedField();
+  auto through = [f](const std::string& typed, char32_t c) -> std::optional<std::string> {
+    std::optional<std::string> next = MaskEdit::typeThrough(cellMask(f, typed), typed, c);
+    if (!next && f->maskOptional()) next = typed + utf8Encode(c);
+    return next;
+  };
+  if (!through(editorMode_ ? editText_ : std::string(), ch)) return false;
   ClientDataSet* ds = dataSet();
   if (!ds->editing()) ds->edit();
   const bool opening = !editorMode_;
   if (opening) openEditor(editorMode_, editText_, {});
-  std::optional<std::string> next = MaskEdit::typeThrough(mask, editText_, ch);
+  std::optional<std::string> next = through(editText_, ch);
   if (!next) return false;
-  const Field* f = selectedField();
-  if (f && f->type() == FieldType::String && f->size() > 0 &&
-      utf8Length(maskedValue(mask, *next)) > static_cast<size_t>(f->size()))
+  if (f->type() == FieldType::String && f->size() > 0 &&
+      utf8Length(maskedValue(cellMask(f, *next), *next)) > static_cast<size_t>(f->size()))
     return false;
   editText_ = std::move(*next);
   editModified_ = true;
@@ -537,7 +554,7 @@ CellPaint DBGrid::drawCell(int row, int columnIndex) {
   p.selected = p.editorCell || ((currentCell || (current && options_.rowSelect)) &&
                                 (gridFocused || options_.alwaysShowSelection));
   ds->withViewRow(row, [&] {
-    p.text = p.editorCell ? maskedDisplay(fieldMask(f), editText_) : f ? f->displayText() : std::string();
+    p.text = p.editorCell ? maskedDisplay(cellMask(f, editText_), editText_) : f ? f->displayText() : std::string();
     if (!OnDrawColumnCell) return;
     const CellContext cell{row, columnIndex, col, f, p.selected, p.focused, p.editorCell};
     CellAppearance look;

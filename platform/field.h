@@ -106,6 +106,11 @@ class Field {
   Field& setEditFormat(std::string s) { editFormat_ = std::move(s); return *this; }
   const std::string& editMask() const { return editMask_; }
   Field& setEditMask(std::string s) { editMask_ = std::move(s); return *this; }
+  // The edit mask shapes a text typed into a grid cell only while the text
+  // fits it; a character the mask refuses turns the cell into plain text,
+  // taken as typed (a bar code typed where a product-tree code is masked).
+  bool maskOptional() const { return maskOptional_; }
+  Field& setMaskOptional(bool b) { maskOptional_ = b; return *this; }
   bool readOnly() const { return readOnly_; }
   Field& setReadOnly(bool b) { readOnly_ = b; return *this; }
   int tag() const { return tag_; }
@@ -138,6 +143,7 @@ class Field {
   std::string displayLabel_;
   bool visible_ = true;
   std::string displayFormat_;
+  bool maskOptional_ = false;
   std::string editFormat_;
   std::string editMask_;
   bool readOnly_ = false;

@@ -14,9 +14,12 @@ struct Globals {
   std::optional<std::vector<int>> levels;  // read once per context and connection
 };
 
+// Never destroyed: objects that live in static storage of their own (a
+// session, a test rig, the module's screen) restore or read the context from
+// their destructors, which may run after this function's statics are gone.
 Globals& globals() {
-  static Globals g;
-  return g;
+  static Globals* const g = new Globals;
+  return *g;
 }
 
 // The product tree of the demo database: 01, 0101, 01010001.

@@ -1,5 +1,7 @@
 #include "platform/lookup.h"
 
+#include "platform/consiste.h"
+#include "platform/dataset.h"
 #include "platform/datasource.h"
 #include "platform/uiservice.h"
 
@@ -15,5 +17,15 @@ bool Pesquisar(DataSource& source, std::string_view text, bool, bool) {
 }
 
 void Procura(ClientDataSet& set) { ui().searchRecord(set); }
+
+bool ProcuraTexto(ClientDataSet& set, std::string_view fieldName, std::string_view typed) {
+  const LocateOptions prefix{true, true};
+  const int width = set.fieldByName(fieldName).size();
+  if (width > 0) {
+    const std::string padded = Ajusta(typed, static_cast<size_t>(width));
+    if (padded != typed && set.locate(fieldName, Value(padded), prefix)) return true;
+  }
+  return set.locate(fieldName, Value(std::string(typed)), prefix);
+}
 
 }  // namespace platform

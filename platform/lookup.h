@@ -22,4 +22,12 @@ bool Pesquisar(DataSource& source, std::string_view text, bool sw1 = false, bool
 // The search dialog on a record set: positions it on the row found.
 void Procura(ClientDataSet& set);
 
+// What the search dialog does with a value typed for a text field: makes
+// the first row whose value begins with it (ignoring letter case) current.
+// Codes are stored brought to their column width, so a number typed for
+// one ("54" for "0000000054") is first looked for as the screen brings
+// typed codes to width, then as typed. False, without moving, when no row
+// matches.
+bool ProcuraTexto(ClientDataSet& set, std::string_view fieldName, std::string_view typed);
+
 }  // namespace platform

@@ -18,6 +18,9 @@ constexpr MessageEntry kMensagensPadroes[] = {
     {"Sair_Pendentes", "Há alterações que não foram gravadas no servidor. Fechar a tela e descartá-las?"},
     {"Resp_Invalida", "O servidor de aplicação respondeu num formato inesperado. Nada foi alterado."},
 
+    // Typed values.
+    {"Data_Inv", "'%s' não é uma data válida."},
+
     // Progress captions of server calls.
     {"DelAberCaixa", "Excluindo abertura de caixa no servidor..."},
     {"Get_ItensCancelados", "Recebendo itens cancelados do servidor..."},

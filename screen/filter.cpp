@@ -120,7 +120,10 @@ void FilterPanel::panFilialExit() {
   const std::optional<DateTime> day = f.depDeEntrega.date();
   if (!day) {
     f.depDeEntrega.setFocus();
-    MensErro(f.Msg("DtDeve"));
+    // Only an untouched date is missing; anything typed is a date that does
+    // not exist (31/02) or is incomplete.
+    if (f.depDeEntrega.isBlank()) MensErro(f.Msg("DtDeve"));
+    MensErro(formatMsg(f.Msg("Data_Inv"), {f.depDeEntrega.displayText()}));
   }
   // Day 1 of the date scale is 31/12/1899; it is refused too.
   if (day->days <= 1) {

@@ -282,6 +282,10 @@ void TfrmManutVenda::FormCreate() {
   // handling lets a tagged field be typed only while inserting.
   cdsItens.fieldByName("CDARVPROD").setTag(1);
   cdsItensCancelados.fieldByName("CDARVPROD").setTag(1);
+  // Items are also typed (or scanned) by bar code or external code, which
+  // the tree mask would cut: it shapes only what fits it.
+  cdsItens.fieldByName("CDARVPROD").setMaskOptional(true);
+  cdsItensCancelados.fieldByName("CDARVPROD").setMaskOptional(true);
 
   boPrimVez = true;
   pendingAccountCharge = 0;

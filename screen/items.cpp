@@ -2,6 +2,7 @@
 // item grid's keys, column exits and look-up, and the sale total.
 
 #include <string>
+#include <utility>
 
 #include "platform/abort.h"
 #include "platform/consiste.h"
@@ -110,20 +111,37 @@ void ItemsPart::cdsItensBeforeDelete(ClientDataSet& ds) {
   // then drop them: they are saved first, and a refusal stops the
   // deletion before anything is deleted.
   if (ds.changeCount() > 0 || f.cdsImpostoItem.changeCount() > 0) f.saving.sbtConfirmarClick();
-  // The taxes go first, each deletion reaching the server at once. The
-  // filter is set again so that only this item's rows can be removed.
+  // The taxes go first. They are not sent on their own: the server
+  // deletes an item's taxes in the same transaction as the item, so that
+  // a refused deletion leaves both in place. The filter is set again so
+  // that only this item's rows can be removed.
   applyItemTaxFilter();
   ClientDataSet& taxes = f.cdsImpostoItem;
-  while (taxes.active() && !taxes.isEmpty()) {
-    taxes.first();
-    taxes.remove();
+  ClientDataSet::Event sendAlone = std::exchange(taxes.AfterDelete, nullptr);
+  try {
+    while (taxes.active() && !taxes.isEmpty()) {
+      taxes.first();
+      taxes.remove();
+    }
+  } catch (...) {
+    taxes.AfterDelete = std::move(sendAlone);
+    taxes.cancelUpdates();
+    throw;
   }
+  taxes.AfterDelete = std::move(sendAlone);
 }
 
 void ItemsPart::cdsItensAfterDelete(ClientDataSet& ds) {
-  sendAtOnce(f, ds, "DeletaItens", "DelVenda",
-             {Value(text(f.cdsPedidoVenda, "CDFILIAL")), Value(text(f.cdsPedidoVenda, "CDCAIXA"))},
-             [this](const Value& total) { loadPacket(f.cdsSumVenda, total); });
+  // The item's taxes were deleted with it by the server, or not at all.
+  try {
+    sendAtOnce(f, ds, "DeletaItens", "DelVenda",
+               {Value(text(f.cdsPedidoVenda, "CDFILIAL")), Value(text(f.cdsPedidoVenda, "CDCAIXA"))},
+               [this](const Value& total) { loadPacket(f.cdsSumVenda, total); });
+  } catch (...) {
+    f.cdsImpostoItem.cancelUpdates();
+    throw;
+  }
+  f.cdsImpostoItem.mergeChangeLog();
   if (ds.isEmpty()) {
     f.pgcPadrao.setActivePage(f.tshFolhaDados);
     f.dtsPadrao.setDataSet(&f.cdsPedidoVenda);

@@ -85,10 +85,9 @@ void ItemsPart::Vd_VrDesc() {
     const double d = number(it, "VRDESITVEND");
     const double gross = number(it, "QTPRODVEND") * number(it, "VRUNITVEND");
     if (d < 0) MensErro(f.Msg("DESC_MAIOR"));
-    // A discount above the product's value is refused even when a surcharge
-    // would cover it: the server refuses such an item when the sale is
-    // saved, and the item would be left on screen unsaved.
-    if (d > gross) MensErro(f.Msg("DESC_GRANDE"));
+    // A discount above the product's value passes while the surcharge keeps
+    // the line total positive.
+    if (d > gross && d >= gross + number(it, "VRACRITVEND")) MensErro(f.Msg("DESC_GRANDE"));
     showLineTotal(f);
   } catch (...) {
     focusItemField(f, "VRDESITVEND", true);

@@ -92,11 +92,11 @@ Value getPesquisaProd(OperationContext& ctx, std::vector<Value>& args) {
 }
 
 Value prxItemVenda(OperationContext& ctx, std::vector<Value>& args) {
-  return nextNumber(ctx.db,
-                    "SELECT MAX(NRSEQUITVEND) AS M FROM ITVENDA "
-                    "WHERE CDFILIAL = :F AND CDCAIXA = :C AND NRSEQVENDA = :N",
-                    {{"F", textArg(args[0])}, {"C", textArg(args[1])}, {"N", textArg(args[2])}},
-                    3);
+  const std::string f = textArg(args[0]), c = textArg(args[1]), n = textArg(args[2]);
+  return reserveNumber(ctx.db, "ITVENDA", f + "|" + c + "|" + n,
+                       "SELECT MAX(NRSEQUITVEND) AS M FROM ITVENDA "
+                       "WHERE CDFILIAL = :F AND CDCAIXA = :C AND NRSEQVENDA = :N",
+                       {{"F", f}, {"C", c}, {"N", n}}, 3);
 }
 
 // Deletes items of one pending sale (their tax rows go with them) and
@@ -170,7 +170,7 @@ Value delImpostoItem(OperationContext& ctx, std::vector<Value>& args) {
 }  // namespace
 
 void registerItemOperations(OperationRegistry& registry) {
-  registry.add("PrxItemVenda", "SSS", prxItemVenda);
+  registry.add("PrxItemVenda", "SSS", Access::Write, prxItemVenda);
   registry.add("RetornaPrecoLib", "SSSSSS", retornaPrecoLib);
   registry.add("getPesquisaProd", "SS", getPesquisaProd);
   registry.add("DeletaItens", "SSP", deletaItens);

@@ -162,11 +162,15 @@ Value delTipoRece(OperationContext& ctx, std::vector<Value>& args) {
 }
 
 Value prxMovCaixa(OperationContext& ctx, std::vector<Value>& args) {
-  return nextNumber(ctx.db,
-                    "SELECT MAX(NRSEQUMOVI) AS M FROM MOVCAIXA "
-                    "WHERE CDFILIAL = :F AND CDCAIXA = :C AND DTABERCAIX = :D",
-                    {{"F", textArg(args[0])}, {"C", textArg(args[1])}, {"D", dateArg(args[2])}},
-                    10);
+  const std::string f = textArg(args[0]), c = textArg(args[1]);
+  const DateTime opened = dateArg(args[2]);
+  // The opening is named by its date-time to the second.
+  const std::string scope =
+      f + "|" + c + "|" + std::to_string(std::llround(opened.days * 86400.0));
+  return reserveNumber(ctx.db, "MOVCAIXA", scope,
+                       "SELECT MAX(NRSEQUMOVI) AS M FROM MOVCAIXA "
+                       "WHERE CDFILIAL = :F AND CDCAIXA = :C AND DTABERCAIX = :D",
+                       {{"F", f}, {"C", c}, {"D", opened}}, 10);
 }
 
 // Receipt types used by the receipts of the register's pending, concluded and
@@ -265,7 +269,7 @@ void refundSaleDebits(soci::session& db, const SaleInfo& sale, const std::string
 void registerReceiptOperations(OperationRegistry& registry) {
   registry.add("GravaTipoRece", "P&S", gravaTipoRece);
   registry.add("DelTipoRece", "PS", delTipoRece);
-  registry.add("PrxMovCaixa", "SSD", prxMovCaixa);
+  registry.add("PrxMovCaixa", "SSD", Access::Write, prxMovCaixa);
   registry.add("GetTipReceOrig", "SSD", getTipReceOrig);
   registry.add("GetSaldoCons", "SS", getSaldoCons);
   registry.add("GetIndice", "SD", getIndice);

@@ -4,11 +4,13 @@
 #include <optional>
 #include <set>
 
+#include "platform/consiste.h"
 #include "platform/sqlaccess.h"
 #include "platform/text.h"
 #include "server/frame_guards.h"
 #include "server/frame_queries.h"
 #include "server/ops_frame_internal.h"
+#include "server/ops_sale_common.h"
 #include "server/storage.h"
 
 using namespace platform;
@@ -102,8 +104,14 @@ void checkItemFigures(const DeltaRow& v) {
   if (v.has("VRUNITVEND") && num("VRUNITVEND") + num("VRUNITVENDCL") <= 0)
     throw OperationError("Vr.Unit ou Vr.Cliente deve ser maior que zero.");
   if (num("VRDESITVEND") < 0) throw OperationError("Desconto deve ser maior ou igual a zero.");
-  if (v.has("QTPRODVEND") && num("VRDESITVEND") > num("QTPRODVEND") * num("VRUNITVEND") + 0.005)
-    throw OperationError("Valor do desconto deve ser menor que o valor total do produto.");
+  // A discount above the product's value passes while the surcharge keeps
+  // the line total positive; up to the product's value it always passes.
+  if (v.has("QTPRODVEND")) {
+    const double gross = RoundDec(num("QTPRODVEND") * num("VRUNITVEND"), 2);
+    const double discount = RoundDec(num("VRDESITVEND"), 2);
+    if (discount > gross && discount >= RoundDec(gross + num("VRACRITVEND"), 2))
+      throw OperationError("Valor do desconto deve ser menor que o valor total do produto.");
+  }
   if (num("VRACRITVEND") < 0) throw OperationError("Acréscimo deve ser maior ou igual a zero.");
 }
 
@@ -239,20 +247,13 @@ Value delPedidoVenda(OperationContext& ctx, std::vector<Value>& a) {
   return Value(true);
 }
 
-// Sale numbers are 10-digit texts, zero-padded, per branch and register:
-// the next one is the highest stored plus one. Two callers may be given the
-// same number; the sale's key then refuses the second one saved.
+// Sale numbers are 10-digit texts, zero-padded, per branch and register,
+// reserved when handed out.
 Value prxPedidoVenda(OperationContext& ctx, std::vector<Value>& a) {
-  const DataPacket p = sqlSelect(
-      ctx.db, "SELECT MAX(NRSEQVENDA) AS M FROM VENDA WHERE CDFILIAL = :F AND CDCAIXA = :C",
-      {{"F", textArg(a[0])}, {"C", textArg(a[1])}}, {{"M", FieldType::String, 10}});
-  const std::string top = trim(p.rows.at(0).values[0].asText());
-  if (top.find_first_not_of("0123456789") != std::string::npos)
-    throw OperationError("Número de venda '" + top + "' deste caixa não é numérico.");
-  const long long next = (top.empty() ? 0 : std::stoll(top)) + 1;
-  const std::string text = std::to_string(next);
-  if (text.size() > 10) throw OperationError("A numeração de vendas deste caixa se esgotou.");
-  return std::string(10 - text.size(), '0') + text;
+  const std::string f = textArg(a[0]), c = textArg(a[1]);
+  return sale::reserveNumber(ctx.db, "VENDA", f + "|" + c,
+                             "SELECT MAX(NRSEQVENDA) AS M FROM VENDA WHERE CDFILIAL = :F AND CDCAIXA = :C",
+                             {{"F", f}, {"C", c}}, 10);
 }
 
 // The consumers of a client: the one of the given code, or all of them
@@ -271,7 +272,7 @@ Value getConsumidor(OperationContext& ctx, std::vector<Value>& a) {
 void registerSaleHeaderOperations(OperationRegistry& r) {
   r.add("GravaVenda", "P&P&P&S", gravaVenda);
   r.add("DelPedidoVenda", "P", delPedidoVenda);
-  r.add("PrxPedidoVenda", "SS", prxPedidoVenda);
+  r.add("PrxPedidoVenda", "SS", Access::Write, prxPedidoVenda);
   r.add("getConsumidor", "SSS", getConsumidor);
 }
 

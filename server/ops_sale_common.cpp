@@ -87,18 +87,54 @@ void requireChangeable(soci::session& db, const SaleInfo& sale, bool pendingOnly
 }
 
 
-std::string nextNumber(soci::session& db, const std::string& maxSql, const SqlParams& params,
-                       int width) {
+namespace {
+
+long long highestStored(soci::session& db, const std::string& maxSql, const SqlParams& params) {
   const DataPacket p = sqlSelect(db, maxSql, params, {{"M", FieldType::String, 20}});
   const std::string top = p.rows.empty() ? "" : trim(p.rows[0].values[0].asText());
   if (!std::all_of(top.begin(), top.end(), [](unsigned char c) { return std::isdigit(c); }) ||
       top.size() > 18)
     throw OperationError("Numeração inválida encontrada: '" + top + "'.");
-  const long long next = (top.empty() ? 0 : std::stoll(top)) + 1;
-  const std::string text = Ajusta(std::to_string(next), static_cast<size_t>(width));
+  return top.empty() ? 0 : std::stoll(top);
+}
+
+std::string numberText(long long number, int width) {
+  const std::string text = Ajusta(std::to_string(number), static_cast<size_t>(width));
   if (text.size() > static_cast<size_t>(width))
     throw OperationError("Numeração esgotada: o próximo número (" + text + ") passa de " +
                          std::to_string(width) + " dígitos.");
+  return text;
+}
+
+}  // namespace
+
+std::string nextNumber(soci::session& db, const std::string& maxSql, const SqlParams& params,
+                       int width) {
+  return numberText(highestStored(db, maxSql, params) + 1, width);
+}
+
+std::string reserveNumber(soci::session& db, const std::string& series, const std::string& scope,
+                          const std::string& maxSql, const SqlParams& params, int width) {
+  const SqlParams key{{"S", series}, {"K", scope}};
+  sqlExecute(db,
+             "INSERT INTO NUMERACAO (IDNUMERACAO, DSCHAVE, NRULTIMO) VALUES (:S, :K, 0) "
+             "ON CONFLICT DO NOTHING",
+             key);
+  // The increment takes the row's lock first: a concurrent caller waits here
+  // until this transaction ends, then reads what it left.
+  sqlExecute(db, "UPDATE NUMERACAO SET NRULTIMO = NRULTIMO + 1 WHERE IDNUMERACAO = :S AND DSCHAVE = :K",
+             key);
+  const DataPacket counter =
+      sqlSelect(db, "SELECT NRULTIMO FROM NUMERACAO WHERE IDNUMERACAO = :S AND DSCHAVE = :K", key,
+                {{"NRULTIMO", FieldType::Float}});
+  const auto given = static_cast<long long>(counter.rows.at(0).values[0].asNumber());
+  // Rows written without a reserved number (imported sales, older servers)
+  // keep the numbering above them.
+  const long long next = std::max(given, highestStored(db, maxSql, params) + 1);
+  const std::string text = numberText(next, width);
+  if (next != given)
+    sqlExecute(db, "UPDATE NUMERACAO SET NRULTIMO = :N WHERE IDNUMERACAO = :S AND DSCHAVE = :K",
+               {{"N", static_cast<double>(next)}, {"S", series}, {"K", scope}});
   return text;
 }
 

@@ -71,6 +71,16 @@ void requireChangeable(soci::session& db, const SaleInfo& sale, bool pendingOnly
 std::string nextNumber(soci::session& db, const std::string& maxSql,
                        const platform::SqlParams& params, int width);
 
+// Like nextNumber, but the number is reserved when it is handed out: the
+// numbering `series` of `scope` (e.g. "VENDA" of branch and register) keeps
+// the last number given in table NUMERACAO, and the answer is above both
+// that and the highest stored one. Two callers never receive the same
+// number; a number given to an insert that is then cancelled stays unused.
+// Needs a write transaction: the counter row is locked until the caller's
+// transaction ends.
+std::string reserveNumber(soci::session& db, const std::string& series, const std::string& scope,
+                          const std::string& maxSql, const platform::SqlParams& params, int width);
+
 // Rounded to cents, half away from zero (the screen's RoundDec).
 double cents(double value);
 

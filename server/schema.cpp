@@ -524,9 +524,23 @@ Migration serverSessions() {
           }};
 }
 
+// Numbers handed out for new sales, items and register movements are
+// reserved here, so that two screens never receive the same one.
+Migration reservedNumbers() {
+  return {6,
+          "Numeração reservada de vendas, itens e movimentos",
+          {
+              R"(CREATE TABLE NUMERACAO (
+  IDNUMERACAO   VARCHAR(10) NOT NULL,
+  DSCHAVE       VARCHAR(60) NOT NULL,
+  NRULTIMO      BIGINT      NOT NULL,
+  CONSTRAINT PK_NUMERACAO PRIMARY KEY (IDNUMERACAO, DSCHAVE)))",
+          }};
+}
+
 const std::vector<Migration>& migrations() {
   static const std::vector<Migration> all = {referenceTables(), salesTables(), zReductionTables(),
-                                             receiptsBySaleInOrder(), serverSessions()};
+                                             receiptsBySaleInOrder(), serverSessions(), reservedNumbers()};
   return all;
 }
 

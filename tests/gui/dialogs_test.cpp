@@ -163,6 +163,15 @@ TEST_F(DialogTest, ProcuraPlacesTheSetOnTheRowFound) {
   EXPECT_EQ(set.recNo(), 3);
   dialog.textEdit()->setText("nada");
   EXPECT_FALSE(dialog.find());
+  // Codes are found without their leading zeros.
+  dialog.fieldBox()->setCurrentIndex(0);
+  for (auto [typed, row] : {std::pair{"10", 2}, {"1", 1}, {"02", 3}, {"020", 3}}) {
+    dialog.textEdit()->setText(typed);
+    EXPECT_TRUE(dialog.find()) << typed;
+    EXPECT_EQ(set.recNo(), row) << typed;
+  }
+  dialog.textEdit()->setText("3");
+  EXPECT_FALSE(dialog.find());
 }
 
 TEST(LogonDialog, StaysOpenWithTheErrorUntilTheLogonSucceeds) {

@@ -168,6 +168,32 @@ TEST(GridTyping, MaskedFieldsAreTypedThroughTheMaskAndStoredWithoutLiterals) {
   EXPECT_EQ(f.cds.fieldByName("CDARVPROD").asString(), "01020003");
 }
 
+// An optional mask shapes the codes that fit it; any other code is taken as
+// typed, and a Backspace back into the mask shapes it again.
+TEST(GridTyping, AnOptionalMaskTakesWhatDoesNotFitAsTyped) {
+  ItemsForm f;
+  f.cds.fieldByName("CDARVPROD").setMaskOptional(true);
+  struct Case {
+    const char* typed;
+    bool backspace;
+    const char* shown;
+    const char* stored;
+  } cases[] = {{"01020003", false, "01.02.0003", "01020003"},
+               {"EX00331", false, "EX00331", "EX00331"},
+               {"0102x", true, "01.02.____", "0102"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+    f.grid.selectColumn("CDARVPROD");
+    ASSERT_TRUE(f.grid.pressKey(vk::Insert));
+    f.grid.typeText(c.typed);
+    if (c.backspace) f.grid.pressKey(vk::Back);
+    EXPECT_EQ(f.grid.drawCell(f.grid.currentRow(), 0).text, c.shown);
+    f.grid.selectColumn("QTPRODVEND");
+    EXPECT_EQ(f.cds.fieldByName("CDARVPROD").asString(), c.stored);
+    f.cds.cancel();
+  }
+}
+
 TEST(GridRows, DownAppendsAtTheEndAndAnUntouchedNewRowGoesAway) {
   ItemsForm f;
   f.grid.setFocus();

@@ -51,8 +51,9 @@ TEST_F(ItemsScreen, FailedNumberingIsReported) {
   f->cdsItens.cancel();
 }
 
-// The same typed code is accepted as bar code or external code, and the
-// item then carries the product's tree code and name.
+// The same code typed (or scanned) into the code cell is accepted as bar
+// code or external code, past the tree code's mask, and the item then
+// carries the product's tree code and name.
 TEST_F(ItemsScreen, BarAndExternalCodesAreReplacedByTheTreeCode) {
   openOnTypedPendingSale();
   const std::string tree = productWithTwoRates();
@@ -63,9 +64,9 @@ TEST_F(ItemsScreen, BarAndExternalCodesAreReplacedByTheTreeCode) {
   for (const std::string& typed : {bar, external}) {
     SCOPED_TRACE(typed);
     ASSERT_TRUE(runGesture([&] { f->cdsItens.append(); }));
-    // A scanner fills the cell; the cell is then left.
-    f->cdsItens.fieldByName("CDARVPROD").setAsString(typed);
     f->dbgItens.setSelectedIndex(f->dbgItens.columnIndex("CDARVPROD"));
+    f->dbgItens.typeText(typed);
+    EXPECT_EQ(f->dbgItens.drawCell(f->dbgItens.currentRow(), f->dbgItens.selectedIndex()).text, typed);
     EXPECT_TRUE(runGesture([&] { f->dbgItens.selectColumn("QTPRODVEND"); })) << ui.lastText();
     EXPECT_EQ(item("CDARVPROD"), tree);
     EXPECT_EQ(item("NMPRODUTO"), name);
@@ -146,15 +147,23 @@ TEST_F(ItemsScreen, FiguresAreCheckedWhenTheirCellIsLeft) {
   }
 }
 
-// A discount above the product's value is refused even when a surcharge
-// would cover it, as the server refuses it when the sale is saved.
-TEST_F(ItemsScreen, SurchargeDoesNotLetTheDiscountExceedTheProductValue) {
+// A discount above the product's value passes while the surcharge keeps the
+// line total positive, and the item is saved with it.
+TEST_F(ItemsScreen, SurchargeCoversADiscountAboveTheProductValue) {
   openOnTypedPendingSale();
   typeNewItem(productWithTwoRates());
   ASSERT_TRUE(typeCell("QTPRODVEND", "2", "VRUNITVEND"));
   ASSERT_TRUE(typeCell("VRACRITVEND", "5", "VRDESITVEND"));
-  EXPECT_FALSE(typeCell("VRDESITVEND", "22", "VRTOTAL"));
+  EXPECT_FALSE(typeCell("VRDESITVEND", "25", "VRTOTAL"));
   EXPECT_EQ(ui.lastText(), "Valor do desconto deve ser menor que o valor total do produto.");
+  f->dbgItens.pressKey(platform::vk::Delete);
+  ASSERT_TRUE(typeCell("VRDESITVEND", "22", "VRTOTAL")) << ui.lastText();
+  EXPECT_EQ(item("VRTOTAL"), "3,00");
+  ui.shown.clear();
+  ASSERT_TRUE(runGesture([&] { f->cdsItens.post(); })) << ui.lastText();
+  EXPECT_TRUE(ui.shown.empty()) << ui.lastText();  // the server took it too
+  EXPECT_EQ(f->cdsItens.state(), DataSetState::Browse);
+  EXPECT_EQ(itemNumber("VRDESITVEND"), 22);
 }
 
 // Before-post repeats the checks with the empty cases reported.

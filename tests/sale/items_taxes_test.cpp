@@ -260,6 +260,8 @@ TEST_F(ItemTaxes, DeletingItemsTakesTheirTaxesAndTheLastOneLeavesForTheSalePage)
   EXPECT_NE(std::find(ui.captions.begin(), ui.captions.end(), "Excluindo venda no servidor..."), ui.captions.end());
 }
 
+// An item and its taxes are deleted together or not at all: a refused
+// deletion leaves both on screen and on the server.
 TEST_F(ItemTaxes, FailedDeletionsRestoreWhatWasDeleted) {
   openOnTypedPendingSale();
   f->cdsItens.first();
@@ -267,23 +269,32 @@ TEST_F(ItemTaxes, FailedDeletionsRestoreWhatWasDeleted) {
   const int items = f->cdsItens.recordCount();
   const int taxes = f->cdsImpostoItem.recordCount();
   ASSERT_GT(taxes, 0);
-
-  steering.failing = {"DelImpostoItem"};
-  EXPECT_FALSE(runGesture([&] { f->cdsItens.remove(); }));
-  EXPECT_EQ(ui.lastText(), "Falha simulada em DelImpostoItem.");
-  EXPECT_EQ(f->cdsImpostoItem.recordCount(), taxes);
-  EXPECT_EQ(f->cdsImpostoItem.changeCount(), 0);
-  EXPECT_EQ(f->cdsItens.recordCount(), items);
-  EXPECT_EQ(count("DeletaItens"), 0);
+  auto stored = [&] {
+    return scalar("SELECT COUNT(*) FROM ITVENDAIMPOS WHERE CDFILIAL = '0001' AND CDCAIXA = '001' AND "
+                  "NRSEQVENDA = :N AND NRSEQUITVEND = :I",
+                  {{"N", sale("NRSEQVENDA")}, {"I", nr}});
+  };
+  ASSERT_EQ(stored(), std::to_string(taxes));
 
   steering.failing = {"DeletaItens"};
   EXPECT_FALSE(runGesture([&] { f->cdsItens.remove(); }));
   EXPECT_EQ(ui.lastText(), "Falha simulada em DeletaItens.");
+  EXPECT_EQ(count("DelImpostoItem"), 0);
+  EXPECT_EQ(stored(), std::to_string(taxes));
   EXPECT_EQ(f->cdsItens.recordCount(), items);
   EXPECT_EQ(f->cdsItens.changeCount(), 0);
+  EXPECT_EQ(f->cdsImpostoItem.changeCount(), 0);
   EXPECT_TRUE(f->cdsItens.locate("NRSEQUITVEND", Value(nr)));
+  EXPECT_EQ(f->cdsImpostoItem.recordCount(), taxes);
   EXPECT_EQ(f->pgcPadrao.activePage(), &f->tshFormulario);
   EXPECT_EQ(ui.progressDepth, 0);
+
+  // Taken, the deletion removes both at once.
+  steering.failing = {};
+  ASSERT_TRUE(runGesture([&] { f->cdsItens.remove(); })) << ui.lastText();
+  EXPECT_EQ(stored(), "0");
+  EXPECT_EQ(f->cdsImpostoItem.changeCount(), 0);
+  EXPECT_EQ(count("DelImpostoItem"), 0);
 }
 
 // An edit left pending by a refused save is saved before another item is

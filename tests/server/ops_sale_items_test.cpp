@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+#include <thread>
+
 #include "platform/consiste.h"
+#include "server/operations_all.h"
 #include "tests/server/ops_sale_fixture.h"
 
 using namespace platform;
@@ -133,6 +137,41 @@ TEST_P(SaleItems, DeletionsAndRateCorrections) {
             "Operação bloqueada. A venda não está pendente.");
   EXPECT_EQ(number("SELECT COUNT(*) AS N FROM ITVENDA WHERE NRSEQVENDA = :N", {{"N", sale.nr}}),
             1);
+}
+
+// Numbers are reserved when handed out: two users asking at the same time
+// never receive the same sale, item or movement number.
+TEST_P(SaleItems, NumbersAreReservedWhenHandedOut) {
+  server::OperationRegistry all;
+  server::registerAllOperations(all);
+  const Sale sale = newSale("0000900001", {Item{1, 10, 0, 0, 0}});
+  const std::vector<std::pair<std::string, std::vector<Value>>> asks = {
+      {"PrxPedidoVenda", {"0001", "001"}},
+      {"PrxItemVenda", keyArgs(sale)},
+      {"PrxMovCaixa", {"0001", "001", sale.opened}}};
+  constexpr int kEach = 8;
+  std::vector<std::string> answers[2];
+  std::vector<std::thread> users;
+  for (int u = 0; u < 2; ++u)
+    users.emplace_back([&, u] {
+      const auto conn = demo_.db->connect();
+      server::OperationContext ctx{conn->session(), kOperator, kOperatorName};
+      for (int i = 0; i < kEach; ++i)
+        for (const auto& [op, args] : asks) {
+          std::vector<Value> a = args;
+          const platform::RemoteResult r = all.call(op, a, ctx);
+          answers[u].push_back(op + " " + (r.ok ? r.value.text() : "recusada: " + r.error));
+        }
+    });
+  for (std::thread& t : users) t.join();
+  std::set<std::string> distinct;
+  for (const auto& mine : answers)
+    for (const std::string& a : mine) {
+      EXPECT_EQ(a.find("recusada"), std::string::npos) << a;
+      distinct.insert(a);
+    }
+  EXPECT_EQ(distinct.size(), 2 * kEach * asks.size());
+  EXPECT_EQ(ok("PrxItemVenda", keyArgs(sale)), Value(Ajusta(std::to_string(2 + 2 * kEach), 3)));
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, SaleItems, ::testing::ValuesIn(testdb::backends()),

@@ -232,6 +232,8 @@ TEST_P(SaleWrites, ItemFiguresAndAtomicity) {
       {item(nr, "901", 2, 10, -1), "Desconto deve ser maior ou igual a zero."},
       {item(nr, "901", 2, 10, 20.01),
        "Valor do desconto deve ser menor que o valor total do produto."},
+      {item(nr, "901", 2, 10, 25, 5),  // the surcharge leaves nothing to pay
+       "Valor do desconto deve ser menor que o valor total do produto."},
       {item(nr, "901", 2, 10, 0, -1), "Acréscimo deve ser maior ou igual a zero."},
   };
   for (const auto& [bad, text] : cases) {
@@ -244,6 +246,7 @@ TEST_P(SaleWrites, ItemFiguresAndAtomicity) {
   EXPECT_NE(saleRow("0001", "001", day, nr).values[coupon], Value("777777"));
   DataPacket limit = frametest::deltaOf(itensFields());
   frametest::addInsert(limit, item(nr, "901", 2, 10, 20));  // the whole line as discount
+  frametest::addInsert(limit, item(nr, "902", 2, 10, 22, 5));  // covered by the surcharge
   EXPECT_TRUE(grava(nullptr, &limit, nullptr).ok);
 
   // The stored sale changed after this screen read it.

@@ -16,6 +16,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTimer>
 #include <QToolButton>
 
 #include <optional>
@@ -78,6 +79,20 @@ std::optional<int> vkOf(int key) {
     case Qt::Key_F1: return vk::F1;
     case Qt::Key_F2: return vk::F2;
     default: return std::nullopt;
+  }
+}
+
+// Tab and Backtab reasons are the toolkit's own moves along its focus chain
+// (a page hiding its focused list): the user's Tab keys reach the model as
+// keys and never move the widget focus by themselves.
+FocusCause focusCause(Qt::FocusReason reason) {
+  switch (reason) {
+    case Qt::MouseFocusReason: return FocusCause::Click;
+    case Qt::ShortcutFocusReason: return FocusCause::Shortcut;
+    case Qt::ActiveWindowFocusReason: return FocusCause::WindowActivation;
+    case Qt::PopupFocusReason: case Qt::MenuBarFocusReason: return FocusCause::MenuClosed;
+    case Qt::TabFocusReason: case Qt::BacktabFocusReason: return FocusCause::PageHidden;
+    default: return FocusCause::Program;
   }
 }
 
@@ -147,6 +162,9 @@ void FormView::observe(Control& c) {
 
 void FormView::gesture(const std::function<void()>& g) {
   guarded(g);
+  // A gesture that changed the page (a tab, a menu entry, Enter on a list)
+  // takes the focus onto the page now showing.
+  if (Control* target = form_.pageFocusTarget()) guarded([this, target] { form_.setFocus(*target); });
   syncFocus();
 }
 
@@ -585,9 +603,19 @@ bool FormView::eventFilter(QObject* watched, QEvent* event) {
     }
     case QEvent::KeyPress:
       return keyPressed(c, static_cast<QKeyEvent*>(event));
-    case QEvent::FocusIn:
-      if (!syncing_ && form_.activeControl() != &c) gesture([this, &c] { form_.setFocus(c); });
+    case QEvent::FocusIn: {
+      if (syncing_ || form_.activeControl() == &c) return false;
+      if (isUserFocusMove(focusCause(static_cast<QFocusEvent*>(event)->reason()))) {
+        gesture([this, &c] { form_.setFocus(c); });
+      } else {
+        // The toolkit moved its focus on its own: once it is done, the
+        // widget focus goes back to where the model has it.
+        QTimer::singleShot(0, this, [this] {
+          if (!controls_.empty()) syncFocus();
+        });
+      }
       return false;
+    }
     default:
       return false;
   }

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -79,7 +80,14 @@ void MainWindow::showLogon() {
     text = QStringLiteral("Operador: %1 %2   Filial: %3 %4")
                .arg(QString::fromStdString(l.operador), QString::fromStdString(l.nomeOperador),
                     QString::fromStdString(l.filiProc), QString::fromStdString(l.nomeFiliProc));
-  statusBar()->showMessage(text);
+  // A permanent part of the status bar: menus opening and closing clear its
+  // temporary message, never this.
+  if (!logon_) {
+    logon_ = new QLabel(statusBar());
+    logon_->setObjectName(QStringLiteral("logon"));
+    statusBar()->addWidget(logon_, 1);
+  }
+  logon_->setText(text);
 }
 
 QMdiSubWindow* MainWindow::documentFor(const Form& form) const {

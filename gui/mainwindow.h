@@ -27,6 +27,7 @@
 class QMdiArea;
 class QMdiSubWindow;
 class QAction;
+class QLabel;
 
 namespace gui {
 
@@ -60,7 +61,7 @@ class MainWindow : public QMainWindow, public platform::ScreenHost {
   // The document window showing the form, or nullptr.
   QMdiSubWindow* documentFor(const platform::Form& form) const;
   FormView* viewFor(const platform::Form& form) const;
-  // Refreshes the status line from the logon context.
+  // Refreshes the status bar's operator and branch from the logon context.
   void showLogon();
 
  protected:
@@ -78,6 +79,7 @@ class MainWindow : public QMainWindow, public platform::ScreenHost {
 
   QMdiArea* mdi_;
   QAction* screenAction_;
+  QLabel* logon_ = nullptr;
   std::function<void(MainWindow&)> opener_;
   std::function<void(platform::TNetConnection&)> preparer_;
   std::vector<Document> documents_;

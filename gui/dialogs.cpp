@@ -209,7 +209,14 @@ void QtUiServices::setParent(QWidget* parent) {
   parent_ = parent;
 }
 
+void QtUiServices::closeCaption() {
+  if (overlay_) overlay_->hide();
+}
+
 MsgResult QtUiServices::showMessage(const std::string& text, MsgKind kind, MsgButtons buttons) {
+  // The caption is a tool tip window above everything: left up, it would
+  // cover the box and its buttons.
+  closeCaption();
   ArrowWhileAsking arrow;
   QMessageBox box(parent_);
   switch (kind) {
@@ -228,7 +235,9 @@ MsgResult QtUiServices::showMessage(const std::string& text, MsgKind kind, MsgBu
   if (buttons == MsgButtons::YesNo) {
     QPushButton* yes = box.addButton(QStringLiteral("Sim"), QMessageBox::YesRole);
     QPushButton* no = box.addButton(QStringLiteral("Não"), QMessageBox::NoRole);
-    box.setDefaultButton(yes);
+    // Every question guards a change (a deletion, a cancel, discarded
+    // edits): Enter alone must not confirm it.
+    box.setDefaultButton(no);
     box.setEscapeButton(no);
     box.exec();
     return box.clickedButton() == yes ? MsgResult::Yes : MsgResult::No;
@@ -272,6 +281,7 @@ bool QtUiServices::pickRecord(ClientDataSet& set, const std::string& title, cons
                 MsgButtons::Ok);
     return false;
   }
+  closeCaption();
   ArrowWhileAsking arrow;
   PesquisarDialog dialog(set, title, parent_);
   return dialog.exec() == QDialog::Accepted;
@@ -279,6 +289,7 @@ bool QtUiServices::pickRecord(ClientDataSet& set, const std::string& title, cons
 
 void QtUiServices::searchRecord(ClientDataSet& set) {
   if (!set.active()) return;
+  closeCaption();
   ArrowWhileAsking arrow;
   ProcuraDialog dialog(set, parent_);
   if (dialog.exec() == QDialog::Accepted && !dialog.find())

@@ -237,7 +237,12 @@ void FormView::layoutChildren(Control& c, QWidget* w) {
     rest->addStretch(anyClient ? 0 : 1);
     center->addLayout(rest);
   }
-  if (grid) center->addLayout(grid);
+  if (grid) {
+    // Labels and short inputs keep their size; the last column (a name
+    // shown beside a code) takes the width left.
+    grid->setColumnStretch(gridColumns - 1, 1);
+    center->addLayout(grid);
+  }
   for (QWidget* x : clients) center->addWidget(x, 1);
   if (!anyClient && (rest || grid) && kind != Layout::Horizontal) center->addStretch(1);
   middle->addLayout(center, 1);
@@ -283,6 +288,16 @@ QWidget* FormView::build(Control& c, QWidget* parent) {
       });
     } else {
       e->installEventFilter(this);
+      // A code or a date is short: its input is sized for what it holds,
+      // not stretched across the panel.
+      int chars = 0;
+      if (k == ControlKind::DateEdit) chars = 10;
+      else if (k == ControlKind::MaskEdit) chars = static_cast<int>(static_cast<MaskEdit&>(c).editMask().size());
+      if (chars == 0) chars = static_cast<Edit&>(c).maxLength();
+      if (chars > 0 && chars <= 20) {
+        const int width = e->fontMetrics().horizontalAdvance(QString(chars + 2, QLatin1Char('0'))) + 12;
+        e->setMaximumWidth(width + (k == ControlKind::DateEdit ? e->fontMetrics().averageCharWidth() * 16 : 0));
+      }
     }
     w = e;
   } else if (isMemoKind(k)) {
@@ -350,8 +365,16 @@ QWidget* FormView::buildGrid(DBGrid& grid, QWidget* parent) {
   DBGrid* g = &grid;
   grids_[&grid] = {view, model, ellipsis};
   QObject::connect(ellipsis, &QToolButton::clicked, this, [this, g] { gesture([g] { g->clickEditButton(); }); });
+  // A width the user dragged is the user's from then on.
+  QObject::connect(view->horizontalHeader(), &QHeaderView::sectionResized, this, [this, g](int i, int, int) {
+    if (!sizing_) userSized_.insert({g, i});
+  });
   model->currentRowChanged = [this, g](int) { syncGrid(*g); };
-  QObject::connect(model, &QAbstractItemModel::modelReset, this, [this, g] { syncGrid(*g); });
+  QObject::connect(model, &QAbstractItemModel::modelReset, this, [this, g] {
+    // New rows (a reload, another sale): the columns fit what they show.
+    sizeColumns(*g);
+    syncGrid(*g);
+  });
   QObject::connect(view->selectionModel(), &QItemSelectionModel::currentChanged, this,
                    [this, g, model](const QModelIndex& cur, const QModelIndex&) {
                      if (syncing_ || !cur.isValid()) return;
@@ -501,29 +524,11 @@ void FormView::syncGrid(DBGrid& grid) {
                                                       : QAbstractItemView::SelectItems);
   view->horizontalHeader()->setVisible(grid.options().titles);
   view->setShowGrid(grid.options().colLines || grid.options().rowLines);
-  // Each column is sized once; after that the width is the user's.
-  for (int i = 0; i < model->columnCount(); ++i) {
-    if (sizedColumns_.count({&grid, i})) continue;
-    sizedColumns_.insert({&grid, i});
-    const Column& column = grid.column(model->gridColumn(i));
-    const QFontMetrics fm = view->fontMetrics();
-    const int title = fm.horizontalAdvance(qs(column.title())) + 12;
-    int w = 0;
-    if (column.width() > 0) {
-      // Declared widths were measured in the classic 8-point screen font,
-      // whose average character is 5 pixels wide; they grow with this
-      // font, and still show the whole title.
-      const double scale = std::max(1.0, fm.averageCharWidth() / 5.0);
-      w = std::max(static_cast<int>(column.width() * scale), title);
-    } else {
-      // Unsized columns take the room of their title and of the field's
-      // display width (capped).
-      const Field* field = column.field();
-      const int chars = field ? std::min(field->displayWidth(), 40) : 10;
-      w = std::max(title, fm.averageCharWidth() * chars + 12);
+  for (int i = 0; i < model->columnCount(); ++i)
+    if (!sizedColumns_.count({&grid, i})) {
+      sizeColumns(grid);
+      break;
     }
-    view->setColumnWidth(i, w);
-  }
   const int row = grid.currentRow();
   const int col = model->modelColumn(grid.selectedIndex());
   const QModelIndex cur = model->index(row, col < 0 ? 0 : col);
@@ -543,6 +548,61 @@ void FormView::syncGrid(DBGrid& grid) {
     }
   }
   syncing_ = was;
+}
+
+void FormView::sizeColumns(DBGrid& grid) {
+  const GridParts& parts = grids_.at(&grid);
+  QTableView* view = parts.view;
+  GridModel* model = parts.model;
+  const QFontMetrics fm = view->fontMetrics();
+  // Declared widths were measured in the classic 8-point screen font, whose
+  // average character is 5 pixels wide; they grow with this font.
+  const double scale = std::max(1.0, fm.averageCharWidth() / 5.0);
+  const int padding = fm.averageCharWidth() * 2 + 6;
+  // Enough rows to judge the texts by, without reading a long list.
+  const int rows = std::min(model->rowCount(), 200);
+  int used = 0;
+  int widest = -1, widestWidth = 0;
+  sizing_ = true;
+  for (int i = 0; i < model->columnCount(); ++i) {
+    const std::pair<const DBGrid*, int> key{&grid, i};
+    if (userSized_.count(key)) {
+      used += view->columnWidth(i);
+      continue;
+    }
+    const Column& column = grid.column(model->gridColumn(i));
+    int w = fm.horizontalAdvance(qs(column.title())) + padding;
+    if (column.width() > 0) w = std::max(w, static_cast<int>(column.width() * scale));
+    if (rows == 0) {
+      // Nothing to measure yet: the field's display width stands in.
+      const Field* field = column.field();
+      const int chars = field ? std::min(field->displayWidth(), 40) : 10;
+      w = std::max(w, fm.averageCharWidth() * chars + padding);
+    }
+    int content = 0;
+    for (int r = 0; r < rows; ++r)
+      content = std::max(content, fm.horizontalAdvance(model->data(model->index(r, i), Qt::DisplayRole).toString()));
+    // A cell's text is shown whole (up to a line of 60 characters).
+    w = std::max(w, std::min(content + padding, fm.averageCharWidth() * 60));
+    // Data already shown keep their room: a column only grows (the room
+    // handed out below is not the column's own).
+    if (auto it = naturalWidths_.find(key); it != naturalWidths_.end()) w = std::max(w, it->second);
+    naturalWidths_[key] = w;
+    sizedColumns_.insert(key);
+    view->setColumnWidth(i, w);
+    used += w;
+    const Field* field = column.field();
+    const bool text = !field || field->alignment() == Alignment::Left;
+    if (text && content > widestWidth) {
+      widest = i;
+      widestWidth = content;
+    }
+  }
+  // Room left over goes to the widest text column, so that names and
+  // descriptions show whole rather than leaving the grid's right side empty.
+  const int room = view->viewport()->width() - used;
+  if (widest >= 0 && room > 0 && view->isVisible()) view->setColumnWidth(widest, view->columnWidth(widest) + room);
+  sizing_ = false;
 }
 
 void FormView::syncFocus() {
@@ -603,6 +663,11 @@ bool FormView::eventFilter(QObject* watched, QEvent* event) {
     }
     case QEvent::KeyPress:
       return keyPressed(c, static_cast<QKeyEvent*>(event));
+    case QEvent::Resize:
+    case QEvent::Show:
+      // A grid given more room (a maximised window) spreads it again.
+      if (c.kind() == ControlKind::DBGrid) sizeColumns(static_cast<DBGrid&>(c));
+      return false;
     case QEvent::FocusIn: {
       if (syncing_ || form_.activeControl() == &c) return false;
       if (isUserFocusMove(focusCause(static_cast<QFocusEvent*>(event)->reason()))) {

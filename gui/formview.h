@@ -25,6 +25,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <map>
 #include <set>
 #include <unordered_map>
 #include <utility>
@@ -73,6 +74,9 @@ class FormView : public QWidget {
   void observe(platform::Control& c);
   void sync(platform::Control& c, platform::Prop p);
   void syncGrid(platform::DBGrid& grid);
+  // Fits each column to its title and to the texts of the rows shown (a
+  // column only grows; one the user resized is left alone).
+  void sizeColumns(platform::DBGrid& grid);
   void syncFocus();
   bool keyPressed(platform::Control& c, QKeyEvent* e);
   void gesture(const std::function<void()>& g);
@@ -88,8 +92,11 @@ class FormView : public QWidget {
     QToolButton* ellipsis;
   };
   std::unordered_map<const platform::Control*, GridParts> grids_;
-  // Grid columns already given their first width (later ones are the user's).
+  // Grid columns already given a width, and those the user resized since.
   std::set<std::pair<const platform::DBGrid*, int>> sizedColumns_;
+  std::set<std::pair<const platform::DBGrid*, int>> userSized_;
+  std::map<std::pair<const platform::DBGrid*, int>, int> naturalWidths_;
+  bool sizing_ = false;
   std::vector<std::pair<platform::Control*, std::uint64_t>> connections_;
   bool syncing_ = false;
 };

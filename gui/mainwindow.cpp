@@ -6,6 +6,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 
@@ -36,7 +37,10 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
   connect(janela->addAction(QStringLiteral("&Cascata")), &QAction::triggered, mdi_, &QMdiArea::cascadeSubWindows);
   connect(janela->addAction(QStringLiteral("&Lado a lado")), &QAction::triggered, mdi_, &QMdiArea::tileSubWindows);
   showLogon();
-  resize(1280, 800);
+  // Never larger than the screen's room (a taskbar included); main() shows
+  // the window maximised.
+  const QSize room = screen() ? screen()->availableSize() : QSize(1366, 728);
+  resize(QSize(1280, 800).boundedTo(room));
 }
 
 MainWindow::~MainWindow() {
@@ -124,14 +128,9 @@ void MainWindow::showDocument(Form& form) {
     });
   });
   documents_.push_back({f, window, view, id});
-  // Text buttons need more room than the form's own size hint tells: open
-  // the document as large as the area comfortably allows, within the area.
-  const QSize room = mdi_->viewport()->size();
-  window->resize(window->sizeHint()
-                     .expandedTo(QSize(1180, 680))
-                     .boundedTo(room)
-                     .expandedTo(QSize(640, 480)));
-  window->show();
+  // A screen is worked in all day: it fills the main window's area (the
+  // user may restore it to a window of its own).
+  window->showMaximized();
   mdi_->setActiveSubWindow(window);
 }
 

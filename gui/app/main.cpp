@@ -286,8 +286,12 @@ int main(int argc, char** argv) {
     if (loggedOn) {
       gui::MainWindow& window = client.window();
       services.setParent(&window);
-      if (screenshot) window.resize(o.size);
-      window.show();
+      if (screenshot) {
+        window.resize(o.size);
+        window.show();
+      } else {
+        window.showMaximized();
+      }
       if (!o.caixa.empty()) {
         window.openScreen();
         QApplication::processEvents();

@@ -15,6 +15,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QMenuBar>
+#include <QScrollBar>
 
 #include <filesystem>
 #include <fstream>
@@ -350,4 +351,30 @@ TEST_F(ClientTest, TheLogonLineOutlivesAnOpenedMenu) {
   QApplication::processEvents();
   EXPECT_EQ(window.statusBar()->findChild<QLabel*>("logon")->text(), line);
   EXPECT_TRUE(window.statusBar()->findChild<QLabel*>("logon")->isVisible());
+}
+
+// At 1366x728 (a 1366x768 screen less its taskbar) the screen fills the main
+// window and every page fits without a scroll bar: no widget is cut.
+TEST_F(ClientTest, EveryPageFitsA1366x728Window) {
+  gui::MainWindow& window = client->window();
+  window.resize(1366, 728);
+  screen::TfrmManutVenda* form = &openDay("1", "06032026");
+  clickTab(view->findChild<QTabWidget*>("pgcPadrao"), 5);
+  const QSize area = window.mdiArea()->viewport()->size();
+  EXPECT_TRUE(window.documentFor(*form)->isMaximized());
+  EXPECT_LE(view->minimumSizeHint().height(), area.height());
+  EXPECT_LE(view->minimumSizeHint().width(), area.width());
+  for (const char* name : {"pgcPadrao", "pgcReducao"}) {
+    auto* tabs = view->findChild<QTabWidget*>(name);
+    ASSERT_NE(tabs, nullptr);
+    // The pages share the room of the one showing.
+    const QSize room = tabs->currentWidget()->size();
+    for (int i = 0; i < tabs->count(); ++i) {
+      const QSize needed = tabs->widget(i)->minimumSizeHint();
+      EXPECT_TRUE(needed.height() <= room.height() && needed.width() <= room.width())
+          << name << " " << tabs->tabText(i).toStdString();
+    }
+  }
+  EXPECT_FALSE(window.mdiArea()->verticalScrollBar()->isVisible());
+  EXPECT_FALSE(window.mdiArea()->horizontalScrollBar()->isVisible());
 }

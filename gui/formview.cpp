@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -362,12 +363,35 @@ QWidget* FormView::buildGrid(DBGrid& grid, QWidget* parent) {
   ellipsis->setText(QStringLiteral("…"));
   ellipsis->setFocusPolicy(Qt::NoFocus);
   ellipsis->hide();
+  // Frozen columns: a second view over the same rows and selection, showing
+  // only the first columns, laid over the grid's left side.
+  auto* frozen = new QTableView(view);
+  frozen->setModel(model);
+  frozen->setSelectionModel(view->selectionModel());
+  frozen->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  frozen->verticalHeader()->hide();
+  frozen->verticalHeader()->setDefaultSectionSize(view->verticalHeader()->defaultSectionSize());
+  frozen->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  frozen->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  frozen->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  frozen->setFrameShape(QFrame::NoFrame);
+  // A click on the frozen part is a click on the grid.
+  frozen->setFocusPolicy(Qt::ClickFocus);
+  frozen->setFocusProxy(view);
+  frozen->hide();
+  QObject::connect(frozen->verticalScrollBar(), &QAbstractSlider::valueChanged, view->verticalScrollBar(),
+                   &QAbstractSlider::setValue);
+  QObject::connect(view->verticalScrollBar(), &QAbstractSlider::valueChanged, frozen->verticalScrollBar(),
+                   &QAbstractSlider::setValue);
   DBGrid* g = &grid;
-  grids_[&grid] = {view, model, ellipsis};
+  grids_[&grid] = {view, model, ellipsis, frozen};
+  QObject::connect(view->horizontalScrollBar(), &QAbstractSlider::rangeChanged, this,
+                   [this, g] { placeFrozen(*g); });
   QObject::connect(ellipsis, &QToolButton::clicked, this, [this, g] { gesture([g] { g->clickEditButton(); }); });
   // A width the user dragged is the user's from then on.
   QObject::connect(view->horizontalHeader(), &QHeaderView::sectionResized, this, [this, g](int i, int, int) {
     if (!sizing_) userSized_.insert({g, i});
+    placeFrozen(*g);
   });
   model->currentRowChanged = [this, g](int) { syncGrid(*g); };
   QObject::connect(model, &QAbstractItemModel::modelReset, this, [this, g] {
@@ -517,7 +541,8 @@ void FormView::sync(Control& c, Prop p) {
 void FormView::syncGrid(DBGrid& grid) {
   auto it = grids_.find(&grid);
   if (it == grids_.end()) return;
-  auto [view, model, ellipsis] = it->second;
+  auto [view, model, ellipsis, frozen] = it->second;
+  (void)frozen;
   const bool was = syncing_;
   syncing_ = true;
   view->setSelectionBehavior(grid.options().rowSelect ? QAbstractItemView::SelectRows
@@ -603,6 +628,32 @@ void FormView::sizeColumns(DBGrid& grid) {
   const int room = view->viewport()->width() - used;
   if (widest >= 0 && room > 0 && view->isVisible()) view->setColumnWidth(widest, view->columnWidth(widest) + room);
   sizing_ = false;
+  placeFrozen(grid);
+}
+
+void FormView::placeFrozen(DBGrid& grid) {
+  const GridParts& parts = grids_.at(&grid);
+  QTableView* view = parts.view;
+  QTableView* frozen = parts.frozen;
+  const int count = std::min(grid.options().frozenColumns, parts.model->columnCount());
+  int width = 0;
+  for (int i = 0; i < parts.model->columnCount(); ++i) {
+    frozen->setColumnHidden(i, i >= count);
+    if (i < count) {
+      frozen->setColumnWidth(i, view->columnWidth(i));
+      width += view->columnWidth(i);
+    }
+  }
+  // Nothing to keep in view while every column shows.
+  if (count == 0 || view->horizontalScrollBar()->maximum() == 0) {
+    frozen->hide();
+    return;
+  }
+  frozen->horizontalHeader()->setFixedHeight(view->horizontalHeader()->height());
+  frozen->setGeometry(view->verticalHeader()->width() + view->frameWidth(), view->frameWidth(), width,
+                      view->viewport()->height() + view->horizontalHeader()->height());
+  frozen->verticalScrollBar()->setValue(view->verticalScrollBar()->value());
+  frozen->show();
 }
 
 void FormView::syncFocus() {

@@ -77,6 +77,9 @@ class FormView : public QWidget {
   // Fits each column to its title and to the texts of the rows shown (a
   // column only grows; one the user resized is left alone).
   void sizeColumns(platform::DBGrid& grid);
+  // Lays the frozen columns' view over the grid (hidden while it does not
+  // scroll sideways).
+  void placeFrozen(platform::DBGrid& grid);
   void syncFocus();
   bool keyPressed(platform::Control& c, QKeyEvent* e);
   void gesture(const std::function<void()>& g);
@@ -90,6 +93,7 @@ class FormView : public QWidget {
     QTableView* view;
     GridModel* model;
     QToolButton* ellipsis;
+    QTableView* frozen;  // the frozen columns' view over the grid's left side
   };
   std::unordered_map<const platform::Control*, GridParts> grids_;
   // Grid columns already given a width, and those the user resized since.

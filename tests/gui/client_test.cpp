@@ -378,3 +378,27 @@ TEST_F(ClientTest, EveryPageFitsA1366x728Window) {
   EXPECT_FALSE(window.mdiArea()->verticalScrollBar()->isVisible());
   EXPECT_FALSE(window.mdiArea()->horizontalScrollBar()->isVisible());
 }
+
+// The sales grid shows the whole sale number, keeps status, register and
+// number in view while it scrolls sideways, and tells what a status means.
+TEST_F(ClientTest, SalesGridShowsWholeNumbersAndKeepsTheSaleInView) {
+  client->window().resize(1366, 728);
+  openDay("1", "06032026");
+  clickTab(view->findChild<QTabWidget*>("pgcPadrao"), 1);
+  auto* sales = view->findChild<QTableView*>("dbgPadrao");
+  ASSERT_NE(sales, nullptr);
+  const QFontMetrics fm = sales->fontMetrics();
+  EXPECT_GE(sales->columnWidth(2), fm.horizontalAdvance(QStringLiteral("0000000051")));
+  EXPECT_GE(sales->columnWidth(0), fm.horizontalAdvance(sales->model()->index(0, 0).data().toString()));
+  EXPECT_EQ(sales->model()->index(0, 0).data(Qt::ToolTipRole).toString(), QStringLiteral("Concluída"));
+
+  sales->horizontalScrollBar()->setValue(sales->horizontalScrollBar()->maximum());
+  QApplication::processEvents();
+  ASSERT_GT(sales->horizontalScrollBar()->maximum(), 0);
+  auto* frozen = sales->findChild<QTableView*>();
+  ASSERT_NE(frozen, nullptr);
+  EXPECT_TRUE(frozen->isVisible());
+  EXPECT_FALSE(frozen->isColumnHidden(2));
+  EXPECT_TRUE(frozen->isColumnHidden(3));
+  EXPECT_EQ(frozen->columnWidth(2), sales->columnWidth(2));
+}

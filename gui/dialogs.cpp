@@ -302,6 +302,13 @@ LogonDialog::LogonDialog(Authenticate authenticate, QWidget* parent)
     : QDialog(parent), authenticate_(std::move(authenticate)) {
   setWindowTitle(QStringLiteral("Acesso ao Sistema"));
   auto* form = new QFormLayout(this);
+  // Whoever starts the client sees what they are logging on to.
+  auto* product = new QLabel(QStringLiteral("Retaguarda — Vendas"), this);
+  QFont big = product->font();
+  big.setBold(true);
+  big.setPointSizeF(big.pointSizeF() * 1.3);
+  product->setFont(big);
+  form->addRow(product);
   operador_ = new QLineEdit(this);
   senha_ = new QLineEdit(this);
   senha_->setEchoMode(QLineEdit::Password);

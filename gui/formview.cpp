@@ -125,6 +125,27 @@ FormView::FormView(Form& form, QWidget* parent) : QWidget(parent), form_(form) {
     if (c->kind() == ControlKind::MenuItem) buildMenu(static_cast<MenuItem&>(*c), nullptr);
   layoutChildren(form_, this);
   layout()->setMenuBar(menuBar_);
+  // F1 asks for the screen's help, wherever the focus is in it.
+  auto* help = new QAction(this);
+  help->setShortcut(QKeySequence(Qt::Key_F1));
+  help->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+  addAction(help);
+  QObject::connect(help, &QAction::triggered, this, [this] { form_.helpRequested.emit(form_); });
+  // Ctrl+Tab and Ctrl+Shift+Tab turn the pages of the page control the
+  // focus is in (the screen's main one from its filter). As shortcuts they
+  // come before the document area's own use of Ctrl+Tab.
+  const std::pair<QKeySequence, bool> turns[] = {{QKeySequence(Qt::CTRL | Qt::Key_Tab), false},
+                                                 {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), true},
+                                                 {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), true}};
+  for (const auto& [keys, back] : turns) {
+    auto* turn = new QAction(this);
+    turn->setShortcut(keys);
+    turn->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    addAction(turn);
+    QObject::connect(turn, &QAction::triggered, this, [this, back = back] {
+      if (Control* from = form_.activeControl()) turnPage(*from, back);
+    });
+  }
   menuBar_->setVisible(!menuBar_->actions().isEmpty());
   for (Control* c : form_.controls()) {
     observe(*c);
@@ -685,6 +706,36 @@ bool FormView::keyPressed(Control& c, QKeyEvent* e) {
       edit->typeText(utf8);
     }
   };
+  auto* edit = dynamic_cast<Edit*>(&c);
+  const bool plain = (shift & (ssCtrl | ssAlt | ssShift)) == 0;
+  // F2 or Alt+Down on an input with a look-up button beside it opens the
+  // look-up; on a grid cell with one, Alt+Down opens it (F2 there opens the
+  // cell's editor).
+  if ((e->key() == Qt::Key_F2 && plain) || (e->key() == Qt::Key_Down && shift == ssAlt)) {
+    if (auto* grid = dynamic_cast<DBGrid*>(&c); grid && e->key() == Qt::Key_Down) {
+      const Column* column = grid->selectedColumn();
+      if (column && column->buttonStyle() == ButtonStyle::Ellipsis) {
+        gesture([grid] { grid->clickEditButton(); });
+        return true;
+      }
+    }
+    for (Control* other : form_.controls())
+      if (other->kind() == ControlKind::LookupButton && static_cast<LookupButton*>(other)->associate() == &c) {
+        auto* button = static_cast<LookupButton*>(other);
+        if (button->available()) gesture([button] { button->click(); });
+        return true;
+      }
+  }
+  // Enter in a one-line input moves on to the next one, as Tab does, when
+  // the screen did nothing else with it.
+  if (key == vk::Return && plain && edit && !isMemoKind(c.kind())) {
+    gesture([&] {
+      Control* before = form_.activeControl();
+      edit->pressKey(vk::Return, shift);
+      if (form_.activeControl() == before) form_.focusNext();
+    });
+    return true;
+  }
   if (key) {
     gesture([&] { typeOrPress({}, key, e->key() == Qt::Key_Backtab ? (shift | ssShift) : shift); });
   } else if ((shift & (ssCtrl | ssAlt)) && e->key() >= Qt::Key_A && e->key() <= Qt::Key_Z) {
@@ -695,6 +746,27 @@ bool FormView::keyPressed(Control& c, QKeyEvent* e) {
   }
   // The model owns the text: nothing reaches the widget's own editing.
   return true;
+}
+
+void FormView::turnPage(Control& from, bool back) {
+  PageControl* pages = nullptr;
+  for (Control* p = from.parent(); p && !pages; p = p->parent())
+    if (p->kind() == ControlKind::PageControl) pages = static_cast<PageControl*>(p);
+  if (!pages)
+    for (Control* c : form_.controls())
+      if (c->kind() == ControlKind::PageControl && c->showing()) {
+        pages = static_cast<PageControl*>(c);
+        break;
+      }
+  if (!pages || pages->pageCount() == 0) return;
+  const int n = pages->pageCount();
+  const int at = std::max(pages->activePageIndex(), 0);
+  for (int step = 1; step < n; ++step) {
+    TabSheet* page = pages->page(((at + (back ? -step : step)) % n + n) % n);
+    if (!page->enabled() || !page->visible()) continue;
+    gesture([pages, page] { pages->userSelectPage(*page); });
+    return;
+  }
 }
 
 bool FormView::eventFilter(QObject* watched, QEvent* event) {

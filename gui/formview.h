@@ -82,6 +82,9 @@ class FormView : public QWidget {
   void placeFrozen(platform::DBGrid& grid);
   void syncFocus();
   bool keyPressed(platform::Control& c, QKeyEvent* e);
+  // The next (or previous) page the user may select, from a control inside
+  // a page control or, outside any, the first one showing.
+  void turnPage(platform::Control& from, bool back);
   void gesture(const std::function<void()>& g);
 
   platform::Form& form_;

@@ -28,6 +28,7 @@
 #include "platform/datetime.h"
 #include "platform/form.h"
 #include "platform/gesture.h"
+#include "platform/sqlconnection.h"
 #include "platform/uiservice.h"
 #include "script/runner.h"
 #include "server/demodata.h"
@@ -201,6 +202,25 @@ int playScript(const Options& o) {
   return status == script::kRunOk ? 0 : 1;
 }
 
+// The file a SQLite database option names that is not there, else "".
+// Opening it would create an empty database, whose logon then fails as if
+// the password were wrong.
+std::string missingDatabaseFile(const std::string& database) {
+  platform::SqlTarget target;
+  try {
+    target = platform::parseConnectionString(database);
+  } catch (const std::exception&) {
+    return {};  // opening it says what is wrong
+  }
+  if (target.dialect != platform::SqlDialect::SQLite) return {};
+  std::string file = target.target;
+  if (file.rfind("db=", 0) == 0) file = file.substr(3);
+  if (file.size() >= 2 && (file.front() == '"' || file.front() == '\'')) file = file.substr(1, file.size() - 2);
+  std::error_code ec;
+  if (file.empty() || file == ":memory:" || std::filesystem::exists(file, ec)) return {};
+  return file;
+}
+
 // Shows a failure before the main window exists: on the terminal, and in a
 // box when there is a screen to show it on.
 void reportFatal(const std::string& text, bool interactive) {
@@ -249,6 +269,16 @@ int main(int argc, char** argv) {
   // Off screen nobody could close a box: failures go to the terminal only.
   const bool interactive = !screenshot && QGuiApplication::platformName() != QStringLiteral("offscreen");
 
+  if (!o.demo) {
+    if (const std::string file = missingDatabaseFile(o.database); !file.empty()) {
+      reportFatal("O banco de dados " + file +
+                      " não existe. Informe um banco existente em --banco, ou use --demo para criar "
+                      "o banco de demonstração.",
+                  interactive);
+      platform::setUi(nullptr);
+      return 1;
+    }
+  }
   int rc = 0;
   if (!o.roteiro.empty()) {
     try {

@@ -13,6 +13,7 @@
 #include <QStatusBar>
 #include <QStringList>
 #include <QTabBar>
+#include <QTextBrowser>
 #include <QTabWidget>
 #include <QMenuBar>
 #include <QScrollBar>
@@ -401,4 +402,43 @@ TEST_F(ClientTest, SalesGridShowsWholeNumbersAndKeepsTheSaleInView) {
   EXPECT_FALSE(frozen->isColumnHidden(2));
   EXPECT_TRUE(frozen->isColumnHidden(3));
   EXPECT_EQ(frozen->columnWidth(2), sales->columnWidth(2));
+}
+
+// The keyboard alone: F2 and Alt+Down open the register's look-up, Enter
+// walks the filter and leaves it into the day, Ctrl+Tab turns the pages, F1
+// and the "Ajuda" button open the screen's guide.
+TEST_F(ClientTest, KeyboardOpensLookUpsWalksTheFilterTurnsPagesAndAsksForHelp) {
+  ASSERT_EQ(client->logon({"1", password("1"), "0001"}), "");
+  gui::MainWindow& window = client->window();
+  showActive(window);
+  window.screenAction()->trigger();
+  auto& form = *static_cast<screen::TfrmManutVenda*>(client->screen());
+  view = window.viewFor(form);
+  auto* reg = view->findChild<QLineEdit*>("medCdCaixa");
+  QTest::mouseClick(reg, Qt::LeftButton);
+  QTest::keyClick(reg, Qt::Key_F2);
+  QTest::keyClick(reg, Qt::Key_Down, Qt::AltModifier);
+  EXPECT_EQ(ui.picked.size(), 2u);
+
+  QTest::keyClicks(reg, "1");
+  QTest::keyClick(reg, Qt::Key_Return);
+  EXPECT_EQ(form.activeControl()->name(), "depDeEntrega");
+  QTest::keyClicks(QApplication::focusWidget(), "06032026");
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+  EXPECT_EQ(form.cdsAberCaixa.recordCount(), 1);
+  EXPECT_EQ(form.activeControl(), &form.dbgAberCaixa);
+
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
+  EXPECT_EQ(form.pgcPadrao.activePage(), &form.tshFolhaDados);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(form.pgcPadrao.activePage(), &form.tshAberCaixa);
+
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
+  ASSERT_NE(window.helpWindow(), nullptr);
+  EXPECT_TRUE(window.helpWindow()->isVisible());
+  EXPECT_TRUE(window.helpWindow()->toPlainText().contains(QStringLiteral("Manutenção da Venda")));
+  window.helpWindow()->close();
+  QTest::mouseClick(view->findChild<QToolButton*>("sbtAjuda"), Qt::LeftButton);
+  EXPECT_TRUE(window.helpWindow()->isVisible());
+  EXPECT_TRUE(ui.shown.empty()) << ui.shown.back();
 }

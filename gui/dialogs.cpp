@@ -210,7 +210,14 @@ void QtUiServices::setParent(QWidget* parent) {
   parent_ = parent;
 }
 
+void QtUiServices::closeCaption() {
+  if (overlay_) overlay_->hide();
+}
+
 MsgResult QtUiServices::showMessage(const std::string& text, MsgKind kind, MsgButtons buttons) {
+  // The caption is a tool tip window above everything: left up, it would
+  // cover the box and its buttons.
+  closeCaption();
   ArrowWhileAsking arrow;
   QMessageBox box(parent_);
   switch (kind) {
@@ -229,7 +236,9 @@ MsgResult QtUiServices::showMessage(const std::string& text, MsgKind kind, MsgBu
   if (buttons == MsgButtons::YesNo) {
     QPushButton* yes = box.addButton(QStringLiteral("Sim"), QMessageBox::YesRole);
     QPushButton* no = box.addButton(QStringLiteral("Não"), QMessageBox::NoRole);
-    box.setDefaultButton(yes);
+    // Every question guards a change (a deletion, a cancel, discarded
+    // edits): Enter alone must not confirm it.
+    box.setDefaultButton(no);
     box.setEscapeButton(no);
     box.exec();
     return box.clickedButton() == yes ? MsgResult::Yes : MsgResult::No;
@@ -273,6 +282,7 @@ bool QtUiServices::pickRecord(ClientDataSet& set, const std::string& title, cons
                 MsgButtons::Ok);
     return false;
   }
+  closeCaption();
   ArrowWhileAsking arrow;
   PesquisarDialog dialog(set, title, parent_);
   return dialog.exec() == QDialog::Accepted;
@@ -280,6 +290,7 @@ bool QtUiServices::pickRecord(ClientDataSet& set, const std::string& title, cons
 
 void QtUiServices::searchRecord(ClientDataSet& set) {
   if (!set.active()) return;
+  closeCaption();
   ArrowWhileAsking arrow;
   ProcuraDialog dialog(set, parent_);
   if (dialog.exec() == QDialog::Accepted && !dialog.find())
@@ -292,6 +303,13 @@ LogonDialog::LogonDialog(Authenticate authenticate, QWidget* parent)
     : QDialog(parent), authenticate_(std::move(authenticate)) {
   setWindowTitle(QStringLiteral("Acesso ao Sistema"));
   auto* form = new QFormLayout(this);
+  // Whoever starts the client sees what they are logging on to.
+  auto* product = new QLabel(QStringLiteral("Retaguarda — Vendas"), this);
+  QFont big = product->font();
+  big.setBold(true);
+  big.setPointSizeF(big.pointSizeF() * 1.3);
+  product->setFont(big);
+  form->addRow(product);
   operador_ = new QLineEdit(this);
   senha_ = new QLineEdit(this);
   senha_->setEchoMode(QLineEdit::Password);

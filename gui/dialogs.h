@@ -73,6 +73,8 @@ class ProcuraDialog : public QDialog {
 // `parent` (the main window). Progress shows a small caption over the
 // parent and a busy cursor from the outermost show to the matching hide;
 // the caption is painted at once, user input meanwhile is not processed.
+// The caption closes before any box or dialog opens. Questions (Yes/No)
+// take "Não" on Enter.
 // A box or dialog that opens while the busy cursor shows has the arrow
 // cursor until it closes: it waits for the user, not the user for it.
 class QtUiServices : public platform::UiServices {
@@ -95,6 +97,7 @@ class QtUiServices : public platform::UiServices {
   QLabel* progressLabel() const { return depth_ > 0 ? overlay_.data() : nullptr; }
 
  private:
+  void closeCaption();
   // Guarded: the parent window (and the overlay with it) may go first.
   QPointer<QWidget> parent_;
   QPointer<QLabel> overlay_;

@@ -13,9 +13,11 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTimer>
 #include <QToolButton>
 
 #include <optional>
@@ -81,6 +83,20 @@ std::optional<int> vkOf(int key) {
   }
 }
 
+// Tab and Backtab reasons are the toolkit's own moves along its focus chain
+// (a page hiding its focused list): the user's Tab keys reach the model as
+// keys and never move the widget focus by themselves.
+FocusCause focusCause(Qt::FocusReason reason) {
+  switch (reason) {
+    case Qt::MouseFocusReason: return FocusCause::Click;
+    case Qt::ShortcutFocusReason: return FocusCause::Shortcut;
+    case Qt::ActiveWindowFocusReason: return FocusCause::WindowActivation;
+    case Qt::PopupFocusReason: case Qt::MenuBarFocusReason: return FocusCause::MenuClosed;
+    case Qt::TabFocusReason: case Qt::BacktabFocusReason: return FocusCause::PageHidden;
+    default: return FocusCause::Program;
+  }
+}
+
 // A caption for a toolbar button that has none: its hint, else its name
 // without the component prefix.
 QString buttonText(const Button& b) {
@@ -109,6 +125,27 @@ FormView::FormView(Form& form, QWidget* parent) : QWidget(parent), form_(form) {
     if (c->kind() == ControlKind::MenuItem) buildMenu(static_cast<MenuItem&>(*c), nullptr);
   layoutChildren(form_, this);
   layout()->setMenuBar(menuBar_);
+  // F1 asks for the screen's help, wherever the focus is in it.
+  auto* help = new QAction(this);
+  help->setShortcut(QKeySequence(Qt::Key_F1));
+  help->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+  addAction(help);
+  QObject::connect(help, &QAction::triggered, this, [this] { form_.helpRequested.emit(form_); });
+  // Ctrl+Tab and Ctrl+Shift+Tab turn the pages of the page control the
+  // focus is in (the screen's main one from its filter). As shortcuts they
+  // come before the document area's own use of Ctrl+Tab.
+  const std::pair<QKeySequence, bool> turns[] = {{QKeySequence(Qt::CTRL | Qt::Key_Tab), false},
+                                                 {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), true},
+                                                 {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), true}};
+  for (const auto& [keys, back] : turns) {
+    auto* turn = new QAction(this);
+    turn->setShortcut(keys);
+    turn->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    addAction(turn);
+    QObject::connect(turn, &QAction::triggered, this, [this, back = back] {
+      if (Control* from = form_.activeControl()) turnPage(*from, back);
+    });
+  }
   menuBar_->setVisible(!menuBar_->actions().isEmpty());
   for (Control* c : form_.controls()) {
     observe(*c);
@@ -147,6 +184,9 @@ void FormView::observe(Control& c) {
 
 void FormView::gesture(const std::function<void()>& g) {
   guarded(g);
+  // A gesture that changed the page (a tab, a menu entry, Enter on a list)
+  // takes the focus onto the page now showing.
+  if (Control* target = form_.pageFocusTarget()) guarded([this, target] { form_.setFocus(*target); });
   syncFocus();
 }
 
@@ -219,7 +259,12 @@ void FormView::layoutChildren(Control& c, QWidget* w) {
     rest->addStretch(anyClient ? 0 : 1);
     center->addLayout(rest);
   }
-  if (grid) center->addLayout(grid);
+  if (grid) {
+    // Labels and short inputs keep their size; the last column (a name
+    // shown beside a code) takes the width left.
+    grid->setColumnStretch(gridColumns - 1, 1);
+    center->addLayout(grid);
+  }
   for (QWidget* x : clients) center->addWidget(x, 1);
   if (!anyClient && (rest || grid) && kind != Layout::Horizontal) center->addStretch(1);
   middle->addLayout(center, 1);
@@ -265,6 +310,16 @@ QWidget* FormView::build(Control& c, QWidget* parent) {
       });
     } else {
       e->installEventFilter(this);
+      // A code or a date is short: its input is sized for what it holds,
+      // not stretched across the panel.
+      int chars = 0;
+      if (k == ControlKind::DateEdit) chars = 10;
+      else if (k == ControlKind::MaskEdit) chars = static_cast<int>(static_cast<MaskEdit&>(c).editMask().size());
+      if (chars == 0) chars = static_cast<Edit&>(c).maxLength();
+      if (chars > 0 && chars <= 20) {
+        const int width = e->fontMetrics().horizontalAdvance(QString(chars + 2, QLatin1Char('0'))) + 12;
+        e->setMaximumWidth(width + (k == ControlKind::DateEdit ? e->fontMetrics().averageCharWidth() * 16 : 0));
+      }
     }
     w = e;
   } else if (isMemoKind(k)) {
@@ -329,11 +384,42 @@ QWidget* FormView::buildGrid(DBGrid& grid, QWidget* parent) {
   ellipsis->setText(QStringLiteral("…"));
   ellipsis->setFocusPolicy(Qt::NoFocus);
   ellipsis->hide();
+  // Frozen columns: a second view over the same rows and selection, showing
+  // only the first columns, laid over the grid's left side.
+  auto* frozen = new QTableView(view);
+  frozen->setModel(model);
+  frozen->setSelectionModel(view->selectionModel());
+  frozen->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  frozen->verticalHeader()->hide();
+  frozen->verticalHeader()->setDefaultSectionSize(view->verticalHeader()->defaultSectionSize());
+  frozen->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  frozen->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  frozen->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  frozen->setFrameShape(QFrame::NoFrame);
+  // A click on the frozen part is a click on the grid.
+  frozen->setFocusPolicy(Qt::ClickFocus);
+  frozen->setFocusProxy(view);
+  frozen->hide();
+  QObject::connect(frozen->verticalScrollBar(), &QAbstractSlider::valueChanged, view->verticalScrollBar(),
+                   &QAbstractSlider::setValue);
+  QObject::connect(view->verticalScrollBar(), &QAbstractSlider::valueChanged, frozen->verticalScrollBar(),
+                   &QAbstractSlider::setValue);
   DBGrid* g = &grid;
-  grids_[&grid] = {view, model, ellipsis};
+  grids_[&grid] = {view, model, ellipsis, frozen};
+  QObject::connect(view->horizontalScrollBar(), &QAbstractSlider::rangeChanged, this,
+                   [this, g] { placeFrozen(*g); });
   QObject::connect(ellipsis, &QToolButton::clicked, this, [this, g] { gesture([g] { g->clickEditButton(); }); });
+  // A width the user dragged is the user's from then on.
+  QObject::connect(view->horizontalHeader(), &QHeaderView::sectionResized, this, [this, g](int i, int, int) {
+    if (!sizing_) userSized_.insert({g, i});
+    placeFrozen(*g);
+  });
   model->currentRowChanged = [this, g](int) { syncGrid(*g); };
-  QObject::connect(model, &QAbstractItemModel::modelReset, this, [this, g] { syncGrid(*g); });
+  QObject::connect(model, &QAbstractItemModel::modelReset, this, [this, g] {
+    // New rows (a reload, another sale): the columns fit what they show.
+    sizeColumns(*g);
+    syncGrid(*g);
+  });
   QObject::connect(view->selectionModel(), &QItemSelectionModel::currentChanged, this,
                    [this, g, model](const QModelIndex& cur, const QModelIndex&) {
                      if (syncing_ || !cur.isValid()) return;
@@ -484,36 +570,19 @@ void FormView::sync(Control& c, Prop p) {
 void FormView::syncGrid(DBGrid& grid) {
   auto it = grids_.find(&grid);
   if (it == grids_.end()) return;
-  auto [view, model, ellipsis] = it->second;
+  auto [view, model, ellipsis, frozen] = it->second;
+  (void)frozen;
   const bool was = syncing_;
   syncing_ = true;
   view->setSelectionBehavior(grid.options().rowSelect ? QAbstractItemView::SelectRows
                                                       : QAbstractItemView::SelectItems);
   view->horizontalHeader()->setVisible(grid.options().titles);
   view->setShowGrid(grid.options().colLines || grid.options().rowLines);
-  // Each column is sized once; after that the width is the user's.
-  for (int i = 0; i < model->columnCount(); ++i) {
-    if (sizedColumns_.count({&grid, i})) continue;
-    sizedColumns_.insert({&grid, i});
-    const Column& column = grid.column(model->gridColumn(i));
-    const QFontMetrics fm = view->fontMetrics();
-    const int title = fm.horizontalAdvance(qs(column.title())) + 12;
-    int w = 0;
-    if (column.width() > 0) {
-      // Declared widths were measured in the classic 8-point screen font,
-      // whose average character is 5 pixels wide; they grow with this
-      // font, and still show the whole title.
-      const double scale = std::max(1.0, fm.averageCharWidth() / 5.0);
-      w = std::max(static_cast<int>(column.width() * scale), title);
-    } else {
-      // Unsized columns take the room of their title and of the field's
-      // display width (capped).
-      const Field* field = column.field();
-      const int chars = field ? std::min(field->displayWidth(), 40) : 10;
-      w = std::max(title, fm.averageCharWidth() * chars + 12);
+  for (int i = 0; i < model->columnCount(); ++i)
+    if (!sizedColumns_.count({&grid, i})) {
+      sizeColumns(grid);
+      break;
     }
-    view->setColumnWidth(i, w);
-  }
   const int row = grid.currentRow();
   const int col = model->modelColumn(grid.selectedIndex());
   const QModelIndex cur = model->index(row, col < 0 ? 0 : col);
@@ -533,6 +602,87 @@ void FormView::syncGrid(DBGrid& grid) {
     }
   }
   syncing_ = was;
+}
+
+void FormView::sizeColumns(DBGrid& grid) {
+  const GridParts& parts = grids_.at(&grid);
+  QTableView* view = parts.view;
+  GridModel* model = parts.model;
+  const QFontMetrics fm = view->fontMetrics();
+  // Declared widths were measured in the classic 8-point screen font, whose
+  // average character is 5 pixels wide; they grow with this font.
+  const double scale = std::max(1.0, fm.averageCharWidth() / 5.0);
+  const int padding = fm.averageCharWidth() * 2 + 6;
+  // Enough rows to judge the texts by, without reading a long list.
+  const int rows = std::min(model->rowCount(), 200);
+  int used = 0;
+  int widest = -1, widestWidth = 0;
+  sizing_ = true;
+  for (int i = 0; i < model->columnCount(); ++i) {
+    const std::pair<const DBGrid*, int> key{&grid, i};
+    if (userSized_.count(key)) {
+      used += view->columnWidth(i);
+      continue;
+    }
+    const Column& column = grid.column(model->gridColumn(i));
+    int w = fm.horizontalAdvance(qs(column.title())) + padding;
+    if (column.width() > 0) w = std::max(w, static_cast<int>(column.width() * scale));
+    if (rows == 0) {
+      // Nothing to measure yet: the field's display width stands in.
+      const Field* field = column.field();
+      const int chars = field ? std::min(field->displayWidth(), 40) : 10;
+      w = std::max(w, fm.averageCharWidth() * chars + padding);
+    }
+    int content = 0;
+    for (int r = 0; r < rows; ++r)
+      content = std::max(content, fm.horizontalAdvance(model->data(model->index(r, i), Qt::DisplayRole).toString()));
+    // A cell's text is shown whole (up to a line of 60 characters).
+    w = std::max(w, std::min(content + padding, fm.averageCharWidth() * 60));
+    // Data already shown keep their room: a column only grows (the room
+    // handed out below is not the column's own).
+    if (auto it = naturalWidths_.find(key); it != naturalWidths_.end()) w = std::max(w, it->second);
+    naturalWidths_[key] = w;
+    sizedColumns_.insert(key);
+    view->setColumnWidth(i, w);
+    used += w;
+    const Field* field = column.field();
+    const bool text = !field || field->alignment() == Alignment::Left;
+    if (text && content > widestWidth) {
+      widest = i;
+      widestWidth = content;
+    }
+  }
+  // Room left over goes to the widest text column, so that names and
+  // descriptions show whole rather than leaving the grid's right side empty.
+  const int room = view->viewport()->width() - used;
+  if (widest >= 0 && room > 0 && view->isVisible()) view->setColumnWidth(widest, view->columnWidth(widest) + room);
+  sizing_ = false;
+  placeFrozen(grid);
+}
+
+void FormView::placeFrozen(DBGrid& grid) {
+  const GridParts& parts = grids_.at(&grid);
+  QTableView* view = parts.view;
+  QTableView* frozen = parts.frozen;
+  const int count = std::min(grid.options().frozenColumns, parts.model->columnCount());
+  int width = 0;
+  for (int i = 0; i < parts.model->columnCount(); ++i) {
+    frozen->setColumnHidden(i, i >= count);
+    if (i < count) {
+      frozen->setColumnWidth(i, view->columnWidth(i));
+      width += view->columnWidth(i);
+    }
+  }
+  // Nothing to keep in view while every column shows.
+  if (count == 0 || view->horizontalScrollBar()->maximum() == 0) {
+    frozen->hide();
+    return;
+  }
+  frozen->horizontalHeader()->setFixedHeight(view->horizontalHeader()->height());
+  frozen->setGeometry(view->verticalHeader()->width() + view->frameWidth(), view->frameWidth(), width,
+                      view->viewport()->height() + view->horizontalHeader()->height());
+  frozen->verticalScrollBar()->setValue(view->verticalScrollBar()->value());
+  frozen->show();
 }
 
 void FormView::syncFocus() {
@@ -564,6 +714,36 @@ bool FormView::keyPressed(Control& c, QKeyEvent* e) {
       edit->typeText(utf8);
     }
   };
+  auto* edit = dynamic_cast<Edit*>(&c);
+  const bool plain = (shift & (ssCtrl | ssAlt | ssShift)) == 0;
+  // F2 or Alt+Down on an input with a look-up button beside it opens the
+  // look-up; on a grid cell with one, Alt+Down opens it (F2 there opens the
+  // cell's editor).
+  if ((e->key() == Qt::Key_F2 && plain) || (e->key() == Qt::Key_Down && shift == ssAlt)) {
+    if (auto* grid = dynamic_cast<DBGrid*>(&c); grid && e->key() == Qt::Key_Down) {
+      const Column* column = grid->selectedColumn();
+      if (column && column->buttonStyle() == ButtonStyle::Ellipsis) {
+        gesture([grid] { grid->clickEditButton(); });
+        return true;
+      }
+    }
+    for (Control* other : form_.controls())
+      if (other->kind() == ControlKind::LookupButton && static_cast<LookupButton*>(other)->associate() == &c) {
+        auto* button = static_cast<LookupButton*>(other);
+        if (button->available()) gesture([button] { button->click(); });
+        return true;
+      }
+  }
+  // Enter in a one-line input moves on to the next one, as Tab does, when
+  // the screen did nothing else with it.
+  if (key == vk::Return && plain && edit && !isMemoKind(c.kind())) {
+    gesture([&] {
+      Control* before = form_.activeControl();
+      edit->pressKey(vk::Return, shift);
+      if (form_.activeControl() == before) form_.focusNext();
+    });
+    return true;
+  }
   if (key) {
     gesture([&] { typeOrPress({}, key, e->key() == Qt::Key_Backtab ? (shift | ssShift) : shift); });
   } else if ((shift & (ssCtrl | ssAlt)) && e->key() >= Qt::Key_A && e->key() <= Qt::Key_Z) {
@@ -574,6 +754,27 @@ bool FormView::keyPressed(Control& c, QKeyEvent* e) {
   }
   // The model owns the text: nothing reaches the widget's own editing.
   return true;
+}
+
+void FormView::turnPage(Control& from, bool back) {
+  PageControl* pages = nullptr;
+  for (Control* p = from.parent(); p && !pages; p = p->parent())
+    if (p->kind() == ControlKind::PageControl) pages = static_cast<PageControl*>(p);
+  if (!pages)
+    for (Control* c : form_.controls())
+      if (c->kind() == ControlKind::PageControl && c->showing()) {
+        pages = static_cast<PageControl*>(c);
+        break;
+      }
+  if (!pages || pages->pageCount() == 0) return;
+  const int n = pages->pageCount();
+  const int at = std::max(pages->activePageIndex(), 0);
+  for (int step = 1; step < n; ++step) {
+    TabSheet* page = pages->page(((at + (back ? -step : step)) % n + n) % n);
+    if (!page->enabled() || !page->visible()) continue;
+    gesture([pages, page] { pages->userSelectPage(*page); });
+    return;
+  }
 }
 
 bool FormView::eventFilter(QObject* watched, QEvent* event) {
@@ -593,9 +794,24 @@ bool FormView::eventFilter(QObject* watched, QEvent* event) {
     }
     case QEvent::KeyPress:
       return keyPressed(c, static_cast<QKeyEvent*>(event));
-    case QEvent::FocusIn:
-      if (!syncing_ && form_.activeControl() != &c) gesture([this, &c] { form_.setFocus(c); });
+    case QEvent::Resize:
+    case QEvent::Show:
+      // A grid given more room (a maximised window) spreads it again.
+      if (c.kind() == ControlKind::DBGrid) sizeColumns(static_cast<DBGrid&>(c));
       return false;
+    case QEvent::FocusIn: {
+      if (syncing_ || form_.activeControl() == &c) return false;
+      if (isUserFocusMove(focusCause(static_cast<QFocusEvent*>(event)->reason()))) {
+        gesture([this, &c] { form_.setFocus(c); });
+      } else {
+        // The toolkit moved its focus on its own: once it is done, the
+        // widget focus goes back to where the model has it.
+        QTimer::singleShot(0, this, [this] {
+          if (!controls_.empty()) syncFocus();
+        });
+      }
+      return false;
+    }
     default:
       return false;
   }

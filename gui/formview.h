@@ -25,6 +25,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <map>
 #include <set>
 #include <unordered_map>
 #include <utility>
@@ -73,8 +74,17 @@ class FormView : public QWidget {
   void observe(platform::Control& c);
   void sync(platform::Control& c, platform::Prop p);
   void syncGrid(platform::DBGrid& grid);
+  // Fits each column to its title and to the texts of the rows shown (a
+  // column only grows; one the user resized is left alone).
+  void sizeColumns(platform::DBGrid& grid);
+  // Lays the frozen columns' view over the grid (hidden while it does not
+  // scroll sideways).
+  void placeFrozen(platform::DBGrid& grid);
   void syncFocus();
   bool keyPressed(platform::Control& c, QKeyEvent* e);
+  // The next (or previous) page the user may select, from a control inside
+  // a page control or, outside any, the first one showing.
+  void turnPage(platform::Control& from, bool back);
   void gesture(const std::function<void()>& g);
 
   platform::Form& form_;
@@ -86,10 +96,14 @@ class FormView : public QWidget {
     QTableView* view;
     GridModel* model;
     QToolButton* ellipsis;
+    QTableView* frozen;  // the frozen columns' view over the grid's left side
   };
   std::unordered_map<const platform::Control*, GridParts> grids_;
-  // Grid columns already given their first width (later ones are the user's).
+  // Grid columns already given a width, and those the user resized since.
   std::set<std::pair<const platform::DBGrid*, int>> sizedColumns_;
+  std::set<std::pair<const platform::DBGrid*, int>> userSized_;
+  std::map<std::pair<const platform::DBGrid*, int>, int> naturalWidths_;
+  bool sizing_ = false;
   std::vector<std::pair<platform::Control*, std::uint64_t>> connections_;
   bool syncing_ = false;
 };

@@ -146,6 +146,15 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
       if (paint.fontColor) return QBrush(toQColor(*paint.fontColor));
       return {};
     }
+    case Qt::ToolTipRole: {
+      const platform::CellPaint paint = grid_.drawCell(index.row(), col);
+      if (paint.hint.empty()) return {};
+      return QString::fromStdString(paint.hint);
+    }
+    case Qt::BackgroundRole:
+      // The whole current row stands out, not the current cell alone.
+      if (index.row() == current_) return QBrush(QColor(0xDD, 0xE8, 0xF6));
+      return {};
     case Qt::TextAlignmentRole: {
       const platform::Field* f = grid_.column(col).field();
       if (f && f->alignment() == platform::Alignment::Right)
@@ -169,6 +178,12 @@ QVariant GridModel::headerData(int section, Qt::Orientation orientation, int rol
   if (col < 0) return {};
   if (role == Qt::DisplayRole) return QString::fromStdString(grid_.column(col).title());
   if (role == Qt::TextAlignmentRole) {
+    // A number's title sits over its right-aligned figures, unless the
+    // column asks for another place.
+    const platform::Field* f = grid_.column(col).field();
+    if (grid_.column(col).titleAlignment() == platform::Alignment::Left && f &&
+        f->alignment() == platform::Alignment::Right)
+      return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
     switch (grid_.column(col).titleAlignment()) {
       case platform::Alignment::Right: return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
       case platform::Alignment::Center: return QVariant::fromValue(Qt::AlignHCenter | Qt::AlignVCenter);

@@ -2,22 +2,58 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QIcon>
+#include <QLabel>
+#include <QPainter>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
+#include <QTextBrowser>
 #include <QTimer>
+#include <QUrl>
 
 #include <algorithm>
+#include <filesystem>
+#include <string>
 
 #include "gui/formview.h"
 #include "platform/form.h"
+#include "platform/abort.h"
 #include "platform/logon.h"
+
+#ifndef VND_HELP_DIR
+#define VND_HELP_DIR ""
+#endif
 
 namespace gui {
 
 using platform::CloseAction;
 using platform::Form;
+
+namespace {
+
+// The sales screens' own icon (instead of the toolkit's): a till receipt's
+// blue with the sale's initials.
+QIcon screenIcon() {
+  QPixmap pixmap(32, 32);
+  pixmap.fill(Qt::transparent);
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setBrush(QColor(0x1F, 0x5F, 0xA8));
+  p.setPen(Qt::NoPen);
+  p.drawRoundedRect(QRectF(1, 1, 30, 30), 6, 6);
+  p.setPen(Qt::white);
+  QFont f = p.font();
+  f.setBold(true);
+  f.setPixelSize(15);
+  p.setFont(f);
+  p.drawText(pixmap.rect(), Qt::AlignCenter, QStringLiteral("VD"));
+  return QIcon(pixmap);
+}
+
+}  // namespace
 
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
   setWindowTitle(QStringLiteral("Retaguarda — Vendas"));
@@ -35,7 +71,10 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
   connect(janela->addAction(QStringLiteral("&Cascata")), &QAction::triggered, mdi_, &QMdiArea::cascadeSubWindows);
   connect(janela->addAction(QStringLiteral("&Lado a lado")), &QAction::triggered, mdi_, &QMdiArea::tileSubWindows);
   showLogon();
-  resize(1280, 800);
+  // Never larger than the screen's room (a taskbar included); main() shows
+  // the window maximised.
+  const QSize room = screen() ? screen()->availableSize() : QSize(1366, 728);
+  resize(QSize(1280, 800).boundedTo(room));
 }
 
 MainWindow::~MainWindow() {
@@ -79,7 +118,14 @@ void MainWindow::showLogon() {
     text = QStringLiteral("Operador: %1 %2   Filial: %3 %4")
                .arg(QString::fromStdString(l.operador), QString::fromStdString(l.nomeOperador),
                     QString::fromStdString(l.filiProc), QString::fromStdString(l.nomeFiliProc));
-  statusBar()->showMessage(text);
+  // A permanent part of the status bar: menus opening and closing clear its
+  // temporary message, never this.
+  if (!logon_) {
+    logon_ = new QLabel(statusBar());
+    logon_->setObjectName(QStringLiteral("logon"));
+    statusBar()->addWidget(logon_, 1);
+  }
+  logon_->setText(text);
 }
 
 QMdiSubWindow* MainWindow::documentFor(const Form& form) const {
@@ -103,6 +149,7 @@ void MainWindow::showDocument(Form& form) {
   QMdiSubWindow* window = mdi_->addSubWindow(view);
   window->setAttribute(Qt::WA_DeleteOnClose, false);
   window->setWindowTitle(view->windowTitle());
+  window->setWindowIcon(screenIcon());
   connect(view, &QWidget::windowTitleChanged, window, &QWidget::setWindowTitle);
   window->installEventFilter(this);
   Form* f = &form;
@@ -115,15 +162,11 @@ void MainWindow::showDocument(Form& form) {
         std::erase_if(owned_, [f](const std::unique_ptr<Form>& o) { return o.get() == f; });
     });
   });
-  documents_.push_back({f, window, view, id});
-  // Text buttons need more room than the form's own size hint tells: open
-  // the document as large as the area comfortably allows, within the area.
-  const QSize room = mdi_->viewport()->size();
-  window->resize(window->sizeHint()
-                     .expandedTo(QSize(1180, 680))
-                     .boundedTo(room)
-                     .expandedTo(QSize(640, 480)));
-  window->show();
+  const auto help = form.helpRequested.connect([this](Form& sender) { openHelp(sender.helpContext()); });
+  documents_.push_back({f, window, view, id, help});
+  // A screen is worked in all day: it fills the main window's area (the
+  // user may restore it to a window of its own).
+  window->showMaximized();
   mdi_->setActiveSubWindow(window);
 }
 
@@ -135,6 +178,7 @@ void MainWindow::forget(Form& form) {
   Document d = *it;
   documents_.erase(it);
   d.form->closed.disconnect(d.closedConnection);
+  d.form->helpRequested.disconnect(d.helpConnection);
   d.window->removeEventFilter(this);
   // The removal may come from one of the form's own handlers, still running
   // inside the view: the view lets go of the form now and goes later.
@@ -152,6 +196,38 @@ void MainWindow::adopt(std::unique_ptr<Form> form) {
     if (!f.shown()) f.show();
     else f.activate();
   });
+}
+
+std::string helpFile(int context, const std::filesystem::path& builtDir, const std::filesystem::path& executableDir) {
+  const std::string name = std::to_string(context) + ".md";
+  std::error_code ec;
+  for (const std::filesystem::path& dir : {builtDir, executableDir / "ajuda"})
+    if (!dir.empty() && std::filesystem::is_regular_file(dir / name, ec)) return (dir / name).string();
+  return {};
+}
+
+void MainWindow::openHelp(int context) {
+  const std::string file =
+      helpFile(context, VND_HELP_DIR, QCoreApplication::applicationDirPath().toStdString());
+  if (file.empty()) {
+    guarded([context] {
+      throw platform::UserError("A ajuda desta tela (" + std::to_string(context) + ") não foi encontrada.");
+    });
+    return;
+  }
+  if (!help_) {
+    help_ = new QTextBrowser(this);
+    help_->setObjectName(QStringLiteral("ajuda"));
+    help_->setWindowFlag(Qt::Window);
+    help_->setWindowTitle(QStringLiteral("Ajuda — Manutenção da Venda"));
+    help_->setOpenExternalLinks(true);
+    const QSize room = screen() ? screen()->availableSize() : QSize(1366, 728);
+    help_->resize(QSize(900, 680).boundedTo(room));
+  }
+  help_->setSource(QUrl::fromLocalFile(QString::fromStdString(file)), QTextDocument::MarkdownResource);
+  help_->show();
+  help_->raise();
+  help_->activateWindow();
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {

@@ -18,7 +18,9 @@
 
 #include <QMainWindow>
 
+#include <filesystem>
 #include <functional>
+#include <string>
 #include <memory>
 #include <vector>
 
@@ -27,10 +29,16 @@
 class QMdiArea;
 class QMdiSubWindow;
 class QAction;
+class QLabel;
+class QTextBrowser;
 
 namespace gui {
 
 class FormView;
+
+// The guide of a help context ("13002600.md"): in the folder the build
+// knows, else in "ajuda" beside the executable; "" when there is none.
+std::string helpFile(int context, const std::filesystem::path& builtDir, const std::filesystem::path& executableDir);
 
 class MainWindow : public QMainWindow, public platform::ScreenHost {
  public:
@@ -60,7 +68,11 @@ class MainWindow : public QMainWindow, public platform::ScreenHost {
   // The document window showing the form, or nullptr.
   QMdiSubWindow* documentFor(const platform::Form& form) const;
   FormView* viewFor(const platform::Form& form) const;
-  // Refreshes the status line from the logon context.
+  // Opens the user guide of a help context (a screen's "Ajuda" or F1) in
+  // the client's own browser window.
+  void openHelp(int context);
+  QTextBrowser* helpWindow() const { return help_; }
+  // Refreshes the status bar's operator and branch from the logon context.
   void showLogon();
 
  protected:
@@ -73,11 +85,14 @@ class MainWindow : public QMainWindow, public platform::ScreenHost {
     QMdiSubWindow* window;
     FormView* view;
     std::uint64_t closedConnection;
+    std::uint64_t helpConnection;
   };
   void forget(platform::Form& form);
 
   QMdiArea* mdi_;
   QAction* screenAction_;
+  QLabel* logon_ = nullptr;
+  QTextBrowser* help_ = nullptr;
   std::function<void(MainWindow&)> opener_;
   std::function<void(platform::TNetConnection&)> preparer_;
   std::vector<Document> documents_;

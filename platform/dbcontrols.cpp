@@ -561,6 +561,7 @@ CellPaint DBGrid::drawCell(int row, int columnIndex) {
     OnDrawColumnCell(*this, cell, look);
     if (look.fontColor) p.fontColor = look.fontColor;
     if (look.text) p.text = std::move(*look.text);
+    p.hint = std::move(look.hint);
   });
   return p;
 }

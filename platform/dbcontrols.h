@@ -205,6 +205,9 @@ struct GridOptions {
   bool confirmDelete = true;       // Ctrl+Delete asks before deleting
   bool rowSelect = false;          // the whole current row is selected
   bool indicator = true;
+  // The first visible columns stay in view while the grid scrolls sideways
+  // (the columns that say which row this is).
+  int frozenColumns = 0;
   friend bool operator==(const GridOptions&, const GridOptions&) = default;
 };
 
@@ -226,12 +229,15 @@ struct CellContext {
 struct CellAppearance {
   std::optional<Color> fontColor;
   std::optional<std::string> text;
+  // What the cell's look means, for a view's tool tip ("" = nothing to add).
+  std::string hint;
 };
 
 // What a view paints for a cell.
 struct CellPaint {
   std::string text;
   std::optional<Color> fontColor;
+  std::string hint;
   bool selected = false;
   bool focused = false;
   bool editorCell = false;

@@ -115,6 +115,26 @@ bool Form::focusNext(bool forward) {
   return setFocus(*order[static_cast<size_t>(i)]);
 }
 
+Control* Form::pageFocusTarget() const {
+  if (!active_) return nullptr;
+  const PageControl* pages = nullptr;
+  if (active_->kind() == ControlKind::PageControl) {
+    pages = static_cast<const PageControl*>(active_);
+  } else if (!active_->showing()) {
+    // The outermost page control whose active page no longer holds the focus.
+    for (const Control* c = active_; c->parent(); c = c->parent())
+      if (c->kind() == ControlKind::TabSheet && c->parent()->kind() == ControlKind::PageControl &&
+          static_cast<const PageControl*>(c->parent())->activePage() != c)
+        pages = static_cast<const PageControl*>(c->parent());
+  }
+  if (!pages || !pages->activePage()) return nullptr;
+  std::vector<Control*> order;
+  tabOrder(*pages->activePage(), order);
+  return order.empty() ? nullptr : order.front();
+}
+
+bool isUserFocusMove(FocusCause cause) { return cause == FocusCause::Click || cause == FocusCause::Shortcut; }
+
 Field* Form::focusedField() const {
   if (!active_) return nullptr;
   if (auto* grid = dynamic_cast<DBGrid*>(active_)) return grid->selectedField();

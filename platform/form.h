@@ -44,6 +44,17 @@ class Field;
 
 enum class CloseAction : std::uint8_t { None, Hide, Free, Minimize };
 
+// Why a widget toolkit moved its keyboard focus.
+enum class FocusCause { Click, Shortcut, WindowActivation, MenuClosed, PageHidden, Program };
+
+// Only a user's own move into a control runs the leaving and entering steps
+// (setFocus): a toolkit that moves its focus on its own (a page or a window
+// hiding, a window being activated or resized, a menu closing) must leave the
+// model's focus where it is, or merely passing through a panel whose entering
+// starts over (the filter) would undo the user's work. Tab keys are not here:
+// they reach the model as keys and it moves the focus itself.
+bool isUserFocusMove(FocusCause cause);
+
 class Form : public Control {
  public:
   explicit Form(std::string name);
@@ -89,6 +100,12 @@ class Form : public Control {
   // The next (or previous) control in tab order that can take the focus
   // and is a tab stop, wrapping around; false when there is none.
   bool focusNext(bool forward = true);
+  // Where the focus belongs after a page change: the first control in tab
+  // order on the page now showing, when the focus is on the page control
+  // itself (its tab was clicked) or on a control that a page change hid
+  // (keys would reach a list the user no longer sees). nullptr when the
+  // focus is fine where it is, or the page has nothing to take it.
+  Control* pageFocusTarget() const;
   // The field shown by the active control: a data-aware edit's field or a
   // grid's selected field; nullptr otherwise.
   Field* focusedField() const;

@@ -126,6 +126,8 @@ void declarePedidoVendaColumns(platform::DBGrid& dbgPadrao) {
   platform::declareColumns(dbgPadrao, kPedidoVendaColumns);
   platform::GridOptions o = detailGridOptions();
   o.alwaysShowSelection = true;
+  // Status, register and sale number say which sale a row is.
+  o.frozenColumns = 3;
   dbgPadrao.setOptions(o);
 }
 

@@ -17,7 +17,7 @@ constexpr FieldSpec kImpostoItem[] = {
     {.name = "NRSEQITIMPOS", .type = FieldType::String, .size = 3, .visible = false},
     {.name = "CDIMPOSTO", .type = FieldType::String, .size = 2, .label = "Imposto"},
     {.name = "VRPEALPRODIT", .type = FieldType::Float, .label = "Alíquota %", .displayFormat = "#,##0.00", .editFormat = "#,##0.00"},
-    {.name = "VRIMPOPRODIT", .type = FieldType::Float, .label = "Valor Imposto"},
+    {.name = "VRIMPOPRODIT", .type = FieldType::Float, .label = "Valor Imposto", .displayFormat = "#,##0.00"},
     {.name = "CDIMPOSTOEX", .type = FieldType::Float, .visible = false},
     {.name = "SGIMPOSTO", .type = FieldType::String, .size = 10, .label = "Imposto"},
     {.name = "CDPRODUTO", .type = FieldType::FixedString, .size = 10},

@@ -225,6 +225,8 @@ void TfrmManutVenda::buildReducaoPages() {
 
   // The form pages: one group panel per caption, each edit after its label.
   const auto build = [this](TabSheet& page, std::span<const zreduction::EditSpec> edits) {
+    // Groups side by side: stacked, they would not fit a laptop's screen.
+    page.setLayout(Layout::Grid, 3);
     Panel* group = nullptr;
     std::string groupCaption = "\x01";
     int n = 0;

@@ -39,6 +39,15 @@ const char* nameFieldOf(const std::string& codeField) {
   return nullptr;
 }
 
+// The meaning of a sale's status code, for the user.
+std::string saleStatusText(const std::string& status) {
+  if (status == "P") return "Pendente";
+  if (status == "O") return "Concluída";
+  if (status == "C") return "Cancelada";
+  if (status == "D") return "Devolvida";
+  return {};
+}
+
 }  // namespace
 
 void SalePart::wireSalesGrid() {
@@ -64,9 +73,10 @@ void SalePart::dbgPadraoDrawColumnCell(DBGrid&, const CellContext& cell, CellApp
   // A pending sale is blue even with cancelled items; otherwise cancelled
   // items win over the status.
   const std::string status = s.fieldByName("IDSITUVENDA").asString();
+  const bool cancelledItems = s.fieldByName("ITENSCANC").asString() == "S";
   if (status == "P")
     look.fontColor = clBlue;
-  else if (s.fieldByName("ITENSCANC").asString() == "S")
+  else if (cancelledItems)
     look.fontColor = clPurple;
   else if (status == "C")
     look.fontColor = clRed;
@@ -74,6 +84,10 @@ void SalePart::dbgPadraoDrawColumnCell(DBGrid&, const CellContext& cell, CellApp
     look.fontColor = clPurple;
   else if (status == "O")
     look.fontColor = clGreen;
+  // Returned sales and sales with cancelled items share a colour: the
+  // row's tool tip tells them apart.
+  look.hint = saleStatusText(status);
+  if (!look.hint.empty() && cancelledItems) look.hint += " — com itens cancelados";
 
   if (!cell.field) return;
   const char* nameField = nameFieldOf(cell.field->name());

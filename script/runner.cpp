@@ -159,9 +159,13 @@ void Runner::prepareConnection(platform::TNetConnection& connection) {
   connection.setSessionToken(session_->token());
 }
 
-void Runner::showDocument(platform::Form& form) { emit("tela: " + form.caption()); }
+void Runner::showDocument(platform::Form& form) {
+  emit("tela: " + form.caption());
+  if (options_.presenter) options_.presenter->showDocument(form);
+}
 
-void Runner::closeDocument(platform::Form&) {
+void Runner::closeDocument(platform::Form& form) {
+  if (options_.presenter) options_.presenter->closeDocument(form);
   if (closing_) return;
   emit("tela fechada");
   lastFocus_.clear();

@@ -59,6 +59,10 @@ struct RunOptions {
   // Empty: embedded server; otherwise "host:port" of a vnd-server (the
   // local queries still read `database`, which is then required).
   std::string server;
+  // Where the screen is also presented (a desktop client's main window, to
+  // see or render what the script did); the runner stays the screen's host
+  // for its connection and transcript.
+  platform::ScreenHost* presenter = nullptr;
 };
 
 // Exit statuses of a run.

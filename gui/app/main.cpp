@@ -6,12 +6,16 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPixmap>
+#include <QSize>
+#include <QStringList>
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -24,7 +28,9 @@
 #include "platform/datetime.h"
 #include "platform/form.h"
 #include "platform/gesture.h"
+#include "platform/sqlconnection.h"
 #include "platform/uiservice.h"
+#include "script/runner.h"
 #include "server/demodata.h"
 
 #ifndef VND02600_MODULE
@@ -50,6 +56,9 @@ constexpr const char* kUsage =
     "                        operador entra como o operador de demonstração 1\n"
     "  --caixa CÓDIGO        abre a tela já no caixa e na data do movimento dados,\n"
     "  --data DD/MM/AAAA     como se o usuário os digitasse e saísse do filtro\n"
+    "  --roteiro ARQUIVO     com --screenshot: executa o roteiro (a linguagem do vnd-script)\n"
+    "                        na tela aberta na janela principal e grava o resultado\n"
+    "  --tamanho LxA         tamanho da janela gravada por --screenshot (padrão 1366x728)\n"
     "  --help                mostra esta ajuda\n"
     "\n"
     "Saída: 0 normal; 1 banco, módulo ou acesso recusado; 2 opções inválidas.\n";
@@ -62,6 +71,9 @@ struct Options {
   std::string screenshot;
   // Opens the screen on this register and movement date (DD/MM/AAAA).
   std::string caixa, data;
+  // A scenario script played on the screen before the screenshot.
+  std::string roteiro;
+  QSize size{1366, 728};
 };
 
 // Types the register and the date into the screen's filter and leaves it for
@@ -100,6 +112,16 @@ int parseArgs(int argc, char** argv, Options& o) {
       o.screenshot = argv[++i];
     } else if (arg == "--caixa" && hasValue) {
       o.caixa = argv[++i];
+    } else if (arg == "--roteiro" && hasValue) {
+      o.roteiro = argv[++i];
+    } else if (arg == "--tamanho" && hasValue) {
+      const QStringList wh = QString::fromLocal8Bit(argv[++i]).split(QLatin1Char('x'));
+      const int w = wh.size() == 2 ? wh[0].toInt() : 0, h = wh.size() == 2 ? wh[1].toInt() : 0;
+      if (w < 320 || h < 240) {
+        std::cerr << "vnd-client: tamanho inválido: " << argv[i] << " (use LARGURAxALTURA, como 1366x728)\n";
+        return 2;
+      }
+      o.size = QSize(w, h);
     } else if (arg == "--data" && hasValue) {
       o.data = argv[++i];
       if (!platform::parseDate(o.data)) {
@@ -113,6 +135,10 @@ int parseArgs(int argc, char** argv, Options& o) {
   }
   if (o.caixa.empty() != o.data.empty()) {
     std::cerr << "vnd-client: --caixa e --data vão juntos.\n";
+    return 2;
+  }
+  if (!o.roteiro.empty() && o.screenshot.empty()) {
+    std::cerr << "vnd-client: --roteiro vai com --screenshot.\n";
     return 2;
   }
   if (!o.server.empty() && o.database.empty()) {
@@ -139,6 +165,61 @@ class TempDir {
  private:
   std::filesystem::path path_;
 };
+
+// Plays a scenario script on the screen presented in a main window of its
+// own, then renders the window. The script logs on and opens the screen
+// itself; its transcript is printed only when it fails.
+int playScript(const Options& o) {
+  std::ifstream in(o.roteiro, std::ios::binary);
+  if (!in) {
+    std::cerr << "vnd-client: não foi possível ler o roteiro " << o.roteiro << "\n";
+    return 1;
+  }
+  std::ostringstream text;
+  text << in.rdbuf();
+  gui::MainWindow window;
+  window.resize(o.size);
+  window.show();
+  script::RunOptions ro;
+  ro.database = o.database;
+  ro.demo = o.demo;
+  ro.server = o.server;
+  ro.presenter = &window;
+  std::ostringstream transcript;
+  int status = script::kRunOk;
+  {
+    script::Runner runner(ro, transcript);
+    status = runner.run(text.str());
+    window.showLogon();
+    QApplication::processEvents();
+    if (status != script::kRunOk) {
+      std::cerr << transcript.str() << "vnd-client: o roteiro falhou: " << runner.error() << "\n";
+    } else if (!window.grab().save(QString::fromStdString(o.screenshot), "PNG")) {
+      std::cerr << "vnd-client: não foi possível gravar " << o.screenshot << "\n";
+      status = 1;
+    }
+  }
+  return status == script::kRunOk ? 0 : 1;
+}
+
+// The file a SQLite database option names that is not there, else "".
+// Opening it would create an empty database, whose logon then fails as if
+// the password were wrong.
+std::string missingDatabaseFile(const std::string& database) {
+  platform::SqlTarget target;
+  try {
+    target = platform::parseConnectionString(database);
+  } catch (const std::exception&) {
+    return {};  // opening it says what is wrong
+  }
+  if (target.dialect != platform::SqlDialect::SQLite) return {};
+  std::string file = target.target;
+  if (file.rfind("db=", 0) == 0) file = file.substr(3);
+  if (file.size() >= 2 && (file.front() == '"' || file.front() == '\'')) file = file.substr(1, file.size() - 2);
+  std::error_code ec;
+  if (file.empty() || file == ":memory:" || std::filesystem::exists(file, ec)) return {};
+  return file;
+}
 
 // Shows a failure before the main window exists: on the terminal, and in a
 // box when there is a screen to show it on.
@@ -188,7 +269,27 @@ int main(int argc, char** argv) {
   // Off screen nobody could close a box: failures go to the terminal only.
   const bool interactive = !screenshot && QGuiApplication::platformName() != QStringLiteral("offscreen");
 
+  if (!o.demo) {
+    if (const std::string file = missingDatabaseFile(o.database); !file.empty()) {
+      reportFatal("O banco de dados " + file +
+                      " não existe. Informe um banco existente em --banco, ou use --demo para criar "
+                      "o banco de demonstração.",
+                  interactive);
+      platform::setUi(nullptr);
+      return 1;
+    }
+  }
   int rc = 0;
+  if (!o.roteiro.empty()) {
+    try {
+      rc = playScript(o);
+    } catch (const std::exception& e) {
+      reportFatal(e.what(), false);
+      rc = 1;
+    }
+    platform::setUi(nullptr);
+    return rc;
+  }
   try {
     client::SessionOptions so;
     so.database = o.database;
@@ -215,7 +316,12 @@ int main(int argc, char** argv) {
     if (loggedOn) {
       gui::MainWindow& window = client.window();
       services.setParent(&window);
-      window.show();
+      if (screenshot) {
+        window.resize(o.size);
+        window.show();
+      } else {
+        window.showMaximized();
+      }
       if (!o.caixa.empty()) {
         window.openScreen();
         QApplication::processEvents();

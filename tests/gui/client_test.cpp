@@ -13,7 +13,10 @@
 #include <QStatusBar>
 #include <QStringList>
 #include <QTabBar>
+#include <QTextBrowser>
 #include <QTabWidget>
+#include <QMenuBar>
+#include <QScrollBar>
 
 #include <cstdlib>
 #include <filesystem>
@@ -83,8 +86,43 @@ class ClientTest : public ::testing::Test {
     return out;
   }
 
+  // Logs on, opens the screen in the shown main window and loads a register
+  // day the user's way: a click into each filter input, the typing, then a
+  // click on the openings grid.
+  screen::TfrmManutVenda& openDay(const char* caixa, const char* date) {
+    EXPECT_EQ(client->logon({"1", password("1"), "0001"}), "");
+    gui::MainWindow& window = client->window();
+    showActive(window);
+    window.screenAction()->trigger();
+    auto* form = static_cast<screen::TfrmManutVenda*>(client->screen());
+    view = window.viewFor(*form);
+    auto* reg = view->findChild<QLineEdit*>("medCdCaixa");
+    auto* day = view->findChild<QLineEdit*>("depDeEntrega");
+    QTest::mouseClick(reg, Qt::LeftButton);
+    QTest::keyClicks(reg, caixa);
+    QTest::mouseClick(day, Qt::LeftButton);
+    QTest::keyClicks(day, date);
+    clickRow(view->findChild<QTableView*>("dbgAberCaixa"), 0);
+    return *form;
+  }
+  static void showActive(QWidget& window) {
+    window.show();
+    QApplication::setActiveWindow(&window);
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
+  }
+  static void clickRow(QTableView* grid, int row) {
+    const QRect r = grid->visualRect(grid->model()->index(row, 0));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, r.center());
+    QApplication::processEvents();
+  }
+  static void clickTab(QTabWidget* tabs, int index) {
+    QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {}, tabs->tabBar()->tabRect(index).center());
+    QApplication::processEvents();
+  }
+
   guitest::RecordingUi ui;
   std::unique_ptr<gui::DesktopClient> client;
+  gui::FormView* view = nullptr;
 
  private:
   fs::path dir_;
@@ -95,7 +133,7 @@ class ClientTest : public ::testing::Test {
 TEST_F(ClientTest, MenuOpensTheScreenModuleOnceRunningAsTheLoggedOperator) {
   ASSERT_EQ(client->logon({"1", password("1"), "0001"}), "");
   gui::MainWindow& window = client->window();
-  EXPECT_EQ(window.statusBar()->currentMessage(),
+  EXPECT_EQ(window.statusBar()->findChild<QLabel*>("logon")->text(),
             "Operador: 000000000001 Ana Paula Ferraz   Filial: 0001 Matriz Centro");
 
   window.screenAction()->trigger();
@@ -165,7 +203,7 @@ TEST_F(ClientTest, LogonDialogShowsTheServersRefusalAndStaysOpen) {
   dialog.accept();
   EXPECT_EQ(dialog.result(), QDialog::Accepted);
   EXPECT_TRUE(client->session().loggedOn());
-  EXPECT_TRUE(client->window().statusBar()->currentMessage().contains("Ana Paula Ferraz"));
+  EXPECT_TRUE(client->window().statusBar()->findChild<QLabel*>("logon")->text().contains("Ana Paula Ferraz"));
 }
 
 TEST(ScreenModulePath, BuiltCopyFirstThenBesideTheExecutableThenTheLoadersSearch) {
@@ -209,7 +247,7 @@ TEST(DesktopClientStart, MissingModuleIsToldInPortuguese) {
 TEST_F(ClientTest, LeavingTheFilterPanelLoadsTheDayIntoTheWidgets) {
   ASSERT_EQ(client->logon({"1", password("1"), "0001"}), "");
   gui::MainWindow& window = client->window();
-  window.show();
+  showActive(window);
   window.screenAction()->trigger();
   auto* form = static_cast<screen::TfrmManutVenda*>(client->screen());
   ASSERT_NE(form, nullptr);
@@ -222,13 +260,11 @@ TEST_F(ClientTest, LeavingTheFilterPanelLoadsTheDayIntoTheWidgets) {
   ASSERT_TRUE(reg && date && grid && pages);
   EXPECT_FALSE(pages->isTabEnabled(1));
 
-  reg->setFocus();
-  QApplication::processEvents();
+  QTest::mouseClick(reg, Qt::LeftButton);
   QTest::keyClicks(reg, "1");
-  date->setFocus();
-  QApplication::processEvents();
+  QTest::mouseClick(date, Qt::LeftButton);
   QTest::keyClicks(date, "06032026");
-  grid->setFocus();
+  QTest::mouseClick(grid->viewport(), Qt::LeftButton);
   QApplication::processEvents();
 
   EXPECT_TRUE(ui.shown.empty()) << ui.shown.back();
@@ -322,4 +358,155 @@ TEST_F(ClientTest, ReceiptsAreTypedIntoTheirGridWithTheKeyboard) {
   for (const char* readOnly : {"Nome", "Valor (Outras Moedas)"})
     EXPECT_FALSE(model->flags(model->index(row, column(readOnly))) & Qt::ItemIsEditable) << readOnly;
   if (const char* shot = std::getenv("VND_SHOT")) window.grab().save(QString::fromUtf8(shot));
+
+// Clicking a page's tab while a grid has the focus changes the page and
+// nothing else: the hidden grid's focus moving on is the toolkit's doing,
+// not the user entering the filter (which would empty the day). Choosing a
+// page from the menu puts the focus on that page, so keys go to what shows.
+TEST_F(ClientTest, PageChangesKeepTheDayAndMoveTheFocusOntoTheNewPage) {
+  screen::TfrmManutVenda& form = openDay("1", "06032026");
+  ASSERT_TRUE(ui.shown.empty()) << ui.shown.back();
+  auto* pages = view->findChild<QTabWidget*>("pgcPadrao");
+  auto* openings = view->findChild<QTableView*>("dbgAberCaixa");
+  auto* sales = view->findChild<QTableView*>("dbgPadrao");
+  ASSERT_TRUE(pages && openings && sales);
+  ASSERT_EQ(form.activeControl(), &form.dbgAberCaixa);
+
+  clickTab(pages, 1);
+  EXPECT_EQ(form.pgcPadrao.activePage(), &form.tshFolhaDados);
+  EXPECT_EQ(pages->currentIndex(), 1);
+  EXPECT_EQ(form.cdsAberCaixa.recordCount(), 1);
+  EXPECT_TRUE(pages->isTabEnabled(1));
+  EXPECT_TRUE(sales->hasFocus());
+  EXPECT_EQ(form.activeControl(), &form.dbgPadrao);
+
+  clickRow(sales, 0);
+  clickTab(pages, 5);
+  EXPECT_EQ(form.pgcPadrao.activePage(), &form.tshReducao);
+  EXPECT_EQ(form.cdsAberCaixa.recordCount(), 1);
+
+  // Back on the openings, the menu's "Venda" shows the sales and takes the
+  // focus there: Down moves the sales list, not the hidden openings grid.
+  clickTab(pages, 0);
+  clickRow(openings, 0);
+  QAction* venda = view->actionFor(form.mnuFolhaDados);
+  ASSERT_NE(venda, nullptr);
+  venda->trigger();
+  QApplication::processEvents();
+  EXPECT_EQ(form.pgcPadrao.activePage(), &form.tshFolhaDados);
+  const int before = form.cdsPedidoVenda.recNo();
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+  EXPECT_EQ(form.cdsAberCaixa.recNo(), 1);
+  EXPECT_EQ(form.cdsPedidoVenda.recNo(), before + 1);
+  EXPECT_TRUE(ui.shown.empty()) << ui.shown.back();
+}
+
+// The operator and branch stay in the status bar while menus open and close.
+TEST_F(ClientTest, TheLogonLineOutlivesAnOpenedMenu) {
+  ASSERT_EQ(client->logon({"1", password("1"), "0001"}), "");
+  gui::MainWindow& window = client->window();
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  const QString line = QStringLiteral("Operador: 000000000001 Ana Paula Ferraz   Filial: 0001 Matriz Centro");
+  ASSERT_TRUE(window.statusBar()->findChild<QLabel*>("logon"));
+  EXPECT_EQ(window.statusBar()->findChild<QLabel*>("logon")->text(), line);
+  QMenuBar* bar = window.menuBar();
+  QAction* vendas = bar->actions().front();
+  QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(vendas).center());
+  QApplication::processEvents();
+  ASSERT_TRUE(vendas->menu()->isVisible());
+  QTest::keyClick(vendas->menu(), Qt::Key_Escape);
+  QTest::keyClick(bar, Qt::Key_Escape);
+  QApplication::processEvents();
+  EXPECT_EQ(window.statusBar()->findChild<QLabel*>("logon")->text(), line);
+  EXPECT_TRUE(window.statusBar()->findChild<QLabel*>("logon")->isVisible());
+}
+
+// At 1366x728 (a 1366x768 screen less its taskbar) the screen fills the main
+// window and every page fits without a scroll bar: no widget is cut.
+TEST_F(ClientTest, EveryPageFitsA1366x728Window) {
+  gui::MainWindow& window = client->window();
+  window.resize(1366, 728);
+  screen::TfrmManutVenda* form = &openDay("1", "06032026");
+  clickTab(view->findChild<QTabWidget*>("pgcPadrao"), 5);
+  const QSize area = window.mdiArea()->viewport()->size();
+  EXPECT_TRUE(window.documentFor(*form)->isMaximized());
+  EXPECT_LE(view->minimumSizeHint().height(), area.height());
+  EXPECT_LE(view->minimumSizeHint().width(), area.width());
+  for (const char* name : {"pgcPadrao", "pgcReducao"}) {
+    auto* tabs = view->findChild<QTabWidget*>(name);
+    ASSERT_NE(tabs, nullptr);
+    // The pages share the room of the one showing.
+    const QSize room = tabs->currentWidget()->size();
+    for (int i = 0; i < tabs->count(); ++i) {
+      const QSize needed = tabs->widget(i)->minimumSizeHint();
+      EXPECT_TRUE(needed.height() <= room.height() && needed.width() <= room.width())
+          << name << " " << tabs->tabText(i).toStdString();
+    }
+  }
+  EXPECT_FALSE(window.mdiArea()->verticalScrollBar()->isVisible());
+  EXPECT_FALSE(window.mdiArea()->horizontalScrollBar()->isVisible());
+}
+
+// The sales grid shows the whole sale number, keeps status, register and
+// number in view while it scrolls sideways, and tells what a status means.
+TEST_F(ClientTest, SalesGridShowsWholeNumbersAndKeepsTheSaleInView) {
+  client->window().resize(1366, 728);
+  openDay("1", "06032026");
+  clickTab(view->findChild<QTabWidget*>("pgcPadrao"), 1);
+  auto* sales = view->findChild<QTableView*>("dbgPadrao");
+  ASSERT_NE(sales, nullptr);
+  const QFontMetrics fm = sales->fontMetrics();
+  EXPECT_GE(sales->columnWidth(2), fm.horizontalAdvance(QStringLiteral("0000000051")));
+  EXPECT_GE(sales->columnWidth(0), fm.horizontalAdvance(sales->model()->index(0, 0).data().toString()));
+  EXPECT_EQ(sales->model()->index(0, 0).data(Qt::ToolTipRole).toString(), QStringLiteral("Concluída"));
+
+  sales->horizontalScrollBar()->setValue(sales->horizontalScrollBar()->maximum());
+  QApplication::processEvents();
+  ASSERT_GT(sales->horizontalScrollBar()->maximum(), 0);
+  auto* frozen = sales->findChild<QTableView*>();
+  ASSERT_NE(frozen, nullptr);
+  EXPECT_TRUE(frozen->isVisible());
+  EXPECT_FALSE(frozen->isColumnHidden(2));
+  EXPECT_TRUE(frozen->isColumnHidden(3));
+  EXPECT_EQ(frozen->columnWidth(2), sales->columnWidth(2));
+}
+
+// The keyboard alone: F2 and Alt+Down open the register's look-up, Enter
+// walks the filter and leaves it into the day, Ctrl+Tab turns the pages, F1
+// and the "Ajuda" button open the screen's guide.
+TEST_F(ClientTest, KeyboardOpensLookUpsWalksTheFilterTurnsPagesAndAsksForHelp) {
+  ASSERT_EQ(client->logon({"1", password("1"), "0001"}), "");
+  gui::MainWindow& window = client->window();
+  showActive(window);
+  window.screenAction()->trigger();
+  auto& form = *static_cast<screen::TfrmManutVenda*>(client->screen());
+  view = window.viewFor(form);
+  auto* reg = view->findChild<QLineEdit*>("medCdCaixa");
+  QTest::mouseClick(reg, Qt::LeftButton);
+  QTest::keyClick(reg, Qt::Key_F2);
+  QTest::keyClick(reg, Qt::Key_Down, Qt::AltModifier);
+  EXPECT_EQ(ui.picked.size(), 2u);
+
+  QTest::keyClicks(reg, "1");
+  QTest::keyClick(reg, Qt::Key_Return);
+  EXPECT_EQ(form.activeControl()->name(), "depDeEntrega");
+  QTest::keyClicks(QApplication::focusWidget(), "06032026");
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+  EXPECT_EQ(form.cdsAberCaixa.recordCount(), 1);
+  EXPECT_EQ(form.activeControl(), &form.dbgAberCaixa);
+
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
+  EXPECT_EQ(form.pgcPadrao.activePage(), &form.tshFolhaDados);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(form.pgcPadrao.activePage(), &form.tshAberCaixa);
+
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
+  ASSERT_NE(window.helpWindow(), nullptr);
+  EXPECT_TRUE(window.helpWindow()->isVisible());
+  EXPECT_TRUE(window.helpWindow()->toPlainText().contains(QStringLiteral("Manutenção da Venda")));
+  window.helpWindow()->close();
+  QTest::mouseClick(view->findChild<QToolButton*>("sbtAjuda"), Qt::LeftButton);
+  EXPECT_TRUE(window.helpWindow()->isVisible());
+  EXPECT_TRUE(ui.shown.empty()) << ui.shown.back();
 }

@@ -100,6 +100,26 @@ TEST_F(DialogTest, ConfirmationAnswersWithPortugueseButtons) {
   EXPECT_EQ(services.showMessage("Gravado.", MsgKind::Information, MsgButtons::Ok), MsgResult::Ok);
 }
 
+// Enter on a question answers "Não"; a box never opens under the progress
+// caption of the call that failed.
+TEST_F(DialogTest, EnterOnAQuestionSaysNoAndBoxesShowWithoutTheCaption) {
+  gui::QtUiServices services;
+  QTimer::singleShot(0, [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Return); });
+  EXPECT_EQ(services.showMessage("Confirma a exclusão do registro?", MsgKind::Confirmation, MsgButtons::YesNo),
+            MsgResult::No);
+
+  services.showProgress(kProgressSending, "Gravando");
+  ASSERT_TRUE(services.progressLabel()->isVisible());
+  bool captionOverBox = true;
+  QTimer::singleShot(0, [&] {
+    captionOverBox = services.progressLabel()->isVisible();
+    QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Return);
+  });
+  services.showMessage("Servidor indisponível.", MsgKind::Error, MsgButtons::Ok);
+  EXPECT_FALSE(captionOverBox);
+  services.hideProgress();
+}
+
 TEST_F(DialogTest, ProgressNestsAndAnUnmatchedHideIsHarmless) {
   gui::QtUiServices services;
   services.showProgress(kProgressConnecting, "");

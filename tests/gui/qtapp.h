@@ -36,10 +36,14 @@ class RecordingUi : public platform::UiServices {
   }
   void showProgress(int, const std::string&) override {}
   void hideProgress() override {}
-  bool pickRecord(platform::ClientDataSet&, const std::string&, const std::string&) override { return false; }
+  bool pickRecord(platform::ClientDataSet&, const std::string& title, const std::string&) override {
+    picked.push_back(title);
+    return false;
+  }
   void searchRecord(platform::ClientDataSet&) override {}
   std::vector<std::string> shown;
   std::vector<platform::MsgKind> kinds;
+  std::vector<std::string> picked;  // titles of the look-ups opened
 };
 
 }  // namespace guitest

@@ -1,5 +1,6 @@
 // Observations of the current Z reduction: dated remarks that can only be
 // added, numbered after the highest number the server knows.
+#include <optional>
 #include <vector>
 
 #include "platform/abort.h"
@@ -37,7 +38,9 @@ void ZObservationsPart::cdsObservacaoAfterInsert() {
                             Value(currentText(f.cdsReducaoZ, "NRECFREDZ")), filterDay(f)};
     loadPacket(f.cdsProxCod, CheckResultServ(f.netManutVenda.call("GetProxCod", args)));
     const std::string highest = f.cdsProxCod.isEmpty() ? std::string() : f.cdsProxCod.fieldByName("NRSEQOBSREDZ").asString();
-    s.fieldByName("NRSEQOBSREDZ").setAsString(Ajusta(formatGeneral(FloatMask(AllTrim(highest)) + 1), 4));
+    const std::optional<double> number = parseGeneral(AllTrim(highest));
+    if (!number) throw UserError("'" + highest + "' não é um valor numérico válido.");
+    s.fieldByName("NRSEQOBSREDZ").setAsString(Ajusta(formatGeneral(*number + 1), 4));
     s.fieldByName("DTOBSERVREDZ").setAsDateTime(today());
   } catch (...) {
     // A remark that cannot be numbered is not begun.

@@ -13,6 +13,7 @@
 #include "screen/items_productrules.h"
 #include "screen/fetch.h"
 #include "screen/frmmanutvenda.h"
+#include "screen/sendnow.h"
 
 namespace screen {
 
@@ -53,82 +54,103 @@ void cancelledGuards(TfrmManutVenda& f, bool deleting) {
 
 // Sends the pending change at once; a refusal undoes it.
 void sendItensCancelados(TfrmManutVenda& f) {
-  ClientDataSet& c = f.cdsItensCancelados;
-  if (c.changeCount() < 1) return;
-  try {
-    std::vector<Value> args{Value(c.delta())};
-    CheckResultServ(f.netManutVenda.call("SetItensCancelados", args));
-    c.mergeChangeLog();
-  } catch (...) {
-    c.cancelUpdates();
-    throw;
-  }
+  sendAtOnce(f, f.cdsItensCancelados, "SetItensCancelados", {});
 }
 
 }  // namespace
 
 void CancelledItemsPart::wire() {
   ClientDataSet& c = f.cdsItensCancelados;
-  c.OnCalcFields = [](ClientDataSet& ds) {
-    ds.fieldByName("VRTOTAL").setAsString(ItemTotalText(number(ds, "QTPRODVENDC"), number(ds, "VRUNITVENDC"),
-                                                        number(ds, "VRUNITVENCLC"), number(ds, "VRDESITVENDC"),
-                                                        number(ds, "VRACRITVENDC")));
-  };
-  c.BeforeInsert = [this](ClientDataSet&) { cancelledGuards(f, false); };
-  c.BeforeEdit = [this](ClientDataSet&) { cancelledGuards(f, false); };
-  c.BeforeDelete = [this](ClientDataSet&) { cancelledGuards(f, true); };
-  c.AfterInsert = [this](ClientDataSet& ds) {
-    {
-      ProgressScope receiving(kProgressReceiving);
-      std::vector<Value> args{Value(f.medFilial.text()), Value(text(f.cdsPedidoVenda, "CDCAIXA")),
-                              Value(text(f.cdsPedidoVenda, "NRSEQVENDA"))};
-      loadPacket(f.cdsCodItensCanc, CheckResultServ(f.netManutVenda.call("getCodItensCanc", args)));
-    }
-    ds.fieldByName("NRSEQITVENDC").setValue(
-        f.cdsCodItensCanc.isEmpty() ? Value() : f.cdsCodItensCanc.fieldByName("NRSEQITVENDC").value());
-  };
-  c.BeforePost = [this](ClientDataSet& ds) {
-    Vd_CdProdutoCanc(true);
-    Vd_QuantidadeCanc(true);
-    Vd_PrecoVazioCanc();
-    Vd_VrDescCanc();
-    Vd_VrAcreCanc();
-    ds.fieldByName("CDFILIAL").setAsString(f.medFilial.text());
-    ds.fieldByName("CDCAIXA").setAsString(text(f.cdsPedidoVenda, "CDCAIXA"));
-    ds.fieldByName("NRSEQVENDA").setAsString(text(f.cdsPedidoVenda, "NRSEQVENDA"));
-    for (const char* figure : {"VRACRITVENDC", "VRDESITVENDC", "VRPERCVENDC"})
-      if (empty(ds, figure)) ds.fieldByName(figure).setAsFloat(0);
-  };
-  c.AfterPost = [this](ClientDataSet&) { sendItensCancelados(f); };
-  c.AfterDelete = [this](ClientDataSet&) { sendItensCancelados(f); };
+  c.OnCalcFields = handler(this, &CancelledItemsPart::cdsItensCanceladosCalcFields);
+  c.BeforeInsert = handler(this, &CancelledItemsPart::cdsItensCanceladosBeforeInsert);
+  c.BeforeEdit = handler(this, &CancelledItemsPart::cdsItensCanceladosBeforeEdit);
+  c.BeforeDelete = handler(this, &CancelledItemsPart::cdsItensCanceladosBeforeDelete);
+  c.AfterInsert = handler(this, &CancelledItemsPart::cdsItensCanceladosAfterInsert);
+  c.BeforePost = handler(this, &CancelledItemsPart::cdsItensCanceladosBeforePost);
+  c.AfterPost = handler(this, &CancelledItemsPart::cdsItensCanceladosAfterPost);
+  c.AfterDelete = handler(this, &CancelledItemsPart::cdsItensCanceladosAfterDelete);
 
   DBGrid& grid = f.dbgItensCancelados;
-  grid.OnColExit = [this](Control& sender) {
-    ClientDataSet& ds = f.cdsItensCancelados;
-    if (!ds.editing()) return;
-    const Field* field = static_cast<DBGrid&>(sender).selectedField();
-    if (!field) return;
-    const std::string name = field->name();
-    if (name == "CDARVPROD") {
-      Vd_CdProdutoCanc(false);
-      // Also with the code left empty: the price of the row's product.
-      precoItemCancelado(text(ds, "CDPRODUTO"));
-    } else if (name == "QTPRODVENDC") {
-      Vd_QuantidadeCanc(false);
-      f.itemsPart.quantityTyped = false;
-    } else if (name == "VRDESITVENDC") {
-      Vd_VrDescCanc();
-    } else if (name == "VRACRITVENDC") {
-      Vd_VrAcreCanc();
-    }
-  };
-  grid.OnEditButtonClick = [this](Control&) {
-    if (!screen::items::pickProduct(f)) return;
-    ClientDataSet& ds = f.cdsItensCancelados;
-    if (!ds.editing()) ds.edit();
-    screen::items::copyProduct(f.cdsProduto, ds);
-    precoItemCancelado(text(f.cdsProduto, "CDPRODUTO"));
-  };
+  grid.OnColExit = handler(this, &CancelledItemsPart::dbgItensCanceladosColExit);
+  grid.OnEditButtonClick = handler(this, &CancelledItemsPart::dbgItensCanceladosEditButtonClick);
+}
+
+void CancelledItemsPart::cdsItensCanceladosCalcFields(ClientDataSet& ds) {
+  ds.fieldByName("VRTOTAL").setAsString(ItemTotalText(number(ds, "QTPRODVENDC"), number(ds, "VRUNITVENDC"),
+                                                      number(ds, "VRUNITVENCLC"), number(ds, "VRDESITVENDC"),
+                                                      number(ds, "VRACRITVENDC")));
+}
+
+void CancelledItemsPart::cdsItensCanceladosBeforeInsert(ClientDataSet&) {
+  cancelledGuards(f, false);
+}
+
+void CancelledItemsPart::cdsItensCanceladosBeforeEdit(ClientDataSet&) {
+  cancelledGuards(f, false);
+}
+
+void CancelledItemsPart::cdsItensCanceladosBeforeDelete(ClientDataSet&) {
+  cancelledGuards(f, true);
+}
+
+void CancelledItemsPart::cdsItensCanceladosAfterInsert(ClientDataSet& ds) {
+  {
+    ProgressScope receiving(kProgressReceiving);
+    std::vector<Value> args{Value(f.medFilial.text()), Value(text(f.cdsPedidoVenda, "CDCAIXA")),
+                            Value(text(f.cdsPedidoVenda, "NRSEQVENDA"))};
+    loadPacket(f.cdsCodItensCanc, CheckResultServ(f.netManutVenda.call("getCodItensCanc", args)));
+  }
+  ds.fieldByName("NRSEQITVENDC").setValue(
+      f.cdsCodItensCanc.isEmpty() ? Value() : f.cdsCodItensCanc.fieldByName("NRSEQITVENDC").value());
+}
+
+void CancelledItemsPart::cdsItensCanceladosBeforePost(ClientDataSet& ds) {
+  Vd_CdProdutoCanc(true);
+  Vd_QuantidadeCanc(true);
+  Vd_PrecoVazioCanc();
+  Vd_VrDescCanc();
+  Vd_VrAcreCanc();
+  ds.fieldByName("CDFILIAL").setAsString(f.medFilial.text());
+  ds.fieldByName("CDCAIXA").setAsString(text(f.cdsPedidoVenda, "CDCAIXA"));
+  ds.fieldByName("NRSEQVENDA").setAsString(text(f.cdsPedidoVenda, "NRSEQVENDA"));
+  for (const char* figure : {"VRACRITVENDC", "VRDESITVENDC", "VRPERCVENDC"})
+    if (empty(ds, figure)) ds.fieldByName(figure).setAsFloat(0);
+}
+
+void CancelledItemsPart::cdsItensCanceladosAfterPost(ClientDataSet&) {
+  sendItensCancelados(f);
+}
+
+void CancelledItemsPart::cdsItensCanceladosAfterDelete(ClientDataSet&) {
+  sendItensCancelados(f);
+}
+
+void CancelledItemsPart::dbgItensCanceladosColExit(Control& sender) {
+  ClientDataSet& ds = f.cdsItensCancelados;
+  if (!ds.editing()) return;
+  const Field* field = static_cast<DBGrid&>(sender).selectedField();
+  if (!field) return;
+  const std::string name = field->name();
+  if (name == "CDARVPROD") {
+    Vd_CdProdutoCanc(false);
+    // Also with the code left empty: the price of the row's product.
+    precoItemCancelado(text(ds, "CDPRODUTO"));
+  } else if (name == "QTPRODVENDC") {
+    Vd_QuantidadeCanc(false);
+    f.itemsPart.quantityTyped = false;
+  } else if (name == "VRDESITVENDC") {
+    Vd_VrDescCanc();
+  } else if (name == "VRACRITVENDC") {
+    Vd_VrAcreCanc();
+  }
+}
+
+void CancelledItemsPart::dbgItensCanceladosEditButtonClick(Control&) {
+  if (!screen::items::pickProduct(f)) return;
+  ClientDataSet& ds = f.cdsItensCancelados;
+  if (!ds.editing()) ds.edit();
+  screen::items::copyProduct(f.cdsProduto, ds);
+  precoItemCancelado(text(f.cdsProduto, "CDPRODUTO"));
 }
 
 void CancelledItemsPart::precoItemCancelado(const std::string& cdProduto) {

@@ -8,6 +8,15 @@
 
 #include "screen/screenpart.h"
 
+namespace platform {
+class ClientDataSet;
+class Control;
+class DBGrid;
+class Field;
+struct CellContext;
+struct CellAppearance;
+}  // namespace platform
+
 namespace screen {
 
 class CancelledItemsPart : public ScreenPart {
@@ -21,6 +30,18 @@ class CancelledItemsPart : public ScreenPart {
   void Vd_VrAcreCanc();
   // Asks the server for the cancelled item's unit and client prices.
   void precoItemCancelado(const std::string& cdProduto);
+
+  // Handlers of the cancelled items, wired by wire().
+  void cdsItensCanceladosCalcFields(platform::ClientDataSet& ds);
+  void cdsItensCanceladosBeforeInsert(platform::ClientDataSet&);
+  void cdsItensCanceladosBeforeEdit(platform::ClientDataSet&);
+  void cdsItensCanceladosBeforeDelete(platform::ClientDataSet&);
+  void cdsItensCanceladosAfterInsert(platform::ClientDataSet& ds);
+  void cdsItensCanceladosBeforePost(platform::ClientDataSet& ds);
+  void cdsItensCanceladosAfterPost(platform::ClientDataSet&);
+  void cdsItensCanceladosAfterDelete(platform::ClientDataSet&);
+  void dbgItensCanceladosColExit(platform::Control& sender);
+  void dbgItensCanceladosEditButtonClick(platform::Control&);
 };
 
 }  // namespace screen

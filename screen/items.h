@@ -9,6 +9,15 @@
 
 #include "screen/screenpart.h"
 
+namespace platform {
+class ClientDataSet;
+class Control;
+class DBGrid;
+class Field;
+struct CellContext;
+struct CellAppearance;
+}  // namespace platform
+
 namespace screen {
 
 class ItemsPart : public ScreenPart {
@@ -38,6 +47,27 @@ class ItemsPart : public ScreenPart {
   void recalculaImpostoItem();
   // GetSumVenda for the current sale, shown in the three total boxes.
   void atualizaTotalVenda();
+
+  // Handlers of the items and their tax rows, wired by wire().
+  void cdsItensCalcFields(platform::ClientDataSet& ds);
+  void cdsItensBeforeInsert(platform::ClientDataSet&);
+  void cdsItensAfterInsert(platform::ClientDataSet& ds);
+  void cdsItensBeforeEdit(platform::ClientDataSet&);
+  void cdsItensBeforePost(platform::ClientDataSet& ds);
+  void cdsItensAfterPost(platform::ClientDataSet&);
+  void cdsItensAfterCancel(platform::ClientDataSet&);
+  void cdsItensBeforeDelete(platform::ClientDataSet& ds);
+  void cdsItensAfterDelete(platform::ClientDataSet& ds);
+  void dbgItensEnter(platform::Control&);
+  void dbgItensKeyDown(platform::Control& sender, int& key, unsigned shift);
+  void dbgItensKeyPress(platform::Control& sender, char32_t& key);
+  void dbgItensColExit(platform::Control& sender);
+  void cdsImpostoItemBeforeInsert(platform::ClientDataSet&);
+  void cdsImpostoItemBeforePost(platform::ClientDataSet& ds);
+  void cdsImpostoItemAfterDelete(platform::ClientDataSet& ds);
+  void dbgImpostoItemEnter(platform::Control&);
+  void dbgImpostoItemKeyDown(platform::Control& sender, int& key, unsigned shift);
+  void dbgImpostoItemKeyPress(platform::Control& sender, char32_t&);
 
  private:
   void wireItemTaxes();

@@ -13,6 +13,7 @@
 #include "screen/items_support.h"
 #include "screen/fetch.h"
 #include "screen/frmmanutvenda.h"
+#include "screen/sendnow.h"
 
 namespace screen {
 
@@ -34,44 +35,50 @@ void lockRate(TfrmManutVenda& f, DBGrid& grid) {
 void ItemsPart::wireItemTaxes() {
   ClientDataSet& taxes = f.cdsImpostoItem;
 
-  taxes.BeforeInsert = [this](ClientDataSet&) {
-    if (blockTaxInsert_) Abort();
-  };
-
-  // The value always follows the item's current prices and quantity and the
-  // row's rate; it is stored unrounded.
-  taxes.BeforePost = [this](ClientDataSet& ds) {
-    const ClientDataSet& it = f.cdsItens;
-    const long double base =
-        static_cast<long double>(number(it, "VRUNITVEND")) + static_cast<long double>(number(it, "VRUNITVENDCL"));
-    const long double value = base * static_cast<long double>(number(it, "QTPRODVEND")) *
-                              static_cast<long double>(ds.fieldByName("VRPEALPRODIT").asFloat()) / 100.0L;
-    ds.fieldByName("VRIMPOPRODIT").setAsFloat(static_cast<double>(value));
-  };
-
-  taxes.AfterDelete = [this](ClientDataSet& ds) {
-    if (ds.changeCount() == 0) return;
-    try {
-      ProgressScope sending(kProgressSending, f.Msg("DelVenda"));
-      screen::items::call(f, "DelImpostoItem", {Value(ds.delta())});
-      ds.mergeChangeLog();
-    } catch (...) {
-      ds.cancelUpdates();
-      throw;
-    }
-  };
+  taxes.BeforeInsert = handler(this, &ItemsPart::cdsImpostoItemBeforeInsert);
+  taxes.BeforePost = handler(this, &ItemsPart::cdsImpostoItemBeforePost);
+  taxes.AfterDelete = handler(this, &ItemsPart::cdsImpostoItemAfterDelete);
 
   DBGrid& grid = f.dbgImpostoItem;
-  grid.OnEnter = [this](Control&) { f.dtsPadrao.setDataSet(&f.cdsImpostoItem); };
-  grid.OnKeyDown = [this](Control& sender, int& key, ShiftState shift) {
-    // The rows die with their item; the grid's own delete key removes none.
-    if (key == vk::Delete && (shift & ssCtrl)) {
-      key = 0;
-      return;
-    }
-    lockRate(f, static_cast<DBGrid&>(sender));
-  };
-  grid.OnKeyPress = [this](Control& sender, char32_t&) { lockRate(f, static_cast<DBGrid&>(sender)); };
+  grid.OnEnter = handler(this, &ItemsPart::dbgImpostoItemEnter);
+  grid.OnKeyDown = handler(this, &ItemsPart::dbgImpostoItemKeyDown);
+  grid.OnKeyPress = handler(this, &ItemsPart::dbgImpostoItemKeyPress);
+}
+
+void ItemsPart::cdsImpostoItemBeforeInsert(ClientDataSet&) {
+  if (blockTaxInsert_) Abort();
+}
+
+// The value always follows the item's current prices and quantity and the
+// row's rate; it is stored unrounded.
+void ItemsPart::cdsImpostoItemBeforePost(ClientDataSet& ds) {
+  const ClientDataSet& it = f.cdsItens;
+  const long double base =
+      static_cast<long double>(number(it, "VRUNITVEND")) + static_cast<long double>(number(it, "VRUNITVENDCL"));
+  const long double value = base * static_cast<long double>(number(it, "QTPRODVEND")) *
+                            static_cast<long double>(ds.fieldByName("VRPEALPRODIT").asFloat()) / 100.0L;
+  ds.fieldByName("VRIMPOPRODIT").setAsFloat(static_cast<double>(value));
+}
+
+void ItemsPart::cdsImpostoItemAfterDelete(ClientDataSet& ds) {
+  sendAtOnce(f, ds, "DelImpostoItem", "DelVenda");
+}
+
+void ItemsPart::dbgImpostoItemEnter(Control&) {
+  f.dtsPadrao.setDataSet(&f.cdsImpostoItem);
+}
+
+void ItemsPart::dbgImpostoItemKeyDown(Control& sender, int& key, ShiftState shift) {
+  // The rows die with their item; the grid's own delete key removes none.
+  if (key == vk::Delete && (shift & ssCtrl)) {
+    key = 0;
+    return;
+  }
+  lockRate(f, static_cast<DBGrid&>(sender));
+}
+
+void ItemsPart::dbgImpostoItemKeyPress(Control& sender, char32_t&) {
+  lockRate(f, static_cast<DBGrid&>(sender));
 }
 
 void ItemsPart::InsereImpostoItens() {

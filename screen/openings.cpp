@@ -13,6 +13,7 @@
 #include "platform/uiservice.h"
 #include "platform/utf8.h"
 #include "screen/frmmanutvenda.h"
+#include "screen/sendnow.h"
 
 namespace screen {
 
@@ -59,69 +60,98 @@ constexpr size_t kSeriesShown = 30;
 
 void RegisterPart::wire() {
   ClientDataSet& a = f.cdsAberCaixa;
-  a.BeforeInsert = [this](ClientDataSet& s) {
-    f.guards.vd_RedStatus();
-    f.vd_PerManut();
-    s.fieldByName("DTABERCAIX").focusControl();
-  };
-  a.AfterInsert = [this](ClientDataSet& s) {
-    // A new opening starts at six in the morning of the filter's day.
-    if (const std::optional<DateTime> day = f.depDeEntrega.date()) {
-      if (const std::optional<DateTime> opened = parseDateTime(formatDate(*day) + " 06:00:00"))
-        s.fieldByName("DTABERCAIX").setAsDateTime(*opened);
-      s.fieldByName("DTMOVTURCAIX").setAsDateTime(*day);
-    }
-    s.fieldByName("CDOPERADOR").setAsString(Operador());
-    s.fieldByName("CDOPERABER").setAsString(Operador());
-  };
-  a.BeforeEdit = [this](ClientDataSet&) {
-    f.guards.vd_RedStatus();
-    f.vd_PerManut();
-    f.guards.openRegisterGuard();
-  };
-  a.BeforePost = [this](ClientDataSet& s) {
-    vd_Abertura();
-    vd_operador(true);
-    s.fieldByName("CDFILIAL").setAsString(f.medFilial.text());
-    s.fieldByName("CDCAIXA").setAsString(f.medCdCaixa.text());
-  };
-  a.AfterPost = [this](ClientDataSet&) { sendAberCaixa("InsAberCaixa"); };
-  // A closed register may still lose an opening; only an approved day is
-  // untouchable.
-  a.BeforeDelete = [this](ClientDataSet&) { f.guards.vd_RedStatus(); };
-  a.AfterDelete = [this](ClientDataSet&) { sendAberCaixa("DelAberCaixa"); };
+  a.BeforeInsert = handler(this, &RegisterPart::cdsAberCaixaBeforeInsert);
+  a.AfterInsert = handler(this, &RegisterPart::cdsAberCaixaAfterInsert);
+  a.BeforeEdit = handler(this, &RegisterPart::cdsAberCaixaBeforeEdit);
+  a.BeforePost = handler(this, &RegisterPart::cdsAberCaixaBeforePost);
+  a.AfterPost = handler(this, &RegisterPart::cdsAberCaixaAfterPost);
+  a.BeforeDelete = handler(this, &RegisterPart::cdsAberCaixaBeforeDelete);
+  a.AfterDelete = handler(this, &RegisterPart::cdsAberCaixaAfterDelete);
   a.AfterScroll = [this](ClientDataSet&) { cdsAberCaixaAfterScroll(); };
-  a.fieldByName("IDSITUACAO").OnGetText = [this](Field& field, std::string& text, bool) {
-    if (f.cdsAberCaixa.isEmpty())
-      text.clear();
-    else
-      text = f.Msg(field.isNull() ? "Aberto" : "Fechado");
-  };
+  a.fieldByName("IDSITUACAO").OnGetText = handler(this, &RegisterPart::cdsAberCaixaIDSITUACAOGetText);
 
   DBGrid& g = f.dbgAberCaixa;
   g.OnColExit = [this](Control&) { dbgAberCaixaColExit(); };
   g.OnEditButtonClick = [this](Control&) { dbgAberCaixaEditButtonClick(); };
-  g.OnKeyPress = [this](Control&, char32_t& key) {
-    if (key != 9 && key != 13 && untypedColumn(f.dbgAberCaixa.selectedField())) key = 0;
-  };
-  // The operator column shows the operator's name; the code stays what is
-  // typed and stored. (A painting view insets the text by 2 pixels.)
-  g.OnDrawColumnCell = [](DBGrid&, const CellContext& cell, CellAppearance& look) {
-    if (cell.column.fieldName() != "CDOPERABER" || !cell.field || cell.editorCell) return;
-    if (emptyField(*cell.field))
-      look.text = std::string();
-    else
-      look.text = cell.field->dataSet().fieldByName("NMOPERADOR").asString();
-  };
-
-  f.mnuAberCaixa.OnClick = [this](Control&) {
-    f.pgcPadrao.setActivePage(f.tshAberCaixa);
-    f.state.pgcPadraoChange();
-  };
+  g.OnKeyPress = handler(this, &RegisterPart::dbgAberCaixaKeyPress);
+  g.OnDrawColumnCell = handler(this, &RegisterPart::dbgAberCaixaDrawColumnCell);
+  f.mnuAberCaixa.OnClick = handler(this, &RegisterPart::mnuAberCaixaClick);
   f.btnFecharCaixa.OnClick = [this](Control&) { btnFecharCaixaClick(); };
-  f.mnuFecharCaixa.OnClick = [this](Control&) {
-    if (f.btnFecharCaixa.permitted()) btnFecharCaixaClick();
-  };
+  f.mnuFecharCaixa.OnClick = handler(this, &RegisterPart::mnuFecharCaixaClick);
+}
+
+void RegisterPart::cdsAberCaixaBeforeInsert(ClientDataSet& s) {
+  f.guards.vd_RedStatus();
+  f.vd_PerManut();
+  s.fieldByName("DTABERCAIX").focusControl();
+}
+
+void RegisterPart::cdsAberCaixaAfterInsert(ClientDataSet& s) {
+  // A new opening starts at six in the morning of the filter's day.
+  if (const std::optional<DateTime> day = f.depDeEntrega.date()) {
+    if (const std::optional<DateTime> opened = parseDateTime(formatDate(*day) + " 06:00:00"))
+      s.fieldByName("DTABERCAIX").setAsDateTime(*opened);
+    s.fieldByName("DTMOVTURCAIX").setAsDateTime(*day);
+  }
+  s.fieldByName("CDOPERADOR").setAsString(Operador());
+  s.fieldByName("CDOPERABER").setAsString(Operador());
+}
+
+void RegisterPart::cdsAberCaixaBeforeEdit(ClientDataSet&) {
+  f.guards.vd_RedStatus();
+  f.vd_PerManut();
+  f.guards.openRegisterGuard();
+}
+
+void RegisterPart::cdsAberCaixaBeforePost(ClientDataSet& s) {
+  vd_Abertura();
+  vd_operador(true);
+  s.fieldByName("CDFILIAL").setAsString(f.medFilial.text());
+  s.fieldByName("CDCAIXA").setAsString(f.medCdCaixa.text());
+}
+
+void RegisterPart::cdsAberCaixaAfterPost(ClientDataSet&) {
+  sendAberCaixa("InsAberCaixa");
+}
+
+// A closed register may still lose an opening; only an approved day is
+// untouchable.
+void RegisterPart::cdsAberCaixaBeforeDelete(ClientDataSet&) {
+  f.guards.vd_RedStatus();
+}
+
+void RegisterPart::cdsAberCaixaAfterDelete(ClientDataSet&) {
+  sendAberCaixa("DelAberCaixa");
+}
+
+void RegisterPart::cdsAberCaixaIDSITUACAOGetText(Field& field, std::string& text, bool) {
+  if (f.cdsAberCaixa.isEmpty())
+    text.clear();
+  else
+    text = f.Msg(field.isNull() ? "Aberto" : "Fechado");
+}
+
+void RegisterPart::dbgAberCaixaKeyPress(Control&, char32_t& key) {
+  if (key != 9 && key != 13 && untypedColumn(f.dbgAberCaixa.selectedField())) key = 0;
+}
+
+// The operator column shows the operator's name; the code stays what is
+// typed and stored. (A painting view insets the text by 2 pixels.)
+void RegisterPart::dbgAberCaixaDrawColumnCell(DBGrid&, const CellContext& cell, CellAppearance& look) {
+  if (cell.column.fieldName() != "CDOPERABER" || !cell.field || cell.editorCell) return;
+  if (emptyField(*cell.field))
+    look.text = std::string();
+  else
+    look.text = cell.field->dataSet().fieldByName("NMOPERADOR").asString();
+}
+
+void RegisterPart::mnuAberCaixaClick(Control&) {
+  f.pgcPadrao.setActivePage(f.tshAberCaixa);
+  f.state.pgcPadraoChange();
+}
+
+void RegisterPart::mnuFecharCaixaClick(Control&) {
+  if (f.btnFecharCaixa.permitted()) btnFecharCaixaClick();
 }
 
 // An opening's date-time is its key: a new one, or a corrected one, must
@@ -225,17 +255,7 @@ void RegisterPart::dbgAberCaixaEditButtonClick() {
 }
 
 void RegisterPart::sendAberCaixa(const char* captionKey) {
-  ClientDataSet& a = f.cdsAberCaixa;
-  if (a.changeCount() < 1) return;
-  try {
-    ProgressScope sending(kProgressSending, f.Msg(captionKey));
-    std::vector<Value> args{Value(a.delta())};
-    CheckResultServ(f.netManutVenda.call("SetAberCaixa", args));
-    a.mergeChangeLog();
-  } catch (...) {
-    a.cancelUpdates();
-    throw;
-  }
+  sendAtOnce(f, f.cdsAberCaixa, "SetAberCaixa", captionKey);
 }
 
 // The server decides whether the day may close and answers one word; the

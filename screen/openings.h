@@ -3,7 +3,18 @@
 //
 // Thread-safety: none; the user-interface thread only.
 
+#include <string>
+
 #include "screen/screenpart.h"
+
+namespace platform {
+class ClientDataSet;
+class Control;
+class DBGrid;
+class Field;
+struct CellContext;
+struct CellAppearance;
+}  // namespace platform
 
 namespace screen {
 
@@ -20,6 +31,20 @@ class RegisterPart : public ScreenPart {
   void vd_operador(bool required);
   void dbgAberCaixaColExit();
   void dbgAberCaixaEditButtonClick();
+
+  // Handlers of the openings and their menu items, wired by wire().
+  void cdsAberCaixaBeforeInsert(platform::ClientDataSet& s);
+  void cdsAberCaixaAfterInsert(platform::ClientDataSet& s);
+  void cdsAberCaixaBeforeEdit(platform::ClientDataSet&);
+  void cdsAberCaixaBeforePost(platform::ClientDataSet& s);
+  void cdsAberCaixaAfterPost(platform::ClientDataSet&);
+  void cdsAberCaixaBeforeDelete(platform::ClientDataSet&);
+  void cdsAberCaixaAfterDelete(platform::ClientDataSet&);
+  void cdsAberCaixaIDSITUACAOGetText(platform::Field& field, std::string& text, bool);
+  void dbgAberCaixaKeyPress(platform::Control&, char32_t& key);
+  void dbgAberCaixaDrawColumnCell(platform::DBGrid&, const platform::CellContext& cell, platform::CellAppearance& look);
+  void mnuAberCaixaClick(platform::Control&);
+  void mnuFecharCaixaClick(platform::Control&);
 
  private:
   // Sends the openings' change log at once; a refusal undoes every pending

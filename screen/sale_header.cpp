@@ -12,6 +12,7 @@
 #include "platform/logon.h"
 #include "platform/uiservice.h"
 #include "screen/frmmanutvenda.h"
+#include "screen/sendnow.h"
 
 namespace screen {
 
@@ -351,18 +352,8 @@ void SalePart::cdsPedidoVendaAfterCancel() {
 
 void SalePart::cdsPedidoVendaAfterDelete() {
   ClientDataSet& s = f.cdsPedidoVenda;
-  if (s.changeCount() > 0) {
-    try {
-      ProgressScope sending(kProgressSending, f.Msg("DelVenda"));
-      std::vector<Value> args{Value(s.delta())};
-      CheckResultServ(f.netManutVenda.call("DelPedidoVenda", args));
-      s.mergeChangeLog();
-    } catch (...) {
-      // The server kept the sale: show it again.
-      s.cancelUpdates();
-      throw;
-    }
-  }
+  // A refusal shows the sale again: the server kept it.
+  sendAtOnce(f, s, "DelPedidoVenda", "DelVenda");
   if (s.isEmpty()) {
     f.pgcPadrao.setActivePage(f.tshAberCaixa);
     f.dtsPadrao.setDataSet(&f.cdsPedidoVenda);

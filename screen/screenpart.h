@@ -11,6 +11,8 @@
 //
 // Thread-safety: none; the user-interface thread only.
 
+#include <utility>
+
 namespace screen {
 
 class TfrmManutVenda;
@@ -24,6 +26,15 @@ class ScreenPart {
   virtual void wire() {}
 
  protected:
+  // An event handler that passes the event's arguments to the member
+  // function `handler` of `part`: each concern wires its components' events
+  // to named members in one table, `grid.OnColExit = handler(this,
+  // &ItemsPart::dbgItensColExit);`.
+  template <class Part, class R, class... Args>
+  static auto handler(Part* part, R (Part::*member)(Args...)) {
+    return [part, member](Args... args) -> R { return (part->*member)(std::forward<Args>(args)...); };
+  }
+
   TfrmManutVenda& f;
 };
 

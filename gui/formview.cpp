@@ -456,7 +456,15 @@ void FormView::sync(Control& c, Prop p) {
         std::optional<Color> color;
         if (k == ControlKind::DateEdit) color = static_cast<DateEdit&>(c).fontColor();
         pal.setColor(QPalette::Text, color ? toQColor(*color) : QApplication::palette().color(QPalette::Text));
+        // Mandatory inputs are painted in the tool-tip background, as the
+        // classic screens did.
+        pal.setColor(QPalette::Base, QApplication::palette().color(e.color() == clInfoBk ? QPalette::ToolTipBase
+                                                                                         : QPalette::Base));
         le->setPalette(pal);
+        // Amounts line up on the right, as in the grids.
+        if (auto* bound = dynamic_cast<DBEdit*>(&e); bound && bound->field())
+          le->setAlignment(bound->field()->type() == FieldType::Float ? Qt::AlignRight | Qt::AlignVCenter
+                                                                      : Qt::AlignLeft | Qt::AlignVCenter);
         if (k == ControlKind::DateEdit) le->setToolTip(qs(static_cast<DateEdit&>(c).weekDayName()));
       } else if (isMemoKind(k)) {
         auto& e = static_cast<Edit&>(c);

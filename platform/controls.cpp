@@ -126,6 +126,7 @@ void Edit::setRaw(std::string raw) {
 
 void Edit::setMaxLength(int n) { assign(maxLength_, std::max(0, n), Prop::MaxLength); }
 void Edit::setReadOnly(bool on) { assign(readOnly_, on, Prop::ReadOnly); }
+void Edit::setColor(Color c) { assign(color_, c, Prop::Style); }
 
 bool Edit::editable() const { return !readOnly_ && effectiveEnabled(); }
 

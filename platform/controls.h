@@ -49,6 +49,11 @@ inline constexpr Color clGray = 0x808080;
 inline constexpr Color clRed = 0x0000FF;
 inline constexpr Color clBlue = 0xFF0000;
 inline constexpr Color clWhite = 0xFFFFFF;
+// System colours, resolved by the view from its palette: an input's usual
+// background, and the background of tool tips, which screens borrow to mark
+// the inputs a record cannot be saved without.
+inline constexpr Color clWindow = 0x80000005;
+inline constexpr Color clInfoBk = 0x80000018;
 
 // Modifier keys held with a key.
 using ShiftState = unsigned;
@@ -270,6 +275,10 @@ class Edit : public Control {
   void setMaxLength(int n);
   bool readOnly() const { return readOnly_; }
   void setReadOnly(bool on);
+  // Background colour (clWindow unless set); clInfoBk marks a mandatory
+  // input. Announced as Prop::Style.
+  Color color() const { return color_; }
+  void setColor(Color c);
 
   // The user's typing; returns the number of characters accepted.
   int typeText(std::string_view utf8);
@@ -315,6 +324,7 @@ class Edit : public Control {
   int maxLength_ = 0;
   bool readOnly_ = false;
   bool multiLine_ = false;
+  Color color_ = clWindow;
 };
 
 // An edit with an edit mask (see editmask.h). text() is the stored value,

@@ -411,7 +411,9 @@ void ClientDataSet::open() {
   notifyState();
   notifyDataSet();
   fire(AfterOpen);
-  if (!isEmpty()) fire(AfterScroll);
+  // Also when empty: what hangs on the current row (details loaded for it)
+  // must learn that there is none, or the previous row's stay on screen.
+  fire(AfterScroll);
 }
 
 void ClientDataSet::close() {

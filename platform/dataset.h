@@ -14,7 +14,7 @@
 // on an empty set inserts; remove() of a row being inserted cancels it.
 //
 // Events run in the classic order:
-//   open    BeforeOpen, load, AfterOpen, AfterScroll (only if not empty)
+//   open    BeforeOpen, load, AfterOpen, AfterScroll (also when empty)
 //   close   BeforeClose, discard, AfterClose
 //   insert  check browse mode, BeforeInsert, BeforeScroll, new row,
 //           OnNewRecord, state Insert, AfterInsert, AfterScroll

@@ -237,10 +237,16 @@ void TfrmManutVenda::buildReducaoPages() {
         group->setLayout(Layout::Grid, 2);
       }
       add<Label>(std::string("lbl") + e.control, group, e.caption);
-      DBEdit& edit = add<DBEdit>(e.control, group);
-      edit.setDataSource(&dtsReducaoZ);
-      edit.setFieldName(e.field);
+      // The reduction's date is shown in a date edit the user never types
+      // into: a new reduction takes the opening's movement date.
+      Edit& edit = std::string_view(e.control).starts_with("dep") ? static_cast<Edit&>(add<DateEdit>(e.control, group))
+                                                                  : add<DBEdit>(e.control, group);
+      if (auto* bound = dynamic_cast<DBEdit*>(&edit)) {
+        bound->setDataSource(&dtsReducaoZ);
+        bound->setFieldName(e.field);
+      }
       edit.setHint(e.hint);
+      if (e.mandatory) edit.setColor(clInfoBk);
       if (e.enabled == zreduction::EditEnabled::Never) edit.setEnabled(false);
     }
   };

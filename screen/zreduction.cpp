@@ -35,6 +35,8 @@ std::vector<Value> subTableKey(const TfrmManutVenda& f) {
 }  // namespace
 
 void ZReductionPart::wire() {
+  wireRecord();
+  wireGridKeys();
   f.pgcReducao.OnChange = [this](Control&) { pgcReducaoChange(); };
   f.tshReducao.OnEnter = [this](Control&) { tshReducaoEnter(); };
   f.cdsReducaoZ.AfterScroll = [this](ClientDataSet&) { cdsReducaoZAfterScroll(); };
@@ -50,13 +52,36 @@ void ZReductionPart::wire() {
   }
 }
 
+// Records are deleted only through the screen's delete command, which
+// runs its confirmation and guards: the grids swallow the keyboard's delete.
+void ZReductionPart::wireGridKeys() {
+  const auto ctrlDelete = [](Control&, int& key, ShiftState shift) {
+    if (key == vk::Delete && (shift & ssCtrl) != 0) key = 0;
+  };
+  for (DBGrid* g : {&f.dbgFolhaRZ, &f.dbgTotalizadores, &f.dbgFormPag}) g->OnKeyDown = ctrlDelete;
+  f.dbgObservacao.OnKeyDown = [](Control&, int& key, ShiftState shift) {
+    if (key == vk::Delete && shift == ssCtrl) key = 0;
+  };
+  // A visit of the observation page ends when another page is shown.
+  const auto leftObservations = [this](Control&, Prop p) {
+    if (p != Prop::ActivePage) return;
+    if (f.pgcPadrao.activePage() != &f.tshReducao || f.pgcReducao.activePage() != &f.tshObservacao)
+      observationsFetched_ = false;
+  };
+  f.pgcPadrao.changed.connect(leftObservations);
+  f.pgcReducao.changed.connect(leftObservations);
+}
+
 void ZReductionPart::pgcReducaoChange() {
   const TabSheet* active = f.pgcReducao.activePage();
   // Back on the data sheet, an observation being typed is given up.
   if (f.cdsObservacao.editing() && active == &f.tshFolhaRZ) f.cdsObservacao.cancel();
   for (const InnerPage& p : innerPages(f))
     if (p.page == active) f.dtsPadrao.setDataSet(p.set);
-  if (active == &f.tshObservacao) {
+  // The observations are fetched once per visit of their page, however
+  // many ways the visit announces itself (menu, tab, the page's entry).
+  if (active == &f.tshObservacao && !observationsFetched_) {
+    observationsFetched_ = true;
     fetchInto(f, "Get_Observacao", "GetObservacao", subTableKey(f), f.cdsObservacao);
     f.dbgObservacao.setFocus();
   }

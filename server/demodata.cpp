@@ -967,6 +967,45 @@ void writeSales(soci::session& s, Random& r) {
   }
 }
 
+// Two register days of the main branch opened the day after the
+// processing date, without sales, for the Z reduction's whole life on the
+// demo database: register 003 carries a reduction typed here, with an
+// observation, not yet approved (to correct or delete), register 004 none (to type one, confirm
+// and close the day). Nothing is drawn from the generator, so the rest of
+// the data stays as it was.
+void writeQuietDays(soci::session& s) {
+  const DateTime day(demoFirstDay().days + kDemoDays);
+  const DemoOperator& op = demoOperators()[0];
+  for (const char* reg : {"003", "004"})
+    sqlExecute(s,
+               "INSERT INTO TURCAIXA (CDFILIAL, CDCAIXA, DTABERCAIX, DTMOVTURCAIX, DTFECHCAIX, "
+               "NRECFTURCAIX, CDOPERADOR, CDOPERABER, CDOPEFECHA) "
+               "VALUES ('0001', :C, :A, :M, NULL, :C, :O, :O, NULL)",
+               {{"C", reg}, {"A", at(day, 6, 0)}, {"M", day}, {"O", op.code}});
+  const RegisterInfo info = registerInfo(s, "0001", "003");
+  const DataPacket last = sqlSelect(s,
+                                    "SELECT NRREDREDZ, VRGTREDZ FROM REDUCAOZ WHERE CDFILIAL = '0001' "
+                                    "AND CDCAIXA = '003' ORDER BY DTREDUCAOZ DESC",
+                                    {}, {{"NRREDREDZ", FieldType::String, 10}, {"VRGTREDZ", FieldType::Float}});
+  const long long reduction = last.rows.empty() ? 1 : std::stoll(last.rows[0].values[0].asText()) + 1;
+  const double grandTotal = last.rows.empty() ? 0.0 : last.rows[0].values[1].asNumber();
+  Inserter z(s, "REDUCAOZ",
+             "CDFILIAL CDCAIXA NRECFREDZ DTREDUCAOZ NRREINIREDZ NRREDREDZ NRLEITREDZ NRGERCNFREDZ "
+             "NRCANCFREDZ NRPRIMCFREDZ NRULTCFREDZ VRGTREDZ VRVENBRUREDZ VRISSREDZ VRTOTCANREDZ "
+             "VRTOTDESREDZ VRVENLIQREDZ VRTOTACRREDZ VRSTRIBREDZ VRISENCREDZ VRNINCIDREDZ "
+             "QTTEMLIGREDZ QTTEMPCFREDZ QTMEMRESREDZ IDORIGEMREDZ NRSERIEREDZ IDSTATUS CDOPERADOR "
+             "DSMODMARCAECF",
+             "SSSDSSSSSSSFFFFFFFFFFSSFSSSSS");
+  const std::string zero = pad(0, 10);
+  z.add({"0001", "003", info.ecf, day, pad(1, 10), pad(reduction, 10), zero, pad(1, 10), zero, zero,
+         zero, grandTotal, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, "0", "0", 1500.0, "VND",
+         info.series, Value(), op.code, info.model});
+  sqlExecute(s,
+             "INSERT INTO OBSREDUCAOZ (CDFILIAL, CDCAIXA, NRECFREDZ, DTREDUCAOZ, NRSEQOBSREDZ, "
+             "DTOBSERVREDZ, DSOBSERVREDZ, CDOPERADOR) VALUES ('0001', '003', :E, :D, '0001', :D, :T, :P)",
+             {{"E", info.ecf}, {"D", day}, {"T", "Redução digitada a conferir com a fita detalhe."}, {"P", op.code}});
+}
+
 }  // namespace
 
 const std::vector<DemoOperator>& demoOperators() {
@@ -989,6 +1028,7 @@ void loadDemoData(soci::session& session, std::uint64_t seed) {
   Transaction tx(session);
   writeReference(session, r);
   writeSales(session, r);
+  writeQuietDays(session);
   tx.commit();
 }
 

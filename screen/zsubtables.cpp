@@ -1,4 +1,4 @@
-// What the Z reduction's sub-tables share: their guards, the key copied
+// What the Z reduction's sub-tables share: the key copied
 // from the Z reduction, the deletion sent at once, and the checks' helpers.
 #include "screen/zsubtables.h"
 
@@ -12,11 +12,6 @@
 namespace screen::zsub {
 
 using namespace platform;
-
-void subTableGuards(TfrmManutVenda& f, bool permission) {
-  f.guards.vd_RedStatus();
-  if (permission) f.vd_PerManut();
-}
 
 void copyZKey(TfrmManutVenda& f, ClientDataSet& set) {
   for (const char* field : {"CDFILIAL", "CDCAIXA", "DTREDUCAOZ", "NRECFREDZ"})

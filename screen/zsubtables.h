@@ -27,14 +27,13 @@ class TfrmManutVenda;
 
 namespace zsub {
 
-// The change guards a sub-table row passes before it is inserted, changed
-// or deleted: the approval lock, then (when asked) the branch permission.
-void subTableGuards(TfrmManutVenda& f, bool permission);
 // The Z reduction's key (branch, register, date, ECF number) copied into
 // the row being posted, so the row belongs to the current Z reduction.
 void copyZKey(TfrmManutVenda& f, platform::ClientDataSet& set);
-// Sends the pending deletion of `set` at once with `operation` (change log,
-// operator code and name) under the sending animation; the log is merged
+// Sends the pending deletion of `set` at once with `operation` under the
+// sending animation. The Z reduction's deletion operations take the change
+// log first and the operator's code and name after it, unlike the keys-first
+// calls of sendAtOnce (screen/sendnow.h), whose rules this follows: the log is merged
 // once the server took it, and on any failure every pending change of
 // `set` is undone, so the deleted row comes back.
 void sendDeletion(TfrmManutVenda& f, platform::ClientDataSet& set, const char* operation);

@@ -18,7 +18,7 @@ using namespace platform;
 
 void ZObservationsPart::wire() {
   ClientDataSet& s = f.cdsObservacao;
-  s.BeforeInsert = [this](ClientDataSet&) { zsub::subTableGuards(f, false); };
+  s.BeforeInsert = [this](ClientDataSet&) { f.zReductionPart.zChangeGuards(); };
   s.AfterInsert = [this](ClientDataSet&) { cdsObservacaoAfterInsert(); };
   // A remark once recorded stays as it was written.
   s.BeforeEdit = [](ClientDataSet&) { Abort(); };

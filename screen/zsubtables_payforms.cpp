@@ -37,7 +37,7 @@ void ZPaymentFormsPart::wire() {
   s.AfterInsert = [this](ClientDataSet&) { cdsFormaPagAfterInsert(); };
   s.BeforeEdit = [this](ClientDataSet&) { cdsFormaPagBeforeEdit(); };
   s.AfterEdit = [this](ClientDataSet&) { cdsFormaPagAfterEdit(); };
-  s.BeforeDelete = [this](ClientDataSet&) { zsub::subTableGuards(f, false); };
+  s.BeforeDelete = [this](ClientDataSet&) { f.zReductionPart.zChangeGuards(); };
   s.BeforePost = [this](ClientDataSet&) { cdsFormaPagBeforePost(); };
   s.AfterPost = [this](ClientDataSet&) { f.saving.sbtConfirmarClick(); };
   s.AfterCancel = [this](ClientDataSet&) { cdsFormaPagAfterCancel(); };
@@ -107,7 +107,7 @@ void ZPaymentFormsPart::Vd_TpReceOrig(bool required) {
 // The copy holds the list as it stands before the row is typed: a new type
 // must not repeat any of them, nor may an existing row be moved to one.
 void ZPaymentFormsPart::cdsFormaPagBeforeInsert() {
-  zsub::subTableGuards(f, true);
+  f.zReductionPart.zChangeGuards();
   f.cdsVdPagto.copyFrom(f.cdsFormaPag);
 }
 
@@ -116,7 +116,7 @@ void ZPaymentFormsPart::cdsFormaPagAfterInsert() { f.cdsFormaPag.fieldByName("CD
 // An edit takes the copy as well, so the duplicate check of a changed type
 // never reads a list from before the latest insert, or none at all.
 void ZPaymentFormsPart::cdsFormaPagBeforeEdit() {
-  zsub::subTableGuards(f, false);
+  f.zReductionPart.zChangeGuards();
   f.cdsVdPagto.copyFrom(f.cdsFormaPag);
 }
 

@@ -69,12 +69,12 @@ void ZTaxesPart::Vd_Imposto(bool required) {
   if (!f.cdsVdImpostoZ.isEmpty()) failOn(f, s, "SGIMPOSTO", "IMP_JA_CAD");
 }
 
-void ZTaxesPart::cdsImpostoBeforeInsert() { zsub::subTableGuards(f, true); }
+void ZTaxesPart::cdsImpostoBeforeInsert() { f.zReductionPart.zChangeGuards(); }
 
 // The fiscal record of a closed register day stays as it was closed: its
 // tax rows may be added to but no longer changed from the Z reduction page.
 void ZTaxesPart::cdsImpostoBeforeEditOrDelete() {
-  zsub::subTableGuards(f, false);
+  f.zReductionPart.zChangeGuards();
   if (f.pgcPadrao.activePage() != &f.tshReducao) return;
   if (!blank(f.cdsAberCaixa, "DTFECHCAIX")) MensErro(f.Msg("Oper_Bloc"));
   f.guards.vd_DataMov();

@@ -15,8 +15,8 @@ void ZTotalizersPart::wire() {
   ClientDataSet& s = f.cdsTotaliz;
   s.BeforeInsert = [this](ClientDataSet&) { cdsTotalizBeforeInsert(); };
   s.AfterInsert = [this](ClientDataSet&) { cdsTotalizAfterInsert(); };
-  s.BeforeEdit = [this](ClientDataSet&) { zsub::subTableGuards(f, false); };
-  s.BeforeDelete = [this](ClientDataSet&) { zsub::subTableGuards(f, false); };
+  s.BeforeEdit = [this](ClientDataSet&) { f.zReductionPart.zChangeGuards(); };
+  s.BeforeDelete = [this](ClientDataSet&) { f.zReductionPart.zChangeGuards(); };
   s.BeforePost = [this](ClientDataSet&) { cdsTotalizBeforePost(); };
   s.AfterPost = [this](ClientDataSet&) { f.saving.sbtConfirmarClick(); };
   s.AfterCancel = [this](ClientDataSet&) { cdsTotalizAfterCancel(); };
@@ -45,7 +45,7 @@ void ZTotalizersPart::Vd_Numero(bool required) {
 // The list as it is before the new row is the one its number must not
 // repeat.
 void ZTotalizersPart::cdsTotalizBeforeInsert() {
-  zsub::subTableGuards(f, false);
+  f.zReductionPart.zChangeGuards();
   f.cdsVdTotaliz.copyFrom(f.cdsTotaliz);
 }
 

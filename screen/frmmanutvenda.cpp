@@ -117,7 +117,8 @@ TfrmManutVenda::TfrmManutVenda()
 
   for (ScreenPart* part : std::initializer_list<ScreenPart*>{&filter, &retrieval, &state, &saving, &guards, &salePart,
                                                              &itemsPart, &receiptsPart, &cancelledPart, &registerPart,
-                                                             &zReductionPart})
+                                                             &zReductionPart, &zTaxesPart, &zTotalizersPart,
+                                                             &zPaymentFormsPart, &zObservationsPart})
     part->wire();
 }
 

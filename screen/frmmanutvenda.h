@@ -38,6 +38,7 @@
 #include "screen/saving.h"
 #include "screen/state.h"
 #include "screen/zreduction.h"
+#include "screen/zsubtables.h"
 
 namespace screen {
 
@@ -234,6 +235,10 @@ class TfrmManutVenda : public platform::TfrmPadrao {
   CancelledItemsPart cancelledPart{*this};
   RegisterPart registerPart{*this};
   ZReductionPart zReductionPart{*this};
+  ZTaxesPart zTaxesPart{*this};
+  ZTotalizersPart zTotalizersPart{*this};
+  ZPaymentFormsPart zPaymentFormsPart{*this};
+  ZObservationsPart zObservationsPart{*this};
 
  private:
   void declareRecordSets();

@@ -118,10 +118,12 @@ void offerRowActions(TfrmManutVenda& f, const Situation& s, bool typedPending) {
     f.mnuVerificar.setEnabled(row->searchVerify);
     f.mnuCancelar.setEnabled(row->cancelConfirm);
     f.mnuConfirmar.setEnabled(row->cancelConfirm);
-    f.mnuCancelaVenda.setEnabled(row->cancelSale);
-    f.mnuConcluiVenda.setEnabled(row->concludeSale);
+    // Where the branch's personalisation forbids the screen's three actions
+    // their menu items (and shortcuts) are unavailable, as the buttons are.
+    f.mnuCancelaVenda.setEnabled(row->cancelSale && f.btnCancelaVenda.permitted());
+    f.mnuConcluiVenda.setEnabled(row->concludeSale && f.btnConcluiVenda.permitted());
     f.mnuAlteraVend.setEnabled(row->changeSeller);
-    f.mnuFecharCaixa.setEnabled(s.closingAllowed);
+    f.mnuFecharCaixa.setEnabled(s.closingAllowed && f.btnFecharCaixa.permitted());
   }
 }
 

@@ -118,10 +118,12 @@ void offerRowActions(TfrmManutVenda& f, const Situation& s, bool typedPending) {
     f.mnuVerificar.setEnabled(row->searchVerify);
     f.mnuCancelar.setEnabled(row->cancelConfirm);
     f.mnuConfirmar.setEnabled(row->cancelConfirm);
-    f.mnuCancelaVenda.setEnabled(row->cancelSale);
-    f.mnuConcluiVenda.setEnabled(row->concludeSale);
+    // Where the branch's personalisation forbids the screen's three actions
+    // their menu items (and shortcuts) are unavailable, as the buttons are.
+    f.mnuCancelaVenda.setEnabled(row->cancelSale && f.btnCancelaVenda.permitted());
+    f.mnuConcluiVenda.setEnabled(row->concludeSale && f.btnConcluiVenda.permitted());
     f.mnuAlteraVend.setEnabled(row->changeSeller);
-    f.mnuFecharCaixa.setEnabled(s.closingAllowed);
+    f.mnuFecharCaixa.setEnabled(s.closingAllowed && f.btnFecharCaixa.permitted());
   }
 }
 
@@ -179,29 +181,43 @@ void ScreenState::wire() {
                 {&f.mnuDadosAdic, &f.tshDadosAdic},     {&f.mnuImposto, &f.tshImposto},
                 {&f.mnuTotFiscais, &f.tshTotaliz},      {&f.mnuFormPag, &f.tshFormaPag},
                 {&f.mnuObservacao, &f.tshObservacao}};
-  f.dtsItens.OnStateChange = [this](DataSource&) { dtsItensStateChange(); };
-  f.dtsTipoRece.OnStateChange = [this](DataSource&) { dtsTiporeceStateChange(); };
+  f.dtsItens.OnStateChange = handler(this, &ScreenState::dtsItensStateChange);
+  f.dtsTipoRece.OnStateChange = handler(this, &ScreenState::dtsTiporeceStateChange);
   // Moving to another sale or Z reduction reloads its details: not over
   // changes still to be sent.
-  f.cdsPedidoVenda.BeforeScroll = [this](ClientDataSet&) { refuseWhileUnsent(); };
-  f.cdsReducaoZ.BeforeScroll = [this](ClientDataSet&) { refuseWhileUnsent(); };
-  f.mnuRecebimento.OnClick = [this](Control&) {
-    f.pgcPadrao.setActivePage(f.tshRecebimento);
-    pgcPadraoChange();
-  };
-  f.mnuItensCancelados.OnClick = [this](Control&) {
-    f.pgcPadrao.setActivePage(f.tshItensCancelados);
-    pgcPadraoChange();
-  };
-  f.dbnPadrao.OnClick = [this](Control&, NavButton) { pgcPadraoChange(); };
-  // The shortcuts run the buttons' actions, and like the buttons only where
-  // the branch's personalisation permits them.
-  f.mnuCancelaVenda.OnClick = [this](Control&) {
-    if (f.btnCancelaVenda.permitted()) f.salePart.btnCancelaVendaClick();
-  };
-  f.mnuConcluiVenda.OnClick = [this](Control&) {
-    if (f.btnConcluiVenda.permitted()) f.salePart.btnConcluiVendaClick();
-  };
+  f.cdsPedidoVenda.BeforeScroll = handler(this, &ScreenState::cdsPedidoVendaBeforeScroll);
+  f.cdsReducaoZ.BeforeScroll = handler(this, &ScreenState::cdsReducaoZBeforeScroll);
+  f.mnuRecebimento.OnClick = handler(this, &ScreenState::mnuRecebimentoClick);
+  f.mnuItensCancelados.OnClick = handler(this, &ScreenState::mnuItensCanceladosClick);
+  f.dbnPadrao.OnClick = handler(this, &ScreenState::dbnPadraoClick);
+  f.mnuCancelaVenda.OnClick = handler(this, &ScreenState::mnuCancelaVendaClick);
+  f.mnuConcluiVenda.OnClick = handler(this, &ScreenState::mnuConcluiVendaClick);
+}
+
+void ScreenState::cdsPedidoVendaBeforeScroll() { refuseWhileUnsent(); }
+
+void ScreenState::cdsReducaoZBeforeScroll() { refuseWhileUnsent(); }
+
+void ScreenState::mnuRecebimentoClick() {
+  f.pgcPadrao.setActivePage(f.tshRecebimento);
+  pgcPadraoChange();
+}
+
+void ScreenState::mnuItensCanceladosClick() {
+  f.pgcPadrao.setActivePage(f.tshItensCancelados);
+  pgcPadraoChange();
+}
+
+void ScreenState::dbnPadraoClick() { pgcPadraoChange(); }
+
+// The shortcuts run the buttons' actions, and like the buttons only where
+// the branch's personalisation permits them.
+void ScreenState::mnuCancelaVendaClick() {
+  if (f.btnCancelaVenda.permitted()) f.salePart.btnCancelaVendaClick();
+}
+
+void ScreenState::mnuConcluiVendaClick() {
+  if (f.btnConcluiVenda.permitted()) f.salePart.btnConcluiVendaClick();
 }
 
 void ScreenState::pgcPadraoChange() {

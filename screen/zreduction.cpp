@@ -42,13 +42,7 @@ void ZReductionPart::wire() {
   f.cdsReducaoZ.AfterScroll = [this](ClientDataSet&) { cdsReducaoZAfterScroll(); };
   for (const InnerPage& p : innerPages(f)) {
     TabSheet* page = p.page;
-    p.item->OnClick = [this, page](Control&) {
-      f.pgcPadrao.setActivePage(f.tshReducao);
-      f.pgcReducao.setActivePage(page);
-      pgcReducaoChange();
-      // The toolbar follows the record set now current.
-      f.state.dtsPadraoStateChange();
-    };
+    p.item->OnClick = [this, page](Control&) { innerPageMenuClick(*page); };
   }
 }
 
@@ -70,6 +64,14 @@ void ZReductionPart::wireGridKeys() {
   };
   f.pgcPadrao.changed.connect(leftObservations);
   f.pgcReducao.changed.connect(leftObservations);
+}
+
+void ZReductionPart::innerPageMenuClick(TabSheet& page) {
+  f.pgcPadrao.setActivePage(f.tshReducao);
+  f.pgcReducao.setActivePage(page);
+  pgcReducaoChange();
+  // The toolbar follows the record set now current.
+  f.state.dtsPadraoStateChange();
 }
 
 void ZReductionPart::pgcReducaoChange() {

@@ -12,6 +12,7 @@
 namespace platform {
 class DBEdit;
 class Field;
+class TabSheet;
 }  // namespace platform
 
 namespace screen {
@@ -77,6 +78,8 @@ class ZReductionPart : public ScreenPart {
   void focusRecordField(const char* field);
   // The observation page fetches its rows once per visit.
   bool observationsFetched_ = false;
+  // A menu item of an inner page: shows that page on the "Redução Z" page.
+  void innerPageMenuClick(platform::TabSheet& page);
 };
 
 }  // namespace screen

@@ -210,4 +210,17 @@ TEST_F(Conclude, GuardsAndServerRefusalsStopBeforeTheReload) {
   EXPECT_EQ(ui.progressDepth, 0);
 }
 
+TEST_F(Conclude, ActionsTheBranchForbidsShowUnavailableInTheMenu) {
+  screen::TfrmManutVenda& f = onSale(kPendingTyped);
+  ASSERT_TRUE(f.mnuCancelaVenda.enabled());
+  ASSERT_TRUE(f.mnuConcluiVenda.enabled());
+  // As the screen's creation does for a branch whose personalisation forbids
+  // them.
+  for (platform::Button* b : {&f.btnCancelaVenda, &f.btnConcluiVenda, &f.btnFecharCaixa}) b->setPermitted(false);
+  f.state.dtsPadraoStateChange();
+  EXPECT_FALSE(f.mnuCancelaVenda.enabled());
+  EXPECT_FALSE(f.mnuConcluiVenda.enabled());
+  EXPECT_FALSE(f.mnuFecharCaixa.enabled());
+}
+
 }  // namespace

@@ -386,6 +386,25 @@ void refuseIndefiniteCborStrings(const std::uint8_t* data, size_t size) {
 
 namespace detail {
 
+Value decodeValueJson(std::string_view text, size_t maxItems) {
+  return decodeDocument(
+      "JSON", [&](Builder& b) { return json::sax_parse(text.begin(), text.end(), &b); },
+      maxItems);
+}
+
+Value decodeValueBinary(const std::uint8_t* data, size_t size, BinaryFlavor flavor,
+                        size_t maxItems) {
+  if (data == nullptr && size != 0) fail("no data to decode");
+  if (flavor == BinaryFlavor::MessagePack) return readMessagePack(data, size, maxItems);
+  refuseIndefiniteCborStrings(data, size);
+  return decodeDocument(
+      "CBOR",
+      [&](Builder& b) {
+        return json::sax_parse(data, data + size, &b, json::input_format_t::cbor);
+      },
+      maxItems);
+}
+
 std::vector<std::uint8_t> writeMessagePackViaJson(const Value& v) {
   return json::to_msgpack(Encoder(true).value(v, 0));
 }
@@ -426,24 +445,7 @@ std::vector<std::uint8_t> encodeValueBinary(const Value& v) {
   return encodeValueBinary(v, binaryWireFlavor());
 }
 
-Value decodeValueJson(std::string_view text, size_t maxItems) {
-  return decodeDocument(
-      "JSON", [&](Builder& b) { return json::sax_parse(text.begin(), text.end(), &b); },
-      maxItems);
-}
 
-Value decodeValueBinary(const std::uint8_t* data, size_t size, BinaryFlavor flavor,
-                        size_t maxItems) {
-  if (data == nullptr && size != 0) fail("no data to decode");
-  if (flavor == BinaryFlavor::MessagePack) return readMessagePack(data, size, maxItems);
-  refuseIndefiniteCborStrings(data, size);
-  return decodeDocument(
-      "CBOR",
-      [&](Builder& b) {
-        return json::sax_parse(data, data + size, &b, json::input_format_t::cbor);
-      },
-      maxItems);
-}
 
 Value decodeValueBinary(const std::uint8_t* data, size_t size) {
   return decodeValueBinary(data, size, binaryWireFlavor());

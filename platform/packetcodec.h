@@ -55,14 +55,6 @@ Value decodeValueBinary(const std::uint8_t* data, size_t size);
 std::vector<std::uint8_t> encodeValueBinary(const Value& v, BinaryFlavor flavor);
 Value decodeValueBinary(const std::uint8_t* data, size_t size, BinaryFlavor flavor);
 
-// Most items (scalars and containers) a document may decode to when it
-// comes from someone untrusted: a few bytes each on the wire, every item
-// takes tens of bytes in memory, so a body within its size limit could
-// still take gigabytes. PacketError past the budget.
-Value decodeValueJson(std::string_view text, size_t maxItems);
-Value decodeValueBinary(const std::uint8_t* data, size_t size, BinaryFlavor flavor,
-                        size_t maxItems);
-
 // The encoding the client and server use on the wire, and the flavour
 // "Binary" stands for.
 WireFormat defaultWireFormat();

@@ -97,6 +97,11 @@ std::vector<std::uint8_t> writeMessagePack(const Value& v);
 Value readMessagePack(const std::uint8_t* data, size_t size,
                       size_t maxItems = static_cast<size_t>(-1));
 
+// The decoders with an item budget (requestbody.h).
+Value decodeValueJson(std::string_view text, size_t maxItems);
+Value decodeValueBinary(const std::uint8_t* data, size_t size, BinaryFlavor flavor,
+                        size_t maxItems);
+
 // The same flavour through nlohmann-json's model and SAX parser, as it was
 // written before the direct code. Kept only so that tests can check that
 // the two agree and the benchmark can show what the direct code gains.

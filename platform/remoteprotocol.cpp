@@ -1,5 +1,8 @@
 #include "platform/remoteprotocol.h"
 
+#include "platform/packetcodec_detail.h"
+#include "platform/requestbody.h"
+
 #include <cmath>
 
 #include "platform/text.h"
@@ -25,10 +28,15 @@ std::string encodeBody(const Value& v, WireFormat format) {
   return std::string(bytes.begin(), bytes.end());
 }
 
-Value decodeBody(std::string_view body, WireFormat format, size_t maxItems) {
-  if (format == WireFormat::Json) return decodeValueJson(body, maxItems);
-  return decodeValueBinary(reinterpret_cast<const std::uint8_t*>(body.data()), body.size(),
-                           binaryWireFlavor(), maxItems);
+Value decodeBody(std::string_view body, WireFormat format) {
+  if (format == WireFormat::Json) return decodeValueJson(body);
+  return decodeValueBinary(reinterpret_cast<const std::uint8_t*>(body.data()), body.size());
+}
+
+Value decodeBodyWithin(std::string_view body, WireFormat format, std::size_t maxItems) {
+  if (format == WireFormat::Json) return detail::decodeValueJson(body, maxItems);
+  return detail::decodeValueBinary(reinterpret_cast<const std::uint8_t*>(body.data()),
+                                   body.size(), binaryWireFlavor(), maxItems);
 }
 
 std::string encodeReply(const Reply& reply, WireFormat format) {

@@ -40,7 +40,6 @@ inline constexpr std::string_view kNotFound = "not_found";
 inline constexpr std::string_view kUnauthorized = "unauthorized";
 inline constexpr std::string_view kLogonRefused = "logon_refused";
 inline constexpr std::string_view kForbidden = "forbidden";
-inline constexpr std::string_view kTooManyAttempts = "too_many_attempts";
 inline constexpr std::string_view kTooLarge = "too_large";
 inline constexpr std::string_view kUnsupportedMediaType = "unsupported_media_type";
 inline constexpr std::string_view kUnavailable = "unavailable";
@@ -72,10 +71,8 @@ std::optional<WireFormat> formatOfMediaType(std::string_view contentType);
 std::string_view mediaTypeOf(WireFormat format);
 
 std::string encodeBody(const Value& v, WireFormat format);
-// Throws PacketError for a malformed body, or one decoding to more than
-// maxItems items (see decodeValueJson).
-Value decodeBody(std::string_view body, WireFormat format,
-                 size_t maxItems = static_cast<size_t>(-1));
+// Throws PacketError for a malformed body.
+Value decodeBody(std::string_view body, WireFormat format);
 
 std::string encodeReply(const Reply& reply, WireFormat format);
 // Throws PacketError for a body that is not a reply envelope.

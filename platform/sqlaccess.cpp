@@ -1,4 +1,5 @@
 #include "platform/sqlaccess.h"
+#include "platform/sqlconstraint.h"
 
 #include <soci/postgresql/soci-postgresql.h>
 #include <soci/sqlite3/soci-sqlite3.h>

@@ -36,19 +36,6 @@ class SqlError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// A write the database refused by one of its constraints. Its text is the
-// driver's (statement and bound values included): for the log, not for the
-// user.
-class SqlConstraintError : public SqlError {
- public:
-  enum class Kind { Unique, ForeignKey, Other };
-  SqlConstraintError(const std::string& text, Kind kind) : SqlError(text), kind_(kind) {}
-  Kind kind() const { return kind_; }
-
- private:
-  Kind kind_;
-};
-
 // What a connection string resolves to: the dialect and the text handed to
 // the database driver (the SQLite file name, or libpq keywords).
 struct SqlTarget {

@@ -22,6 +22,7 @@
 #include <thread>
 
 #include "platform/remoteprotocol.h"
+#include "platform/requestbody.h"
 #include "platform/text.h"
 
 namespace server {
@@ -38,6 +39,9 @@ using platform::WireFormat;
 namespace {
 
 using Request = http::request<http::string_body>;
+
+// Logon while the operator or the address is locked after failed logons.
+constexpr std::string_view kTooManyAttempts = "too_many_attempts";
 
 std::string header(const Request& req, std::string_view name) {
   auto it = req.find(beast::string_view(name.data(), name.size()));
@@ -109,7 +113,7 @@ std::string_view replyCode(CallStatus status) {
     case CallStatus::Unavailable:
       return proto::code::kUnavailable;
     case CallStatus::Throttled:
-      return proto::code::kTooManyAttempts;
+      return kTooManyAttempts;
   }
   return proto::code::kServerError;
 }
@@ -238,7 +242,7 @@ class Handlers {
   // The body as a list of arguments; refuses the request (400) otherwise.
   std::optional<ValueArray> arguments(const Request& req, Response& res, WireFormat format) {
     try {
-      Value v = proto::decodeBody(req.body(), format, options_.maxBodyItems);
+      Value v = proto::decodeBodyWithin(req.body(), format, options_.maxBodyItems);
       if (v.isArray()) return v.array();
       refuse(res, 400, "O corpo da requisição deve ser a lista de argumentos.",
              proto::code::kBadRequest, format);

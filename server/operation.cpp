@@ -1,4 +1,5 @@
 #include "server/operation.h"
+#include "platform/sqlconstraint.h"
 
 #include <soci/soci.h>
 

@@ -1,4 +1,5 @@
 #include "server/storage.h"
+#include "platform/sqlconstraint.h"
 
 #include <cctype>
 #include <cmath>

@@ -464,7 +464,7 @@ void FormView::sync(Control& c, Prop p) {
   const bool was = syncing_;
   syncing_ = true;
   if (k == ControlKind::Form) {
-    setWindowTitle(qs(form_.caption()));
+    syncTitle();
     setEnabled(c.enabled());
     syncing_ = was;
     return;
@@ -497,6 +497,13 @@ void FormView::sync(Control& c, Prop p) {
     case ControlKind::Label: {
       auto& l = static_cast<Label&>(c);
       auto* label = static_cast<QLabel*>(w);
+      if (&c == codeLabel()) {
+        // The screen's code names the window rather than sitting loose
+        // among the buttons.
+        label->hide();
+        syncTitle();
+        break;
+      }
       label->setText(qs(l.caption()));
       QFont f = label->font();
       f.setBold(l.bold());
@@ -565,6 +572,17 @@ void FormView::sync(Control& c, Prop p) {
       break;
   }
   syncing_ = was;
+}
+
+const Label* FormView::codeLabel() const {
+  return dynamic_cast<const Label*>(form_.findControl("lblCodTela"));
+}
+
+void FormView::syncTitle() {
+  QString title = qs(form_.caption());
+  if (const Label* code = codeLabel(); code && !code->caption().empty())
+    title += QStringLiteral(" — ") + qs(code->caption());
+  setWindowTitle(title);
 }
 
 void FormView::syncGrid(DBGrid& grid) {

@@ -81,6 +81,10 @@ class FormView : public QWidget {
   // scroll sideways).
   void placeFrozen(platform::DBGrid& grid);
   void syncFocus();
+  // The window's title: the form's caption and the screen's code (the base
+  // screen's code label, which the view shows there instead).
+  void syncTitle();
+  const platform::Label* codeLabel() const;
   bool keyPressed(platform::Control& c, QKeyEvent* e);
   // The next (or previous) page the user may select, from a control inside
   // a page control or, outside any, the first one showing.

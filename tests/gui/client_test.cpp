@@ -141,7 +141,8 @@ TEST_F(ClientTest, MenuOpensTheScreenModuleOnceRunningAsTheLoggedOperator) {
   ASSERT_NE(form, nullptr) << (ui.shown.empty() ? "" : ui.shown.back());
   EXPECT_TRUE(ui.shown.empty());
   ASSERT_EQ(window.mdiArea()->subWindowList().size(), 1);
-  EXPECT_EQ(window.documentFor(*form)->windowTitle(), "Manutenção da Venda");
+  EXPECT_EQ(window.documentFor(*form)->windowTitle(), "Manutenção da Venda — Vnd02600");
+  EXPECT_TRUE(window.viewFor(*form)->findChild<QLabel*>("lblCodTela")->isHidden());
 
   gui::FormView* view = window.viewFor(*form);
   ASSERT_NE(view, nullptr);

@@ -28,6 +28,11 @@ Value currentDate(const ClientDataSet& set, std::string_view field) {
   return Value(set.fieldByName(field).asDateTime());
 }
 
+Value filterDayOrNull(const TfrmManutVenda& f) {
+  const std::optional<DateTime> day = f.depDeEntrega.date();
+  return day ? Value(*day) : Value();
+}
+
 Value filterDay(const TfrmManutVenda& f) {
   const std::optional<DateTime> day = f.depDeEntrega.date();
   return Value(day ? *day : DateTime(0));

@@ -24,8 +24,11 @@ class TfrmManutVenda;
 std::string currentText(const platform::ClientDataSet& set, std::string_view field);
 // The same for a date-time: the zero date (30/12/1899) when there is none.
 platform::Value currentDate(const platform::ClientDataSet& set, std::string_view field);
-// The filter's movement date; the zero date while none is typed.
+// The filter's movement date, for the operations that take it. While none
+// is typed, most take the zero date (30/12/1899); the openings' operations
+// take null.
 platform::Value filterDay(const TfrmManutVenda& f);
+platform::Value filterDayOrNull(const TfrmManutVenda& f);
 
 // A packet replaces the record set's content; any other answer leaves it
 // open and empty, so the pages never show the previous rows as current.

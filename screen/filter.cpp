@@ -32,40 +32,56 @@ void checkOn(Control& field, Check&& check) {
 }  // namespace
 
 void FilterPanel::wire() {
-  f.medFilial.OnChange = [this](Control&) {
-    f.edtFilial.setText("");
-    f.medCdCaixa.setText("");
-    f.edtNmCaixa.setText("");
-  };
-  f.medFilial.OnExit = [this](Control&) { Vd_Filial(false); };
-  f.btpFilial.OnBeforeDialog = [this](Control&) {
-    TADOIBQuery& q = f.qryFilial;
-    q.close();
-    q.setParam("P_CDFILIAL", Value());
-    q.setParam("P_TCDFILIAL", Value("T"));
-    q.open();
-  };
-  f.btpFilial.OnAfterChoice = [this](Control&) {
-    // The branch's own change event would clear its name again: set the
-    // code first, then the name.
-    f.medFilial.setText(f.qryFilial.fieldByName("CDFILIAL").asText());
-    f.edtFilial.setText(f.qryFilial.fieldByName("NMFILIAL").asText());
-  };
-  f.medCdCaixa.OnChange = [this](Control&) { f.edtNmCaixa.setText(""); };
-  f.medCdCaixa.OnExit = [this](Control&) { Vd_Caixa(false); };
-  f.btnPesqCaixa.OnBeforeDialog = [this](Control&) {
-    TADOIBQuery& q = f.qryPesqCaixa;
-    q.close();
-    q.setParam("P_CDFILIAL", Value(f.medFilial.text()));
-    q.setParam("P_CDCAIXA", Value());
-    q.open();
-  };
-  f.btnPesqCaixa.OnAfterChoice = [this](Control&) {
-    f.medCdCaixa.setText(f.qryPesqCaixa.fieldByName("CDCAIXA").asText());
-    f.edtNmCaixa.setText(f.qryPesqCaixa.fieldByName("NMCAIXA").asText());
-  };
-  f.panFilial.OnEnter = [this](Control&) { panFilialEnter(); };
-  f.panFilial.OnExit = [this](Control&) { panFilialExit(); };
+  f.medFilial.OnChange = handler(this, &FilterPanel::medFilialChange);
+  f.medFilial.OnExit = handler(this, &FilterPanel::medFilialExit);
+  f.btpFilial.OnBeforeDialog = handler(this, &FilterPanel::btpFilialBeforeDialog);
+  f.btpFilial.OnAfterChoice = handler(this, &FilterPanel::btpFilialAfterChoice);
+  f.medCdCaixa.OnChange = handler(this, &FilterPanel::medCdCaixaChange);
+  f.medCdCaixa.OnExit = handler(this, &FilterPanel::medCdCaixaExit);
+  f.btnPesqCaixa.OnBeforeDialog = handler(this, &FilterPanel::btnPesqCaixaBeforeDialog);
+  f.btnPesqCaixa.OnAfterChoice = handler(this, &FilterPanel::btnPesqCaixaAfterChoice);
+  f.panFilial.OnEnter = handler(this, &FilterPanel::panFilialEnter);
+  f.panFilial.OnExit = handler(this, &FilterPanel::panFilialExit);
+}
+
+void FilterPanel::medFilialChange() {
+  f.edtFilial.setText("");
+  f.medCdCaixa.setText("");
+  f.edtNmCaixa.setText("");
+}
+
+void FilterPanel::medFilialExit() { Vd_Filial(false); }
+
+void FilterPanel::btpFilialBeforeDialog() {
+  TADOIBQuery& q = f.qryFilial;
+  q.close();
+  q.setParam("P_CDFILIAL", Value());
+  q.setParam("P_TCDFILIAL", Value("T"));
+  q.open();
+}
+
+void FilterPanel::btpFilialAfterChoice() {
+  // The branch's own change event would clear its name again: set the
+  // code first, then the name.
+  f.medFilial.setText(f.qryFilial.fieldByName("CDFILIAL").asText());
+  f.edtFilial.setText(f.qryFilial.fieldByName("NMFILIAL").asText());
+}
+
+void FilterPanel::medCdCaixaChange() { f.edtNmCaixa.setText(""); }
+
+void FilterPanel::medCdCaixaExit() { Vd_Caixa(false); }
+
+void FilterPanel::btnPesqCaixaBeforeDialog() {
+  TADOIBQuery& q = f.qryPesqCaixa;
+  q.close();
+  q.setParam("P_CDFILIAL", Value(f.medFilial.text()));
+  q.setParam("P_CDCAIXA", Value());
+  q.open();
+}
+
+void FilterPanel::btnPesqCaixaAfterChoice() {
+  f.medCdCaixa.setText(f.qryPesqCaixa.fieldByName("CDCAIXA").asText());
+  f.edtNmCaixa.setText(f.qryPesqCaixa.fieldByName("NMCAIXA").asText());
 }
 
 void FilterPanel::Vd_Filial(bool required) {

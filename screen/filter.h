@@ -16,6 +16,16 @@ class FilterPanel : public ScreenPart {
   void Vd_Caixa(bool required);
   void panFilialEnter();
   void panFilialExit();
+
+ private:
+  void medFilialChange();
+  void medFilialExit();
+  void btpFilialBeforeDialog();
+  void btpFilialAfterChoice();
+  void medCdCaixaChange();
+  void medCdCaixaExit();
+  void btnPesqCaixaBeforeDialog();
+  void btnPesqCaixaAfterChoice();
 };
 
 }  // namespace screen

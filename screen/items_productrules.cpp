@@ -49,7 +49,7 @@ std::pair<double, double> productPrices(screen::TfrmManutVenda& f, const std::st
                   {Value(f.medFilial.text()), Value(text(sale, "CDCLIENTE")), Value(cdProduto),
                    Value(text(sale, "CDCONSUMIDOR")), Value(text(sale, "CDLOJA")), Value("VND_")});
   }
-  return {FloatMask(element(answer, 0).asText()), FloatMask(element(answer, 1).asText())};
+  return {FloatMask(screen::element(f, answer, 0).asText()), FloatMask(screen::element(f, answer, 1).asText())};
 }
 
 bool pickProduct(screen::TfrmManutVenda& f) {
@@ -58,8 +58,8 @@ bool pickProduct(screen::TfrmManutVenda& f) {
     ProgressScope receiving(kProgressReceiving);
     answer = call(f, "getPesquisaProd", {Value(f.medFilial.text()), Value(std::to_string(GetTtNiveis()))});
   }
-  screen::loadPacket(f.cdsProduto, element(answer, 0));
-  const std::string title = f.Msg("PRODUTO") + "|" + element(answer, 1).asText();
+  screen::loadPacket(f.cdsProduto, screen::element(f, answer, 0));
+  const std::string title = f.Msg("PRODUTO") + "|" + screen::element(f, answer, 1).asText();
   return Pesquisar(f.dtsProduto, title, false, true);
 }
 

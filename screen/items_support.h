@@ -34,11 +34,4 @@ inline platform::Value call(screen::TfrmManutVenda& f, const std::string& operat
   return platform::CheckResultServ(f.netManutVenda.call(operation, args));
 }
 
-// Element i of an array answer (null when the answer is shorter or not an
-// array).
-inline platform::Value element(const platform::Value& answer, size_t i) {
-  if (!answer.isArray() || answer.array().size() <= i) return {};
-  return answer.array()[i];
-}
-
 }  // namespace screen::items

@@ -12,6 +12,7 @@
 #include "platform/lookup.h"
 #include "platform/uiservice.h"
 #include "platform/utf8.h"
+#include "screen/fetch.h"
 #include "screen/frmmanutvenda.h"
 #include "screen/sendnow.h"
 
@@ -22,11 +23,6 @@ using namespace platform;
 namespace {
 
 bool emptyField(const Field& field) { return field.isNull() || EmptyString(field.asString()); }
-
-Value filterDate(const TfrmManutVenda& f) {
-  const std::optional<DateTime> d = f.depDeEntrega.date();
-  return d ? Value(*d) : Value();
-}
 
 // The REGISTRO count of a one-row answer loaded into `answer`.
 double registro(TfrmManutVenda& f, const char* operation, std::vector<Value> args, ClientDataSet& answer) {
@@ -170,12 +166,12 @@ void RegisterPart::vd_Abertura() {
       AllTrim(a.fieldByName("CDFILIAL").oldValue().asText()) == AllTrim(f.medFilial.text()) &&
       AllTrim(a.fieldByName("CDCAIXA").oldValue().asText()) == AllTrim(f.medCdCaixa.text())) {
     const Value storedDay = a.fieldByName("DTMOVTURCAIX").oldValue();
-    const Value day = filterDate(f);
+    const Value day = filterDayOrNull(f);
     if (!storedDay.isNull() && !day.isNull() &&
         dateOf(storedDay.asDateTime()) == dateOf(day.asDateTime()))
       self = 1;
   }
-  if (registro(f, "getCaixaAberto", {Value(f.medFilial.text()), Value(f.medCdCaixa.text()), filterDate(f)},
+  if (registro(f, "getCaixaAberto", {Value(f.medFilial.text()), Value(f.medCdCaixa.text()), filterDayOrNull(f)},
                f.cdsCaixaAberto) -
           self >
       0) {
@@ -222,7 +218,7 @@ void RegisterPart::dbgAberCaixaColExit() {
     Field& opened = a.fieldByName("DTABERCAIX");
     if (emptyField(opened)) return;
     const DateTime day = dateOf(opened.asDateTime());
-    const Value movement = filterDate(f);
+    const Value movement = filterDayOrNull(f);
     if (movement.isNull() || day != dateOf(movement.asDateTime())) {
       opened.focusControl();
       MensErro(f.Msg("DataAber_Dif"));
@@ -289,7 +285,7 @@ void RegisterPart::btnFecharCaixaClick() {
 
   {
     ProgressScope receiving(kProgressReceiving, f.Msg("Get_AberCaixa"));
-    std::vector<Value> args{Value(f.medFilial.text()), Value(f.medCdCaixa.text()), filterDate(f)};
+    std::vector<Value> args{Value(f.medFilial.text()), Value(f.medCdCaixa.text()), filterDayOrNull(f)};
     const Value openings = CheckResultServ(f.netManutVenda.call("GetAberCaixa", args));
     if (openings.isPacket()) f.cdsAberCaixa.setData(openings.packet());
   }

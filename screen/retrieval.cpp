@@ -25,7 +25,7 @@ std::vector<Value> saleKey(const ClientDataSet& sales) {
 }  // namespace
 
 void Retrieval::wire() {
-  f.cdsPedidoVenda.AfterScroll = [this](ClientDataSet&) { cdsPedidoVendaAfterScroll(); };
+  f.cdsPedidoVenda.AfterScroll = handler(this, &Retrieval::cdsPedidoVendaAfterScroll);
 }
 
 void Retrieval::sbtVerificarClick() {

@@ -51,7 +51,7 @@ class SalePart : public ScreenPart {
   // The sales grid.
   void dbgPadraoDrawColumnCell(platform::DBGrid& grid, const platform::CellContext& cell,
                                platform::CellAppearance& look);
-  void dbgPadraoKeyPress(char32_t& key);
+  void dbgPadraoKeyPress(platform::Control&, char32_t& key);
   void dbgPadraoKeyDown(platform::DBGrid& grid, int& key, unsigned shift);
   void dbgPadraoColExit();
   void dbgPadraoEditButtonClick();

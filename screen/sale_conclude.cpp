@@ -25,8 +25,8 @@ bool confirmed(const std::string& question) {
 
 void SalePart::wire() {
   wireHeader();
-  f.btnConcluiVenda.OnClick = [this](Control&) { btnConcluiVendaClick(); };
-  f.btnCancelaVenda.OnClick = [this](Control&) { btnCancelaVendaClick(); };
+  f.btnConcluiVenda.OnClick = handler(this, &SalePart::btnConcluiVendaClick);
+  f.btnCancelaVenda.OnClick = handler(this, &SalePart::btnCancelaVendaClick);
 }
 
 void SalePart::btnConcluiVendaClick() {

@@ -43,10 +43,8 @@ const char* nameFieldOf(const std::string& codeField) {
 
 void SalePart::wireSalesGrid() {
   DBGrid& grid = f.dbgPadrao;
-  grid.OnDrawColumnCell = [this](DBGrid& g, const CellContext& cell, CellAppearance& look) {
-    dbgPadraoDrawColumnCell(g, cell, look);
-  };
-  grid.OnKeyPress = [this](Control&, char32_t& key) { dbgPadraoKeyPress(key); };
+  grid.OnDrawColumnCell = handler(this, &SalePart::dbgPadraoDrawColumnCell);
+  grid.OnKeyPress = handler(this, &SalePart::dbgPadraoKeyPress);
   const auto keyDown = [this](Control& g, int& key, ShiftState shift) {
     dbgPadraoKeyDown(static_cast<DBGrid&>(g), key, shift);
   };
@@ -55,8 +53,8 @@ void SalePart::wireSalesGrid() {
   // own parts may replace it with a handler of theirs.
   for (DBGrid* other : {&f.dbgItens, &f.dbgAberCaixa})
     if (!other->OnKeyDown) other->OnKeyDown = keyDown;
-  grid.OnColExit = [this](Control&) { dbgPadraoColExit(); };
-  grid.OnEditButtonClick = [this](Control&) { dbgPadraoEditButtonClick(); };
+  grid.OnColExit = handler(this, &SalePart::dbgPadraoColExit);
+  grid.OnEditButtonClick = handler(this, &SalePart::dbgPadraoEditButtonClick);
 }
 
 void SalePart::dbgPadraoDrawColumnCell(DBGrid&, const CellContext& cell, CellAppearance& look) {
@@ -84,7 +82,7 @@ void SalePart::dbgPadraoDrawColumnCell(DBGrid&, const CellContext& cell, CellApp
   look.text = code.empty() ? code : s.fieldByName(nameField).asString();
 }
 
-void SalePart::dbgPadraoKeyPress(char32_t& key) {
+void SalePart::dbgPadraoKeyPress(Control&, char32_t& key) {
   ClientDataSet& s = f.cdsPedidoVenda;
   if (actsOnKeyDown(key)) return;
   const std::string column = selectedFieldName(f.dbgPadrao);

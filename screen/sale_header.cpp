@@ -20,23 +20,22 @@ using namespace platform;
 
 void SalePart::wireHeader() {
   ClientDataSet& s = f.cdsPedidoVenda;
-  s.OnNewRecord = [this](ClientDataSet&) { cdsPedidoVendaNewRecord(); };
-  s.AfterInsert = [this](ClientDataSet&) { cdsPedidoVendaAfterInsert(); };
-  s.BeforeInsert = [this](ClientDataSet&) { cdsPedidoVendaBeforeInsert(); };
-  s.BeforeDelete = [this](ClientDataSet&) { cdsPedidoVendaBeforeDelete(); };
-  s.BeforeEdit = [this](ClientDataSet&) { cdsPedidoVendaBeforeEdit(); };
+  s.OnNewRecord = handler(this, &SalePart::cdsPedidoVendaNewRecord);
+  s.AfterInsert = handler(this, &SalePart::cdsPedidoVendaAfterInsert);
+  s.BeforeInsert = handler(this, &SalePart::cdsPedidoVendaBeforeInsert);
+  s.BeforeDelete = handler(this, &SalePart::cdsPedidoVendaBeforeDelete);
+  s.BeforeEdit = handler(this, &SalePart::cdsPedidoVendaBeforeEdit);
+  // A seller change posts the sale under rules of its own.
   s.BeforePost = [this](ClientDataSet&) {
     if (f.sellerChangeMode)
       sellerChangeBeforePost();
     else
       cdsPedidoVendaBeforePost();
   };
-  s.AfterPost = [this](ClientDataSet&) { cdsPedidoVendaAfterPost(); };
-  s.AfterCancel = [this](ClientDataSet&) { cdsPedidoVendaAfterCancel(); };
-  s.AfterDelete = [this](ClientDataSet&) { cdsPedidoVendaAfterDelete(); };
-  s.fieldByName("DTENTRVENDA").OnSetText = [this](Field& field, const std::string& text) {
-    cdsPedidoVendaDTENTRVENDASetText(field, text);
-  };
+  s.AfterPost = handler(this, &SalePart::cdsPedidoVendaAfterPost);
+  s.AfterCancel = handler(this, &SalePart::cdsPedidoVendaAfterCancel);
+  s.AfterDelete = handler(this, &SalePart::cdsPedidoVendaAfterDelete);
+  s.fieldByName("DTENTRVENDA").OnSetText = handler(this, &SalePart::cdsPedidoVendaDTENTRVENDASetText);
 
   dtsCliente.setDataSet(&f.qryCliente);
   dtsVendedor.setDataSet(&f.qryVendedor);

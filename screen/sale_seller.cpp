@@ -17,8 +17,8 @@ constexpr size_t kObservationLength = 2000;
 }  // namespace
 
 void SalePart::wireSeller() {
-  f.sbtAlteraVend.OnClick = [this](Control&) { sbtAlteraVendClick(); };
-  f.mnuAlteraVend.OnClick = [this](Control&) { mnuAlteraVendClick(); };
+  f.sbtAlteraVend.OnClick = handler(this, &SalePart::sbtAlteraVendClick);
+  f.mnuAlteraVend.OnClick = handler(this, &SalePart::mnuAlteraVendClick);
 }
 
 void SalePart::sbtAlteraVendClick() {

@@ -34,6 +34,12 @@ class ScreenPart {
   static auto handler(Part* part, R (Part::*member)(Args...)) {
     return [part, member](Args... args) -> R { return (part->*member)(std::forward<Args>(args)...); };
   }
+  // The same for a member that needs none of the event's arguments (also
+  // called directly by other concerns).
+  template <class Part, class R>
+  static auto handler(Part* part, R (Part::*member)()) {
+    return [part, member](auto&&...) -> R { return (part->*member)(); };
+  }
 
   TfrmManutVenda& f;
 };

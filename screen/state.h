@@ -37,6 +37,13 @@ class ScreenState : public ScreenPart {
   void refuseWhileUnsent() const;
 
  private:
+  void cdsPedidoVendaBeforeScroll();
+  void cdsReducaoZBeforeScroll();
+  void mnuRecebimentoClick();
+  void mnuItensCanceladosClick();
+  void dbnPadraoClick();
+  void mnuCancelaVendaClick();
+  void mnuConcluiVendaClick();
   // Each page menu item with its page, outer pages first.
   std::vector<std::pair<platform::MenuItem*, platform::TabSheet*>> pageMenus_;
   // Checks the page menu items whose pages are active.

@@ -40,14 +40,16 @@ void ZReductionPart::wire() {
   f.cdsReducaoZ.AfterScroll = [this](ClientDataSet&) { cdsReducaoZAfterScroll(); };
   for (const InnerPage& p : innerPages(f)) {
     TabSheet* page = p.page;
-    p.item->OnClick = [this, page](Control&) {
-      f.pgcPadrao.setActivePage(f.tshReducao);
-      f.pgcReducao.setActivePage(page);
-      pgcReducaoChange();
-      // The toolbar follows the record set now current.
-      f.state.dtsPadraoStateChange();
-    };
+    p.item->OnClick = [this, page](Control&) { innerPageMenuClick(*page); };
   }
+}
+
+void ZReductionPart::innerPageMenuClick(TabSheet& page) {
+  f.pgcPadrao.setActivePage(f.tshReducao);
+  f.pgcReducao.setActivePage(page);
+  pgcReducaoChange();
+  // The toolbar follows the record set now current.
+  f.state.dtsPadraoStateChange();
 }
 
 void ZReductionPart::pgcReducaoChange() {

@@ -5,6 +5,10 @@
 
 #include "screen/screenpart.h"
 
+namespace platform {
+class TabSheet;
+}  // namespace platform
+
 namespace screen {
 
 class ZReductionPart : public ScreenPart {
@@ -18,6 +22,10 @@ class ZReductionPart : public ScreenPart {
   void tshReducaoEnter();
   // The current Z reduction changed: its four sub-tables are fetched again.
   void cdsReducaoZAfterScroll();
+
+ private:
+  // A menu item of an inner page: shows that page on the "Redução Z" page.
+  void innerPageMenuClick(platform::TabSheet& page);
 };
 
 }  // namespace screen

@@ -37,21 +37,21 @@ std::string queryText(const TADOIBQuery& q, std::string_view field) {
 
 void ReceiptsPart::wire() {
   ClientDataSet& r = f.cdsTipoRece;
-  r.BeforeInsert = [this](ClientDataSet&) { cdsTipoReceBeforeInsert(); };
-  r.AfterInsert = [this](ClientDataSet&) { cdsTipoReceAfterInsert(); };
-  r.BeforeEdit = [this](ClientDataSet&) { cdsTipoReceBeforeEdit(); };
-  r.BeforePost = [this](ClientDataSet&) { cdsTipoReceBeforePost(); };
-  r.AfterPost = [this](ClientDataSet&) { cdsTipoReceAfterPost(); };
-  r.AfterCancel = [this](ClientDataSet&) { cdsTipoReceAfterCancel(); };
-  r.BeforeDelete = [this](ClientDataSet&) { cdsTipoReceBeforeDelete(); };
-  r.AfterDelete = [this](ClientDataSet&) { cdsTipoReceAfterDelete(); };
+  r.BeforeInsert = handler(this, &ReceiptsPart::cdsTipoReceBeforeInsert);
+  r.AfterInsert = handler(this, &ReceiptsPart::cdsTipoReceAfterInsert);
+  r.BeforeEdit = handler(this, &ReceiptsPart::cdsTipoReceBeforeEdit);
+  r.BeforePost = handler(this, &ReceiptsPart::cdsTipoReceBeforePost);
+  r.AfterPost = handler(this, &ReceiptsPart::cdsTipoReceAfterPost);
+  r.AfterCancel = handler(this, &ReceiptsPart::cdsTipoReceAfterCancel);
+  r.BeforeDelete = handler(this, &ReceiptsPart::cdsTipoReceBeforeDelete);
+  r.AfterDelete = handler(this, &ReceiptsPart::cdsTipoReceAfterDelete);
 
   DBGrid& g = f.dbgTipoRece;
-  g.OnColExit = [this](Control&) { dbgTipoReceColExit(); };
-  g.OnExit = [this](Control&) { dbgTipoReceExit(); };
-  g.OnEditButtonClick = [this](Control&) { dbgTipoReceEditButtonClick(); };
-  g.OnKeyPress = [this](Control&, char32_t& key) { dbgTipoReceKeyPress(key); };
-  g.OnKeyDown = [this](Control&, int& key, ShiftState shift) { dbgTipoReceKeyDown(key, shift); };
+  g.OnColExit = handler(this, &ReceiptsPart::dbgTipoReceColExit);
+  g.OnExit = handler(this, &ReceiptsPart::dbgTipoReceExit);
+  g.OnEditButtonClick = handler(this, &ReceiptsPart::dbgTipoReceEditButtonClick);
+  g.OnKeyPress = handler(this, &ReceiptsPart::dbgTipoReceKeyPress);
+  g.OnKeyDown = handler(this, &ReceiptsPart::dbgTipoReceKeyDown);
 
   f.dtsPesqTipoRece.setDataSet(&f.qryPesqTipoRece);
 }
@@ -86,26 +86,25 @@ void ReceiptsPart::changeGuards() {
   f.vd_PerManut();
 }
 
-void ReceiptsPart::cdsTipoReceBeforeInsert() {
+void ReceiptsPart::cdsTipoReceBeforeInsert(ClientDataSet& r) {
   changeGuards();
   if (text(f.cdsPedidoVenda, "IDSITUVENDA") != "P") Abort();
-  f.cdsTipoRece.fieldByName("CDTIPORECE").focusControl();
+  r.fieldByName("CDTIPORECE").focusControl();
 }
 
-void ReceiptsPart::cdsTipoReceAfterInsert() {
+void ReceiptsPart::cdsTipoReceAfterInsert(ClientDataSet& r) {
   std::vector<Value> args{Value(f.medFilial.text()), Value(currentText(f.cdsAberCaixa, "CDCAIXA")),
                           currentDate(f.cdsAberCaixa, "DTABERCAIX")};
   const RemoteResult answer = f.netManutVenda.call("PrxMovCaixa", args);
   // A failed call is reported rather than its error text becoming the
   // movement number: such a receipt could never be stored.
   const Value number = answer.ok ? answer.value : CheckResultServ(answer);
-  f.cdsTipoRece.fieldByName("NRSEQUMOVI").setAsString(number.asText());
+  r.fieldByName("NRSEQUMOVI").setAsString(number.asText());
 }
 
-void ReceiptsPart::cdsTipoReceBeforeEdit() { changeGuards(); }
+void ReceiptsPart::cdsTipoReceBeforeEdit(ClientDataSet&) { changeGuards(); }
 
-void ReceiptsPart::cdsTipoReceBeforePost() {
-  ClientDataSet& r = f.cdsTipoRece;
+void ReceiptsPart::cdsTipoReceBeforePost(ClientDataSet& r) {
   const ClientDataSet& sale = f.cdsPedidoVenda;
   Vd_Recebe(true);
   if (empty(r, "VRMOVIVEND")) {
@@ -171,21 +170,19 @@ void ReceiptsPart::loadQuotation(const std::string& index) {
   quotationIndex_ = index;
 }
 
-void ReceiptsPart::cdsTipoReceAfterPost() {
+void ReceiptsPart::cdsTipoReceAfterPost(ClientDataSet&) {
   if (queryText(f.qryPesqTipoRece, "IDTIPORECE") == kAccount) f.consumerEditable = f.serviceEditable = false;
   f.saving.sbtConfirmarClick();
 }
 
-void ReceiptsPart::cdsTipoReceAfterCancel() {
-  ClientDataSet& r = f.cdsTipoRece;
+void ReceiptsPart::cdsTipoReceAfterCancel(ClientDataSet& r) {
   if (r.changeCount() > 0) r.cancelUpdates();
   // The charge counted receipts that are no longer pending.
   f.pendingAccountCharge = 0;
   f.state.dtsPadraoStateChange();
 }
 
-void ReceiptsPart::cdsTipoReceBeforeDelete() {
-  ClientDataSet& r = f.cdsTipoRece;
+void ReceiptsPart::cdsTipoReceBeforeDelete(ClientDataSet& r) {
   changeGuards();
   // Receipt changes left unsent by a refused check would travel with the
   // deletion without passing the check: they are saved first, and a refusal
@@ -194,8 +191,7 @@ void ReceiptsPart::cdsTipoReceBeforeDelete() {
   if (text(r, "IDTIPORECE") == kAccount) f.pendingAccountCharge -= r.fieldByName("VRMOVIVEND").asFloat();
 }
 
-void ReceiptsPart::cdsTipoReceAfterDelete() {
-  ClientDataSet& r = f.cdsTipoRece;
+void ReceiptsPart::cdsTipoReceAfterDelete(ClientDataSet& r) {
   if (r.changeCount() < 1) return;
   try {
     ProgressScope sending(kProgressSending, f.Msg("DelVenda"));
@@ -208,17 +204,17 @@ void ReceiptsPart::cdsTipoReceAfterDelete() {
   }
 }
 
-void ReceiptsPart::dbgTipoReceColExit() {
+void ReceiptsPart::dbgTipoReceColExit(Control&) {
   if (!f.cdsTipoRece.editing()) return;
   const Field* field = f.dbgTipoRece.selectedField();
   if (field && field->name() == "CDTIPORECE") Vd_Recebe(false);
 }
 
-void ReceiptsPart::dbgTipoReceExit() {
+void ReceiptsPart::dbgTipoReceExit(Control&) {
   if (f.cdsTipoRece.editing()) Vd_Recebe(true);
 }
 
-void ReceiptsPart::dbgTipoReceEditButtonClick() {
+void ReceiptsPart::dbgTipoReceEditButtonClick(Control&) {
   TADOIBQuery& q = f.qryPesqTipoRece;
   q.close();
   q.clearParams();
@@ -232,7 +228,7 @@ void ReceiptsPart::dbgTipoReceEditButtonClick() {
   r.fieldByName("NMTIPORECE").setValue(q.fieldByName("NMTIPORECE"));
 }
 
-void ReceiptsPart::dbgTipoReceKeyPress(char32_t& key) {
+void ReceiptsPart::dbgTipoReceKeyPress(Control&, char32_t& key) {
   const Field* field = f.dbgTipoRece.selectedField();
   const std::string column = field ? field->name() : std::string();
   if (f.cdsTipoRece.editing() && column == "CDTIPORECE" && key != U'\t' && key != U'\r')
@@ -241,7 +237,7 @@ void ReceiptsPart::dbgTipoReceKeyPress(char32_t& key) {
   if (column == "IDTIPOMOVIVE") key = 0;
 }
 
-void ReceiptsPart::dbgTipoReceKeyDown(int& key, unsigned shift) {
+void ReceiptsPart::dbgTipoReceKeyDown(Control&, int& key, unsigned shift) {
   // Rows are deleted only through the screen's delete action.
   if (key == vk::Delete && (shift & ssCtrl)) key = 0;
 }

@@ -10,6 +10,11 @@
 
 #include "screen/screenpart.h"
 
+namespace platform {
+class ClientDataSet;
+class Control;
+}  // namespace platform
+
 namespace screen {
 
 class ReceiptsPart : public ScreenPart {
@@ -27,20 +32,20 @@ class ReceiptsPart : public ScreenPart {
   // receipts page, for the user to correct or undo.
   bool Verifica_Recebimento();
 
-  void cdsTipoReceBeforeInsert();
-  void cdsTipoReceAfterInsert();
-  void cdsTipoReceBeforeEdit();
-  void cdsTipoReceBeforePost();
-  void cdsTipoReceAfterPost();
-  void cdsTipoReceAfterCancel();
-  void cdsTipoReceBeforeDelete();
-  void cdsTipoReceAfterDelete();
+  void cdsTipoReceBeforeInsert(platform::ClientDataSet& ds);
+  void cdsTipoReceAfterInsert(platform::ClientDataSet& ds);
+  void cdsTipoReceBeforeEdit(platform::ClientDataSet& ds);
+  void cdsTipoReceBeforePost(platform::ClientDataSet& ds);
+  void cdsTipoReceAfterPost(platform::ClientDataSet& ds);
+  void cdsTipoReceAfterCancel(platform::ClientDataSet& ds);
+  void cdsTipoReceBeforeDelete(platform::ClientDataSet& ds);
+  void cdsTipoReceAfterDelete(platform::ClientDataSet& ds);
 
-  void dbgTipoReceColExit();
-  void dbgTipoReceExit();
-  void dbgTipoReceEditButtonClick();
-  void dbgTipoReceKeyPress(char32_t& key);
-  void dbgTipoReceKeyDown(int& key, unsigned shift);
+  void dbgTipoReceColExit(platform::Control& sender);
+  void dbgTipoReceExit(platform::Control& sender);
+  void dbgTipoReceEditButtonClick(platform::Control& sender);
+  void dbgTipoReceKeyPress(platform::Control& sender, char32_t& key);
+  void dbgTipoReceKeyDown(platform::Control& sender, int& key, unsigned shift);
 
  private:
   // The approval lock, the open-register guard and the branch permission.

@@ -306,14 +306,15 @@ TEST_F(ClientTest, ReceiptsAreTypedIntoTheirGridWithTheKeyboard) {
   auto* pages = view->findChild<QTabWidget*>("pgcPadrao");
   auto* grid = view->findChild<QTableView*>("dbgTipoRece");
   ASSERT_TRUE(reg && date && pages && grid);
-  reg->setFocus();
-  QApplication::processEvents();
-  QTest::keyClicks(reg, "1");
-  date->setFocus();
-  QApplication::processEvents();
-  QTest::keyClicks(date, "06032026");
-  view->findChild<QTableView*>("dbgAberCaixa")->setFocus();
-  QApplication::processEvents();
+  // The day is loaded as the user does it: register, date, then the grid.
+  const auto typeInto = [](QWidget* edit, const char* text) {
+    edit->setFocus();
+    QApplication::processEvents();
+    if (text) QTest::keyClicks(edit, text);
+  };
+  typeInto(reg, "1");
+  typeInto(date, "06032026");
+  typeInto(view->findChild<QTableView*>("dbgAberCaixa"), nullptr);
   ASSERT_TRUE(ui.shown.empty()) << ui.shown.back();
   ASSERT_EQ(form->cdsAberCaixa.recordCount(), 1);
   pages->tabBar()->setFocus();

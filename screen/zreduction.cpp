@@ -78,8 +78,12 @@ void ZReductionPart::pgcReducaoChange() {
   const TabSheet* active = f.pgcReducao.activePage();
   // Back on the data sheet, an observation being typed is given up.
   if (f.cdsObservacao.editing() && active == &f.tshFolhaRZ) f.cdsObservacao.cancel();
+  const ClientDataSet* before = f.dtsPadrao.dataSet();
   for (const InnerPage& p : innerPages(f))
     if (p.page == active) f.dtsPadrao.setDataSet(p.set);
+  // The toolbar acts on the record set now current: a page whose set is in
+  // the same state as the previous one announces no state change itself.
+  if (f.dtsPadrao.dataSet() != before) f.state.dtsPadraoStateChange();
   // The observations are fetched once per visit of their page, however
   // many ways the visit announces itself (menu, tab, the page's entry).
   if (active == &f.tshObservacao && !observationsFetched_) {

@@ -972,14 +972,15 @@ void writeSales(soci::session& s, Random& r) {
   }
 }
 
-// Two register days of the main branch opened the day after the
-// processing date, without sales, for the Z reduction's whole life on the
+// Two register days of the main branch opened the day before the first
+// one (within the branch's allowance before its processing date), without
+// sales, for the Z reduction's whole life on the
 // demo database: register 003 carries a reduction typed here, with an
 // observation, not yet approved (to correct or delete), register 004 none (to type one, confirm
 // and close the day). Nothing is drawn from the generator, so the rest of
 // the data stays as it was.
 void writeQuietDays(soci::session& s) {
-  const DateTime day(demoFirstDay().days + kDemoDays);
+  const DateTime day(demoFirstDay().days - 1);
   const DemoOperator& op = demoOperators()[0];
   for (const char* reg : {"003", "004"})
     sqlExecute(s,
@@ -988,12 +989,15 @@ void writeQuietDays(soci::session& s) {
                "VALUES ('0001', :C, :A, :M, NULL, :C, :O, :O, NULL)",
                {{"C", reg}, {"A", at(day, 6, 0)}, {"M", day}, {"O", op.code}});
   const RegisterInfo info = registerInfo(s, "0001", "003");
-  const DataPacket last = sqlSelect(s,
-                                    "SELECT NRREDREDZ, VRGTREDZ FROM REDUCAOZ WHERE CDFILIAL = '0001' "
-                                    "AND CDCAIXA = '003' ORDER BY DTREDUCAOZ DESC",
-                                    {}, {{"NRREDREDZ", FieldType::String, 10}, {"VRGTREDZ", FieldType::Float}});
-  const long long reduction = last.rows.empty() ? 1 : std::stoll(last.rows[0].values[0].asText()) + 1;
-  const double grandTotal = last.rows.empty() ? 0.0 : last.rows[0].values[1].asNumber();
+  // The printer's next reduction starts where this one ends.
+  const DataPacket next = sqlSelect(s,
+                                    "SELECT NRREDREDZ, VRGTREDZ, VRVENBRUREDZ FROM REDUCAOZ WHERE CDFILIAL = "
+                                    "'0001' AND CDCAIXA = '003' ORDER BY DTREDUCAOZ",
+                                    {}, {{"NRREDREDZ", FieldType::String, 10}, {"VRGTREDZ", FieldType::Float},
+                                         {"VRVENBRUREDZ", FieldType::Float}});
+  const auto& n = next.rows.at(0).values;
+  const long long reduction = std::stoll(n[0].asText()) - 1;
+  const double grandTotal = n[1].asNumber() - n[2].asNumber();
   Inserter z = reductionInserter(s);
   const std::string zero = pad(0, 10);
   z.add({"0001", "003", info.ecf, day, pad(1, 10), pad(reduction, 10), zero, pad(1, 10), zero, zero,

@@ -13,7 +13,7 @@
 // five days of register openings (closed, and open on the last day) with
 // sales of every status, their items, item taxes, receipts, cancelled items
 // and the Z reductions of the closed days, whose totals agree with the sales;
-// and, the day after the last, two open register days of branch 0001 without
+// and, the day before the first, two open register days of branch 0001 without
 // sales: register 003 with a Z reduction not yet approved, register 004
 // without one.
 //

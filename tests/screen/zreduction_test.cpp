@@ -16,11 +16,11 @@ using namespace registerday;
 
 class ZReductionRecord : public LiveScreen {
  protected:
-  // The open day after the demo's last one, whose register 003 has an
+  // The open day before the demo's first one, whose register 003 has an
   // unapproved reduction, on the form page.
   screen::TfrmManutVenda& openReduction() {
     screen::TfrmManutVenda& f = open();
-    loadDay(f, demoDay(5), "0001", "003");
+    loadDay(f, demoDay(-1), "0001", "003");
     EXPECT_TRUE(gesture([&] {
       f.pgcPadrao.setActivePage(f.tshReducao);
       f.zReductionPart.tshReducaoEnter();

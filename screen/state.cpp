@@ -30,11 +30,144 @@ void setEllipsis(DBGrid& grid, std::string_view field, bool on) {
   if (Column* c = grid.columnByField(field)) c->setButtonStyle(on ? ButtonStyle::Ellipsis : ButtonStyle::None);
 }
 
-// What the maintenance menu offers for one current record set.
+// What the maintenance menu offers for one current record set; an action
+// not named is unavailable.
 struct Actions {
-  bool include, alter, remove, searchVerify, cancelConfirm;
-  bool cancelSale, concludeSale, changeSeller;
+  bool include = false, alter = false, remove = false, searchVerify = false, cancelConfirm = false;
+  bool cancelSale = false, concludeSale = false, changeSeller = false;
 };
+
+// The state every step of the refresh decides from, read once.
+struct Situation {
+  const ClientDataSet* ds;  // the current record set (dtsPadrao's)
+  bool inactive, browse, editing;
+  bool browsedRow;  // browsing a current record set that has rows
+  bool closingAllowed;
+};
+
+// 1. The filter is locked while anything is being edited. The two name
+// boxes only show what the codes found and are never typed into.
+void lockFilter(TfrmManutVenda& f, const Situation& s) {
+  for (Control* c : f.panFilial.children())
+    if (c != &f.edtFilial && c != &f.edtNmCaixa) c->setEnabled(!s.editing);
+}
+
+// 3 and 4. The maintenance menu for the current record set, and its grid's
+// look-up buttons.
+void offerRowActions(TfrmManutVenda& f, const Situation& s, bool typedPending) {
+  const ClientDataSet* ds = s.ds;
+  const bool b = s.browsedRow;
+  const bool browse = s.browse;
+  const bool editing = s.editing;
+  const ClientDataSet& sale = f.cdsPedidoVenda;
+  const std::string situation = currentText(sale, "IDSITUVENDA");
+  std::optional<Actions> row;
+  const bool zSet = ds == &f.cdsReducaoZ || ds == &f.cdsImposto || ds == &f.cdsTotaliz || ds == &f.cdsFormaPag ||
+                    ds == &f.cdsObservacao;
+  if (ds == &f.cdsAberCaixa) {
+    row = Actions{.include = browse, .alter = b, .remove = b, .searchVerify = b, .cancelConfirm = editing};
+    setEllipsis(f.dbgAberCaixa, "CDOPERABER", isEditing(f.cdsAberCaixa.state()));
+  } else if (ds == &f.cdsPedidoVenda) {
+    const bool cancellable = b && situation != "C" && currentText(sale, "IDESTOQUE").empty();
+    row = Actions{.include = s.inactive || browse,
+                  .alter = b && situation == "P",
+                  .searchVerify = b,
+                  .cancelConfirm = editing,
+                  .cancelSale = cancellable,
+                  .concludeSale = b && situation == "P",
+                  .changeSeller = cancellable};
+    const DataSetState ss = sale.state();
+    const bool inserting = ss == DataSetState::Insert;
+    const bool editingExisting = ss == DataSetState::Edit;
+    DBGrid& g = f.dbgPadrao;
+    setEllipsis(g, "NRINSJURCLIE", inserting);
+    setEllipsis(g, "CDCONSUMIDOR", inserting || (editingExisting && f.consumerEditable));
+    setEllipsis(g, "CDVENDEDOR", isEditing(ss));
+    setEllipsis(g, "IDTIPOVENDA", isEditing(ss));
+    setEllipsis(g, "CDSERVFILI", inserting || (editingExisting && f.serviceEditable));
+    if (Column* c = g.columnByField("NRCUPOMFIS")) c->setReadOnly(situation != "P");
+  } else if (ds == &f.cdsItens || ds == &f.cdsItensCancelados || ds == &f.cdsTipoRece) {
+    const bool tp = typedPending;
+    row = Actions{
+        .include = browse && tp, .alter = b && tp, .remove = b && tp, .searchVerify = b, .cancelConfirm = editing};
+    if (ds == &f.cdsItens) setEllipsis(f.dbgItens, "CDARVPROD", isEditing(f.cdsItens.state()));
+    if (ds == &f.cdsItensCancelados)
+      setEllipsis(f.dbgItensCancelados, "CDARVPROD", isEditing(f.cdsItensCancelados.state()));
+    if (ds == &f.cdsTipoRece) setEllipsis(f.dbgTipoRece, "CDTIPORECE", isEditing(f.cdsTipoRece.state()));
+  } else if (ds == &f.cdsImpostoItem) {
+    row = Actions{.alter = b && typedPending, .searchVerify = b, .cancelConfirm = editing};
+  } else if (zSet) {
+    const bool observation = ds == &f.cdsObservacao;
+    row = Actions{.include = browse,
+                  .alter = b && !observation,
+                  .remove = b && !observation,
+                  .searchVerify = b,
+                  .cancelConfirm = editing};
+    setEllipsis(f.dbgImposto, "SGIMPOSTO", isEditing(f.cdsImposto.state()));
+    setEllipsis(f.dbgFormPag, "CDTIPORECE", isEditing(f.cdsFormaPag.state()));
+    setEllipsis(f.dbgFormPag, "CDTPRECEORIG", isEditing(f.cdsFormaPag.state()));
+    const bool insertingZ = f.dtsReducaoZ.state() == DataSetState::Insert;
+    for (const char* name : {"dbeNrECF", "dbeSerieRedZ"})
+      if (Control* c = f.findControl(name)) c->setEnabled(insertingZ);
+  }
+  if (row) {
+    f.mnuIncluir.setEnabled(row->include);
+    f.mnuAlterar.setEnabled(row->alter);
+    f.mnuExcluir.setEnabled(row->remove);
+    f.mnuProcurar.setEnabled(row->searchVerify);
+    f.mnuVerificar.setEnabled(row->searchVerify);
+    f.mnuCancelar.setEnabled(row->cancelConfirm);
+    f.mnuConfirmar.setEnabled(row->cancelConfirm);
+    f.mnuCancelaVenda.setEnabled(row->cancelSale);
+    f.mnuConcluiVenda.setEnabled(row->concludeSale);
+    f.mnuAlteraVend.setEnabled(row->changeSeller);
+    f.mnuFecharCaixa.setEnabled(s.closingAllowed);
+  }
+}
+
+// 5. Buttons mirror their menu items (the three screen buttons also carry
+// the branch's permission, which Button::available() honours).
+void mirrorButtons(TfrmManutVenda& f) {
+  const std::pair<MenuItem*, Button*> mirror[] = {
+      {&f.mnuIncluir, &f.sbtIncluir},           {&f.mnuAlterar, &f.sbtAlterar},
+      {&f.mnuExcluir, &f.sbtExcluir},           {&f.mnuProcurar, &f.sbtProcurar},
+      {&f.mnuVerificar, &f.sbtVerificar},       {&f.mnuCancelar, &f.sbtCancelar},
+      {&f.mnuConfirmar, &f.sbtConfirmar},       {&f.mnuCancelaVenda, &f.btnCancelaVenda},
+      {&f.mnuConcluiVenda, &f.btnConcluiVenda}, {&f.mnuFecharCaixa, &f.btnFecharCaixa},
+      {&f.mnuAlteraVend, &f.sbtAlteraVend}};
+  for (const auto& [item, button] : mirror) button->setEnabled(item->enabled());
+}
+
+// 7. Pages other than the active one: none while editing, and each only
+// once what it shows is loaded.
+void enablePages(TfrmManutVenda& f, const Situation& s) {
+  const bool editing = s.editing;
+  const bool openingsLoaded = hasRows(f.cdsAberCaixa);
+  const bool salesLoaded = hasRows(f.cdsPedidoVenda);
+  const bool zLoaded = hasRows(f.cdsReducaoZ);
+  const auto enablePage = [](TabSheet& page, bool on) {
+    if (page.pageControl()->activePage() != &page) page.setEnabled(on);
+  };
+  enablePage(f.tshAberCaixa, !editing);
+  for (TabSheet* p : {&f.tshFolhaDados, &f.tshReducao, &f.tshFolhaRZ}) enablePage(*p, !editing && openingsLoaded);
+  for (TabSheet* p : {&f.tshFormulario, &f.tshRecebimento, &f.tshItensCancelados})
+    enablePage(*p, !editing && salesLoaded);
+  const TabSheet* inner = f.pgcReducao.activePage();
+  if (inner != &f.tshFormRed && inner != &f.tshDadosAdic) {
+    f.tshFormRed.setEnabled(!editing && zLoaded);
+    f.tshDadosAdic.setEnabled(!editing && zLoaded);
+  }
+  for (TabSheet* p : {&f.tshImposto, &f.tshTotaliz, &f.tshFormaPag, &f.tshObservacao})
+    enablePage(*p, !editing && zLoaded);
+}
+
+// 9. A module bound to the processing branch never changes branch.
+void bindBranch(TfrmManutVenda& f, const Situation& s) {
+  if (s.inactive || s.browse) {
+    f.medFilial.setEnabled(!ModuFili());
+    f.btpFilial.setEnabled(f.medFilial.enabled());
+  }
+}
 
 }  // namespace
 
@@ -125,125 +258,32 @@ void ScreenState::refuseWhileUnsent() const {
 
 void ScreenState::dtsPadraoStateChange() {
   const ClientDataSet* ds = f.dtsPadrao.dataSet();
-  const DataSetState s = f.dtsPadrao.state();
+  const DataSetState state = f.dtsPadrao.state();
   // Unsent changes hold the screen as an edit does, until they are sent
   // again or undone.
   const bool unsent = unsentChanges();
-  const bool inactive = s == DataSetState::Inactive && !unsent;
-  const bool browse = s == DataSetState::Browse && !unsent;
-  const bool editing = isEditing(s) || unsent;
-  const bool b = browse && ds && !ds->isEmpty();
-  const ClientDataSet& sale = f.cdsPedidoVenda;
-  const std::string situation = currentText(sale, "IDSITUVENDA");
-  const bool typedPending = typedPendingSale();
+  Situation s{};
+  s.ds = ds;
+  s.inactive = state == DataSetState::Inactive && !unsent;
+  s.browse = state == DataSetState::Browse && !unsent;
+  s.editing = isEditing(state) || unsent;
+  s.browsedRow = s.browse && ds && !ds->isEmpty();
   const ClientDataSet& openings = f.cdsAberCaixa;
-  const bool closingAllowed = (inactive || browse) && hasRows(openings) &&
-                              openings.fieldByName("DTFECHCAIX").isNull();
+  s.closingAllowed =
+      (s.inactive || s.browse) && hasRows(openings) && openings.fieldByName("DTFECHCAIX").isNull();
 
-  // 1. The filter is locked while anything is being edited. The two name
-  // boxes only show what the codes found and are never typed into.
-  for (Control* c : f.panFilial.children())
-    if (c != &f.edtFilial && c != &f.edtNmCaixa) c->setEnabled(!editing);
-
+  lockFilter(f, s);  // 1
   // 2. Only the sales row below offers the seller change.
   f.mnuAlteraVend.setEnabled(false);
-
-  // 3 and 4. The row of the current record set, and its look-up buttons.
-  std::optional<Actions> row;
-  const bool zSet = ds == &f.cdsReducaoZ || ds == &f.cdsImposto || ds == &f.cdsTotaliz || ds == &f.cdsFormaPag ||
-                    ds == &f.cdsObservacao;
-  if (ds == &f.cdsAberCaixa) {
-    row = Actions{browse, b, b, b, editing, false, false, false};
-    setEllipsis(f.dbgAberCaixa, "CDOPERABER", isEditing(f.cdsAberCaixa.state()));
-  } else if (ds == &f.cdsPedidoVenda) {
-    const bool cancellable = b && situation != "C" && currentText(sale, "IDESTOQUE").empty();
-    row = Actions{inactive || browse, b && situation == "P", false, b, editing, cancellable, b && situation == "P",
-                  cancellable};
-    const DataSetState ss = sale.state();
-    const bool inserting = ss == DataSetState::Insert;
-    const bool editingExisting = ss == DataSetState::Edit;
-    DBGrid& g = f.dbgPadrao;
-    setEllipsis(g, "NRINSJURCLIE", inserting);
-    setEllipsis(g, "CDCONSUMIDOR", inserting || (editingExisting && f.consumerEditable));
-    setEllipsis(g, "CDVENDEDOR", isEditing(ss));
-    setEllipsis(g, "IDTIPOVENDA", isEditing(ss));
-    setEllipsis(g, "CDSERVFILI", inserting || (editingExisting && f.serviceEditable));
-    if (Column* c = g.columnByField("NRCUPOMFIS")) c->setReadOnly(situation != "P");
-  } else if (ds == &f.cdsItens || ds == &f.cdsItensCancelados || ds == &f.cdsTipoRece) {
-    const bool tp = typedPending;
-    row = Actions{browse && tp, b && tp, b && tp, b, editing, false, false, false};
-    if (ds == &f.cdsItens) setEllipsis(f.dbgItens, "CDARVPROD", isEditing(f.cdsItens.state()));
-    if (ds == &f.cdsItensCancelados)
-      setEllipsis(f.dbgItensCancelados, "CDARVPROD", isEditing(f.cdsItensCancelados.state()));
-    if (ds == &f.cdsTipoRece) setEllipsis(f.dbgTipoRece, "CDTIPORECE", isEditing(f.cdsTipoRece.state()));
-  } else if (ds == &f.cdsImpostoItem) {
-    row = Actions{false, b && typedPending, false, b, editing, false, false, false};
-  } else if (zSet) {
-    const bool observation = ds == &f.cdsObservacao;
-    row = Actions{browse, b && !observation, b && !observation, b, editing, false, false, false};
-    setEllipsis(f.dbgImposto, "SGIMPOSTO", isEditing(f.cdsImposto.state()));
-    setEllipsis(f.dbgFormPag, "CDTIPORECE", isEditing(f.cdsFormaPag.state()));
-    setEllipsis(f.dbgFormPag, "CDTPRECEORIG", isEditing(f.cdsFormaPag.state()));
-    const bool insertingZ = f.dtsReducaoZ.state() == DataSetState::Insert;
-    for (const char* name : {"dbeNrECF", "dbeSerieRedZ"})
-      if (Control* c = f.findControl(name)) c->setEnabled(insertingZ);
-  }
-  if (row) {
-    f.mnuIncluir.setEnabled(row->include);
-    f.mnuAlterar.setEnabled(row->alter);
-    f.mnuExcluir.setEnabled(row->remove);
-    f.mnuProcurar.setEnabled(row->searchVerify);
-    f.mnuVerificar.setEnabled(row->searchVerify);
-    f.mnuCancelar.setEnabled(row->cancelConfirm);
-    f.mnuConfirmar.setEnabled(row->cancelConfirm);
-    f.mnuCancelaVenda.setEnabled(row->cancelSale);
-    f.mnuConcluiVenda.setEnabled(row->concludeSale);
-    f.mnuAlteraVend.setEnabled(row->changeSeller);
-    f.mnuFecharCaixa.setEnabled(closingAllowed);
-  }
-
-  // 5. Buttons mirror their menu items (the three screen buttons also carry
-  // the branch's permission, which Button::available() honours).
-  const std::pair<MenuItem*, Button*> mirror[] = {
-      {&f.mnuIncluir, &f.sbtIncluir},           {&f.mnuAlterar, &f.sbtAlterar},
-      {&f.mnuExcluir, &f.sbtExcluir},           {&f.mnuProcurar, &f.sbtProcurar},
-      {&f.mnuVerificar, &f.sbtVerificar},       {&f.mnuCancelar, &f.sbtCancelar},
-      {&f.mnuConfirmar, &f.sbtConfirmar},       {&f.mnuCancelaVenda, &f.btnCancelaVenda},
-      {&f.mnuConcluiVenda, &f.btnConcluiVenda}, {&f.mnuFecharCaixa, &f.btnFecharCaixa},
-      {&f.mnuAlteraVend, &f.sbtAlteraVend}};
-  for (const auto& [item, button] : mirror) button->setEnabled(item->enabled());
-
+  offerRowActions(f, s, typedPendingSale());  // 3 and 4
+  mirrorButtons(f);                           // 5
   // 6. The navigator moves only between browsed rows.
-  f.dbnPadrao.setEnabled(browse);
-
-  // 7. Pages other than the active one.
-  const bool openingsLoaded = hasRows(f.cdsAberCaixa);
-  const bool salesLoaded = hasRows(f.cdsPedidoVenda);
-  const bool zLoaded = hasRows(f.cdsReducaoZ);
-  const auto enablePage = [](TabSheet& page, bool on) {
-    if (page.pageControl()->activePage() != &page) page.setEnabled(on);
-  };
-  enablePage(f.tshAberCaixa, !editing);
-  for (TabSheet* p : {&f.tshFolhaDados, &f.tshReducao, &f.tshFolhaRZ}) enablePage(*p, !editing && openingsLoaded);
-  for (TabSheet* p : {&f.tshFormulario, &f.tshRecebimento, &f.tshItensCancelados})
-    enablePage(*p, !editing && salesLoaded);
-  const TabSheet* inner = f.pgcReducao.activePage();
-  if (inner != &f.tshFormRed && inner != &f.tshDadosAdic) {
-    f.tshFormRed.setEnabled(!editing && zLoaded);
-    f.tshDadosAdic.setEnabled(!editing && zLoaded);
-  }
-  for (TabSheet* p : {&f.tshImposto, &f.tshTotaliz, &f.tshFormaPag, &f.tshObservacao})
-    enablePage(*p, !editing && zLoaded);
-
+  f.dbnPadrao.setEnabled(s.browse);
+  enablePages(f, s);  // 7
   // 8. Page menu items follow their pages.
   checkPageMenus();
   for (const auto& [item, page] : pageMenus_) item->setEnabled(page->enabled());
-
-  // 9. A module bound to the processing branch never changes branch.
-  if (inactive || browse) {
-    f.medFilial.setEnabled(!ModuFili());
-    f.btpFilial.setEnabled(f.medFilial.enabled());
-  }
+  bindBranch(f, s);  // 9
 }
 
 void ScreenState::dtsItensStateChange() {

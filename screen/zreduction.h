@@ -31,7 +31,8 @@ class ZReductionPart : public ScreenPart {
   // The guards every Z record set runs before a row is inserted, edited or
   // deleted: the day's approval lock, then the branch's maintenance
   // permission. The sub-tables' before-insert, before-edit and
-  // before-delete handlers call it first.
+  // before-delete handlers call it first; where a sub-table has no such
+  // handler when this part is wired, the guards are hung there alone.
   void zChangeGuards();
 
   // --- The record's field checks; each reports through MensErro with the
@@ -66,6 +67,7 @@ class ZReductionPart : public ScreenPart {
  private:
   void wireRecord();
   void wireGridKeys();
+  void wireSubTableGuards();
   // The checks before a change of the record that exists: approval lock,
   // closed register, movement-date window, permission.
   void existingRecordGuards();

@@ -87,6 +87,16 @@ void ZReductionPart::wireRecord() {
     edit.OnExit = [this, &edit](Control&) { dbeContadorExit(edit); };
   }
   f.control<DBEdit>("dbeMarcMode").OnExit = [this](Control&) { dbeMarcModeExit(); };
+  wireSubTableGuards();
+}
+
+// The sub-tables' own handlers call zChangeGuards() first; a sub-table
+// event still without a handler gets the guards alone, so no Z record set
+// changes without them.
+void ZReductionPart::wireSubTableGuards() {
+  for (ClientDataSet* set : {&f.cdsImposto, &f.cdsTotaliz, &f.cdsFormaPag, &f.cdsObservacao})
+    for (ClientDataSet::Event* e : {&set->BeforeInsert, &set->BeforeEdit, &set->BeforeDelete})
+      if (!*e) *e = [this](ClientDataSet&) { zChangeGuards(); };
 }
 
 void ZReductionPart::zChangeGuards() {

@@ -860,6 +860,17 @@ RegisterInfo registerInfo(soci::session& s, const std::string& branch, const std
   return {v[0].asText(), v[1].asText(), v[2].asText(), v[3].asText()};
 }
 
+// Every column of a Z reduction, in the order the writers give them.
+Inserter reductionInserter(soci::session& s) {
+  return Inserter(s, "REDUCAOZ",
+                  "CDFILIAL CDCAIXA NRECFREDZ DTREDUCAOZ NRREINIREDZ NRREDREDZ NRLEITREDZ NRGERCNFREDZ "
+                  "NRCANCFREDZ NRPRIMCFREDZ NRULTCFREDZ VRGTREDZ VRVENBRUREDZ VRISSREDZ VRTOTCANREDZ "
+                  "VRTOTDESREDZ VRVENLIQREDZ VRTOTACRREDZ VRSTRIBREDZ VRISENCREDZ VRNINCIDREDZ "
+                  "QTTEMLIGREDZ QTTEMPCFREDZ QTMEMRESREDZ IDORIGEMREDZ NRSERIEREDZ IDSTATUS CDOPERADOR "
+                  "DSMODMARCAECF",
+                  "SSSDSSSSSSSFFFFFFFFFFSSFSSSSS");
+}
+
 // The Z reduction of one printer and day, agreeing with the day's sales:
 // net sale = concluded and returned sales; gross = net + cancellations +
 // discounts; the tax columns split the net by the items' tax class.
@@ -867,13 +878,7 @@ void writeReduction(soci::session& s, Random& r, const Opening& o, const Registe
                     const DayTotals& t, long long& grandTotal, int reductionNo, bool approved) {
   const long long gross = t.net + t.cancelled + t.discounts;
   grandTotal += gross;
-  Inserter z(s, "REDUCAOZ",
-             "CDFILIAL CDCAIXA NRECFREDZ DTREDUCAOZ NRREINIREDZ NRREDREDZ NRLEITREDZ NRGERCNFREDZ "
-             "NRCANCFREDZ NRPRIMCFREDZ NRULTCFREDZ VRGTREDZ VRVENBRUREDZ VRISSREDZ VRTOTCANREDZ "
-             "VRTOTDESREDZ VRVENLIQREDZ VRTOTACRREDZ VRSTRIBREDZ VRISENCREDZ VRNINCIDREDZ "
-             "QTTEMLIGREDZ QTTEMPCFREDZ QTMEMRESREDZ IDORIGEMREDZ NRSERIEREDZ IDSTATUS CDOPERADOR "
-             "DSMODMARCAECF",
-             "SSSDSSSSSSSFFFFFFFFFFSSFSSSSS");
+  Inserter z = reductionInserter(s);
   const std::string zero = pad(0, 10);
   z.add({o.branch, o.reg, info.ecf, o.day, pad(1, 10), pad(reductionNo, 10), zero,
          pad(t.withdrawals + 1, 10), pad(t.cancelledCount, 10),
@@ -989,13 +994,7 @@ void writeQuietDays(soci::session& s) {
                                     {}, {{"NRREDREDZ", FieldType::String, 10}, {"VRGTREDZ", FieldType::Float}});
   const long long reduction = last.rows.empty() ? 1 : std::stoll(last.rows[0].values[0].asText()) + 1;
   const double grandTotal = last.rows.empty() ? 0.0 : last.rows[0].values[1].asNumber();
-  Inserter z(s, "REDUCAOZ",
-             "CDFILIAL CDCAIXA NRECFREDZ DTREDUCAOZ NRREINIREDZ NRREDREDZ NRLEITREDZ NRGERCNFREDZ "
-             "NRCANCFREDZ NRPRIMCFREDZ NRULTCFREDZ VRGTREDZ VRVENBRUREDZ VRISSREDZ VRTOTCANREDZ "
-             "VRTOTDESREDZ VRVENLIQREDZ VRTOTACRREDZ VRSTRIBREDZ VRISENCREDZ VRNINCIDREDZ "
-             "QTTEMLIGREDZ QTTEMPCFREDZ QTMEMRESREDZ IDORIGEMREDZ NRSERIEREDZ IDSTATUS CDOPERADOR "
-             "DSMODMARCAECF",
-             "SSSDSSSSSSSFFFFFFFFFFSSFSSSSS");
+  Inserter z = reductionInserter(s);
   const std::string zero = pad(0, 10);
   z.add({"0001", "003", info.ecf, day, pad(1, 10), pad(reduction, 10), zero, pad(1, 10), zero, zero,
          zero, grandTotal, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, "0", "0", 1500.0, "VND",

@@ -255,17 +255,21 @@ TEST_F(Inventory, FieldFormatsMasksAndCalculatedTotals) {
 }
 
 TEST_F(Inventory, ZReductionFormEditsInTabOrder) {
-  const char* form[] = {"depReducaoZ", "dbeNrECF", "dbeReInicio", "dbeSerieRedZ", "dbeReducao", "dbeLeituraX",
+  // The reduction's date is a date edit, never typed into.
+  const auto& date = f.control<platform::DateEdit>("depReducaoZ");
+  EXPECT_TRUE(f.tshFormRed.contains(date));
+  EXPECT_FALSE(date.enabled());
+  const char* form[] = {"dbeNrECF", "dbeReInicio", "dbeSerieRedZ", "dbeReducao", "dbeLeituraX",
                         "dbeComprNFiscal", "dbeCancelamento", "dbePrimCFiscal", "dbeUltCFiscal", "dbeGranTotal",
                         "dbeVendBruta", "debTotIss", "dbeTotCancel", "dbeTotDesc", "dbeVendLiq", "dbeTotAcre",
                         "dbeGranTotIni", "dbeOrigemRed", "dbeMarcMode"};
-  int last = -1;
+  const auto& order = f.controls();
+  int last = static_cast<int>(std::find(order.begin(), order.end(), &date) - order.begin());
   for (const char* name : form) {
     const auto& e = f.control<platform::DBEdit>(name);
     EXPECT_TRUE(f.tshFormRed.contains(e)) << name;
     EXPECT_EQ(e.dataSource(), &f.dtsReducaoZ);
     EXPECT_NE(e.field(), nullptr) << name;
-    const auto& order = f.controls();
     const int at = static_cast<int>(std::find(order.begin(), order.end(), &e) - order.begin());
     EXPECT_GT(at, last) << name;
     last = at;

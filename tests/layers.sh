@@ -20,7 +20,7 @@ declare -A allowed=(
   [server]="platform"
   [client]="platform server"
   [script]="platform server client screen"
-  [gui]="platform server client"
+  [gui]="platform server client script"
 )
 
 status=0

@@ -37,9 +37,9 @@ std::vector<Value> subTableKey(const TfrmManutVenda& f) {
 void ZReductionPart::wire() {
   wireRecord();
   wireGridKeys();
-  f.pgcReducao.OnChange = [this](Control&) { pgcReducaoChange(); };
-  f.tshReducao.OnEnter = [this](Control&) { tshReducaoEnter(); };
-  f.cdsReducaoZ.AfterScroll = [this](ClientDataSet&) { cdsReducaoZAfterScroll(); };
+  f.pgcReducao.OnChange = handler(this, &ZReductionPart::pgcReducaoChange);
+  f.tshReducao.OnEnter = handler(this, &ZReductionPart::tshReducaoEnter);
+  f.cdsReducaoZ.AfterScroll = handler(this, &ZReductionPart::cdsReducaoZAfterScroll);
   for (const InnerPage& p : innerPages(f)) {
     TabSheet* page = p.page;
     p.item->OnClick = [this, page](Control&) { innerPageMenuClick(*page); };

@@ -57,28 +57,21 @@ namespace {
 const std::vector<FieldDef>& saleFields() {
   using T = FieldType;
   static const std::vector<FieldDef> kFields = {
-      {"NRSEQVENDA", T::String, 10},    {"CDFILIAL", T::String, 4},
-      {"CDEMPRESA", T::String, 2},      {"DTVENDA", T::DateTime, 0},
-      {"CDCLIENTE", T::String, 21},     {"CDCONSUMIDOR", T::String, 21},
-      {"CDVENDEDOR", T::String, 4},     {"DTENTRVENDA", T::DateTime, 0},
-      {"IDSITUVENDA", T::String, 1},    {"DSENDEVENDA", T::String, 60},
-      {"DSREFECLIE", T::String, 30},    {"NRINSJURCLIE", T::String, 20},
-      {"NMRAZSOCCLIE", T::String, 50},  {"IDTPIJURCLIE", T::String, 1},
-      {"NMCONSUMIDOR", T::String, 50},  {"NMRAZSOCVEN", T::String, 50},
-      {"NRFONECLIE", T::String, 25},    {"VRDESCVENDA", T::Float, 0},
-      {"CDCAIXA", T::String, 3},        {"DTABERTUR", T::DateTime, 0},
-      {"CDFILIALTUR", T::String, 4},    {"CDCAIXATUR", T::String, 3},
-      {"CDSERVFILI", T::String, 5},     {"NRVENDAEXT", T::String, 10},
-      {"IDTIPOIMPV", T::String, 1},     {"DTFECHAVENDA", T::DateTime, 0},
-      {"NRCUPOMFIS", T::String, 10},    {"CDLOJA", T::String, 10},
-      {"IDTIPOVENDA", T::String, 1},    {"IDESTOQUE", T::FixedString, 1},
-      {"CDCCUSCLIE", T::String, 10},    {"CDTIPOCONS", T::String, 2},
-      {"CDOPERADOR", T::String, 12},    {"HRVENDA", T::String, 10},
-      {"NMSERVICO", T::String, 40},     {"TXOBSVENDA", T::String, 2000},
-      {"NRORDEMVND", T::String, 20},    {"NRSERIEVND", T::String, 20},
-      {"NRSUBSERIEVND", T::String, 20}, {"NRINSCRCONS", T::String, 20},
-      {"ITENSCANC", T::String, 1},      {"IDORIGEMVENDA", T::String, 7},
-      {"IDTPEMISVEND", T::String, 1},   {"NRSERIEIMPVND", T::String, 50},
+      {"NRSEQVENDA", T::String, 10},   {"CDFILIAL", T::String, 4},       {"CDEMPRESA", T::String, 2},
+      {"DTVENDA", T::DateTime, 0},     {"CDCLIENTE", T::String, 21},     {"CDCONSUMIDOR", T::String, 21},
+      {"CDVENDEDOR", T::String, 4},    {"DTENTRVENDA", T::DateTime, 0},  {"IDSITUVENDA", T::String, 1},
+      {"DSENDEVENDA", T::String, 60},  {"DSREFECLIE", T::String, 30},    {"NRINSJURCLIE", T::String, 20},
+      {"NMRAZSOCCLIE", T::String, 50}, {"IDTPIJURCLIE", T::String, 1},   {"NMCONSUMIDOR", T::String, 50},
+      {"NMRAZSOCVEN", T::String, 50},  {"NRFONECLIE", T::String, 25},    {"VRDESCVENDA", T::Float, 0},
+      {"CDCAIXA", T::String, 3},       {"DTABERTUR", T::DateTime, 0},    {"CDFILIALTUR", T::String, 4},
+      {"CDCAIXATUR", T::String, 3},    {"CDSERVFILI", T::String, 5},     {"NRVENDAEXT", T::String, 10},
+      {"IDTIPOIMPV", T::String, 1},    {"DTFECHAVENDA", T::DateTime, 0}, {"NRCUPOMFIS", T::String, 10},
+      {"CDLOJA", T::String, 10},       {"IDTIPOVENDA", T::String, 1},    {"IDESTOQUE", T::FixedString, 1},
+      {"CDCCUSCLIE", T::String, 10},   {"CDTIPOCONS", T::String, 2},     {"CDOPERADOR", T::String, 12},
+      {"HRVENDA", T::String, 10},      {"NMSERVICO", T::String, 40},     {"TXOBSVENDA", T::String, 2000},
+      {"NRORDEMVND", T::String, 20},   {"NRSERIEVND", T::String, 20},    {"NRSUBSERIEVND", T::String, 20},
+      {"NRINSCRCONS", T::String, 20},  {"ITENSCANC", T::String, 1},      {"IDORIGEMVENDA", T::String, 7},
+      {"IDTPEMISVEND", T::String, 1},  {"NRSERIEIMPVND", T::String, 50},
   };
   return kFields;
 }
@@ -96,11 +89,10 @@ std::string pad(const std::string& s, size_t width) {
 // One register's sales: mostly imported from the terminals, one in ten typed
 // here with an observation, a third with a consumer.
 DataPacket salesPacket(int rows) {
-  static const char* const kClients[] = {"CONSUMIDOR FINAL", "PADARIA SÃO JOÃO LTDA",
-                                         "RESTAURANTE SABOR & CIA", "MERCADO BOA ESPERANÇA"};
+  static const char* const kClients[] = {"CONSUMIDOR FINAL", "PADARIA SÃO JOÃO LTDA", "RESTAURANTE SABOR & CIA",
+                                         "MERCADO BOA ESPERANÇA"};
   static const char* const kSellers[] = {"JOÃO DA SILVA", "MARIA APARECIDA SOUZA", "JOSÉ CARLOS"};
-  static const char* const kConsumers[] = {"ANA PAULA FERREIRA", "CARLOS EDUARDO LIMA",
-                                           "FRANCISCA DAS CHAGAS"};
+  static const char* const kConsumers[] = {"ANA PAULA FERREIRA", "CARLOS EDUARDO LIMA", "FRANCISCA DAS CHAGAS"};
   std::mt19937 rng(20261208);
   const DateTime day = encodeDate(2026, 12, 8);
   DataPacket p;
@@ -116,36 +108,68 @@ DataPacket salesPacket(int rows) {
     std::snprintf(hour, sizeof hour, "%02d:%02d:%02d", static_cast<int>(seconds) / 3600,
                   static_cast<int>(seconds) / 60 % 60, static_cast<int>(seconds) % 60);
     auto opt = [](bool on, Value v) { return on ? v : Value(); };
-    p.rows.push_back(
-        {RowKind::Unchanged,
-         {Value(pad(std::to_string(i + 1), 10)), Value("0001"), Value("01"), Value(when),
-          Value(pad(std::to_string(client + 1), 21)),
-          opt(consumer, Value(pad(std::to_string(rng() % 5000), 21))),
-          Value(pad(std::to_string(rng() % 40 + 1), 4)), Value(day), Value(typed ? "P" : "O"),
-          Value(), Value(), Value(client == 0 ? "00000000000" : digits(rng, 14)),
-          Value(kClients[client]), Value(client == 0 ? "F" : "J"),
-          opt(consumer, Value(kConsumers[rng() % 3])), Value(kSellers[rng() % 3]),
-          Value("(11) 3" + digits(rng, 3) + "-" + digits(rng, 4)), Value(0.0), Value("001"),
-          Value(DateTime(day.days + 7.0 / 24)), Value("0001"), Value("001"), Value("00001"), Value(),
-          Value("1"), Value(), Value(digits(rng, 6)), Value("0000000001"), Value(typed ? "S" : "T"),
-          Value("S"), opt(consumer, Value("CC" + digits(rng, 3))), opt(consumer, Value("01")),
-          Value("OPER" + digits(rng, 2)), Value(hour), Value("BALCÃO"),
-          opt(typed, Value("A venda foi inserida pelo operador \r\nOPER01-JOÃO DA SILVA-08/12/2026")),
-          Value("1"), Value("ECF-IF " + digits(rng, 2)), Value("1"),
-          opt(consumer, Value(digits(rng, 11))), Value("N"), Value(typed ? "VND_MAN" : "PDV"),
-          Value("1"), Value("BE0" + digits(rng, 18))},
-         {}});
+    p.rows.push_back({RowKind::Unchanged,
+                      {Value(pad(std::to_string(i + 1), 10)),
+                       Value("0001"),
+                       Value("01"),
+                       Value(when),
+                       Value(pad(std::to_string(client + 1), 21)),
+                       opt(consumer, Value(pad(std::to_string(rng() % 5000), 21))),
+                       Value(pad(std::to_string(rng() % 40 + 1), 4)),
+                       Value(day),
+                       Value(typed ? "P" : "O"),
+                       Value(),
+                       Value(),
+                       Value(client == 0 ? "00000000000" : digits(rng, 14)),
+                       Value(kClients[client]),
+                       Value(client == 0 ? "F" : "J"),
+                       opt(consumer, Value(kConsumers[rng() % 3])),
+                       Value(kSellers[rng() % 3]),
+                       Value("(11) 3" + digits(rng, 3) + "-" + digits(rng, 4)),
+                       Value(0.0),
+                       Value("001"),
+                       Value(DateTime(day.days + 7.0 / 24)),
+                       Value("0001"),
+                       Value("001"),
+                       Value("00001"),
+                       Value(),
+                       Value("1"),
+                       Value(),
+                       Value(digits(rng, 6)),
+                       Value("0000000001"),
+                       Value(typed ? "S" : "T"),
+                       Value("S"),
+                       opt(consumer, Value("CC" + digits(rng, 3))),
+                       opt(consumer, Value("01")),
+                       Value("OPER" + digits(rng, 2)),
+                       Value(hour),
+                       Value("BALCÃO"),
+                       opt(typed, Value("A venda foi inserida pelo operador \r\nOPER01-JOÃO DA SILVA-08/12/2026")),
+                       Value("1"),
+                       Value("ECF-IF " + digits(rng, 2)),
+                       Value("1"),
+                       opt(consumer, Value(digits(rng, 11))),
+                       Value("N"),
+                       Value(typed ? "VND_MAN" : "PDV"),
+                       Value("1"),
+                       Value("BE0" + digits(rng, 18))},
+                      {}});
   }
   return p;
 }
 
 nlohmann::json toJson(const Value& v) {
   switch (v.type()) {
-    case ValueType::Text: return v.text();
-    case ValueType::Number: return v.number();
-    case ValueType::DateTime: return v.dateTime().days;
-    case ValueType::Boolean: return v.boolean();
-    default: return nullptr;
+    case ValueType::Text:
+      return v.text();
+    case ValueType::Number:
+      return v.number();
+    case ValueType::DateTime:
+      return v.dateTime().days;
+    case ValueType::Boolean:
+      return v.boolean();
+    default:
+      return nullptr;
   }
 }
 

@@ -69,8 +69,7 @@ void decodeLoop(benchmark::State& state, const Doc& doc, Decode decode) {
     state.ResumeTiming();
   }
   state.counters["bytes"] = static_cast<double>(doc.size());
-  state.counters["free_ms"] =
-      benchmark::Counter(freeing * 1e3, benchmark::Counter::kAvgIterations);
+  state.counters["free_ms"] = benchmark::Counter(freeing * 1e3, benchmark::Counter::kAvgIterations);
 }
 
 void BM_EncodeJson(benchmark::State& state) { encodeLoop(state, platform::encodeValueJson); }
@@ -85,9 +84,8 @@ void BM_EncodeBinary(benchmark::State& state, BinaryFlavor flavor) {
 }
 
 void BM_DecodeBinary(benchmark::State& state, BinaryFlavor flavor) {
-  decodeLoop(state, platform::encodeValueBinary(salePacket(), flavor), [flavor](const Bytes& doc) {
-    return platform::decodeValueBinary(doc.data(), doc.size(), flavor);
-  });
+  decodeLoop(state, platform::encodeValueBinary(salePacket(), flavor),
+             [flavor](const Bytes& doc) { return platform::decodeValueBinary(doc.data(), doc.size(), flavor); });
 }
 
 void BM_EncodeMessagePackViaJson(benchmark::State& state) {
@@ -95,9 +93,8 @@ void BM_EncodeMessagePackViaJson(benchmark::State& state) {
 }
 
 void BM_DecodeMessagePackViaJson(benchmark::State& state) {
-  decodeLoop(state, platform::encodeValueBinary(salePacket()), [](const Bytes& doc) {
-    return platform::detail::readMessagePackViaJson(doc.data(), doc.size());
-  });
+  decodeLoop(state, platform::encodeValueBinary(salePacket()),
+             [](const Bytes& doc) { return platform::detail::readMessagePackViaJson(doc.data(), doc.size()); });
 }
 
 }  // namespace
@@ -108,7 +105,5 @@ BENCHMARK_CAPTURE(BM_EncodeBinary, Cbor, BinaryFlavor::Cbor)->Unit(benchmark::kM
 BENCHMARK_CAPTURE(BM_DecodeBinary, Cbor, BinaryFlavor::Cbor)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EncodeMessagePackViaJson)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DecodeMessagePackViaJson)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_EncodeBinary, MessagePack, BinaryFlavor::MessagePack)
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_DecodeBinary, MessagePack, BinaryFlavor::MessagePack)
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_EncodeBinary, MessagePack, BinaryFlavor::MessagePack)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_DecodeBinary, MessagePack, BinaryFlavor::MessagePack)->Unit(benchmark::kMillisecond);

@@ -77,12 +77,23 @@ size_t readAll(soci::session& s, const std::string& text, std::vector<std::strin
     for (size_t i = 0; i < row.size(); ++i) {
       if (row.get_indicator(i) == soci::i_null) continue;
       switch (row.get_properties(i).get_data_type()) {
-        case soci::dt_string: chars += row.get<std::string>(i).size(); break;
-        case soci::dt_double: sum += row.get<double>(i); break;
-        case soci::dt_integer: sum += row.get<int>(i); break;
-        case soci::dt_long_long: sum += static_cast<double>(row.get<long long>(i)); break;
-        case soci::dt_date: t = row.get<std::tm>(i); break;
-        default: break;
+        case soci::dt_string:
+          chars += row.get<std::string>(i).size();
+          break;
+        case soci::dt_double:
+          sum += row.get<double>(i);
+          break;
+        case soci::dt_integer:
+          sum += row.get<int>(i);
+          break;
+        case soci::dt_long_long:
+          sum += static_cast<double>(row.get<long long>(i));
+          break;
+        case soci::dt_date:
+          t = row.get<std::tm>(i);
+          break;
+        default:
+          break;
       }
     }
   }
@@ -96,8 +107,7 @@ std::string sqlDateTime(DateTime d) {
   const CivilDate c = decodeDate(d);
   const ClockTime h = decodeTime(d);
   char out[32];
-  std::snprintf(out, sizeof out, "%04d-%02d-%02d %02d:%02d:%02d", c.year, c.month, c.day, h.hour, h.minute,
-                h.second);
+  std::snprintf(out, sizeof out, "%04d-%02d-%02d %02d:%02d:%02d", c.year, c.month, c.day, h.hour, h.minute, h.second);
   return out;
 }
 
@@ -145,8 +155,7 @@ void BM_LeavePanelRaw(benchmark::State& state) {
   const std::string nextDay = sqlDateTime(DateTime(kDay.days + 1));
   std::string salesText = toPositional(server::salesOfOpeningSql(), r.raw->dialect()).text;
   for (auto _ : state) {
-    readAll(s, "SELECT * FROM TURCAIXA WHERE CDFILIAL = ? AND CDCAIXA = ? AND DTMOVTURCAIX = ?",
-            {"0001", "001", day});
+    readAll(s, "SELECT * FROM TURCAIXA WHERE CDFILIAL = ? AND CDCAIXA = ? AND DTMOVTURCAIX = ?", {"0001", "001", day});
     // GetBuscaManut's "T" brings the cancelled items of the whole day.
     readAll(s, "SELECT * FROM PARAMVENDA WHERE CDFILIAL = ?", {"0001"});
     readAll(s, "SELECT * FROM REDUCAOZ WHERE CDFILIAL = ? AND CDCAIXA = ? AND DTREDUCAOZ = ?", {"0001", "001", day});

@@ -60,8 +60,7 @@ double residentMegabytes() {
 }
 
 void BM_CallAmidIdleAndDrippingConnections(benchmark::State& state) {
-  const auto dir =
-      std::filesystem::temp_directory_path() / ("vnd_bench_hostile_" + std::to_string(getpid()));
+  const auto dir = std::filesystem::temp_directory_path() / ("vnd_bench_hostile_" + std::to_string(getpid()));
   std::filesystem::remove_all(dir);
   std::filesystem::create_directories(dir);
   const std::string db = "sqlite:" + (dir / "vnd.db").string();
@@ -102,8 +101,7 @@ void BM_CallAmidIdleAndDrippingConnections(benchmark::State& state) {
     std::vector<Value> args{"0001"};
     const auto t0 = std::chrono::steady_clock::now();
     const RemoteResult r = conn.call("getPerManut", args);
-    ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0)
-                     .count());
+    ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
     if (!r.ok) state.SkipWithError(r.error.c_str());
   }
 
@@ -120,8 +118,8 @@ void BM_CallAmidIdleAndDrippingConnections(benchmark::State& state) {
     const int fd2 = connectTo(port);
     sendAll(fd2,
             "POST /api/v1/logon HTTP/1.1\r\nHost: x\r\nContent-Type: application/msgpack\r\n"
-            "Content-Length: " + std::to_string(lists.size() + 5) + "\r\n\r\n\xdd\x01\x00\x00\x00" +
-                lists);
+            "Content-Length: " +
+                std::to_string(lists.size() + 5) + "\r\n\r\n\xdd\x01\x00\x00\x00" + lists);
     char buf[256];
     (void)::recv(fd2, buf, sizeof buf, 0);
     ::close(fd2);

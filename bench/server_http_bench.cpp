@@ -32,8 +32,7 @@ struct Rig {
 
 Rig& rig() {
   static Rig r = [] {
-    const auto dir =
-        std::filesystem::temp_directory_path() / ("vnd_bench_http_" + std::to_string(getpid()));
+    const auto dir = std::filesystem::temp_directory_path() / ("vnd_bench_http_" + std::to_string(getpid()));
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     const std::string conn = "sqlite:" + (dir / "vnd.db").string();
@@ -43,9 +42,8 @@ Rig& rig() {
     server::registerAllOperations(registry);
     if (!registry.find("getPerManut"))  // a stand-in with the same query shape
       registry.add("getPerManut", "S", [](server::OperationContext& ctx, std::vector<Value>& a) {
-        return Value(
-            server::selectPacket(ctx.db, "SELECT IDPERMANUTVEN FROM PARAMVENDA WHERE CDFILIAL = :F",
-                                 {{"F", a[0]}}, {{"IDPERMANUTVEN", FieldType::String, 1}}));
+        return Value(server::selectPacket(ctx.db, "SELECT IDPERMANUTVEN FROM PARAMVENDA WHERE CDFILIAL = :F",
+                                          {{"F", a[0]}}, {{"IDPERMANUTVEN", FieldType::String, 1}}));
       });
     Rig out;
     out.app = std::make_shared<server::AppServer>(conn, std::move(registry));
@@ -76,8 +74,7 @@ void callPerManut(benchmark::State& state, TNetConnection& conn) {
 }
 
 void BM_CallInProcess(benchmark::State& state) {
-  TNetConnection conn("Vnd02600.rdmManutVenda",
-                      std::make_unique<server::InProcessTransport>(rig().app));
+  TNetConnection conn("Vnd02600.rdmManutVenda", std::make_unique<server::InProcessTransport>(rig().app));
   callPerManut(state, conn);
 }
 BENCHMARK(BM_CallInProcess)->Unit(benchmark::kMicrosecond)->UseRealTime();
@@ -90,11 +87,6 @@ void BM_CallHttp(benchmark::State& state) {
   conn.Port = rig().port;
   callPerManut(state, conn);
 }
-BENCHMARK(BM_CallHttp)
-    ->Arg(0)
-    ->Arg(1)
-    ->ArgName("json")
-    ->Unit(benchmark::kMicrosecond)
-    ->UseRealTime();
+BENCHMARK(BM_CallHttp)->Arg(0)->Arg(1)->ArgName("json")->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 }  // namespace

@@ -64,28 +64,23 @@ BusyDay& busyDay(const std::string& backend) {
       sqlExecute(admin.session(), "DROP SCHEMA IF EXISTS vnd_bench CASCADE");
       sqlExecute(admin.session(), "CREATE SCHEMA vnd_bench");
     }
-    conn = base + (base.find("://") == std::string::npos
-                       ? " options='-c search_path=vnd_bench'"
-                       : (base.find('?') == std::string::npos ? "?" : "&") +
-                             std::string("options=-csearch_path%3Dvnd_bench"));
+    conn = base + (base.find("://") == std::string::npos ? " options='-c search_path=vnd_bench'"
+                                                         : (base.find('?') == std::string::npos ? "?" : "&") +
+                                                               std::string("options=-csearch_path%3Dvnd_bench"));
   }
   server::createDemoDatabase(conn);
   d.connString = conn;
   d.conn = std::make_unique<SqlConnection>(conn);
-  d.opened = server::generateBusyDay(d.conn->session(), "0001", "001", encodeDate(2026, 3, 20),
-                                     kSales);
+  d.opened = server::generateBusyDay(d.conn->session(), "0001", "001", encodeDate(2026, 3, 20), kSales);
   return d;
 }
 
-SqlParams dayParams(const BusyDay& d) {
-  return {{"CDFILIAL", "0001"}, {"CDCAIXA", "001"}, {"DTABERCAIX", d.opened}};
-}
+SqlParams dayParams(const BusyDay& d) { return {{"CDFILIAL", "0001"}, {"CDCAIXA", "001"}, {"DTABERCAIX", d.opened}}; }
 
 void BM_SelectPacket(benchmark::State& state, const std::string& backend) {
   BusyDay& d = busyDay(backend);
   for (auto _ : state) {
-    DataPacket p = sqlSelect(d.conn->session(), server::salesOfOpeningSql(), dayParams(d),
-                             server::saleFields());
+    DataPacket p = sqlSelect(d.conn->session(), server::salesOfOpeningSql(), dayParams(d), server::saleFields());
     if (p.rows.size() != kSales) state.SkipWithError("wrong row count");
     benchmark::DoNotOptimize(p);
   }
@@ -103,8 +98,8 @@ void BM_RawSociLoop(benchmark::State& state, const std::string& backend) {
   const CivilDate c = decodeDate(d.opened);
   const ClockTime h = decodeTime(d.opened);
   char opened[32];
-  std::snprintf(opened, sizeof opened, "%04d-%02d-%02d %02d:%02d:%02d", c.year, c.month, c.day,
-                h.hour, h.minute, h.second);
+  std::snprintf(opened, sizeof opened, "%04d-%02d-%02d %02d:%02d:%02d", c.year, c.month, c.day, h.hour, h.minute,
+                h.second);
   std::string openedText = opened;
   std::string text = p.text;
   if (d.conn->dialect() == SqlDialect::PostgreSQL) {
@@ -113,8 +108,7 @@ void BM_RawSociLoop(benchmark::State& state, const std::string& backend) {
   }
   for (auto _ : state) {
     soci::row r;
-    soci::statement st = (s.prepare << text, soci::use(branch), soci::use(reg),
-                          soci::use(openedText), soci::into(r));
+    soci::statement st = (s.prepare << text, soci::use(branch), soci::use(reg), soci::use(openedText), soci::into(r));
     st.execute();
     size_t rows = 0, chars = 0;
     double sum = 0;
@@ -123,12 +117,23 @@ void BM_RawSociLoop(benchmark::State& state, const std::string& backend) {
       for (size_t i = 0; i < r.size(); ++i) {
         if (r.get_indicator(i) == soci::i_null) continue;
         switch (r.get_properties(i).get_data_type()) {
-          case soci::dt_string: chars += r.get<std::string>(i).size(); break;
-          case soci::dt_double: sum += r.get<double>(i); break;
-          case soci::dt_integer: sum += r.get<int>(i); break;
-          case soci::dt_long_long: sum += static_cast<double>(r.get<long long>(i)); break;
-          case soci::dt_date: t = r.get<std::tm>(i); break;
-          default: break;
+          case soci::dt_string:
+            chars += r.get<std::string>(i).size();
+            break;
+          case soci::dt_double:
+            sum += r.get<double>(i);
+            break;
+          case soci::dt_integer:
+            sum += r.get<int>(i);
+            break;
+          case soci::dt_long_long:
+            sum += static_cast<double>(r.get<long long>(i));
+            break;
+          case soci::dt_date:
+            t = r.get<std::tm>(i);
+            break;
+          default:
+            break;
         }
       }
     }
@@ -139,7 +144,6 @@ void BM_RawSociLoop(benchmark::State& state, const std::string& backend) {
   }
   state.SetItemsProcessed(state.iterations() * kSales);
 }
-
 
 // What the user waits for when the sales list of that day is shown: the
 // screen's GetPedidoVenda over loopback HTTP (query, packet, encoding,
@@ -180,21 +184,16 @@ void BM_FetchDayHttp(benchmark::State& state, const std::string& backend) {
 
 BENCHMARK_CAPTURE(BM_SelectPacket, SQLite, std::string("SQLite"))->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_RawSociLoop, SQLite, std::string("SQLite"))->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_FetchDayHttp, SQLite, std::string("SQLite"))
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime();
+BENCHMARK_CAPTURE(BM_FetchDayHttp, SQLite, std::string("SQLite"))->Unit(benchmark::kMillisecond)->UseRealTime();
 
 const bool kPostgres = [] {
   const char* pg = std::getenv("VND_TEST_PG");
   if (!pg || !*pg) return false;
-  benchmark::RegisterBenchmark("BM_SelectPacket/PostgreSQL", BM_SelectPacket,
-                               std::string("PostgreSQL"))
+  benchmark::RegisterBenchmark("BM_SelectPacket/PostgreSQL", BM_SelectPacket, std::string("PostgreSQL"))
       ->Unit(benchmark::kMillisecond);
-  benchmark::RegisterBenchmark("BM_RawSociLoop/PostgreSQL", BM_RawSociLoop,
-                               std::string("PostgreSQL"))
+  benchmark::RegisterBenchmark("BM_RawSociLoop/PostgreSQL", BM_RawSociLoop, std::string("PostgreSQL"))
       ->Unit(benchmark::kMillisecond);
-  benchmark::RegisterBenchmark("BM_FetchDayHttp/PostgreSQL", BM_FetchDayHttp,
-                               std::string("PostgreSQL"))
+  benchmark::RegisterBenchmark("BM_FetchDayHttp/PostgreSQL", BM_FetchDayHttp, std::string("PostgreSQL"))
       ->Unit(benchmark::kMillisecond)
       ->UseRealTime();
   return true;

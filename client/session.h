@@ -53,8 +53,7 @@ class Session {
 
   // Checks the operator and branch on the server. On success fills the logon
   // context (codes as stored, names, server address) and keeps the token.
-  platform::LogonResult logon(const std::string& operatorCode, const std::string& password,
-                              const std::string& branch);
+  platform::LogonResult logon(const std::string& operatorCode, const std::string& password, const std::string& branch);
   bool loggedOn() const { return !token_.empty(); }
   const std::string& token() const { return token_; }
 

@@ -38,10 +38,14 @@ std::vector<Field*> visibleFields(const ClientDataSet& set) {
 QString progressText(int kind, const std::string& caption) {
   if (!caption.empty()) return qs(caption);
   switch (kind) {
-    case kProgressConnecting: return QStringLiteral("Conectando ao servidor...");
-    case kProgressSending: return QStringLiteral("Enviando dados...");
-    case kProgressReceiving: return QStringLiteral("Recebendo dados...");
-    default: return QStringLiteral("Aguarde...");
+    case kProgressConnecting:
+      return QStringLiteral("Conectando ao servidor...");
+    case kProgressSending:
+      return QStringLiteral("Enviando dados...");
+    case kProgressReceiving:
+      return QStringLiteral("Recebendo dados...");
+    default:
+      return QStringLiteral("Aguarde...");
   }
 }
 
@@ -136,8 +140,8 @@ bool PesquisarDialog::eventFilter(QObject* watched, QEvent* event) {
     accept();
     return true;
   }
-  if (watched == search_ && (ke->key() == Qt::Key_Up || ke->key() == Qt::Key_Down ||
-                             ke->key() == Qt::Key_PageUp || ke->key() == Qt::Key_PageDown)) {
+  if (watched == search_ && (ke->key() == Qt::Key_Up || ke->key() == Qt::Key_Down || ke->key() == Qt::Key_PageUp ||
+                             ke->key() == Qt::Key_PageDown)) {
     QApplication::sendEvent(table_, event);
     return true;
   }
@@ -182,8 +186,7 @@ bool ProcuraDialog::find() {
   if (name.empty()) return false;
   const Field& f = set_.fieldByName(name);
   const std::string wanted = text_->text().toStdString();
-  if (f.type() == FieldType::String || f.type() == FieldType::FixedString)
-    return ProcuraTexto(set_, name, wanted);
+  if (f.type() == FieldType::String || f.type() == FieldType::FixedString) return ProcuraTexto(set_, name, wanted);
   // Other types compare by the text shown, row by row, without moving.
   const QString prefix = text_->text();
   for (int r = 0; r < set_.viewRowCount(); ++r) {
@@ -221,8 +224,14 @@ MsgResult QtUiServices::showMessage(const std::string& text, MsgKind kind, MsgBu
   ArrowWhileAsking arrow;
   QMessageBox box(parent_);
   switch (kind) {
-    case MsgKind::Error: box.setIcon(QMessageBox::Critical); box.setWindowTitle(QStringLiteral("Erro")); break;
-    case MsgKind::Warning: box.setIcon(QMessageBox::Warning); box.setWindowTitle(QStringLiteral("Atenção")); break;
+    case MsgKind::Error:
+      box.setIcon(QMessageBox::Critical);
+      box.setWindowTitle(QStringLiteral("Erro"));
+      break;
+    case MsgKind::Warning:
+      box.setIcon(QMessageBox::Warning);
+      box.setWindowTitle(QStringLiteral("Atenção"));
+      break;
     case MsgKind::Information:
       box.setIcon(QMessageBox::Information);
       box.setWindowTitle(QStringLiteral("Informação"));

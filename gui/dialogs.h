@@ -88,8 +88,7 @@ class QtUiServices : public platform::UiServices {
                                   platform::MsgButtons buttons) override;
   void showProgress(int kind, const std::string& caption) override;
   void hideProgress() override;
-  bool pickRecord(platform::ClientDataSet& set, const std::string& title,
-                  const std::string& emptyMessage) override;
+  bool pickRecord(platform::ClientDataSet& set, const std::string& title, const std::string& emptyMessage) override;
   void searchRecord(platform::ClientDataSet& set) override;
 
   int progressDepth() const { return depth_; }

@@ -63,23 +63,42 @@ ShiftState shiftOf(Qt::KeyboardModifiers m) {
 // The model's key code of a Qt key that does not type a character.
 std::optional<int> vkOf(int key) {
   switch (key) {
-    case Qt::Key_Backspace: return vk::Back;
-    case Qt::Key_Tab: case Qt::Key_Backtab: return vk::Tab;
-    case Qt::Key_Return: case Qt::Key_Enter: return vk::Return;
-    case Qt::Key_Escape: return vk::Escape;
-    case Qt::Key_PageUp: return vk::Prior;
-    case Qt::Key_PageDown: return vk::Next;
-    case Qt::Key_End: return vk::End;
-    case Qt::Key_Home: return vk::Home;
-    case Qt::Key_Left: return vk::Left;
-    case Qt::Key_Up: return vk::Up;
-    case Qt::Key_Right: return vk::Right;
-    case Qt::Key_Down: return vk::Down;
-    case Qt::Key_Insert: return vk::Insert;
-    case Qt::Key_Delete: return vk::Delete;
-    case Qt::Key_F1: return vk::F1;
-    case Qt::Key_F2: return vk::F2;
-    default: return std::nullopt;
+    case Qt::Key_Backspace:
+      return vk::Back;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+      return vk::Tab;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      return vk::Return;
+    case Qt::Key_Escape:
+      return vk::Escape;
+    case Qt::Key_PageUp:
+      return vk::Prior;
+    case Qt::Key_PageDown:
+      return vk::Next;
+    case Qt::Key_End:
+      return vk::End;
+    case Qt::Key_Home:
+      return vk::Home;
+    case Qt::Key_Left:
+      return vk::Left;
+    case Qt::Key_Up:
+      return vk::Up;
+    case Qt::Key_Right:
+      return vk::Right;
+    case Qt::Key_Down:
+      return vk::Down;
+    case Qt::Key_Insert:
+      return vk::Insert;
+    case Qt::Key_Delete:
+      return vk::Delete;
+    case Qt::Key_F1:
+      return vk::F1;
+    case Qt::Key_F2:
+      return vk::F2;
+    default:
+      return std::nullopt;
   }
 }
 
@@ -88,12 +107,20 @@ std::optional<int> vkOf(int key) {
 // keys and never move the widget focus by themselves.
 FocusCause focusCause(Qt::FocusReason reason) {
   switch (reason) {
-    case Qt::MouseFocusReason: return FocusCause::Click;
-    case Qt::ShortcutFocusReason: return FocusCause::Shortcut;
-    case Qt::ActiveWindowFocusReason: return FocusCause::WindowActivation;
-    case Qt::PopupFocusReason: case Qt::MenuBarFocusReason: return FocusCause::MenuClosed;
-    case Qt::TabFocusReason: case Qt::BacktabFocusReason: return FocusCause::PageHidden;
-    default: return FocusCause::Program;
+    case Qt::MouseFocusReason:
+      return FocusCause::Click;
+    case Qt::ShortcutFocusReason:
+      return FocusCause::Shortcut;
+    case Qt::ActiveWindowFocusReason:
+      return FocusCause::WindowActivation;
+    case Qt::PopupFocusReason:
+    case Qt::MenuBarFocusReason:
+      return FocusCause::MenuClosed;
+    case Qt::TabFocusReason:
+    case Qt::BacktabFocusReason:
+      return FocusCause::PageHidden;
+    default:
+      return FocusCause::Program;
   }
 }
 
@@ -110,8 +137,7 @@ QString buttonText(const Button& b) {
 }
 
 bool isEditKind(ControlKind k) {
-  return k == ControlKind::Edit || k == ControlKind::MaskEdit || k == ControlKind::DateEdit ||
-         k == ControlKind::DBEdit;
+  return k == ControlKind::Edit || k == ControlKind::MaskEdit || k == ControlKind::DateEdit || k == ControlKind::DBEdit;
 }
 bool isMemoKind(ControlKind k) { return k == ControlKind::Memo || k == ControlKind::DBMemo; }
 
@@ -235,18 +261,30 @@ void FormView::layoutChildren(Control& c, QWidget* w) {
     if (child->kind() == ControlKind::MenuItem) continue;
     QWidget* cw = build(*child, w);
     switch (child->align()) {
-      case Align::Top: outer->addWidget(cw); break;
-      case Align::Bottom: bottoms.push_back(cw); break;
-      case Align::Left: lefts.push_back(cw); break;
-      case Align::Right: rights.push_back(cw); break;
-      case Align::Client: clients.push_back(cw); anyClient = true; break;
+      case Align::Top:
+        outer->addWidget(cw);
+        break;
+      case Align::Bottom:
+        bottoms.push_back(cw);
+        break;
+      case Align::Left:
+        lefts.push_back(cw);
+        break;
+      case Align::Right:
+        rights.push_back(cw);
+        break;
+      case Align::Client:
+        clients.push_back(cw);
+        anyClient = true;
+        break;
       case Align::None:
         if (kind == Layout::Grid) {
           if (!grid) grid = new QGridLayout;
           grid->addWidget(cw, placed / gridColumns, placed % gridColumns);
         } else {
-          if (!rest) rest = kind == Layout::Horizontal ? static_cast<QBoxLayout*>(new QHBoxLayout)
-                                                       : static_cast<QBoxLayout*>(new QVBoxLayout);
+          if (!rest)
+            rest = kind == Layout::Horizontal ? static_cast<QBoxLayout*>(new QHBoxLayout)
+                                              : static_cast<QBoxLayout*>(new QVBoxLayout);
           rest->addWidget(cw);
         }
         ++placed;
@@ -278,8 +316,10 @@ QWidget* FormView::build(Control& c, QWidget* parent) {
   const ControlKind k = c.kind();
   if (k == ControlKind::Panel || k == ControlKind::TabSheet) {
     auto& p = static_cast<Panel&>(c);
-    if (k == ControlKind::Panel && !p.caption().empty()) w = new QGroupBox(qs(p.caption()), parent);
-    else w = new QFrame(parent);
+    if (k == ControlKind::Panel && !p.caption().empty())
+      w = new QGroupBox(qs(p.caption()), parent);
+    else
+      w = new QFrame(parent);
     layoutChildren(c, w);
   } else if (k == ControlKind::PageControl) {
     auto& pc = static_cast<PageControl&>(c);
@@ -313,8 +353,10 @@ QWidget* FormView::build(Control& c, QWidget* parent) {
       // A code or a date is short: its input is sized for what it holds,
       // not stretched across the panel.
       int chars = 0;
-      if (k == ControlKind::DateEdit) chars = 10;
-      else if (k == ControlKind::MaskEdit) chars = static_cast<int>(static_cast<MaskEdit&>(c).editMask().size());
+      if (k == ControlKind::DateEdit)
+        chars = 10;
+      else if (k == ControlKind::MaskEdit)
+        chars = static_cast<int>(static_cast<MaskEdit&>(c).editMask().size());
       if (chars == 0) chars = static_cast<Edit&>(c).maxLength();
       if (chars > 0 && chars <= 20) {
         const int width = e->fontMetrics().horizontalAdvance(QString(chars + 2, QLatin1Char('0'))) + 12;
@@ -406,8 +448,7 @@ QWidget* FormView::buildGrid(DBGrid& grid, QWidget* parent) {
                    &QAbstractSlider::setValue);
   DBGrid* g = &grid;
   grids_[&grid] = {view, model, ellipsis, frozen};
-  QObject::connect(view->horizontalScrollBar(), &QAbstractSlider::rangeChanged, this,
-                   [this, g] { placeFrozen(*g); });
+  QObject::connect(view->horizontalScrollBar(), &QAbstractSlider::rangeChanged, this, [this, g] { placeFrozen(*g); });
   QObject::connect(ellipsis, &QToolButton::clicked, this, [this, g] { gesture([g] { g->clickEditButton(); }); });
   // A width the user dragged is the user's from then on.
   QObject::connect(view->horizontalHeader(), &QHeaderView::sectionResized, this, [this, g](int i, int, int) {
@@ -551,8 +592,8 @@ void FormView::sync(Control& c, Prop p) {
         pal.setColor(QPalette::Text, color ? toQColor(*color) : QApplication::palette().color(QPalette::Text));
         // Mandatory inputs are painted in the tool-tip background, as the
         // classic screens did.
-        pal.setColor(QPalette::Base, QApplication::palette().color(e.color() == clInfoBk ? QPalette::ToolTipBase
-                                                                                         : QPalette::Base));
+        pal.setColor(QPalette::Base,
+                     QApplication::palette().color(e.color() == clInfoBk ? QPalette::ToolTipBase : QPalette::Base));
         le->setPalette(pal);
         // Amounts line up on the right, as in the grids.
         if (auto* bound = dynamic_cast<DBEdit*>(&e); bound && bound->field())
@@ -574,9 +615,7 @@ void FormView::sync(Control& c, Prop p) {
   syncing_ = was;
 }
 
-const Label* FormView::codeLabel() const {
-  return dynamic_cast<const Label*>(form_.findControl("lblCodTela"));
-}
+const Label* FormView::codeLabel() const { return dynamic_cast<const Label*>(form_.findControl("lblCodTela")); }
 
 void FormView::syncTitle() {
   QString title = qs(form_.caption());
@@ -592,8 +631,7 @@ void FormView::syncGrid(DBGrid& grid) {
   (void)frozen;
   const bool was = syncing_;
   syncing_ = true;
-  view->setSelectionBehavior(grid.options().rowSelect ? QAbstractItemView::SelectRows
-                                                      : QAbstractItemView::SelectItems);
+  view->setSelectionBehavior(grid.options().rowSelect ? QAbstractItemView::SelectRows : QAbstractItemView::SelectItems);
   view->horizontalHeader()->setVisible(grid.options().titles);
   view->setShowGrid(grid.options().colLines || grid.options().rowLines);
   for (int i = 0; i < model->columnCount(); ++i)
@@ -608,8 +646,7 @@ void FormView::syncGrid(DBGrid& grid) {
     view->selectionModel()->clearSelection();
     ellipsis->hide();
   } else {
-    if (view->currentIndex() != cur)
-      view->selectionModel()->setCurrentIndex(cur, QItemSelectionModel::ClearAndSelect);
+    if (view->currentIndex() != cur) view->selectionModel()->setCurrentIndex(cur, QItemSelectionModel::ClearAndSelect);
     const Column* column = grid.selectedColumn();
     if (column && column->buttonStyle() == ButtonStyle::Ellipsis && grid.effectiveEnabled()) {
       const QRect r = view->visualRect(cur);
@@ -724,8 +761,10 @@ bool FormView::keyPressed(Control& c, QKeyEvent* e) {
     auto* grid = dynamic_cast<DBGrid*>(&c);
     auto* edit = dynamic_cast<Edit*>(&c);
     if (k) {
-      if (grid) grid->pressKey(*k, s);
-      else if (edit) edit->pressKey(*k, s);
+      if (grid)
+        grid->pressKey(*k, s);
+      else if (edit)
+        edit->pressKey(*k, s);
     } else if (grid) {
       grid->typeText(utf8);
     } else if (edit) {

@@ -12,12 +12,10 @@ namespace gui {
 using platform::Prop;
 
 QColor toQColor(platform::Color c) {
-  return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
-                static_cast<int>((c >> 16) & 0xFF));
+  return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF), static_cast<int>((c >> 16) & 0xFF));
 }
 
-GridModel::GridModel(platform::DBGrid& grid, QObject* parent)
-    : QAbstractTableModel(parent), grid_(grid) {
+GridModel::GridModel(platform::DBGrid& grid, QObject* parent) : QAbstractTableModel(parent), grid_(grid) {
   conn_ = grid_.changed.connect([this](platform::Control&, Prop p) { gridChanged(p); });
   attach();
   reset();
@@ -185,9 +183,12 @@ QVariant GridModel::headerData(int section, Qt::Orientation orientation, int rol
         f->alignment() == platform::Alignment::Right)
       return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
     switch (grid_.column(col).titleAlignment()) {
-      case platform::Alignment::Right: return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
-      case platform::Alignment::Center: return QVariant::fromValue(Qt::AlignHCenter | Qt::AlignVCenter);
-      case platform::Alignment::Left: return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
+      case platform::Alignment::Right:
+        return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+      case platform::Alignment::Center:
+        return QVariant::fromValue(Qt::AlignHCenter | Qt::AlignVCenter);
+      case platform::Alignment::Left:
+        return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
     }
   }
   return {};

@@ -4,10 +4,10 @@
 #include <QCloseEvent>
 #include <QIcon>
 #include <QLabel>
-#include <QPainter>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QPainter>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTextBrowser>
@@ -19,8 +19,8 @@
 #include <string>
 
 #include "gui/formview.h"
-#include "platform/form.h"
 #include "platform/abort.h"
+#include "platform/form.h"
 #include "platform/logon.h"
 
 #ifndef VND_HELP_DIR
@@ -107,8 +107,10 @@ bool MainWindow::closeDocuments() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  if (closeDocuments()) event->accept();
-  else event->ignore();
+  if (closeDocuments())
+    event->accept();
+  else
+    event->ignore();
 }
 
 void MainWindow::showLogon() {
@@ -193,8 +195,10 @@ void MainWindow::adopt(std::unique_ptr<Form> form) {
   owned_.push_back(std::move(form));
   showDocument(f);
   guarded([&f] {
-    if (!f.shown()) f.show();
-    else f.activate();
+    if (!f.shown())
+      f.show();
+    else
+      f.activate();
   });
 }
 
@@ -207,8 +211,7 @@ std::string helpFile(int context, const std::filesystem::path& builtDir, const s
 }
 
 void MainWindow::openHelp(int context) {
-  const std::string file =
-      helpFile(context, VND_HELP_DIR, QCoreApplication::applicationDirPath().toStdString());
+  const std::string file = helpFile(context, VND_HELP_DIR, QCoreApplication::applicationDirPath().toStdString());
   if (file.empty()) {
     guarded([context] {
       throw platform::UserError("A ajuda desta tela (" + std::to_string(context) + ") não foi encontrada.");
@@ -232,8 +235,8 @@ void MainWindow::openHelp(int context) {
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::Close) {
-    auto it = std::find_if(documents_.begin(), documents_.end(),
-                           [&](const Document& d) { return d.window == watched; });
+    auto it =
+        std::find_if(documents_.begin(), documents_.end(), [&](const Document& d) { return d.window == watched; });
     if (it != documents_.end()) {
       // The form decides: its close query may keep it open, and a close
       // removes the window through the form's `closed` signal.

@@ -20,8 +20,8 @@
 
 #include <filesystem>
 #include <functional>
-#include <string>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/screenhost.h"
@@ -57,9 +57,7 @@ class MainWindow : public QMainWindow, public platform::ScreenHost {
   void openScreen();
   // How a screen's remote connection reaches the server (the client's
   // session); without it the connection keeps its own way.
-  void setConnectionPreparer(std::function<void(platform::TNetConnection&)> prepare) {
-    preparer_ = std::move(prepare);
-  }
+  void setConnectionPreparer(std::function<void(platform::TNetConnection&)> prepare) { preparer_ = std::move(prepare); }
   // Runs every document's close; true when none is left open.
   bool closeDocuments();
 

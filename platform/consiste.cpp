@@ -55,8 +55,8 @@ double FloatMask(std::string_view text, NumberLocale loc) {
 }
 
 double ItemTotal(double q, double u, double ucl, double d, double a) {
-  const long double t = static_cast<long double>(q) * (static_cast<long double>(u) + ucl) -
-                        (static_cast<long double>(d) - a);
+  const long double t =
+      static_cast<long double>(q) * (static_cast<long double>(u) + ucl) - (static_cast<long double>(d) - a);
   return Trunc2(parseGeneral(formatGeneralLong(t)).value_or(static_cast<double>(t)));
 }
 

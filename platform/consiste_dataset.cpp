@@ -8,8 +8,7 @@
 namespace platform {
 
 void Seta_Campo_Null(ClientDataSet& ds) {
-  if (!ds.editing())
-    throw std::logic_error(ds.name() + ": Seta_Campo_Null fora de edição ou inclusão.");
+  if (!ds.editing()) throw std::logic_error(ds.name() + ": Seta_Campo_Null fora de edição ou inclusão.");
   for (int i = 0; i < ds.fieldCount(); ++i) {
     Field& f = ds.field(i);
     if (f.calculated()) continue;
@@ -19,8 +18,7 @@ void Seta_Campo_Null(ClientDataSet& ds) {
 }
 
 void CheckDateTime(Field& field, const std::string& text) {
-  const std::optional<DateTime> d =
-      text.find('/') == std::string::npos ? std::nullopt : parseDateTime(text);
+  const std::optional<DateTime> d = text.find('/') == std::string::npos ? std::nullopt : parseDateTime(text);
   if (!d) throw UserError("'" + text + "' não é uma data válida.");
   field.setValue(Value(*d));
 }

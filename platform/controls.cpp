@@ -17,16 +17,25 @@ int keyCodeForChar(char32_t ch) {
   if (ch >= 'a' && ch <= 'z') return static_cast<int>(ch - 'a' + 'A');
   if ((ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9')) return static_cast<int>(ch);
   switch (ch) {
-    case ' ': return vk::Space;
-    case '\b': return vk::Back;
-    case '\t': return vk::Tab;
+    case ' ':
+      return vk::Space;
+    case '\b':
+      return vk::Back;
+    case '\t':
+      return vk::Tab;
     case '\r':
-    case '\n': return vk::Return;
-    case ',': return vk::OemComma;
-    case '-': return vk::OemMinus;
-    case '.': return vk::OemPeriod;
-    case '/': return vk::OemSlash;
-    default: return vk::Character;
+    case '\n':
+      return vk::Return;
+    case ',':
+      return vk::OemComma;
+    case '-':
+      return vk::OemMinus;
+    case '.':
+      return vk::OemPeriod;
+    case '/':
+      return vk::OemSlash;
+    default:
+      return vk::Character;
   }
 }
 
@@ -75,8 +84,7 @@ bool Control::effectiveEnabled() const {
 bool Control::showing() const {
   for (const Control* c = this; c; c = c->parent_) {
     if (!c->visible_) return false;
-    if (c->kind() == ControlKind::TabSheet && c->parent_ &&
-        c->parent_->kind() == ControlKind::PageControl &&
+    if (c->kind() == ControlKind::TabSheet && c->parent_ && c->parent_->kind() == ControlKind::PageControl &&
         static_cast<const PageControl*>(c->parent_)->activePage() != c)
       return false;
   }
@@ -87,9 +95,7 @@ bool Control::canFocus() const { return focusable() && effectiveEnabled() && sho
 
 bool Control::focused() const { return form_ && form_->activeControl() == this; }
 
-bool Control::containsFocus() const {
-  return form_ && form_->activeControl() && contains(*form_->activeControl());
-}
+bool Control::containsFocus() const { return form_ && form_->activeControl() && contains(*form_->activeControl()); }
 
 bool Control::setFocus() { return form_ && form_->setFocus(*this); }
 
@@ -130,9 +136,7 @@ void Edit::setColor(Color c) { assign(color_, c, Prop::Style); }
 
 bool Edit::editable() const { return !readOnly_ && effectiveEnabled(); }
 
-std::optional<std::string> Edit::typed(const std::string& raw, char32_t ch) const {
-  return raw + utf8Encode(ch);
-}
+std::optional<std::string> Edit::typed(const std::string& raw, char32_t ch) const { return raw + utf8Encode(ch); }
 
 bool Edit::typeChar(char32_t ch) {
   int key = keyCodeForChar(ch);
@@ -223,8 +227,7 @@ std::string MaskEdit::text() const { return StripMask(mask_, raw()); }
 std::string MaskEdit::displayText() const { return ApplyMask(mask_, raw()); }
 bool MaskEdit::isBlank() const { return MaskIsBlank(mask_, raw()); }
 
-std::optional<std::string> MaskEdit::typeThrough(std::string_view mask, const std::string& raw,
-                                                 char32_t ch) {
+std::optional<std::string> MaskEdit::typeThrough(std::string_view mask, const std::string& raw, char32_t ch) {
   std::string next = raw + utf8Encode(ch);
   if (mask.empty() || ApplyMask(mask, next) != ApplyMask(mask, raw)) return next;
   // A character that changes nothing shown is refused, except a literal of
@@ -249,9 +252,7 @@ std::optional<DateTime> DateEdit::date() const {
   return dateOf(*d);
 }
 
-void DateEdit::setDate(std::optional<DateTime> date) {
-  setText(date ? formatDate(dateOf(*date)) : std::string());
-}
+void DateEdit::setDate(std::optional<DateTime> date) { setText(date ? formatDate(dateOf(*date)) : std::string()); }
 
 void DateEdit::setValidDateInBlue(bool on) { assign(validDateInBlue_, on, Prop::Style); }
 
@@ -260,9 +261,7 @@ std::optional<Color> DateEdit::fontColor() const {
   return std::nullopt;
 }
 
-void DateEdit::setWeekDayNames(std::array<std::string, 7> names) {
-  assign(weekDays_, std::move(names), Prop::Style);
-}
+void DateEdit::setWeekDayNames(std::array<std::string, 7> names) { assign(weekDays_, std::move(names), Prop::Style); }
 
 std::string DateEdit::weekDayName() const {
   const std::optional<DateTime> d = date();
@@ -392,9 +391,7 @@ void PageControl::setActivePage(TabSheet* page) {
 }
 
 bool PageControl::userSelectPage(TabSheet& page) {
-  if (page.parent() != this || !page.enabled() || !page.visible() || !effectiveEnabled() ||
-      !showing())
-    return false;
+  if (page.parent() != this || !page.enabled() || !page.visible() || !effectiveEnabled() || !showing()) return false;
   if (&page == active_) return true;
   if (canFocus() && !focused()) setFocus();
   bool allow = true;

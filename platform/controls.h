@@ -106,20 +106,56 @@ int typeThrough(std::string_view utf8, const std::function<bool(int key)>& press
 bool isTypingKey(int key, ShiftState shift);
 
 enum class ControlKind : std::uint8_t {
-  Form, Panel, TabSheet, PageControl, Label, Edit, MaskEdit, DateEdit, NumberBox, Memo,
-  DBEdit, DBMemo, DBText, Button, LookupButton, MenuItem, DBNavigator, DBGrid
+  Form,
+  Panel,
+  TabSheet,
+  PageControl,
+  Label,
+  Edit,
+  MaskEdit,
+  DateEdit,
+  NumberBox,
+  Memo,
+  DBEdit,
+  DBMemo,
+  DBText,
+  Button,
+  LookupButton,
+  MenuItem,
+  DBNavigator,
+  DBGrid
 };
 
 // What changed, as announced by Control::changed.
 enum class Prop : std::uint8_t {
-  Enabled, Visible, Hint, TabStop, Align, Children,  // any control
-  Caption, Text, ReadOnly, MaxLength, Mask, Style,   // captions and texts
-  Value, Format,                                     // number boxes
-  Checked, Shortcut, Permitted,                      // menu items, buttons
-  Layout, ActivePage,                                // containers
-  DataSource, Columns, SelectedColumn, EditorMode, Options,  // grids
-  Data, CurrentRow, State,                           // the data shown
-  Focus                                              // the form's active control
+  Enabled,
+  Visible,
+  Hint,
+  TabStop,
+  Align,
+  Children,  // any control
+  Caption,
+  Text,
+  ReadOnly,
+  MaxLength,
+  Mask,
+  Style,  // captions and texts
+  Value,
+  Format,  // number boxes
+  Checked,
+  Shortcut,
+  Permitted,  // menu items, buttons
+  Layout,
+  ActivePage,  // containers
+  DataSource,
+  Columns,
+  SelectedColumn,
+  EditorMode,
+  Options,  // grids
+  Data,
+  CurrentRow,
+  State,  // the data shown
+  Focus   // the form's active control
 };
 
 // Where a view places a control inside its parent, as the classic toolkit
@@ -237,8 +273,7 @@ class Panel : public Control {
 
 class Label : public Control {
  public:
-  explicit Label(std::string name, std::string caption = {})
-      : Control(std::move(name)), caption_(std::move(caption)) {}
+  explicit Label(std::string name, std::string caption = {}) : Control(std::move(name)), caption_(std::move(caption)) {}
   ControlKind kind() const override { return ControlKind::Label; }
   const std::string& caption() const { return caption_; }
   void setCaption(std::string caption);
@@ -332,8 +367,7 @@ class Edit : public Control {
 // text. A typed character that fits no slot is refused.
 class MaskEdit : public Edit {
  public:
-  explicit MaskEdit(std::string name, std::string mask = {})
-      : Edit(std::move(name)), mask_(std::move(mask)) {}
+  explicit MaskEdit(std::string name, std::string mask = {}) : Edit(std::move(name)), mask_(std::move(mask)) {}
   ControlKind kind() const override { return ControlKind::MaskEdit; }
   const std::string& editMask() const { return mask_; }
   void setEditMask(std::string mask);
@@ -345,8 +379,7 @@ class MaskEdit : public Edit {
   // The typed text after one more character through `mask`, or nullopt
   // when the masked edit refuses it (it changes nothing shown and is not a
   // literal of the picture, which may end a run of slots early).
-  static std::optional<std::string> typeThrough(std::string_view mask, const std::string& raw,
-                                                char32_t ch);
+  static std::optional<std::string> typeThrough(std::string_view mask, const std::string& raw, char32_t ch);
 
  protected:
   std::optional<std::string> typed(const std::string& raw, char32_t ch) const override;

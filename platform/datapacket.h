@@ -21,7 +21,7 @@ enum class FieldType : std::uint8_t {
   Float,        // double precision
   DateTime,     // day count from 30/12/1899
   Boolean,
-  Integer,      // whole number, held as double on the screen side
+  Integer,  // whole number, held as double on the screen side
 };
 
 struct FieldDef {

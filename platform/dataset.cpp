@@ -69,9 +69,7 @@ ClientDataSet::~ClientDataSet() {
   }
 }
 
-void ClientDataSet::programmingError(const std::string& what) const {
-  throw std::logic_error(name_ + ": " + what);
-}
+void ClientDataSet::programmingError(const std::string& what) const { throw std::logic_error(name_ + ": " + what); }
 
 void ClientDataSet::requireActive() const {
   if (!active()) programmingError("operação não permitida com o conjunto de registros fechado.");
@@ -114,8 +112,7 @@ std::vector<RowLayout::Column> ClientDataSet::columns() const {
 }
 
 Value ClientDataSet::fieldValue(const Field& f) const {
-  if (f.calculated())
-    return static_cast<size_t>(f.slot_) < calc_.size() ? calc_[f.slot_] : Value();
+  if (f.calculated()) return static_cast<size_t>(f.slot_) < calc_.size() ? calc_[f.slot_] : Value();
   int id;
   if (viewing_) {
     if (viewEdit_) return edit_[f.slot_];
@@ -139,12 +136,10 @@ Value ClientDataSet::oldFieldValue(const Field& f) const {
 }
 
 void ClientDataSet::setFieldValue(Field& f, const Value& v) {
-  const bool allowed = f.calculated() ? inCalc_ || (editing() && !viewing_)
-                                      : editing() && !inCalc_ && !viewing_;
+  const bool allowed = f.calculated() ? inCalc_ || (editing() && !viewing_) : editing() && !inCalc_ && !viewing_;
   if (!allowed) {
     programmingError("campo '" + f.name() + "' atribuído fora de " +
-                     (f.calculated() ? "OnCalcFields, edição ou inclusão."
-                                     : "edição ou inclusão."));
+                     (f.calculated() ? "OnCalcFields, edição ou inclusão." : "edição ou inclusão."));
   }
   Value converted = f.convert(v);
   if (f.calculated()) {
@@ -213,8 +208,7 @@ bool ClientDataSet::before(std::uint32_t a, std::uint32_t b) const {
 
 size_t ClientDataSet::lowerBound(const std::vector<std::uint32_t>& v, std::uint32_t id) const {
   return static_cast<size_t>(
-      std::lower_bound(v.begin(), v.end(), id,
-                       [this](std::uint32_t x, std::uint32_t y) { return before(x, y); }) -
+      std::lower_bound(v.begin(), v.end(), id, [this](std::uint32_t x, std::uint32_t y) { return before(x, y); }) -
       v.begin());
 }
 
@@ -303,8 +297,7 @@ void ClientDataSet::createDataSet() {
 }
 
 void ClientDataSet::setData(const DataPacket& packet) {
-  if (packet.delta)
-    throw std::invalid_argument(name_ + ": um delta não pode ser carregado como conteúdo.");
+  if (packet.delta) throw std::invalid_argument(name_ + ": um delta não pode ser carregado como conteúdo.");
 
   // Plan the columns: the stored fields, then the packet's undeclared ones.
   std::vector<RowLayout::Column> cols = columns();
@@ -314,9 +307,9 @@ void ClientDataSet::setData(const DataPacket& packet) {
   std::vector<FieldDef> added;
   for (size_t pc = 0; pc < packet.fields.size(); ++pc) {
     const FieldDef& d = packet.fields[pc];
-    const bool known = findField(d.name) != nullptr ||
-                       std::any_of(added.begin(), added.end(),
-                                   [&](const FieldDef& a) { return equalsIgnoreCase(a.name, d.name); });
+    const bool known = findField(d.name) != nullptr || std::any_of(added.begin(), added.end(), [&](const FieldDef& a) {
+                         return equalsIgnoreCase(a.name, d.name);
+                       });
     if (known) continue;
     added.push_back(d);
     cols.push_back({d.type, d.size});
@@ -378,8 +371,7 @@ std::vector<Value> ClientDataSet::decodeRow(const RowBuf& row) const {
 
 size_t ClientDataSet::storageBytes() const {
   size_t n = store_.capacity() * sizeof(Record) + steps_.capacity() * sizeof(Step) +
-             (rows_.capacity() + view_.capacity() + changed_.capacity() + freeIds_.capacity()) *
-                 sizeof(std::uint32_t);
+             (rows_.capacity() + view_.capacity() + changed_.capacity() + freeIds_.capacity()) * sizeof(std::uint32_t);
   for (const Record& r : store_) {
     if (r.cur) n += layout_.byteSize(r.cur.get());
     if (r.orig) n += layout_.byteSize(r.orig.get());
@@ -432,8 +424,10 @@ void ClientDataSet::checkBrowseMode() {
   requireActive();
   if (!editing()) return;
   updateRecord();
-  if (modified_) post();
-  else cancel();
+  if (modified_)
+    post();
+  else
+    cancel();
 }
 
 void ClientDataSet::updateRecord() {
@@ -495,8 +489,7 @@ void ClientDataSet::edit() {
 void ClientDataSet::checkRequired() const {
   for (const auto& f : fields_) {
     if (f->calculated() || !f->required() || f->readOnly()) continue;
-    if (edit_[f->slot_].isNull())
-      throw UserError("O campo '" + f->displayLabel() + "' deve ser informado.");
+    if (edit_[f->slot_].isNull()) throw UserError("O campo '" + f->displayLabel() + "' deve ser informado.");
   }
 }
 
@@ -580,13 +573,9 @@ void ClientDataSet::remove() {
 
 // ---------------------------------------------------------------- navigation
 
-int ClientDataSet::recordCount() const {
-  return active() ? static_cast<int>(visible().size()) : 0;
-}
+int ClientDataSet::recordCount() const { return active() ? static_cast<int>(visible().size()) : 0; }
 
-int ClientDataSet::recNo() const {
-  return state_ == DataSetState::Insert ? insertPos_ + 1 : cur_ + 1;
-}
+int ClientDataSet::recNo() const { return state_ == DataSetState::Insert ? insertPos_ + 1 : cur_ + 1; }
 
 void ClientDataSet::afterMove() {
   computeCalc();
@@ -682,13 +671,9 @@ bool ClientDataSet::gotoBookmark(const Bookmark& b) {
   return true;
 }
 
-int ClientDataSet::viewRowCount() const {
-  return recordCount() + (state_ == DataSetState::Insert ? 1 : 0);
-}
+int ClientDataSet::viewRowCount() const { return recordCount() + (state_ == DataSetState::Insert ? 1 : 0); }
 
-int ClientDataSet::viewCurrentRow() const {
-  return state_ == DataSetState::Insert ? insertPos_ : cur_;
-}
+int ClientDataSet::viewCurrentRow() const { return state_ == DataSetState::Insert ? insertPos_ : cur_; }
 
 void ClientDataSet::withViewRow(int row, const std::function<void()>& read) {
   if (row < 0 || row >= viewRowCount())
@@ -707,8 +692,10 @@ void ClientDataSet::withViewRow(int row, const std::function<void()>& read) {
   } restore{*this, viewing_, viewEdit_, viewRec_, calc_};
   bool editRow = false;
   if (state_ == DataSetState::Insert) {
-    if (row == insertPos_) editRow = true;
-    else if (row > insertPos_) --row;
+    if (row == insertPos_)
+      editRow = true;
+    else if (row > insertPos_)
+      --row;
   } else if (state_ == DataSetState::Edit && row == cur_) {
     editRow = true;
   }
@@ -727,11 +714,21 @@ void ClientDataSet::attach(DataSource* s) {
 
 void ClientDataSet::detach(DataSource* s) { std::erase(sources_, s); }
 
-void ClientDataSet::notifyState() { notify([](DataSource& s) { s.syncState(); }); }
-void ClientDataSet::notifyDataSet() { notify([](DataSource& s) { s.dataSetChanged(); }); }
-void ClientDataSet::notifyMoved() { notify([](DataSource& s) { s.recordMoved(); }); }
-void ClientDataSet::notifyRecord(Field* f) { notify([f](DataSource& s) { s.recordChanged(f); }); }
-void ClientDataSet::focusField(Field& f) { notify([&f](DataSource& s) { s.focusField(f); }); }
+void ClientDataSet::notifyState() {
+  notify([](DataSource& s) { s.syncState(); });
+}
+void ClientDataSet::notifyDataSet() {
+  notify([](DataSource& s) { s.dataSetChanged(); });
+}
+void ClientDataSet::notifyMoved() {
+  notify([](DataSource& s) { s.recordMoved(); });
+}
+void ClientDataSet::notifyRecord(Field* f) {
+  notify([f](DataSource& s) { s.recordChanged(f); });
+}
+void ClientDataSet::focusField(Field& f) {
+  notify([&f](DataSource& s) { s.focusField(f); });
+}
 
 void ClientDataSet::disableControls() { ++disableCount_; }
 

@@ -92,8 +92,7 @@ class ClientDataSet {
   const std::string& name() const { return name_; }
 
   // --- Fields. Declared while inactive; they live as long as the set.
-  Field& addField(std::string name, FieldType type, int size = 0,
-                  FieldKind kind = FieldKind::Data);
+  Field& addField(std::string name, FieldType type, int size = 0, FieldKind kind = FieldKind::Data);
   int fieldCount() const { return static_cast<int>(fields_.size()); }
   Field& field(int i) const { return *fields_.at(static_cast<size_t>(i)); }
   // Case-insensitive. fieldByName throws std::out_of_range naming the field.
@@ -128,7 +127,7 @@ class ClientDataSet {
   void append();
   void insert();
   void edit();
-  void post();  // throws std::logic_error when not editing
+  void post();    // throws std::logic_error when not editing
   void cancel();  // nothing when not editing
   void remove();
   // Posts a modified row being edited, cancels an unmodified one.
@@ -156,8 +155,7 @@ class ClientDataSet {
   // Finds the first visible row whose fields (names separated by ';') hold
   // the values, and makes it current. Before-scroll runs even when nothing
   // is found; after-scroll only when found.
-  bool locate(std::string_view fieldNames, const std::vector<Value>& values,
-              LocateOptions options = {});
+  bool locate(std::string_view fieldNames, const std::vector<Value>& values, LocateOptions options = {});
   bool locate(std::string_view fieldName, const Value& value, LocateOptions options = {}) {
     return locate(fieldName, std::vector<Value>{value}, options);
   }
@@ -218,8 +216,8 @@ class ClientDataSet {
 
   enum class Status : std::uint8_t { Unchanged, Inserted, Modified, Deleted };
   struct Record {
-    RowBuf cur;   // current values
-    RowBuf orig;  // values as last loaded or merged, kept while modified
+    RowBuf cur;             // current values
+    RowBuf orig;            // values as last loaded or merged, kept while modified
     std::uint64_t key = 0;  // order among rows; unique among live rows
     std::uint32_t serial = 0;
     Status status = Status::Unchanged;
@@ -284,8 +282,11 @@ class ClientDataSet {
   void resetEdges();
   void computeCalc();
   void checkRequired() const;
-  template <class F> void guardEdit(F&& beforeHandlers);
-  void fire(const Event& e) { if (e) e(*this); }
+  template <class F>
+  void guardEdit(F&& beforeHandlers);
+  void fire(const Event& e) {
+    if (e) e(*this);
+  }
 
   // Filter and locate.
   static std::vector<FilterTerm> parseFilter(const std::string& text);
@@ -297,7 +298,8 @@ class ClientDataSet {
   // Notifications.
   void attach(DataSource* s);
   void detach(DataSource* s);
-  template <class F> void notify(F&& f);
+  template <class F>
+  void notify(F&& f);
   void notifyState();
   void notifyDataSet();
   void notifyMoved();
@@ -312,15 +314,15 @@ class ClientDataSet {
   RowLayout layout_;
   std::vector<Record> store_;
   std::vector<std::uint32_t> freeIds_;
-  std::vector<std::uint32_t> rows_;  // live rows in order
-  std::vector<std::uint32_t> view_;  // the filtered subset of rows_, when filtered
+  std::vector<std::uint32_t> rows_;     // live rows in order
+  std::vector<std::uint32_t> view_;     // the filtered subset of rows_, when filtered
   std::vector<std::uint32_t> changed_;  // rows with inLog set, in order of first change
   std::vector<Step> steps_;
   int changeCount_ = 0;
   std::uint32_t nextSerial_ = 1;
 
   DataSetState state_ = DataSetState::Inactive;
-  int cur_ = -1;  // index into visible(); while inserting, the row that was current
+  int cur_ = -1;       // index into visible(); while inserting, the row that was current
   int insertPos_ = 0;  // while inserting: where the new row goes in visible()
   bool insertAtEnd_ = false;
   bool bof_ = true, eof_ = true;
@@ -329,7 +331,7 @@ class ClientDataSet {
   std::vector<Value> calc_;  // calculated values of the row being read
   bool inCalc_ = false;
 
-  bool viewing_ = false;  // inside withViewRow
+  bool viewing_ = false;   // inside withViewRow
   bool viewEdit_ = false;  // the viewed row is the row being edited
   int viewRec_ = -1;
 

@@ -108,9 +108,12 @@ class FilterParser {
     bool digits = false, point = false;
     while (i_ < text_.size()) {
       const char c = text_[i_];
-      if (std::isdigit(static_cast<unsigned char>(c))) digits = true;
-      else if (c == '.' && !point) point = true;
-      else break;
+      if (std::isdigit(static_cast<unsigned char>(c)))
+        digits = true;
+      else if (c == '.' && !point)
+        point = true;
+      else
+        break;
       ++i_;
     }
     if (!digits) fail("valor entre aspas ou número esperado");
@@ -127,13 +130,11 @@ std::vector<ClientDataSet::FilterTerm> ClientDataSet::parseFilter(const std::str
   return FilterParser(text).parse<FilterTerm>();
 }
 
-std::vector<ClientDataSet::Condition> ClientDataSet::resolveFilter(
-    const std::vector<FilterTerm>& terms) const {
+std::vector<ClientDataSet::Condition> ClientDataSet::resolveFilter(const std::vector<FilterTerm>& terms) const {
   std::vector<Condition> conds;
   for (const FilterTerm& t : terms) {
     const Field& f = fieldByName(t.field);
-    if (f.calculated())
-      throw std::invalid_argument(name_ + ": filtro sobre o campo calculado '" + f.name() + "'.");
+    if (f.calculated()) throw std::invalid_argument(name_ + ": filtro sobre o campo calculado '" + f.name() + "'.");
     Condition c{&f, {}, {}};
     if (isTextType(f.type())) {
       c.text = t.literal;
@@ -149,8 +150,7 @@ std::vector<ClientDataSet::Condition> ClientDataSet::resolveFilter(
   return conds;
 }
 
-bool ClientDataSet::matches(std::uint32_t id, const std::vector<Condition>& conds,
-                            LocateOptions o) const {
+bool ClientDataSet::matches(std::uint32_t id, const std::vector<Condition>& conds, LocateOptions o) const {
   const std::uint8_t* row = store_[id].cur.get();
   for (const Condition& c : conds) {
     const auto slot = static_cast<size_t>(c.field->slot_);
@@ -162,8 +162,7 @@ bool ClientDataSet::matches(std::uint32_t id, const std::vector<Condition>& cond
         k = trimRightView(k);
       }
       if (o.partialKey) {
-        if (s.size() < k.size() || !sameText(s.substr(0, k.size()), k, o.caseInsensitive))
-          return false;
+        if (s.size() < k.size() || !sameText(s.substr(0, k.size()), k, o.caseInsensitive)) return false;
       } else if (!sameText(s, k, o.caseInsensitive)) {
         return false;
       }
@@ -219,25 +218,25 @@ void ClientDataSet::setFiltered(bool on) {
   if (on != filtered_) applyFilter(on, filterText_, filterTerms_);
 }
 
-bool ClientDataSet::locate(std::string_view fieldNames, const std::vector<Value>& values,
-                           LocateOptions options) {
+bool ClientDataSet::locate(std::string_view fieldNames, const std::vector<Value>& values, LocateOptions options) {
   requireActive();
   std::vector<Condition> conds;
   for (size_t start = 0; start <= fieldNames.size();) {
     const size_t semi = std::min(fieldNames.find(';', start), fieldNames.size());
     const Field& f = fieldByName(trim(fieldNames.substr(start, semi - start)));
-    if (f.calculated())
-      throw std::invalid_argument(name_ + ": busca pelo campo calculado '" + f.name() + "'.");
+    if (f.calculated()) throw std::invalid_argument(name_ + ": busca pelo campo calculado '" + f.name() + "'.");
     conds.push_back({&f, {}, {}});
     start = semi + 1;
   }
   if (conds.size() != values.size())
-    throw std::invalid_argument(name_ + ": busca com " + std::to_string(conds.size()) +
-                                " campos e " + std::to_string(values.size()) + " valores.");
+    throw std::invalid_argument(name_ + ": busca com " + std::to_string(conds.size()) + " campos e " +
+                                std::to_string(values.size()) + " valores.");
   for (size_t i = 0; i < conds.size(); ++i) {
     const Value& v = values[i];
-    if (!isTextType(conds[i].field->type())) conds[i].value = conds[i].field->convert(v);
-    else if (!v.isNull()) conds[i].text = v.isText() ? v.text() : convertToFieldType(v, FieldType::String, 0).text();
+    if (!isTextType(conds[i].field->type()))
+      conds[i].value = conds[i].field->convert(v);
+    else if (!v.isNull())
+      conds[i].text = v.isText() ? v.text() : convertToFieldType(v, FieldType::String, 0).text();
   }
   checkBrowseMode();
   fire(BeforeScroll);

@@ -15,8 +15,7 @@ namespace platform {
 void ClientDataSet::setStatus(std::uint32_t id, Status s) {
   Record& r = store_[id];
   auto counted = [](const Record& x) {
-    return x.status == Status::Inserted || x.status == Status::Modified ||
-           (x.status == Status::Deleted && x.stored);
+    return x.status == Status::Inserted || x.status == Status::Modified || (x.status == Status::Deleted && x.stored);
   };
   changeCount_ -= counted(r);
   r.status = s;
@@ -65,8 +64,10 @@ void ClientDataSet::writeDelete(std::uint32_t id) {
 void ClientDataSet::undoStep(Step& s) {
   Record& r = store_[s.rec];
   const bool wasLive = live(r);
-  if (s.cur) r.cur = std::move(s.cur);
-  else if (s.before == Status::Unchanged && r.orig) r.cur = std::move(r.orig);
+  if (s.cur)
+    r.cur = std::move(s.cur);
+  else if (s.before == Status::Unchanged && r.orig)
+    r.cur = std::move(r.orig);
   setStatus(s.rec, s.before);
   const bool nowLive = live(r);
   if (wasLive && !nowLive) unlinkLive(s.rec);
@@ -135,8 +136,10 @@ void ClientDataSet::cancelUpdates() {
     if (r.orig) r.cur = std::move(r.orig);
     r.status = Status::Unchanged;
     r.inLog = false;
-    if (wasLive) refilterRow(id);
-    else linkLive(id);
+    if (wasLive)
+      refilterRow(id);
+    else
+      linkLive(id);
   }
   changed_.clear();
   steps_.clear();
@@ -191,9 +194,12 @@ RowKind ClientDataSet::updateStatus() const {
   const int id = currentId();
   if (id < 0) return RowKind::Unchanged;
   switch (store_[id].status) {
-    case Status::Inserted: return RowKind::Insert;
-    case Status::Modified: return RowKind::Modify;
-    default: return RowKind::Unchanged;
+    case Status::Inserted:
+      return RowKind::Insert;
+    case Status::Modified:
+      return RowKind::Modify;
+    default:
+      return RowKind::Unchanged;
   }
 }
 

@@ -81,7 +81,8 @@ class DataSource {
   void recordChanged(Field* field);
   void updateRecord();
   void focusField(Field& field);
-  template <class F> void each(F&& f);
+  template <class F>
+  void each(F&& f);
 
   std::string name_;
   ClientDataSet* ds_ = nullptr;

@@ -79,16 +79,14 @@ bool isValidDate(int year, int month, int day) {
 }
 
 bool isValidTime(int hour, int minute, int second, int msec) {
-  return hour >= 0 && hour < 24 && minute >= 0 && minute < 60 && second >= 0 && second < 60 &&
-         msec >= 0 && msec < 1000;
+  return hour >= 0 && hour < 24 && minute >= 0 && minute < 60 && second >= 0 && second < 60 && msec >= 0 && msec < 1000;
 }
 
 DateTime encodeDate(int year, int month, int day) {
   return DateTime(static_cast<double>(daysFromCivil(year, month, day) - kEpochOffset));
 }
 
-DateTime encodeDateTime(int year, int month, int day, int hour, int minute, int second,
-                        int msec) {
+DateTime encodeDateTime(int year, int month, int day, int hour, int minute, int second, int msec) {
   const double t = ((hour * 60.0 + minute) * 60.0 + second + msec / 1000.0) / 86400.0;
   // Before the epoch the time still counts forward from the start of the
   // day, so it is subtracted from a negative day count.
@@ -100,9 +98,7 @@ DateTime dateOf(DateTime dt) { return DateTime(std::trunc(dt.days)); }
 
 double timeOf(DateTime dt) { return std::fabs(dt.days - std::trunc(dt.days)); }
 
-CivilDate decodeDate(DateTime dt) {
-  return civilFromDays(static_cast<long long>(std::trunc(dt.days)) + kEpochOffset);
-}
+CivilDate decodeDate(DateTime dt) { return civilFromDays(static_cast<long long>(std::trunc(dt.days)) + kEpochOffset); }
 
 ClockTime decodeTime(DateTime dt) {
   long long ms = msecOfDay(dt);
@@ -151,8 +147,10 @@ std::optional<DateTime> parseDate(std::string_view text) {
   int d = (*parts)[0], m = (*parts)[1], y = (*parts)[2];
   const size_t yearDigits = text.size() - text.rfind('/') - 1;
   if ((*parts)[0] > 31 || (*parts)[1] > 12) return std::nullopt;
-  if (yearDigits <= 2) y += y < 50 ? 2000 : 1900;
-  else if (yearDigits != 4) return std::nullopt;
+  if (yearDigits <= 2)
+    y += y < 50 ? 2000 : 1900;
+  else if (yearDigits != 4)
+    return std::nullopt;
   if (!isValidDate(y, m, d)) return std::nullopt;
   return encodeDate(y, m, d);
 }
@@ -174,8 +172,7 @@ DateTime now() {
   const std::time_t t = std::time(nullptr);
   std::tm lt{};
   localtime_r(&t, &lt);
-  return encodeDateTime(lt.tm_year + 1900, lt.tm_mon + 1, lt.tm_mday, lt.tm_hour, lt.tm_min,
-                        lt.tm_sec);
+  return encodeDateTime(lt.tm_year + 1900, lt.tm_mon + 1, lt.tm_mday, lt.tm_hour, lt.tm_min, lt.tm_sec);
 }
 
 DateTime today() { return dateOf(now()); }

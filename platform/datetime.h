@@ -26,8 +26,7 @@ bool isValidTime(int hour, int minute, int second, int msec = 0);
 
 // Encode a civil date (and optional time) as a DateTime. Precondition: valid.
 DateTime encodeDate(int year, int month, int day);
-DateTime encodeDateTime(int year, int month, int day, int hour, int minute, int second,
-                        int msec = 0);
+DateTime encodeDateTime(int year, int month, int day, int hour, int minute, int second, int msec = 0);
 CivilDate decodeDate(DateTime dt);
 ClockTime decodeTime(DateTime dt);
 

@@ -168,10 +168,18 @@ bool DBNavigator::click(NavButton b) {
   if (!buttonEnabled(b) || !showing()) return false;
   ClientDataSet& ds = *source_->dataSet();
   switch (b) {
-    case NavButton::First: ds.first(); break;
-    case NavButton::Prior: ds.prior(); break;
-    case NavButton::Next: ds.next(); break;
-    case NavButton::Last: ds.last(); break;
+    case NavButton::First:
+      ds.first();
+      break;
+    case NavButton::Prior:
+      ds.prior();
+      break;
+    case NavButton::Next:
+      ds.next();
+      break;
+    case NavButton::Last:
+      ds.last();
+      break;
   }
   if (OnClick) OnClick(*this, b);
   return true;
@@ -253,8 +261,7 @@ int DBGrid::columnIndex(std::string_view fieldName) const {
 }
 
 Column* DBGrid::selectedColumn() const {
-  return selected_ >= 0 && selected_ < columnCount() ? columns_[static_cast<size_t>(selected_)].get()
-                                                     : nullptr;
+  return selected_ >= 0 && selected_ < columnCount() ? columns_[static_cast<size_t>(selected_)].get() : nullptr;
 }
 
 Field* DBGrid::selectedField() const {
@@ -506,8 +513,10 @@ bool DBGrid::pressKey(int key, ShiftState shift) {
       setEditorMode(true);
       break;
     case vk::Escape:
-      if (editorMode_) closeEditor();
-      else if (open && ds->editing()) ds->cancel();
+      if (editorMode_)
+        closeEditor();
+      else if (open && ds->editing())
+        ds->cancel();
       break;
     default:
       break;
@@ -541,9 +550,7 @@ int DBGrid::currentRow() const {
 CellPaint DBGrid::drawCell(int row, int columnIndex) {
   CellPaint p;
   ClientDataSet* ds = dataSet();
-  if (!ds || !ds->active() || row < 0 || row >= rowCount() || columnIndex < 0 ||
-      columnIndex >= columnCount())
-    return p;
+  if (!ds || !ds->active() || row < 0 || row >= rowCount() || columnIndex < 0 || columnIndex >= columnCount()) return p;
   const Column& col = column(columnIndex);
   Field* f = col.field();
   const bool current = row == currentRow();
@@ -551,8 +558,8 @@ CellPaint DBGrid::drawCell(int row, int columnIndex) {
   const bool currentCell = current && columnIndex == selected_;
   p.editorCell = currentCell && editorMode_;
   p.focused = currentCell && gridFocused && !editorMode_;
-  p.selected = p.editorCell || ((currentCell || (current && options_.rowSelect)) &&
-                                (gridFocused || options_.alwaysShowSelection));
+  p.selected = p.editorCell ||
+               ((currentCell || (current && options_.rowSelect)) && (gridFocused || options_.alwaysShowSelection));
   ds->withViewRow(row, [&] {
     p.text = p.editorCell ? maskedDisplay(cellMask(f, editText_), editText_) : f ? f->displayText() : std::string();
     if (!OnDrawColumnCell) return;

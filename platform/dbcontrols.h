@@ -183,7 +183,8 @@ class Column {
   friend class DBGrid;
   Column(DBGrid& grid, std::string fieldName, std::string title, int width)
       : grid_(&grid), fieldName_(std::move(fieldName)), title_(std::move(title)), width_(width) {}
-  template <class T> void set(T& member, T value);
+  template <class T>
+  void set(T& member, T value);
   DBGrid* grid_;
   std::string fieldName_;
   std::string title_;
@@ -195,15 +196,15 @@ class Column {
 };
 
 struct GridOptions {
-  bool editing = true;             // cells may be typed into
+  bool editing = true;  // cells may be typed into
   bool titles = true;
   bool columnResize = true;
   bool colLines = true;
   bool rowLines = true;
-  bool tabs = true;                // Tab moves between cells
+  bool tabs = true;                  // Tab moves between cells
   bool alwaysShowSelection = false;  // the current cell shows as selected without focus
-  bool confirmDelete = true;       // Ctrl+Delete asks before deleting
-  bool rowSelect = false;          // the whole current row is selected
+  bool confirmDelete = true;         // Ctrl+Delete asks before deleting
+  bool rowSelect = false;            // the whole current row is selected
   bool indicator = true;
   // The first visible columns stay in view while the grid scrolls sideways
   // (the columns that say which row this is).
@@ -214,13 +215,13 @@ struct GridOptions {
 // What the drawing rule is told about a cell. The record set reads the
 // cell's row meanwhile (fields give that row's values).
 struct CellContext {
-  int row;                // view row (ClientDataSet::withViewRow)
+  int row;  // view row (ClientDataSet::withViewRow)
   int columnIndex;
   const Column& column;
-  Field* field;           // nullptr when the column's field is missing
-  bool selected;          // the current cell (row, with rowSelect), shown as selected
-  bool focused;           // the selected cell while the grid has the focus and no editor is open
-  bool editorCell;        // the cell under the in-place editor (selected, not focused)
+  Field* field;     // nullptr when the column's field is missing
+  bool selected;    // the current cell (row, with rowSelect), shown as selected
+  bool focused;     // the selected cell while the grid has the focus and no editor is open
+  bool editorCell;  // the cell under the in-place editor (selected, not focused)
 };
 
 // What the drawing rule may change: the font colour (nullopt: the view's

@@ -18,8 +18,7 @@ void applyLook(Field& f, const FieldSpec& s) {
 
 void declareFields(ClientDataSet& set, std::span<const FieldSpec> fields) {
   for (const FieldSpec& s : fields) {
-    Field& f = set.addField(s.name, s.type, s.size,
-                            s.calculated ? FieldKind::Calculated : FieldKind::Data);
+    Field& f = set.addField(s.name, s.type, s.size, s.calculated ? FieldKind::Calculated : FieldKind::Data);
     applyLook(f, s);
     if (s.readOnly) f.setReadOnly(true);
   }

@@ -31,16 +31,31 @@ Mask parseMask(std::string_view m) {
     const char c = m[i];
     const bool less = c == '<';
     switch (c) {
-      case '!': r.leadingBlanks = true; break;
-      case '>': conversion = afterLess ? Case::None : Case::Upper; break;
-      case '<': conversion = Case::Lower; break;
+      case '!':
+        r.leadingBlanks = true;
+        break;
+      case '>':
+        conversion = afterLess ? Case::None : Case::Upper;
+        break;
+      case '<':
+        conversion = Case::Lower;
+        break;
       case '\\':
         if (i + 1 < m.size()) r.positions.push_back({0, m[++i], conversion});
         break;
-      case '0': case '9': case '#': case 'L': case 'l': case 'A': case 'a': case 'C': case 'c':
+      case '0':
+      case '9':
+      case '#':
+      case 'L':
+      case 'l':
+      case 'A':
+      case 'a':
+      case 'C':
+      case 'c':
         r.positions.push_back({c, 0, conversion});
         break;
-      default: r.positions.push_back({0, c, conversion});
+      default:
+        r.positions.push_back({0, c, conversion});
     }
     afterLess = less;
   }
@@ -58,11 +73,19 @@ bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 
 bool fits(char slot, char c) {
   switch (slot) {
-    case '0': case '9': return isDigit(c);
-    case '#': return isDigit(c) || c == '+' || c == '-';
-    case 'L': case 'l': return isLetter(c);
-    case 'A': case 'a': return isLetter(c) || isDigit(c);
-    default: return c >= 0x20 && c < 0x7F;  // 'C', 'c'
+    case '0':
+    case '9':
+      return isDigit(c);
+    case '#':
+      return isDigit(c) || c == '+' || c == '-';
+    case 'L':
+    case 'l':
+      return isLetter(c);
+    case 'A':
+    case 'a':
+      return isLetter(c) || isDigit(c);
+    default:
+      return c >= 0x20 && c < 0x7F;  // 'C', 'c'
   }
 }
 
@@ -92,8 +115,10 @@ std::string layout(const Mask& m, std::string_view text) {
     while (p + run.size() < end && j < text.size()) {
       const char c = text[j];
       const Position& pos = m.positions[p + run.size()];
-      if (fits(pos.slot, c)) run += convert(pos.conversion, c);
-      else if (c == ' ' || c == m.blank) run += m.blank;
+      if (fits(pos.slot, c))
+        run += convert(pos.conversion, c);
+      else if (c == ' ' || c == m.blank)
+        run += m.blank;
       else if (next && c == next) {
         endedEarly = true;
         break;

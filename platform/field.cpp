@@ -77,13 +77,10 @@ bool isBlank(std::string_view s) { return trim(s).empty(); }
 
 [[noreturn]] void incompatible(FieldType type) {
   static const char* const kNames[] = {"texto", "texto fixo", "número", "data", "lógico", "inteiro"};
-  throw std::invalid_argument(std::string("valor incompatível com campo do tipo ") +
-                              kNames[static_cast<int>(type)]);
+  throw std::invalid_argument(std::string("valor incompatível com campo do tipo ") + kNames[static_cast<int>(type)]);
 }
 
-std::string scalarText(const Value& v) {
-  return v.isNumber() ? formatGeneral(v.number(), kBrazil) : v.asText();
-}
+std::string scalarText(const Value& v) { return v.isNumber() ? formatGeneral(v.number(), kBrazil) : v.asText(); }
 
 }  // namespace
 
@@ -141,12 +138,24 @@ std::string formatDatePattern(DateTime dt, std::string_view pattern) {
     i += run;
     int value = 0;
     switch (c) {
-      case 'd': value = d.day; break;
-      case 'm': value = d.month; break;
-      case 'h': value = t.hour; break;
-      case 'n': value = t.minute; break;
-      case 's': value = t.second; break;
-      case 'y': value = run <= 2 ? d.year % 100 : d.year; break;
+      case 'd':
+        value = d.day;
+        break;
+      case 'm':
+        value = d.month;
+        break;
+      case 'h':
+        value = t.hour;
+        break;
+      case 'n':
+        value = t.minute;
+        break;
+      case 's':
+        value = t.second;
+        break;
+      case 'y':
+        value = run <= 2 ? d.year % 100 : d.year;
+        break;
     }
     const int width = c == 'y' ? (run <= 2 ? 2 : 4) : (run >= 2 ? 2 : 1);
     std::snprintf(buf, sizeof buf, "%0*d", width, value);
@@ -155,19 +164,17 @@ std::string formatDatePattern(DateTime dt, std::string_view pattern) {
   return out;
 }
 
-Field::Field(ClientDataSet& ds, std::string name, FieldType type, int size, FieldKind kind,
-             int index)
+Field::Field(ClientDataSet& ds, std::string name, FieldType type, int size, FieldKind kind, int index)
     : ds_(&ds),
       name_(std::move(name)),
       type_(type),
       size_(size),
       kind_(kind),
       index_(index),
-      alignment_(type == FieldType::Float || type == FieldType::Integer ? Alignment::Right
-                                                                        : Alignment::Left),
+      alignment_(type == FieldType::Float || type == FieldType::Integer ? Alignment::Right : Alignment::Left),
       displayWidth_(type == FieldType::String || type == FieldType::FixedString ? size
-                    : type == FieldType::DateTime                             ? 18
-                                                                              : 10) {}
+                    : type == FieldType::DateTime                               ? 18
+                                                                                : 10) {}
 
 Value Field::value() const { return ds_->fieldValue(*this); }
 void Field::setValue(const Value& v) { ds_->setFieldValue(*this, v); }
@@ -211,11 +218,9 @@ std::string Field::defaultText(bool display) const {
       return v.asText();
     case FieldType::Float:
     case FieldType::Integer:
-      return format.empty() ? formatGeneral(v.asNumber(), kBrazil)
-                            : formatNumber(v.asNumber(), format);
+      return format.empty() ? formatGeneral(v.asNumber(), kBrazil) : formatNumber(v.asNumber(), format);
     case FieldType::DateTime:
-      return format.empty() ? formatDateTime(v.asDateTime())
-                            : formatDatePattern(v.asDateTime(), format);
+      return format.empty() ? formatDateTime(v.asDateTime()) : formatDatePattern(v.asDateTime(), format);
     case FieldType::Boolean: {
       const size_t semi = displayFormat_.find(';');
       if (semi == std::string::npos) return v.asBoolean() ? "Sim" : "Não";
@@ -238,9 +243,12 @@ std::string Field::displayText() const {
 }
 
 void Field::setText(const std::string& text) {
-  if (OnSetText) OnSetText(*this, text);
-  else if (text.empty()) clear();
-  else setValue(Value(text));
+  if (OnSetText)
+    OnSetText(*this, text);
+  else if (text.empty())
+    clear();
+  else
+    setValue(Value(text));
 }
 
 }  // namespace platform

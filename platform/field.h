@@ -97,30 +97,63 @@ class Field {
   void focusControl();
 
   const std::string& displayLabel() const { return displayLabel_.empty() ? name_ : displayLabel_; }
-  Field& setDisplayLabel(std::string s) { displayLabel_ = std::move(s); return *this; }
+  Field& setDisplayLabel(std::string s) {
+    displayLabel_ = std::move(s);
+    return *this;
+  }
   bool visible() const { return visible_; }
-  Field& setVisible(bool b) { visible_ = b; return *this; }
+  Field& setVisible(bool b) {
+    visible_ = b;
+    return *this;
+  }
   const std::string& displayFormat() const { return displayFormat_; }
-  Field& setDisplayFormat(std::string s) { displayFormat_ = std::move(s); return *this; }
+  Field& setDisplayFormat(std::string s) {
+    displayFormat_ = std::move(s);
+    return *this;
+  }
   const std::string& editFormat() const { return editFormat_; }
-  Field& setEditFormat(std::string s) { editFormat_ = std::move(s); return *this; }
+  Field& setEditFormat(std::string s) {
+    editFormat_ = std::move(s);
+    return *this;
+  }
   const std::string& editMask() const { return editMask_; }
-  Field& setEditMask(std::string s) { editMask_ = std::move(s); return *this; }
+  Field& setEditMask(std::string s) {
+    editMask_ = std::move(s);
+    return *this;
+  }
   // The edit mask shapes a text typed into a grid cell only while the text
   // fits it; a character the mask refuses turns the cell into plain text,
   // taken as typed (a bar code typed where a product-tree code is masked).
   bool maskOptional() const { return maskOptional_; }
-  Field& setMaskOptional(bool b) { maskOptional_ = b; return *this; }
+  Field& setMaskOptional(bool b) {
+    maskOptional_ = b;
+    return *this;
+  }
   bool readOnly() const { return readOnly_; }
-  Field& setReadOnly(bool b) { readOnly_ = b; return *this; }
+  Field& setReadOnly(bool b) {
+    readOnly_ = b;
+    return *this;
+  }
   int tag() const { return tag_; }
-  Field& setTag(int t) { tag_ = t; return *this; }
+  Field& setTag(int t) {
+    tag_ = t;
+    return *this;
+  }
   Alignment alignment() const { return alignment_; }
-  Field& setAlignment(Alignment a) { alignment_ = a; return *this; }
+  Field& setAlignment(Alignment a) {
+    alignment_ = a;
+    return *this;
+  }
   int displayWidth() const { return displayWidth_; }
-  Field& setDisplayWidth(int w) { displayWidth_ = w; return *this; }
+  Field& setDisplayWidth(int w) {
+    displayWidth_ = w;
+    return *this;
+  }
   bool required() const { return required_; }
-  Field& setRequired(bool b) { required_ = b; return *this; }
+  Field& setRequired(bool b) {
+    required_ = b;
+    return *this;
+  }
 
   std::function<void(Field&, std::string& text, bool displayText)> OnGetText;
   std::function<void(Field&, const std::string& text)> OnSetText;

@@ -83,8 +83,7 @@ bool Form::setFocus(Control& target) {
   }
   moveFocus(&target);
   std::vector<Control*> entering;
-  for (Control* c = &target; c && c != this && !(old && c->contains(*old)); c = c->parent_)
-    entering.push_back(c);
+  for (Control* c = &target; c && c != this && !(old && c->contains(*old)); c = c->parent_) entering.push_back(c);
   const unsigned serial = focusSerial_;
   for (auto it = entering.rbegin(); it != entering.rend(); ++it) {
     if ((*it)->OnEnter) (*it)->OnEnter(**it);
@@ -146,8 +145,7 @@ bool Form::pressShortcut(std::string_view shortcut) {
   for (Control* c : order_) {
     if (c->kind() != ControlKind::MenuItem) continue;
     auto* item = static_cast<MenuItem*>(c);
-    if (!item->shortcut().empty() && equalsIgnoreCase(item->shortcut(), shortcut) && item->click())
-      return true;
+    if (!item->shortcut().empty() && equalsIgnoreCase(item->shortcut(), shortcut) && item->click()) return true;
   }
   return false;
 }

@@ -161,8 +161,10 @@ std::string formatNumber(double value, std::string_view pattern, NumberLocale lo
   const std::string_view decPart = dot == std::string_view::npos ? std::string_view() : pattern.substr(dot + 1);
   int decimals = 0, minDecimals = 0, minInt = 0;
   for (char c : decPart) {
-    if (c == '0') ++minDecimals, ++decimals;
-    else if (c == '#') ++decimals;
+    if (c == '0')
+      ++minDecimals, ++decimals;
+    else if (c == '#')
+      ++decimals;
   }
   for (char c : intPart)
     if (c == '0') ++minInt;

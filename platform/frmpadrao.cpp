@@ -49,15 +49,13 @@ TfrmPadrao::TfrmPadrao(std::string name)
     const char* caption;
     const char* hint;
   };
-  for (const Tool& t : {Tool{sbtAjuda, "Ajuda", "Ajuda"}, Tool{sbtImprimir, "Imprimir", "Imprimir"},
-                        Tool{sbtFechar, "Fechar", "Fechar a tela"},
-                        Tool{sbtIncluir, "Incluir", "Incluir registro"},
-                        Tool{sbtAlterar, "Alterar", "Alterar registro"},
-                        Tool{sbtExcluir, "Excluir", "Excluir registro"},
-                        Tool{sbtProcurar, "Procurar", "Procurar registro"},
-                        Tool{sbtVerificar, "Verificar", "Atualizar os dados"},
-                        Tool{sbtCancelar, "Cancelar", "Cancelar alterações"},
-                        Tool{sbtConfirmar, "Confirmar", "Confirmar alterações"}}) {
+  for (const Tool& t :
+       {Tool{sbtAjuda, "Ajuda", "Ajuda"}, Tool{sbtImprimir, "Imprimir", "Imprimir"},
+        Tool{sbtFechar, "Fechar", "Fechar a tela"}, Tool{sbtIncluir, "Incluir", "Incluir registro"},
+        Tool{sbtAlterar, "Alterar", "Alterar registro"}, Tool{sbtExcluir, "Excluir", "Excluir registro"},
+        Tool{sbtProcurar, "Procurar", "Procurar registro"}, Tool{sbtVerificar, "Verificar", "Atualizar os dados"},
+        Tool{sbtCancelar, "Cancelar", "Cancelar alterações"},
+        Tool{sbtConfirmar, "Confirmar", "Confirmar alterações"}}) {
     t.button.setCaption(t.caption);
     t.button.setHint(t.hint);
   }
@@ -139,8 +137,7 @@ void TfrmPadrao::sbtAlterarClick() {
 void TfrmPadrao::sbtExcluirClick() {
   ClientDataSet* ds = currentSet();
   if (!ds || !ds->active() || (ds->isEmpty() && ds->state() != DataSetState::Insert)) return;
-  if (msgPadrao.ShowMsg("CONF_EXCL", MsgKind::Confirmation, MsgButtons::YesNo) == MsgResult::Yes)
-    ds->remove();
+  if (msgPadrao.ShowMsg("CONF_EXCL", MsgKind::Confirmation, MsgButtons::YesNo) == MsgResult::Yes) ds->remove();
 }
 
 void TfrmPadrao::sbtProcurarClick() {
@@ -188,8 +185,7 @@ void TfrmPadrao::dbgPadraoKeyDown(DBGrid& grid, int& key, ShiftState shift) {
   }
   // Field-tag rule: bit 0 marks a field typable only while inserting.
   const Field* f = grid.selectedField();
-  if (f && (f->tag() & 1) && f->dataSet().state() != DataSetState::Insert && isTypingKey(key, shift))
-    key = 0;
+  if (f && (f->tag() & 1) && f->dataSet().state() != DataSetState::Insert && isTypingKey(key, shift)) key = 0;
 }
 
 void TfrmPadrao::dtsPadraoStateChange() {
@@ -205,10 +201,10 @@ void TfrmPadrao::dtsPadraoStateChange() {
   mnuVerificar.setEnabled(browse);
   mnuCancelar.setEnabled(editing);
   mnuConfirmar.setEnabled(editing);
-  const std::pair<MenuItem*, Button*> mirror[] = {
-      {&mnuIncluir, &sbtIncluir},   {&mnuAlterar, &sbtAlterar},     {&mnuExcluir, &sbtExcluir},
-      {&mnuProcurar, &sbtProcurar}, {&mnuVerificar, &sbtVerificar}, {&mnuCancelar, &sbtCancelar},
-      {&mnuConfirmar, &sbtConfirmar}};
+  const std::pair<MenuItem*, Button*> mirror[] = {{&mnuIncluir, &sbtIncluir},     {&mnuAlterar, &sbtAlterar},
+                                                  {&mnuExcluir, &sbtExcluir},     {&mnuProcurar, &sbtProcurar},
+                                                  {&mnuVerificar, &sbtVerificar}, {&mnuCancelar, &sbtCancelar},
+                                                  {&mnuConfirmar, &sbtConfirmar}};
   for (const auto& [item, button] : mirror) button->setEnabled(item->enabled());
   dbnPadrao.setEnabled(browse);
   for (TabSheet* page : pgcPadrao.pages())

@@ -21,9 +21,7 @@ HttpTransport::HttpTransport(HttpTransportOptions options) : options_(options) {
 
 HttpTransport::~HttpTransport() = default;
 
-std::string HttpTransport::where() const {
-  return endpoint_.host + ":" + std::to_string(endpoint_.port);
-}
+std::string HttpTransport::where() const { return endpoint_.host + ":" + std::to_string(endpoint_.port); }
 
 std::string HttpTransport::transportFailure(httplib::Error error) const {
   switch (error) {
@@ -36,8 +34,7 @@ std::string HttpTransport::transportFailure(httplib::Error error) const {
       return "O servidor de aplicação em " + where() +
              " não respondeu: a conexão caiu ou o tempo de espera se esgotou.";
     default:
-      return "A comunicação com o servidor de aplicação em " + where() + " falhou (" +
-             httplib::to_string(error) + ").";
+      return "A comunicação com o servidor de aplicação em " + where() + " falhou (" + httplib::to_string(error) + ").";
   }
 }
 
@@ -97,8 +94,7 @@ std::string HttpTransport::connect(const RemoteEndpoint& endpoint) {
   client_->set_read_timeout(options_.readTimeout);
   client_->set_write_timeout(options_.writeTimeout);
   const std::string mediaType(proto::mediaTypeOf(options_.format));
-  client_->set_default_headers(
-      {{std::string(proto::kObjectHeader), endpoint_.serverObject}, {"Accept", mediaType}});
+  client_->set_default_headers({{std::string(proto::kObjectHeader), endpoint_.serverObject}, {"Accept", mediaType}});
 
   httplib::Result res = client_->Get(std::string(proto::kHealthPath));
   if (!res) {
@@ -120,8 +116,7 @@ std::string HttpTransport::connect(const RemoteEndpoint& endpoint) {
 
 void HttpTransport::disconnect() { client_.reset(); }
 
-HttpTransport::Exchange HttpTransport::post(const std::string& path, const std::string& token,
-                                            const Value& body) {
+HttpTransport::Exchange HttpTransport::post(const std::string& path, const std::string& token, const Value& body) {
   Exchange out;
   if (!client_) {
     out.failure = "Sem conexão com o servidor de aplicação.";
@@ -136,8 +131,7 @@ HttpTransport::Exchange HttpTransport::post(const std::string& path, const std::
   }
   httplib::Headers headers;
   if (!token.empty()) headers.emplace("Authorization", "Bearer " + token);
-  httplib::Result res =
-      client_->Post(path, headers, content, std::string(proto::mediaTypeOf(options_.format)));
+  httplib::Result res = client_->Post(path, headers, content, std::string(proto::mediaTypeOf(options_.format)));
   if (!res) {
     out.failure = transportFailure(res.error());
     return out;
@@ -156,8 +150,7 @@ HttpTransport::Exchange HttpTransport::post(const std::string& path, const std::
 LogonResult HttpTransport::logon(const std::string& operatorCode, const std::string& password,
                                  const std::string& branch) {
   LogonResult result;
-  Exchange ex =
-      post(std::string(proto::kLogonPath), {}, ValueArray{operatorCode, password, branch});
+  Exchange ex = post(std::string(proto::kLogonPath), {}, ValueArray{operatorCode, password, branch});
   if (!ex.failure.empty()) {
     result.error = std::move(ex.failure);
   } else if (!ex.reply.ok) {
@@ -171,27 +164,22 @@ LogonResult HttpTransport::logon(const std::string& operatorCode, const std::str
     result.branchCode = a[3].text();
     result.branchName = a[4].text();
   } else {
-    result.error =
-        "Resposta inválida do servidor de aplicação em " + where() + " à entrada no sistema.";
+    result.error = "Resposta inválida do servidor de aplicação em " + where() + " à entrada no sistema.";
   }
   return result;
 }
 
-void HttpTransport::logoff(const std::string& token) {
-  post(std::string(proto::kLogoffPath), token, ValueArray{});
-}
+void HttpTransport::logoff(const std::string& token) { post(std::string(proto::kLogoffPath), token, ValueArray{}); }
 
-RemoteResult HttpTransport::call(const std::string& token, const std::string& operation,
-                                 std::vector<Value>& args) {
-  if (!validOperationName(operation))
-    return RemoteResult::failure("Nome de operação inválido: \"" + operation + "\".");
+RemoteResult HttpTransport::call(const std::string& token, const std::string& operation, std::vector<Value>& args) {
+  if (!validOperationName(operation)) return RemoteResult::failure("Nome de operação inválido: \"" + operation + "\".");
   Exchange ex = post(std::string(proto::kCallPath) + operation, token, ValueArray(args));
   if (!ex.failure.empty()) return RemoteResult::failure(std::move(ex.failure));
   if (!ex.reply.ok) return RemoteResult::failure(std::move(ex.reply.error));
   for (const auto& [index, value] : ex.reply.refs)
     if (index >= args.size())
-      return RemoteResult::failure("Resposta inválida do servidor de aplicação em " + where() +
-                                   " à operação " + operation + ".");
+      return RemoteResult::failure("Resposta inválida do servidor de aplicação em " + where() + " à operação " +
+                                   operation + ".");
   for (auto& [index, value] : ex.reply.refs) args[index] = std::move(value);
   return RemoteResult::success(std::move(ex.reply.result));
 }

@@ -40,11 +40,9 @@ class HttpTransport : public RemoteTransport {
 
   std::string connect(const RemoteEndpoint& endpoint) override;
   void disconnect() override;
-  LogonResult logon(const std::string& operatorCode, const std::string& password,
-                    const std::string& branch) override;
+  LogonResult logon(const std::string& operatorCode, const std::string& password, const std::string& branch) override;
   void logoff(const std::string& token) override;
-  RemoteResult call(const std::string& token, const std::string& operation,
-                    std::vector<Value>& args) override;
+  RemoteResult call(const std::string& token, const std::string& operation, std::vector<Value>& args) override;
 
  private:
   struct Exchange;

@@ -32,11 +32,21 @@ SqlConnection* TADOIBQuery::connection() const { return connection_ ? connection
 const std::string& TADOIBQuery::textFor(SqlDialect dialect) const {
   const std::string* own = nullptr;
   switch (dialect) {
-    case SqlDialect::Oracle: own = &SQL_ORACLE; break;
-    case SqlDialect::MSSQL: own = &SQL_MSSQL; break;
-    case SqlDialect::InterBase: own = &SQL_IB; break;
-    case SqlDialect::SQLite: own = &SQL_SQLITE; break;
-    case SqlDialect::PostgreSQL: own = &SQL_POSTGRESQL; break;
+    case SqlDialect::Oracle:
+      own = &SQL_ORACLE;
+      break;
+    case SqlDialect::MSSQL:
+      own = &SQL_MSSQL;
+      break;
+    case SqlDialect::InterBase:
+      own = &SQL_IB;
+      break;
+    case SqlDialect::SQLite:
+      own = &SQL_SQLITE;
+      break;
+    case SqlDialect::PostgreSQL:
+      own = &SQL_POSTGRESQL;
+      break;
   }
   return own && !trim(*own).empty() ? *own : SQL;
 }
@@ -70,8 +80,7 @@ void TADOIBQuery::open() {
   if (!connection) throw SqlError("Consulta sem conexão com o banco de dados.");
   const std::string& text = textFor(connection->dialect());
   if (trim(text).empty())
-    throw SqlError("Consulta sem texto para o banco de dados " +
-                   std::string(dialectName(connection->dialect())) + ".");
+    throw SqlError("Consulta sem texto para o banco de dados " + std::string(dialectName(connection->dialect())) + ".");
   if (!isQuery(text)) throw SqlError("Consulta local só pode ler dados.");
   SqlParams bound;
   for (const std::string& name : parameterNames(text)) bound.push_back({name, param(name)});

@@ -29,8 +29,7 @@ std::vector<int> readLevels() {
   SqlConnection* c = globals().connection;
   if (!c) return kDefaultLevels;
   try {
-    const DataPacket p = sqlSelect(c->session(),
-                                   "SELECT NRDIGNIVEL FROM NIVELPROD ORDER BY CDNVPRODUTO", {},
+    const DataPacket p = sqlSelect(c->session(), "SELECT NRDIGNIVEL FROM NIVELPROD ORDER BY CDNVPRODUTO", {},
                                    {{"NRDIGNIVEL", FieldType::Integer, 0, false}});
     std::vector<int> levels;
     for (const PacketRow& r : p.rows) {
@@ -83,10 +82,8 @@ std::string GetPersonal(int item) {
   SqlConnection* c = dtmDBGeral();
   if (!c) return {};
   const DataPacket p = sqlSelect(
-      c->session(),
-      "SELECT DSVALORPERS FROM ITEMPERSON WHERE CDFILIAL = :P_CDFILIAL AND NRITEMPERS = :P_NRITEMPERS",
-      {{"P_CDFILIAL", FiliProc()}, {"P_NRITEMPERS", item}},
-      {{"DSVALORPERS", FieldType::String, 100, false}});
+      c->session(), "SELECT DSVALORPERS FROM ITEMPERSON WHERE CDFILIAL = :P_CDFILIAL AND NRITEMPERS = :P_NRITEMPERS",
+      {{"P_CDFILIAL", FiliProc()}, {"P_NRITEMPERS", item}}, {{"DSVALORPERS", FieldType::String, 100, false}});
   return p.rows.empty() ? std::string() : trim(p.rows[0].values[0].asText());
 }
 

@@ -29,8 +29,8 @@ struct LogonContext {
   std::string nomeFiliProc;  // its name
   std::string operador;      // logged operator code
   std::string nomeOperador;
-  bool moduFili = false;     // the module is bound to the processing branch
-  std::string webURL;        // application server host
+  bool moduFili = false;  // the module is bound to the processing branch
+  std::string webURL;     // application server host
   int webPort = 0;
 };
 

@@ -68,23 +68,20 @@ TMessages TMessages::fromLines(std::span<const std::string_view> lines, const TM
   return m;
 }
 
-TMessages TMessages::fromLines(std::initializer_list<std::string_view> lines,
-                               const TMessages* fallback) {
+TMessages TMessages::fromLines(std::initializer_list<std::string_view> lines, const TMessages* fallback) {
   return fromLines(std::span<const std::string_view>(lines.begin(), lines.size()), fallback);
 }
 
 void TMessages::add(std::string_view key, std::string_view text) {
   if (key.empty()) throw std::invalid_argument("catalogue line without a key");
-  if (trim(text).empty())
-    throw std::invalid_argument("catalogue key '" + std::string(key) + "' has a blank text");
+  if (trim(text).empty()) throw std::invalid_argument("catalogue key '" + std::string(key) + "' has a blank text");
   if (!texts_.emplace(std::string(key), std::string(text)).second)
     throw std::invalid_argument("catalogue key '" + std::string(key) + "' is held twice");
 }
 
 void TMessages::addLine(std::string_view line) {
   const size_t bar = line.find('|');
-  if (bar == std::string_view::npos)
-    throw std::invalid_argument("catalogue line without a bar: " + std::string(line));
+  if (bar == std::string_view::npos) throw std::invalid_argument("catalogue line without a bar: " + std::string(line));
   add(trim(line.substr(0, bar)), line.substr(bar + 1));
 }
 
@@ -109,8 +106,7 @@ std::string TMessages::Msg(std::string_view key) const {
   return text ? *text : std::string(key);
 }
 
-std::string TMessages::MsgFmt(std::string_view key,
-                              std::initializer_list<std::string_view> args) const {
+std::string TMessages::MsgFmt(std::string_view key, std::initializer_list<std::string_view> args) const {
   return formatMsg(Msg(key), args);
 }
 

@@ -57,10 +57,8 @@ class TMessages {
 
   // From lines "key|text": the key is what stands before the first bar
   // (surrounding blanks dropped), the text everything after it, unchanged.
-  static TMessages fromLines(std::span<const std::string_view> lines,
-                             const TMessages* fallback = nullptr);
-  static TMessages fromLines(std::initializer_list<std::string_view> lines,
-                             const TMessages* fallback = nullptr);
+  static TMessages fromLines(std::span<const std::string_view> lines, const TMessages* fallback = nullptr);
+  static TMessages fromLines(std::initializer_list<std::string_view> lines, const TMessages* fallback = nullptr);
 
   void add(std::string_view key, std::string_view text);
   void addLine(std::string_view line);

@@ -32,21 +32,31 @@ class Writer {
 
   void value(const Value& v, int depth) {
     switch (v.type()) {
-      case ValueType::Null: byte(0xC0); return;
+      case ValueType::Null:
+        byte(0xC0);
+        return;
       case ValueType::Text:
         checkUtf8(v.text(), "a text");
         text(v.text());
         return;
-      case ValueType::Number: number(v.number()); return;
+      case ValueType::Number:
+        number(v.number());
+        return;
       case ValueType::DateTime:
         nest(depth);
         mapHeader(1);
         text("d");
         number(v.dateTime().days);
         return;
-      case ValueType::Boolean: byte(v.boolean() ? 0xC3 : 0xC2); return;
-      case ValueType::Array: values(v.array(), nest(depth)); return;
-      case ValueType::Packet: packet(v.packet(), depth); return;
+      case ValueType::Boolean:
+        byte(v.boolean() ? 0xC3 : 0xC2);
+        return;
+      case ValueType::Array:
+        values(v.array(), nest(depth));
+        return;
+      case ValueType::Packet:
+        packet(v.packet(), depth);
+        return;
     }
   }
 
@@ -74,15 +84,13 @@ class Writer {
   void tagged(unsigned tag, std::uint64_t arg, int width) {
     std::uint8_t buf[9];
     buf[0] = static_cast<std::uint8_t>(tag);
-    for (int i = 0; i < width; ++i)
-      buf[1 + i] = static_cast<std::uint8_t>(arg >> (8 * (width - 1 - i)));
+    for (int i = 0; i < width; ++i) buf[1 + i] = static_cast<std::uint8_t>(arg >> (8 * (width - 1 - i)));
     append(buf, 1 + static_cast<size_t>(width));
   }
 
   // A length in the shortest form: inside the tag up to `fixMax`, then in
   // 8 (when the type has that form), 16 or 32 bits.
-  void length(size_t n, unsigned fix, size_t fixMax, unsigned tag8, unsigned tag16,
-              unsigned tag32, const char* what) {
+  void length(size_t n, unsigned fix, size_t fixMax, unsigned tag8, unsigned tag16, unsigned tag32, const char* what) {
     if (n <= fixMax) {
       byte(fix | static_cast<unsigned>(n));
     } else if (tag8 != 0 && n <= 0xFF) {
@@ -108,8 +116,7 @@ class Writer {
   void number(double d) {
     // Whole numbers go as integers: shorter, and exact below 2^53.
     // Negative zero must stay a float to keep its sign.
-    if (std::isfinite(d) && d == std::trunc(d) && std::fabs(d) < 0x1p53 &&
-        !(d == 0 && std::signbit(d))) {
+    if (std::isfinite(d) && d == std::trunc(d) && std::fabs(d) < 0x1p53 && !(d == 0 && std::signbit(d))) {
       integer(static_cast<std::int64_t>(d));
     } else if (d >= -FLT_MAX && d <= FLT_MAX && static_cast<double>(static_cast<float>(d)) == d) {
       tagged(0xCA, std::bit_cast<std::uint32_t>(static_cast<float>(d)), 4);
@@ -123,17 +130,27 @@ class Writer {
   void integer(std::int64_t i) {
     const auto u = static_cast<std::uint64_t>(i);
     if (i >= 0) {
-      if (u < 0x80) byte(static_cast<unsigned>(u));
-      else if (u <= 0xFF) tagged(0xCC, u, 1);
-      else if (u <= 0xFFFF) tagged(0xCD, u, 2);
-      else if (u <= 0xFFFFFFFF) tagged(0xCE, u, 4);
-      else tagged(0xCF, u, 8);
+      if (u < 0x80)
+        byte(static_cast<unsigned>(u));
+      else if (u <= 0xFF)
+        tagged(0xCC, u, 1);
+      else if (u <= 0xFFFF)
+        tagged(0xCD, u, 2);
+      else if (u <= 0xFFFFFFFF)
+        tagged(0xCE, u, 4);
+      else
+        tagged(0xCF, u, 8);
     } else {
-      if (i >= -32) byte(static_cast<unsigned>(u & 0xFF));
-      else if (i >= INT8_MIN) tagged(0xD0, u, 1);
-      else if (i >= INT16_MIN) tagged(0xD1, u, 2);
-      else if (i >= INT32_MIN) tagged(0xD2, u, 4);
-      else tagged(0xD3, u, 8);
+      if (i >= -32)
+        byte(static_cast<unsigned>(u & 0xFF));
+      else if (i >= INT8_MIN)
+        tagged(0xD0, u, 1);
+      else if (i >= INT16_MIN)
+        tagged(0xD1, u, 2);
+      else if (i >= INT32_MIN)
+        tagged(0xD2, u, 4);
+      else
+        tagged(0xD3, u, 8);
     }
   }
 
@@ -258,8 +275,8 @@ class Reader {
   Item container(Kind kind, std::uint64_t count) {
     const size_t leastBytes = kind == Kind::Map ? 2 : 1;
     if (count > left() / leastBytes)
-      malformed(std::string(kind == Kind::Map ? "a map of " : "an array of ") +
-                std::to_string(count) + " items goes past the end");
+      malformed(std::string(kind == Kind::Map ? "a map of " : "an array of ") + std::to_string(count) +
+                " items goes past the end");
     return {kind, false, 0, static_cast<size_t>(count), {}};
   }
 
@@ -274,28 +291,50 @@ class Reader {
     if (b < 0xA0) return container(Kind::Array, b & 0x0Fu);
     if (b < 0xC0) return text(b & 0x1Fu);
     switch (b) {
-      case 0xC0: return {};
-      case 0xC2: return {Kind::Boolean, false, 0, 0, {}};
-      case 0xC3: return {Kind::Boolean, true, 0, 0, {}};
-      case 0xCA: return number(std::bit_cast<float>(static_cast<std::uint32_t>(arg(4))));
-      case 0xCB: return number(std::bit_cast<double>(arg(8)));
-      case 0xCC: return number(static_cast<double>(arg(1)));
-      case 0xCD: return number(static_cast<double>(arg(2)));
-      case 0xCE: return number(static_cast<double>(arg(4)));
-      case 0xCF: return number(static_cast<double>(arg(8)));
-      case 0xD0: return number(static_cast<std::int8_t>(arg(1)));
-      case 0xD1: return number(static_cast<std::int16_t>(arg(2)));
-      case 0xD2: return number(static_cast<std::int32_t>(arg(4)));
-      case 0xD3: return number(static_cast<double>(static_cast<std::int64_t>(arg(8))));
-      case 0xD9: return text(arg(1));
-      case 0xDA: return text(arg(2));
-      case 0xDB: return text(arg(4));
-      case 0xDC: return container(Kind::Array, arg(2));
-      case 0xDD: return container(Kind::Array, arg(4));
-      case 0xDE: return container(Kind::Map, arg(2));
-      case 0xDF: return container(Kind::Map, arg(4));
-      case 0xC1: malformed("byte 0xC1 is not a MessagePack item");
-      default: failBinaryData();  // bin, ext and fixext items
+      case 0xC0:
+        return {};
+      case 0xC2:
+        return {Kind::Boolean, false, 0, 0, {}};
+      case 0xC3:
+        return {Kind::Boolean, true, 0, 0, {}};
+      case 0xCA:
+        return number(std::bit_cast<float>(static_cast<std::uint32_t>(arg(4))));
+      case 0xCB:
+        return number(std::bit_cast<double>(arg(8)));
+      case 0xCC:
+        return number(static_cast<double>(arg(1)));
+      case 0xCD:
+        return number(static_cast<double>(arg(2)));
+      case 0xCE:
+        return number(static_cast<double>(arg(4)));
+      case 0xCF:
+        return number(static_cast<double>(arg(8)));
+      case 0xD0:
+        return number(static_cast<std::int8_t>(arg(1)));
+      case 0xD1:
+        return number(static_cast<std::int16_t>(arg(2)));
+      case 0xD2:
+        return number(static_cast<std::int32_t>(arg(4)));
+      case 0xD3:
+        return number(static_cast<double>(static_cast<std::int64_t>(arg(8))));
+      case 0xD9:
+        return text(arg(1));
+      case 0xDA:
+        return text(arg(2));
+      case 0xDB:
+        return text(arg(4));
+      case 0xDC:
+        return container(Kind::Array, arg(2));
+      case 0xDD:
+        return container(Kind::Array, arg(4));
+      case 0xDE:
+        return container(Kind::Map, arg(2));
+      case 0xDF:
+        return container(Kind::Map, arg(4));
+      case 0xC1:
+        malformed("byte 0xC1 is not a MessagePack item");
+      default:
+        failBinaryData();  // bin, ext and fixext items
     }
   }
 
@@ -309,12 +348,19 @@ class Reader {
 
   Value valueOf(const Item& it, int depth) {
     switch (it.kind) {
-      case Kind::Nil: return Value();
-      case Kind::Boolean: return Value(it.flag);
-      case Kind::Number: return Value(it.number);
-      case Kind::Text: checkUtf8(it.text, "a text"); return Value(it.text);
-      case Kind::Array: return Value(values(it.count, nest(depth)));
-      case Kind::Map: return object(it.count, nest(depth));
+      case Kind::Nil:
+        return Value();
+      case Kind::Boolean:
+        return Value(it.flag);
+      case Kind::Number:
+        return Value(it.number);
+      case Kind::Text:
+        checkUtf8(it.text, "a text");
+        return Value(it.text);
+      case Kind::Array:
+        return Value(values(it.count, nest(depth)));
+      case Kind::Map:
+        return object(it.count, nest(depth));
     }
     return Value();
   }
@@ -326,13 +372,18 @@ class Reader {
       // The common scalars are built in place, saving a move each.
       const Item it = item();
       switch (it.kind) {
-        case Kind::Nil: vs.emplace_back(); break;
-        case Kind::Number: vs.emplace_back(it.number); break;
+        case Kind::Nil:
+          vs.emplace_back();
+          break;
+        case Kind::Number:
+          vs.emplace_back(it.number);
+          break;
         case Kind::Text:
           checkUtf8(it.text, "a text");
           vs.emplace_back(it.text);
           break;
-        default: vs.push_back(valueOf(it, depth));
+        default:
+          vs.push_back(valueOf(it, depth));
       }
     }
     return vs;
@@ -362,8 +413,7 @@ class Reader {
       if (!v.isText()) failSpecial();
       return Value(specialNamed(v.text()));
     }
-    if (k != kPacketMembers[0] && k != kPacketMembers[1] && k != kPacketMembers[2])
-      failTaggedKey();
+    if (k != kPacketMembers[0] && k != kPacketMembers[1] && k != kPacketMembers[2]) failTaggedKey();
     return packet(count, k, depth);
   }
 
@@ -374,7 +424,9 @@ class Reader {
     for (size_t m = 0; m < count; ++m) {
       const std::string_view k = m == 0 ? firstKey : key();
       switch (takeMember(k, kPacketMembers, seen, "a packet")) {
-        case 0: fields(p, depth); break;
+        case 0:
+          fields(p, depth);
+          break;
         case 1:
           rowsChecked = (seen & 1u) != 0;
           rows(p, depth, rowsChecked);
@@ -386,8 +438,7 @@ class Reader {
         }
       }
     }
-    if ((seen & kRequiredMembers) != kRequiredMembers)
-      failMissingMembers("a packet", "fields and rows");
+    if ((seen & kRequiredMembers) != kRequiredMembers) failMissingMembers("a packet", "fields and rows");
     if (!rowsChecked) checkRows(p);
     return Value(std::move(p));
   }
@@ -447,8 +498,7 @@ class Reader {
         (member == 1 ? row.values : row.original) = values(it.count, nest(depth));
       }
     }
-    if ((seen & kRequiredMembers) != kRequiredMembers)
-      failMissingMembers(rowName(index), "kind and values");
+    if ((seen & kRequiredMembers) != kRequiredMembers) failMissingMembers(rowName(index), "kind and values");
     return row;
   }
 

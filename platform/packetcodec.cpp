@@ -24,15 +24,20 @@ class Encoder {
 
   json value(const Value& v, int depth) const {
     switch (v.type()) {
-      case ValueType::Null: return nullptr;
-      case ValueType::Text: checkUtf8(v.text(), "a text"); return v.text();
-      case ValueType::Number: return number(v.number(), depth);
+      case ValueType::Null:
+        return nullptr;
+      case ValueType::Text:
+        checkUtf8(v.text(), "a text");
+        return v.text();
+      case ValueType::Number:
+        return number(v.number(), depth);
       case ValueType::DateTime: {
         json j = json::object();
         j["d"] = number(v.dateTime().days, nest(depth));
         return j;
       }
-      case ValueType::Boolean: return v.boolean();
+      case ValueType::Boolean:
+        return v.boolean();
       case ValueType::Array: {
         const int inner = nest(depth);
         json j = json::array();
@@ -40,7 +45,8 @@ class Encoder {
         for (const Value& e : v.array()) j.push_back(value(e, inner));
         return j;
       }
-      case ValueType::Packet: return packet(v.packet(), depth);
+      case ValueType::Packet:
+        return packet(v.packet(), depth);
     }
     return nullptr;
   }
@@ -137,17 +143,21 @@ class Builder {
       case Ctx::Top:
       case Ctx::Array:
       case Ctx::Row:
-      case Ctx::ChangeList: return push(Ctx::Array);
+      case Ctx::ChangeList:
+        return push(Ctx::Array);
       case Ctx::Packet:
         if (top().key == "fields") return push(Ctx::FieldList);
         if (top().key == "rows") return push(Ctx::RowList);
         break;
-      case Ctx::FieldList: return push(Ctx::Field);
-      case Ctx::RowList: return push(Ctx::Row);
+      case Ctx::FieldList:
+        return push(Ctx::Field);
+      case Ctx::RowList:
+        return push(Ctx::Row);
       case Ctx::Change:
         if (top().key != "kind") return push(Ctx::ChangeList);
         break;
-      default: break;
+      default:
+        break;
     }
     misplaced();
   }
@@ -158,9 +168,12 @@ class Builder {
       case Ctx::Array:
       case Ctx::Row:
       case Ctx::ChangeList:
-      case Ctx::Date: return push(Ctx::Tagged);
-      case Ctx::RowList: return push(Ctx::Change);
-      default: misplaced();
+      case Ctx::Date:
+        return push(Ctx::Tagged);
+      case Ctx::RowList:
+        return push(Ctx::Change);
+      default:
+        misplaced();
     }
   }
 
@@ -195,15 +208,19 @@ class Builder {
     std::vector<Value> items = std::move(f.items);
     stack_.pop_back();
     switch (ctx) {
-      case Ctx::Array: return put(Value(ValueArray(std::move(items))));
+      case Ctx::Array:
+        return put(Value(ValueArray(std::move(items))));
       case Ctx::Field:
         packet().fields.push_back(fieldFrom(items, packet().fields.size()));
         break;
-      case Ctx::Row: packet().rows.push_back({RowKind::Unchanged, std::move(items), {}}); break;
+      case Ctx::Row:
+        packet().rows.push_back({RowKind::Unchanged, std::move(items), {}});
+        break;
       case Ctx::ChangeList:
         (top().key == "values" ? top().row.values : top().row.original) = std::move(items);
         break;
-      default: break;  // field and row lists fill their packet as they go
+      default:
+        break;  // field and row lists fill their packet as they go
     }
     return true;
   }
@@ -219,16 +236,15 @@ class Builder {
         if (f.items.empty()) failSpecial();
         return put(std::move(f.items[0]));
       case Ctx::Packet:
-        if ((f.seen & kRequiredMembers) != kRequiredMembers)
-          failMissingMembers("a packet", "fields and rows");
+        if ((f.seen & kRequiredMembers) != kRequiredMembers) failMissingMembers("a packet", "fields and rows");
         checkRows(f.packet);
         return put(Value(std::move(f.packet)));
       case Ctx::Change:
-        if ((f.seen & kRequiredMembers) != kRequiredMembers)
-          failMissingMembers(rowName(rowIndex()), "kind and values");
+        if ((f.seen & kRequiredMembers) != kRequiredMembers) failMissingMembers(rowName(rowIndex()), "kind and values");
         packet().rows.push_back(std::move(f.row));
         return true;
-      default: failEmptyObject();
+      default:
+        failEmptyObject();
     }
   }
 
@@ -253,7 +269,7 @@ class Builder {
     std::vector<Value> items;
     DataPacket packet;
     PacketRow row;
-    std::string key;  // the member being read, in a packet or a change
+    std::string key;    // the member being read, in a packet or a change
     unsigned seen = 0;  // members read so far, one bit each
   };
 
@@ -263,8 +279,7 @@ class Builder {
   DataPacket& packet() { return stack_[stack_.size() - 2].packet; }
 
   void count() {
-    if (itemsLeft_-- == 0)
-      fail(std::string("malformed ") + format_ + " document: more items than a request may carry");
+    if (itemsLeft_-- == 0) fail(std::string("malformed ") + format_ + " document: more items than a request may carry");
   }
 
   bool push(Ctx ctx) {
@@ -277,10 +292,14 @@ class Builder {
   bool put(Value v) {
     count();
     switch (holder()) {
-      case Ctx::Top: result_ = std::move(v); return true;
+      case Ctx::Top:
+        result_ = std::move(v);
+        return true;
       case Ctx::Array:
       case Ctx::Row:
-      case Ctx::ChangeList: top().items.push_back(std::move(v)); return true;
+      case Ctx::ChangeList:
+        top().items.push_back(std::move(v));
+        return true;
       case Ctx::Field:
         if (top().items.size() < 4) {
           top().items.push_back(std::move(v));
@@ -311,7 +330,8 @@ class Builder {
           return true;
         }
         break;
-      default: break;
+      default:
+        break;
     }
     misplaced();
   }
@@ -325,14 +345,22 @@ class Builder {
 
   [[noreturn]] void misplaced() {
     switch (holder()) {
-      case Ctx::Packet: failPacketMember(top().key);
-      case Ctx::Change: failChangeMember(rowIndex(), top().key);
-      case Ctx::FieldList: failFieldDefinition(stack_[stack_.size() - 2].packet.fields.size());
-      case Ctx::Field: failFieldDefinition(stack_[stack_.size() - 3].packet.fields.size());
-      case Ctx::RowList: failRowItem(rowIndex());
-      case Ctx::Date: failDate();
-      case Ctx::Special: failSpecial();
-      default: fail("unexpected item in the document");
+      case Ctx::Packet:
+        failPacketMember(top().key);
+      case Ctx::Change:
+        failChangeMember(rowIndex(), top().key);
+      case Ctx::FieldList:
+        failFieldDefinition(stack_[stack_.size() - 2].packet.fields.size());
+      case Ctx::Field:
+        failFieldDefinition(stack_[stack_.size() - 3].packet.fields.size());
+      case Ctx::RowList:
+        failRowItem(rowIndex());
+      case Ctx::Date:
+        failDate();
+      case Ctx::Special:
+        failSpecial();
+      default:
+        fail("unexpected item in the document");
     }
   }
 
@@ -343,8 +371,7 @@ class Builder {
 };
 
 template <class Parse>
-Value decodeDocument(const char* format, Parse parse,
-                     size_t maxItems = static_cast<size_t>(-1)) {
+Value decodeDocument(const char* format, Parse parse, size_t maxItems = static_cast<size_t>(-1)) {
   Builder builder(format, maxItems);
   try {
     if (!parse(builder)) fail(std::string("malformed ") + format + " document");
@@ -388,21 +415,15 @@ namespace detail {
 
 Value decodeValueJson(std::string_view text, size_t maxItems) {
   return decodeDocument(
-      "JSON", [&](Builder& b) { return json::sax_parse(text.begin(), text.end(), &b); },
-      maxItems);
+      "JSON", [&](Builder& b) { return json::sax_parse(text.begin(), text.end(), &b); }, maxItems);
 }
 
-Value decodeValueBinary(const std::uint8_t* data, size_t size, BinaryFlavor flavor,
-                        size_t maxItems) {
+Value decodeValueBinary(const std::uint8_t* data, size_t size, BinaryFlavor flavor, size_t maxItems) {
   if (data == nullptr && size != 0) fail("no data to decode");
   if (flavor == BinaryFlavor::MessagePack) return readMessagePack(data, size, maxItems);
   refuseIndefiniteCborStrings(data, size);
   return decodeDocument(
-      "CBOR",
-      [&](Builder& b) {
-        return json::sax_parse(data, data + size, &b, json::input_format_t::cbor);
-      },
-      maxItems);
+      "CBOR", [&](Builder& b) { return json::sax_parse(data, data + size, &b, json::input_format_t::cbor); }, maxItems);
 }
 
 std::vector<std::uint8_t> writeMessagePackViaJson(const Value& v) {
@@ -410,9 +431,8 @@ std::vector<std::uint8_t> writeMessagePackViaJson(const Value& v) {
 }
 
 Value readMessagePackViaJson(const std::uint8_t* data, size_t size) {
-  return decodeDocument("MessagePack", [&](Builder& b) {
-    return json::sax_parse(data, data + size, &b, json::input_format_t::msgpack);
-  });
+  return decodeDocument(
+      "MessagePack", [&](Builder& b) { return json::sax_parse(data, data + size, &b, json::input_format_t::msgpack); });
 }
 
 }  // namespace detail
@@ -420,9 +440,7 @@ Value readMessagePackViaJson(const std::uint8_t* data, size_t size) {
 std::string encodeValueJson(const Value& v) { return Encoder(false).value(v, 0).dump(); }
 
 Value decodeValueJson(std::string_view text) {
-  return decodeDocument("JSON", [&](Builder& b) {
-    return json::sax_parse(text.begin(), text.end(), &b);
-  });
+  return decodeDocument("JSON", [&](Builder& b) { return json::sax_parse(text.begin(), text.end(), &b); });
 }
 
 // MessagePack, the wire flavour, has a reader and writer of its own that
@@ -436,16 +454,11 @@ Value decodeValueBinary(const std::uint8_t* data, size_t size, BinaryFlavor flav
   if (data == nullptr && size != 0) fail("no data to decode");
   if (flavor == BinaryFlavor::MessagePack) return readMessagePack(data, size);
   refuseIndefiniteCborStrings(data, size);
-  return decodeDocument("CBOR", [&](Builder& b) {
-    return json::sax_parse(data, data + size, &b, json::input_format_t::cbor);
-  });
+  return decodeDocument("CBOR",
+                        [&](Builder& b) { return json::sax_parse(data, data + size, &b, json::input_format_t::cbor); });
 }
 
-std::vector<std::uint8_t> encodeValueBinary(const Value& v) {
-  return encodeValueBinary(v, binaryWireFlavor());
-}
-
-
+std::vector<std::uint8_t> encodeValueBinary(const Value& v) { return encodeValueBinary(v, binaryWireFlavor()); }
 
 Value decodeValueBinary(const std::uint8_t* data, size_t size) {
   return decodeValueBinary(data, size, binaryWireFlavor());

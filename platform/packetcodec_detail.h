@@ -20,10 +20,9 @@
 
 namespace platform::detail {
 
-inline constexpr std::array<std::string_view, 6> kFieldTypeNames = {
-    "string", "fixedstring", "float", "datetime", "boolean", "integer"};
-inline constexpr std::array<std::string_view, 4> kRowKindNames = {"unchanged", "insert", "modify",
-                                                                  "delete"};
+inline constexpr std::array<std::string_view, 6> kFieldTypeNames = {"string",   "fixedstring", "float",
+                                                                    "datetime", "boolean",     "integer"};
+inline constexpr std::array<std::string_view, 4> kRowKindNames = {"unchanged", "insert", "modify", "delete"};
 // Members of a packet and of a change-log row, in the order their bits are
 // kept in a `seen` mask; the first two of each are required.
 using MemberNames = std::array<std::string_view, 3>;
@@ -68,8 +67,7 @@ void checkRows(const DataPacket& p);
 
 // The index of `key` among `names`, marked in `seen`; refuses an unknown
 // or repeated member of `owner`.
-size_t takeMember(std::string_view key, const MemberNames& names, unsigned& seen,
-                  const std::string& owner);
+size_t takeMember(std::string_view key, const MemberNames& names, unsigned& seen, const std::string& owner);
 
 // "packet row N", as messages name a row.
 std::string rowName(size_t index);
@@ -94,13 +92,11 @@ double specialNamed(std::string_view name);
 
 // The direct MessagePack writer and reader: the wire flavour's own code.
 std::vector<std::uint8_t> writeMessagePack(const Value& v);
-Value readMessagePack(const std::uint8_t* data, size_t size,
-                      size_t maxItems = static_cast<size_t>(-1));
+Value readMessagePack(const std::uint8_t* data, size_t size, size_t maxItems = static_cast<size_t>(-1));
 
 // The decoders with an item budget (requestbody.h).
 Value decodeValueJson(std::string_view text, size_t maxItems);
-Value decodeValueBinary(const std::uint8_t* data, size_t size, BinaryFlavor flavor,
-                        size_t maxItems);
+Value decodeValueBinary(const std::uint8_t* data, size_t size, BinaryFlavor flavor, size_t maxItems);
 
 // The same flavour through nlohmann-json's model and SAX parser, as it was
 // written before the direct code. Kept only so that tests can check that

@@ -7,8 +7,8 @@
 namespace platform::detail {
 namespace {
 
-constexpr std::array<const char*, 7> kValueTypeNames = {
-    "null", "a text", "a number", "a date", "a boolean", "an array", "a packet"};
+constexpr std::array<const char*, 7> kValueTypeNames = {"null",      "a text",   "a number", "a date",
+                                                        "a boolean", "an array", "a packet"};
 
 const char* typeName(const Value& v) { return kValueTypeNames[static_cast<size_t>(v.type())]; }
 
@@ -27,9 +27,7 @@ constexpr bool kFits[6][7] = {
     {true, false, true, false, false, false, false},  // integer
 };
 
-bool fitsField(FieldType t, const Value& v) {
-  return kFits[static_cast<size_t>(t)][static_cast<size_t>(v.type())];
-}
+bool fitsField(FieldType t, const Value& v) { return kFits[static_cast<size_t>(t)][static_cast<size_t>(v.type())]; }
 
 }  // namespace
 
@@ -96,8 +94,7 @@ bool isValidUtf8(std::string_view s) {
 void failUtf8(const char* what) { fail(std::string(what) + " is not valid UTF-8"); }
 
 int nest(int depth) {
-  if (depth >= kMaxWireDepth)
-    fail("document nests deeper than " + std::to_string(kMaxWireDepth) + " levels");
+  if (depth >= kMaxWireDepth) fail("document nests deeper than " + std::to_string(kMaxWireDepth) + " levels");
   return depth + 1;
 }
 
@@ -106,23 +103,21 @@ std::string rowName(size_t index) { return "packet row " + std::to_string(index)
 void checkRow(const DataPacket& p, const PacketRow& row, size_t index) {
   const size_t n = p.fields.size();
   if (row.values.size() != n)
-    fail(rowName(index) + " has " + std::to_string(row.values.size()) + " values for " +
-         std::to_string(n) + " fields");
+    fail(rowName(index) + " has " + std::to_string(row.values.size()) + " values for " + std::to_string(n) + " fields");
   const bool keepsOriginal = row.kind == RowKind::Modify || row.kind == RowKind::Delete;
   if (!keepsOriginal && !row.original.empty())
-    fail(rowName(index) + " is of kind " +
-         std::string(kRowKindNames[static_cast<size_t>(row.kind)]) +
+    fail(rowName(index) + " is of kind " + std::string(kRowKindNames[static_cast<size_t>(row.kind)]) +
          ", which carries no original values");
   if (!row.original.empty() && row.original.size() != n)
-    fail(rowName(index) + " has " + std::to_string(row.original.size()) +
-         " original values for " + std::to_string(n) + " fields");
+    fail(rowName(index) + " has " + std::to_string(row.original.size()) + " original values for " + std::to_string(n) +
+         " fields");
   for (const auto* list : {&row.values, &row.original}) {
     for (size_t i = 0; i < list->size(); ++i) {
       const Value& v = (*list)[i];
       const FieldDef& f = p.fields[i];
       if (!fitsField(f.type, v))
-        fail(rowName(index) + ", field " + shown(f.name) + ": " + typeName(v) +
-             " does not fit the field type " + std::string(fieldTypeName(f.type)));
+        fail(rowName(index) + ", field " + shown(f.name) + ": " + typeName(v) + " does not fit the field type " +
+             std::string(fieldTypeName(f.type)));
     }
   }
 }
@@ -131,8 +126,7 @@ void checkRows(const DataPacket& p) {
   for (size_t i = 0; i < p.rows.size(); ++i) checkRow(p, p.rows[i], i);
 }
 
-size_t takeMember(std::string_view key, const MemberNames& names, unsigned& seen,
-                  const std::string& owner) {
+size_t takeMember(std::string_view key, const MemberNames& names, unsigned& seen, const std::string& owner) {
   for (size_t i = 0; i < names.size(); ++i) {
     if (key != names[i]) continue;
     const unsigned bit = 1u << i;
@@ -148,9 +142,7 @@ FieldDef fieldFrom(std::span<const Value> items, size_t index) {
   FieldDef f;
   f.name = items[0].text();
   size_t t = 0;
-  while (t < kFieldTypeNames.size() &&
-         !(items[1].isText() && items[1].text() == kFieldTypeNames[t]))
-    ++t;
+  while (t < kFieldTypeNames.size() && !(items[1].isText() && items[1].text() == kFieldTypeNames[t])) ++t;
   if (t == kFieldTypeNames.size()) fail("field " + shown(f.name) + " has an unknown type");
   f.type = static_cast<FieldType>(t);
   const double size = items[2].isNumber() ? items[2].number() : -1;
@@ -181,24 +173,19 @@ void failPacketMember(std::string_view key) {
 }
 
 void failChangeMember(size_t row, std::string_view key) {
-  fail(rowName(row) + (key == "kind" ? std::string(": its kind must be a text")
-                                     : ": its " + std::string(key) + " must be an array"));
+  fail(rowName(row) +
+       (key == "kind" ? std::string(": its kind must be a text") : ": its " + std::string(key) + " must be an array"));
 }
 
 void failFieldDefinition(size_t index) {
-  fail("field definition " + std::to_string(index) +
-       " must be an array [name, type, size, required]");
+  fail("field definition " + std::to_string(index) + " must be an array [name, type, size, required]");
 }
 
-void failRowItem(size_t row) {
-  fail(rowName(row) + " must be an array of values or a change object");
-}
+void failRowItem(size_t row) { fail(rowName(row) + " must be an array of values or a change object"); }
 
 void failDate() { fail("a date {\"d\": days} must hold one number"); }
 
-void failSpecial() {
-  fail("a special number {\"n\": name} must be \"NaN\", \"Infinity\" or \"-Infinity\"");
-}
+void failSpecial() { fail("a special number {\"n\": name} must be \"NaN\", \"Infinity\" or \"-Infinity\""); }
 
 void failTaggedKey() {
   fail(
@@ -207,8 +194,7 @@ void failTaggedKey() {
 }
 
 void failSecondMember(bool date) {
-  fail(std::string("a ") + (date ? "date" : "special number") +
-       " object must have exactly one member");
+  fail(std::string("a ") + (date ? "date" : "special number") + " object must have exactly one member");
 }
 
 void failEmptyObject() { fail("an empty object is not a value"); }

@@ -24,8 +24,7 @@ bool TNetConnection::open() {
   } catch (const std::exception& e) {
     // The connection raises nothing itself; the reason reaches the user with
     // the first call instead.
-    lastError_ =
-        std::string("Não foi possível preparar a conexão com o servidor de aplicação: ") + e.what();
+    lastError_ = std::string("Não foi possível preparar a conexão com o servidor de aplicação: ") + e.what();
     return false;
   }
   lastError_ = transport_->connect({ServerName, Host, Port});

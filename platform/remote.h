@@ -59,8 +59,7 @@ class RemoteTransport {
 
   // Runs an operation; on success by-reference arguments are updated in
   // `args`, on failure `args` is left as it was.
-  virtual RemoteResult call(const std::string& token, const std::string& operation,
-                            std::vector<Value>& args) = 0;
+  virtual RemoteResult call(const std::string& token, const std::string& operation, std::vector<Value>& args) = 0;
 };
 
 // A transport that passes everything on to another; a subclass overrides
@@ -71,8 +70,7 @@ class ForwardingTransport : public RemoteTransport {
   explicit ForwardingTransport(std::unique_ptr<RemoteTransport> inner) : inner_(std::move(inner)) {}
   std::string connect(const RemoteEndpoint& endpoint) override { return inner_->connect(endpoint); }
   void disconnect() override { inner_->disconnect(); }
-  LogonResult logon(const std::string& operatorCode, const std::string& password,
-                    const std::string& branch) override {
+  LogonResult logon(const std::string& operatorCode, const std::string& password, const std::string& branch) override {
     return inner_->logon(operatorCode, password, branch);
   }
   void logoff(const std::string& token) override { inner_->logoff(token); }
@@ -90,8 +88,7 @@ class ForwardingTransport : public RemoteTransport {
 class TNetConnection {
  public:
   // Without a transport the connection goes over HTTP.
-  explicit TNetConnection(std::string serverName,
-                          std::unique_ptr<RemoteTransport> transport = nullptr);
+  explicit TNetConnection(std::string serverName, std::unique_ptr<RemoteTransport> transport = nullptr);
   ~TNetConnection();
   TNetConnection(const TNetConnection&) = delete;
   TNetConnection& operator=(const TNetConnection&) = delete;
@@ -115,8 +112,7 @@ class TNetConnection {
 
   // Opens the session the calls run in (opening the connection if needed).
   // On success the token is kept and sent with every call.
-  LogonResult logon(const std::string& operatorCode, const std::string& password,
-                    const std::string& branch);
+  LogonResult logon(const std::string& operatorCode, const std::string& password, const std::string& branch);
   // Ends the session on the server and forgets the token.
   void logoff();
   const std::string& sessionToken() const { return token_; }

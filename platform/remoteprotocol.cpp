@@ -12,8 +12,7 @@ namespace platform::protocol {
 std::optional<WireFormat> formatOfMediaType(std::string_view contentType) {
   const std::string type = lowerAscii(trim(contentType.substr(0, contentType.find(';'))));
   if (type == kJsonMediaType) return WireFormat::Json;
-  if (type == kBinaryMediaType || type == "application/x-msgpack" ||
-      type == "application/vnd.msgpack")
+  if (type == kBinaryMediaType || type == "application/x-msgpack" || type == "application/vnd.msgpack")
     return WireFormat::Binary;
   return std::nullopt;
 }
@@ -35,8 +34,8 @@ Value decodeBody(std::string_view body, WireFormat format) {
 
 Value decodeBodyWithin(std::string_view body, WireFormat format, std::size_t maxItems) {
   if (format == WireFormat::Json) return detail::decodeValueJson(body, maxItems);
-  return detail::decodeValueBinary(reinterpret_cast<const std::uint8_t*>(body.data()),
-                                   body.size(), binaryWireFlavor(), maxItems);
+  return detail::decodeValueBinary(reinterpret_cast<const std::uint8_t*>(body.data()), body.size(), binaryWireFlavor(),
+                                   maxItems);
 }
 
 std::string encodeReply(const Reply& reply, WireFormat format) {
@@ -49,9 +48,7 @@ std::string encodeReply(const Reply& reply, WireFormat format) {
 
 namespace {
 
-[[noreturn]] void notAReply(const std::string& why) {
-  throw PacketError("not a reply envelope: " + why);
-}
+[[noreturn]] void notAReply(const std::string& why) { throw PacketError("not a reply envelope: " + why); }
 
 }  // namespace
 

@@ -50,9 +50,12 @@ RowLayout::RowLayout(std::vector<Column> columns) : cols_(std::move(columns)) {
 
 bool RowLayout::storable(size_t i, const Value& v) const {
   switch (places_[i].slot) {
-    case Slot::Text: return v.isNull() || v.isText();
-    case Slot::Boolean: return v.isNull() || v.isBoolean();
-    case Slot::Number: return v.isNull() || v.isNumber() || v.isDateTime();
+    case Slot::Text:
+      return v.isNull() || v.isText();
+    case Slot::Boolean:
+      return v.isNull() || v.isBoolean();
+    case Slot::Number:
+      return v.isNull() || v.isNumber() || v.isDateTime();
   }
   return false;
 }
@@ -136,8 +139,10 @@ double RowLayout::number(const std::uint8_t* row, size_t i) const {
 Value RowLayout::decode(const std::uint8_t* row, size_t i) const {
   if (isNull(row, i)) return Value();
   switch (places_[i].slot) {
-    case Slot::Text: return Value(text(row, i));
-    case Slot::Boolean: return Value(row[places_[i].offset] != 0);
+    case Slot::Text:
+      return Value(text(row, i));
+    case Slot::Boolean:
+      return Value(row[places_[i].offset] != 0);
     case Slot::Number:
       if (cols_[i].type == FieldType::DateTime) return Value(DateTime(number(row, i)));
       return Value(number(row, i));
@@ -145,8 +150,6 @@ Value RowLayout::decode(const std::uint8_t* row, size_t i) const {
   return Value();
 }
 
-size_t RowLayout::byteSize(const std::uint8_t* row) const {
-  return varStart_ + textEnd(row, lastText_);
-}
+size_t RowLayout::byteSize(const std::uint8_t* row) const { return varStart_ + textEnd(row, lastText_); }
 
 }  // namespace platform

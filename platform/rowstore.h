@@ -51,9 +51,7 @@ class RowLayout {
   RowBuf encode(const Value* const* values) const;
   RowBuf encode(const std::vector<Value>& values) const;
 
-  bool isNull(const std::uint8_t* row, size_t i) const {
-    return (row[i >> 3] >> (i & 7)) & 1u;
-  }
+  bool isNull(const std::uint8_t* row, size_t i) const { return (row[i >> 3] >> (i & 7)) & 1u; }
   Value decode(const std::uint8_t* row, size_t i) const;
   // The bytes of a text column (empty when null).
   std::string_view text(const std::uint8_t* row, size_t i) const;
@@ -65,7 +63,7 @@ class RowLayout {
   enum class Slot : std::uint8_t { Number, Boolean, Text };
   struct Place {
     Slot slot;
-    std::uint32_t offset;  // of the fixed slot within the row
+    std::uint32_t offset;   // of the fixed slot within the row
     std::int32_t prevText;  // fixed-slot offset of the previous text column, -1 if none
   };
 

@@ -5,11 +5,11 @@
 #include <soci/sqlite3/soci-sqlite3.h>
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
-#include <cctype>
 #include <deque>
 #include <optional>
 
@@ -76,11 +76,9 @@ SqlError writeError(const soci::soci_error& e) {
     if (state.rfind("23", 0) == 0) throw SqlConstraintError(text, Kind::Other);
   } else if (e.get_error_category() == soci::soci_error::constraint_violation ||
              text.find("constraint failed") != std::string::npos) {
-    if (text.find("UNIQUE constraint") != std::string::npos ||
-        text.find("PRIMARY KEY constraint") != std::string::npos)
+    if (text.find("UNIQUE constraint") != std::string::npos || text.find("PRIMARY KEY constraint") != std::string::npos)
       throw SqlConstraintError(text, Kind::Unique);
-    if (text.find("FOREIGN KEY constraint") != std::string::npos)
-      throw SqlConstraintError(text, Kind::ForeignKey);
+    if (text.find("FOREIGN KEY constraint") != std::string::npos) throw SqlConstraintError(text, Kind::ForeignKey);
     throw SqlConstraintError(text, Kind::Other);
   }
   return SqlError(text);
@@ -186,14 +184,13 @@ std::string numberText(double d) {
 std::string dbDateText(DateTime dt) {
   const std::tm t = toTm(dt);
   char buf[64];
-  std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", t.tm_year + 1900, t.tm_mon + 1,
-                t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec);
+  std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_hour,
+                t.tm_min, t.tm_sec);
   return buf;
 }
 
 [[noreturn]] void badValue(std::string_view name, const Value& v, std::string_view expected) {
-  throw SqlError("Valor '" + v.asText() + "' de " + std::string(name) + " não é " +
-                 std::string(expected) + ".");
+  throw SqlError("Valor '" + v.asText() + "' de " + std::string(name) + " não é " + std::string(expected) + ".");
 }
 
 // --- parameter binding ---
@@ -211,23 +208,29 @@ struct Slot {
 
 SlotKind kindOf(FieldType t) {
   switch (t) {
-    case FieldType::Float: return SlotKind::Number;
+    case FieldType::Float:
+      return SlotKind::Number;
     case FieldType::Integer:
-    case FieldType::Boolean: return SlotKind::Integer;
-    case FieldType::DateTime: return SlotKind::Date;
-    default: return SlotKind::Text;
+    case FieldType::Boolean:
+      return SlotKind::Integer;
+    case FieldType::DateTime:
+      return SlotKind::Date;
+    default:
+      return SlotKind::Text;
   }
 }
 
 SlotKind kindOf(const Value& v) {
   switch (v.type()) {
     case ValueType::Number:
-      return std::trunc(v.number()) == v.number() && std::fabs(v.number()) < 9e15
-                 ? SlotKind::Integer
-                 : SlotKind::Number;
-    case ValueType::Boolean: return SlotKind::Integer;
-    case ValueType::DateTime: return SlotKind::Date;
-    default: return SlotKind::Text;
+      return std::trunc(v.number()) == v.number() && std::fabs(v.number()) < 9e15 ? SlotKind::Integer
+                                                                                  : SlotKind::Number;
+    case ValueType::Boolean:
+      return SlotKind::Integer;
+    case ValueType::DateTime:
+      return SlotKind::Date;
+    default:
+      return SlotKind::Text;
   }
 }
 
@@ -240,17 +243,24 @@ void assign(Slot& s, const Value& v) {
   s.ind = soci::i_ok;
   switch (s.kind) {
     case SlotKind::Text:
-      if (v.isText()) s.text = v.text();
-      else if (v.isNumber()) s.text = numberText(v.number());
-      else if (v.isDateTime()) s.text = dbDateText(v.dateTime());
-      else s.text = v.boolean() ? "1" : "0";
+      if (v.isText())
+        s.text = v.text();
+      else if (v.isNumber())
+        s.text = numberText(v.number());
+      else if (v.isDateTime())
+        s.text = dbDateText(v.dateTime());
+      else
+        s.text = v.boolean() ? "1" : "0";
       return;
     case SlotKind::Number:
     case SlotKind::Integer: {
       double d = 0;
-      if (v.isNumber()) d = v.number();
-      else if (v.isBoolean()) d = v.boolean() ? 1 : 0;
-      else if (!v.isText() || !parseDouble(v.text(), d)) badValue(s.name, v, "um número");
+      if (v.isNumber())
+        d = v.number();
+      else if (v.isBoolean())
+        d = v.boolean() ? 1 : 0;
+      else if (!v.isText() || !parseDouble(v.text(), d))
+        badValue(s.name, v, "um número");
       if (s.kind == SlotKind::Number) {
         s.number = d;
         s.text = numberText(d);
@@ -260,10 +270,14 @@ void assign(Slot& s, const Value& v) {
       return;
     }
     case SlotKind::Date: {
-      if (v.isDateTime()) s.text = dbDateText(v.dateTime());
-      else if (v.isNumber()) s.text = dbDateText(DateTime(v.number()));
-      else if (auto d = v.isText() ? parseDbDate(v.text()) : std::nullopt) s.text = dbDateText(*d);
-      else badValue(s.name, v, "uma data");
+      if (v.isDateTime())
+        s.text = dbDateText(v.dateTime());
+      else if (v.isNumber())
+        s.text = dbDateText(DateTime(v.number()));
+      else if (auto d = v.isText() ? parseDbDate(v.text()) : std::nullopt)
+        s.text = dbDateText(*d);
+      else
+        badValue(s.name, v, "uma data");
       return;
     }
   }
@@ -279,13 +293,21 @@ void assign(Slot& s, const Value& v) {
 void bindSlots(soci::statement& st, std::deque<Slot>& slots, SqlDialect dialect) {
   for (Slot& s : slots) {
     switch (s.kind) {
-      case SlotKind::Text: st.exchange(soci::use(s.text, s.ind)); break;
-      case SlotKind::Number:
-        if (dialect == SqlDialect::PostgreSQL) st.exchange(soci::use(s.text, s.ind));
-        else st.exchange(soci::use(s.number, s.ind));
+      case SlotKind::Text:
+        st.exchange(soci::use(s.text, s.ind));
         break;
-      case SlotKind::Integer: st.exchange(soci::use(s.integer, s.ind)); break;
-      case SlotKind::Date: st.exchange(soci::use(s.text, s.ind)); break;
+      case SlotKind::Number:
+        if (dialect == SqlDialect::PostgreSQL)
+          st.exchange(soci::use(s.text, s.ind));
+        else
+          st.exchange(soci::use(s.number, s.ind));
+        break;
+      case SlotKind::Integer:
+        st.exchange(soci::use(s.integer, s.ind));
+        break;
+      case SlotKind::Date:
+        st.exchange(soci::use(s.text, s.ind));
+        break;
     }
   }
 }
@@ -314,8 +336,7 @@ std::deque<Slot> slotsFor(const PositionalSql& p, const SqlParams& params) {
 // the text, which also keeps them from being compared as texts.
 void typeDates(PositionalSql& p, const std::deque<Slot>& slots, SqlDialect dialect) {
   if (dialect != SqlDialect::PostgreSQL ||
-      std::none_of(slots.begin(), slots.end(),
-                   [](const Slot& s) { return s.kind == SlotKind::Date; }))
+      std::none_of(slots.begin(), slots.end(), [](const Slot& s) { return s.kind == SlotKind::Date; }))
     return;
   std::string out;
   size_t k = 0;
@@ -337,13 +358,18 @@ void prepare(soci::statement& st, const std::string& text) {
 
 FieldType inferredType(soci::data_type t, const std::string& name) {
   switch (t) {
-    case soci::dt_string: return FieldType::String;
-    case soci::dt_date: return FieldType::DateTime;
-    case soci::dt_double: return FieldType::Float;
+    case soci::dt_string:
+      return FieldType::String;
+    case soci::dt_date:
+      return FieldType::DateTime;
+    case soci::dt_double:
+      return FieldType::Float;
     case soci::dt_integer:
     case soci::dt_long_long:
-    case soci::dt_unsigned_long_long: return FieldType::Integer;
-    default: throw SqlError("Coluna " + name + " de tipo não suportado.");
+    case soci::dt_unsigned_long_long:
+      return FieldType::Integer;
+    default:
+      throw SqlError("Coluna " + name + " de tipo não suportado.");
   }
 }
 
@@ -358,11 +384,11 @@ struct Column {
 // A text cell converted to the field's type; `owned`, when given, is the
 // same text already in a string of its own, moved into the value instead of
 // copied.
-Value fromText(std::string_view s, const Column& c, const std::string& name,
-               std::string* owned = nullptr) {
+Value fromText(std::string_view s, const Column& c, const std::string& name, std::string* owned = nullptr) {
   switch (c.type) {
     case FieldType::String:
-    case FieldType::FixedString: return owned ? Value(std::move(*owned)) : Value(s);
+    case FieldType::FixedString:
+      return owned ? Value(std::move(*owned)) : Value(s);
     case FieldType::Float:
     case FieldType::Integer: {
       double d = 0;
@@ -376,7 +402,8 @@ Value fromText(std::string_view s, const Column& c, const std::string& name,
       if (!d) badValue(name, Value(s), "uma data");
       return Value(*d);
     }
-    case FieldType::Boolean: return Value(s == "S" || s == "T" || s == "1" || s == "true");
+    case FieldType::Boolean:
+      return Value(s == "S" || s == "T" || s == "1" || s == "true");
   }
   return Value();
 }
@@ -384,11 +411,15 @@ Value fromText(std::string_view s, const Column& c, const std::string& name,
 Value fromNumber(double d, const Column& c, const std::string& name) {
   switch (c.type) {
     case FieldType::String:
-    case FieldType::FixedString: return Value(numberText(d));
+    case FieldType::FixedString:
+      return Value(numberText(d));
     case FieldType::Float:
-    case FieldType::Integer: return Value(d);
-    case FieldType::Boolean: return Value(d != 0);
-    case FieldType::DateTime: badValue(name, Value(d), "uma data");
+    case FieldType::Integer:
+      return Value(d);
+    case FieldType::Boolean:
+      return Value(d != 0);
+    case FieldType::DateTime:
+      badValue(name, Value(d), "uma data");
   }
   return Value();
 }
@@ -396,8 +427,7 @@ Value fromNumber(double d, const Column& c, const std::string& name) {
 // A cell the database describes as a date.
 Value fromDate(DateTime d, const Column& c, const std::string& name) {
   if (c.type == FieldType::DateTime) return Value(d);
-  if (c.type == FieldType::String || c.type == FieldType::FixedString)
-    return Value(formatDateTime(d));
+  if (c.type == FieldType::String || c.type == FieldType::FixedString) return Value(formatDateTime(d));
   badValue(name, Value(d), "compatível com o campo declarado");
 }
 
@@ -408,13 +438,18 @@ Value readCell(const soci::row& r, size_t i, const Column& c, const std::string&
       std::string s = r.get<std::string>(i);
       return fromText(s, c, name, &s);
     }
-    case soci::dt_double: return fromNumber(r.get<double>(i), c, name);
-    case soci::dt_integer: return fromNumber(r.get<int>(i), c, name);
-    case soci::dt_long_long: return fromNumber(static_cast<double>(r.get<long long>(i)), c, name);
+    case soci::dt_double:
+      return fromNumber(r.get<double>(i), c, name);
+    case soci::dt_integer:
+      return fromNumber(r.get<int>(i), c, name);
+    case soci::dt_long_long:
+      return fromNumber(static_cast<double>(r.get<long long>(i)), c, name);
     case soci::dt_unsigned_long_long:
       return fromNumber(static_cast<double>(r.get<unsigned long long>(i)), c, name);
-    case soci::dt_date: return fromDate(fromTm(r.get<std::tm>(i)), c, name);
-    default: throw SqlError("Coluna " + name + " de tipo não suportado.");
+    case soci::dt_date:
+      return fromDate(fromTm(r.get<std::tm>(i)), c, name);
+    default:
+      throw SqlError("Coluna " + name + " de tipo não suportado.");
   }
 }
 
@@ -434,27 +469,29 @@ std::string_view sqliteText(sqlite_api::sqlite3_value* v) {
   return {p, static_cast<size_t>(sqlite_api::sqlite3_value_bytes(v))};
 }
 
-Value readSqliteCell(sqlite_api::sqlite3_stmt* stmt, int i, const Column& c,
-                     const std::string& name) {
+Value readSqliteCell(sqlite_api::sqlite3_stmt* stmt, int i, const Column& c, const std::string& name) {
   using namespace sqlite_api;
   sqlite3_value* v = sqlite3_column_value(stmt, i);
   if (sqlite3_value_type(v) == SQLITE_NULL) return Value();
   switch (c.source) {
-    case soci::dt_string: return fromText(sqliteText(v), c, name);
-    case soci::dt_double: return fromNumber(sqlite3_value_double(v), c, name);
-    case soci::dt_integer: return fromNumber(sqlite3_value_int(v), c, name);
+    case soci::dt_string:
+      return fromText(sqliteText(v), c, name);
+    case soci::dt_double:
+      return fromNumber(sqlite3_value_double(v), c, name);
+    case soci::dt_integer:
+      return fromNumber(sqlite3_value_int(v), c, name);
     case soci::dt_long_long:
       return fromNumber(static_cast<double>(sqlite3_value_int64(v)), c, name);
     case soci::dt_unsigned_long_long:
-      return fromNumber(
-          static_cast<double>(static_cast<unsigned long long>(sqlite3_value_int64(v))), c, name);
+      return fromNumber(static_cast<double>(static_cast<unsigned long long>(sqlite3_value_int64(v))), c, name);
     case soci::dt_date: {
       // To the second, as a date read through std::tm.
       const std::optional<DateTime> d = parseDbDate(sqliteText(v), false);
       if (!d) throw SqlError("Data inválida lida do banco de dados.");
       return fromDate(*d, c, name);
     }
-    default: throw SqlError("Coluna " + name + " de tipo não suportado.");
+    default:
+      throw SqlError("Coluna " + name + " de tipo não suportado.");
   }
 }
 
@@ -462,10 +499,10 @@ Value readSqliteCell(sqlite_api::sqlite3_stmt* stmt, int i, const Column& c,
 // libpq's text straight into the value, again as SOCI describes the column.
 Value readPgCell(const PGresult* res, int row, int i, const Column& c, const std::string& name) {
   if (PQgetisnull(res, row, i)) return Value();
-  const std::string_view text(PQgetvalue(res, row, i),
-                              static_cast<size_t>(PQgetlength(res, row, i)));
+  const std::string_view text(PQgetvalue(res, row, i), static_cast<size_t>(PQgetlength(res, row, i)));
   switch (c.source) {
-    case soci::dt_string: return fromText(text, c, name);
+    case soci::dt_string:
+      return fromText(text, c, name);
     case soci::dt_double: {
       double d = 0;
       if (!parseDouble(text, d)) badValue(name, Value(text), "um número");
@@ -476,8 +513,7 @@ Value readPgCell(const PGresult* res, int row, int i, const Column& c, const std
       long long n = 0;
       const std::string_view t = trimmed(text);
       auto [p, ec] = std::from_chars(t.data(), t.data() + t.size(), n);
-      if (ec != std::errc() || p != t.data() + t.size() || t.empty())
-        badValue(name, Value(text), "um número");
+      if (ec != std::errc() || p != t.data() + t.size() || t.empty()) badValue(name, Value(text), "um número");
       return fromNumber(static_cast<double>(n), c, name);
     }
     case soci::dt_date: {
@@ -485,7 +521,8 @@ Value readPgCell(const PGresult* res, int row, int i, const Column& c, const std
       if (!d) throw SqlError("Data inválida lida do banco de dados.");
       return fromDate(*d, c, name);
     }
-    default: throw SqlError("Coluna " + name + " de tipo não suportado.");
+    default:
+      throw SqlError("Coluna " + name + " de tipo não suportado.");
   }
 }
 
@@ -494,19 +531,16 @@ Value readPgCell(const PGresult* res, int row, int i, const Column& c, const std
 soci::postgresql_statement_backend* pgStatement(soci::statement& st, SqlDialect dialect) {
   if (dialect != SqlDialect::PostgreSQL) return nullptr;
   auto* be = static_cast<soci::postgresql_statement_backend*>(st.get_backend());
-  return be && !be->single_row_mode_ && !be->hasVectorIntoElements_ &&
-                 be->result_.get_result() != nullptr
-             ? be
-             : nullptr;
+  return be && !be->single_row_mode_ && !be->hasVectorIntoElements_ && be->result_.get_result() != nullptr ? be
+                                                                                                           : nullptr;
 }
 
 // Columns whose cells the direct readers convert; anything else (blobs,
 // XML...) goes through SOCI's row.
 bool directlyReadable(const std::vector<Column>& cols) {
   return std::all_of(cols.begin(), cols.end(), [](const Column& c) {
-    return c.source == soci::dt_string || c.source == soci::dt_double ||
-           c.source == soci::dt_integer || c.source == soci::dt_long_long ||
-           c.source == soci::dt_date;
+    return c.source == soci::dt_string || c.source == soci::dt_double || c.source == soci::dt_integer ||
+           c.source == soci::dt_long_long || c.source == soci::dt_date;
   });
 }
 
@@ -521,8 +555,7 @@ sqlite_api::sqlite3_stmt* sqliteStatement(soci::statement& st, SqlDialect dialec
   return be && !be->hasVectorIntoElements_ ? be->stmt_ : nullptr;
 }
 
-std::vector<Column> mapColumns(const soci::row& r, DataPacket& packet,
-                               std::vector<std::string>& names) {
+std::vector<Column> mapColumns(const soci::row& r, DataPacket& packet, std::vector<std::string>& names) {
   std::vector<Column> cols(r.size());
   std::vector<bool> filled(packet.fields.size(), false);
   for (size_t i = 0; i < r.size(); ++i) {
@@ -543,8 +576,7 @@ std::vector<Column> mapColumns(const soci::row& r, DataPacket& packet,
     }
   }
   for (size_t f = 0; f < filled.size(); ++f)
-    if (!filled[f])
-      throw SqlError("Campo " + packet.fields[f].name + " não consta do resultado da consulta.");
+    if (!filled[f]) throw SqlError("Campo " + packet.fields[f].name + " não consta do resultado da consulta.");
   return cols;
 }
 
@@ -557,8 +589,7 @@ PositionalSql toPositional(std::string_view sql, SqlDialect dialect) {
       sql, [&](std::string_view t) { out.text += t; },
       [&](std::string name) {
         out.names.push_back(std::move(name));
-        out.text += dialect == SqlDialect::PostgreSQL ? ":p" + std::to_string(out.names.size())
-                                                      : std::string("?");
+        out.text += dialect == SqlDialect::PostgreSQL ? ":p" + std::to_string(out.names.size()) : std::string("?");
       });
   return out;
 }
@@ -600,23 +631,24 @@ DataPacket sqlSelect(soci::session& session, std::string_view sql, const SqlPara
     for (size_t i = 0; inOrder && i < cols.size(); ++i) inOrder = cols[i].field == i;
     auto addRow = [&](auto&& read) {
       PacketRow& row = packet.rows.emplace_back();
-      if (inOrder) row.values.reserve(width);
-      else row.values.resize(width);
+      if (inOrder)
+        row.values.reserve(width);
+      else
+        row.values.resize(width);
       for (size_t i = 0; i < cols.size(); ++i) {
         Value v = read(i);
-        if (cols[i].inferred && v.isText())
-          cols[i].longest = std::max(cols[i].longest, utf8Length(v.text()));
-        if (inOrder) row.values.push_back(std::move(v));
-        else row.values[cols[i].field] = std::move(v);
+        if (cols[i].inferred && v.isText()) cols[i].longest = std::max(cols[i].longest, utf8Length(v.text()));
+        if (inOrder)
+          row.values.push_back(std::move(v));
+        else
+          row.values[cols[i].field] = std::move(v);
       }
     };
     const bool direct = more && directlyReadable(cols);
     if (sqlite_api::sqlite3_stmt* stmt = direct ? sqliteStatement(st, dialect) : nullptr) {
       // SOCI has run the statement and described its columns; the statement
       // stands on the first row, and the rest are stepped through here.
-      auto read = [&](size_t i) {
-        return readSqliteCell(stmt, static_cast<int>(i), cols[i], names[i]);
-      };
+      auto read = [&](size_t i) { return readSqliteCell(stmt, static_cast<int>(i), cols[i], names[i]); };
       for (;;) {
         addRow(read);
         const int rc = sqlite_api::sqlite3_step(stmt);
@@ -634,8 +666,7 @@ DataPacket sqlSelect(soci::session& session, std::string_view sql, const SqlPara
       for (int k = be->currentRow_; k < rows; ++k)
         addRow([&](size_t i) { return readPgCell(res, k, static_cast<int>(i), cols[i], names[i]); });
     } else {
-      for (; more; more = st.fetch())
-        addRow([&](size_t i) { return readCell(r, i, cols[i], names[i]); });
+      for (; more; more = st.fetch()) addRow([&](size_t i) { return readCell(r, i, cols[i], names[i]); });
     }
     for (const Column& c : cols)
       if (c.inferred && c.type == FieldType::String)
@@ -672,14 +703,13 @@ struct SqlCommand::Impl {
   size_t distinct = 0;
 };
 
-SqlCommand::SqlCommand(soci::session& session, std::string_view sql,
-                       const std::vector<FieldType>& types)
+SqlCommand::SqlCommand(soci::session& session, std::string_view sql, const std::vector<FieldType>& types)
     : impl_(std::make_unique<Impl>(session)) {
   PositionalSql p = toPositional(sql, impl_->dialect);
   const std::vector<std::string> distinct = parameterNames(sql);
   if (distinct.size() != types.size())
-    throw SqlError("Comando com " + std::to_string(distinct.size()) + " parâmetros e " +
-                   std::to_string(types.size()) + " tipos.");
+    throw SqlError("Comando com " + std::to_string(distinct.size()) + " parâmetros e " + std::to_string(types.size()) +
+                   " tipos.");
   impl_->distinct = distinct.size();
   for (const std::string& name : p.names) {
     size_t k = 0;
@@ -701,10 +731,8 @@ SqlCommand::SqlCommand(soci::session& session, std::string_view sql,
 SqlCommand::~SqlCommand() = default;
 
 long long SqlCommand::execute(const std::vector<Value>& values) {
-  if (values.size() != impl_->distinct)
-    throw SqlError("Comando executado com número errado de valores.");
-  for (size_t i = 0; i < impl_->slots.size(); ++i)
-    assign(impl_->slots[i], values[impl_->valueOf[i]]);
+  if (values.size() != impl_->distinct) throw SqlError("Comando executado com número errado de valores.");
+  for (size_t i = 0; i < impl_->slots.size(); ++i) assign(impl_->slots[i], values[impl_->valueOf[i]]);
   try {
     impl_->st.execute(true);
     return impl_->st.get_affected_rows();

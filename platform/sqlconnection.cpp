@@ -65,11 +65,16 @@ std::string sqliteTarget(std::string_view path) {
 
 std::string_view dialectName(SqlDialect d) {
   switch (d) {
-    case SqlDialect::SQLite: return "SQLite";
-    case SqlDialect::PostgreSQL: return "PostgreSQL";
-    case SqlDialect::Oracle: return "Oracle";
-    case SqlDialect::MSSQL: return "SQL Server";
-    case SqlDialect::InterBase: return "InterBase";
+    case SqlDialect::SQLite:
+      return "SQLite";
+    case SqlDialect::PostgreSQL:
+      return "PostgreSQL";
+    case SqlDialect::Oracle:
+      return "Oracle";
+    case SqlDialect::MSSQL:
+      return "SQL Server";
+    case SqlDialect::InterBase:
+      return "InterBase";
   }
   return "?";
 }
@@ -82,25 +87,22 @@ SqlTarget parseConnectionString(std::string_view connString) {
     SqlDialect dialect;
   };
   static const Unsupported kUnsupported[] = {
-      {"oracle:", SqlDialect::Oracle},       {"mssql:", SqlDialect::MSSQL},
-      {"sqlserver:", SqlDialect::MSSQL},     {"interbase:", SqlDialect::InterBase},
-      {"firebird:", SqlDialect::InterBase},
+      {"oracle:", SqlDialect::Oracle},       {"mssql:", SqlDialect::MSSQL},        {"sqlserver:", SqlDialect::MSSQL},
+      {"interbase:", SqlDialect::InterBase}, {"firebird:", SqlDialect::InterBase},
   };
   for (const auto& u : kUnsupported)
     if (startsWithNoCase(s, u.prefix))
       throw SqlError("Banco de dados " + std::string(dialectName(u.dialect)) +
                      " não pode ser aberto por esta aplicação.");
   if (startsWithNoCase(s, "sqlite:")) return {SqlDialect::SQLite, sqliteTarget(trim(s.substr(7)))};
-  if (startsWithNoCase(s, "postgresql://") || startsWithNoCase(s, "postgres://") ||
-      looksLikeKeywords(s))
+  if (startsWithNoCase(s, "postgresql://") || startsWithNoCase(s, "postgres://") || looksLikeKeywords(s))
     return {SqlDialect::PostgreSQL, toLibpqKeywords(s)};
   return {SqlDialect::SQLite, sqliteTarget(s)};
 }
 
 SqlDialect dialectOf(const soci::session& session) {
-  return const_cast<soci::session&>(session).get_backend_name() == "postgresql"
-             ? SqlDialect::PostgreSQL
-             : SqlDialect::SQLite;
+  return const_cast<soci::session&>(session).get_backend_name() == "postgresql" ? SqlDialect::PostgreSQL
+                                                                                : SqlDialect::SQLite;
 }
 
 SqlConnection::SqlConnection(std::string_view connString) {
@@ -126,8 +128,8 @@ SqlConnection::SqlConnection(std::string_view connString) {
     *session_ << "PRAGMA busy_timeout=10000";
   } catch (const soci::soci_error& e) {
     session_.reset();
-    throw SqlError(std::string("Não foi possível abrir o banco de dados ") +
-                   std::string(dialectName(dialect_)) + ": " + trim(e.what()));
+    throw SqlError(std::string("Não foi possível abrir o banco de dados ") + std::string(dialectName(dialect_)) + ": " +
+                   trim(e.what()));
   }
 }
 

@@ -35,8 +35,7 @@ class UiServices {
   // Look-up dialog over a record set: `title` heads it, `emptyMessage` is
   // shown instead when the set is empty. True when a row was chosen; the
   // chosen row is then the set's current record.
-  virtual bool pickRecord(ClientDataSet& set, const std::string& title,
-                          const std::string& emptyMessage) = 0;
+  virtual bool pickRecord(ClientDataSet& set, const std::string& title, const std::string& emptyMessage) = 0;
 
   // Search dialog over a record set (the framework's Procura): positions the
   // set on the row found, if any.

@@ -13,8 +13,10 @@ std::u32string utf8Decode(std::string_view s) {
     bool valid = i + static_cast<size_t>(extra) < s.size();
     for (int k = 1; valid && k <= extra; ++k) {
       const auto c = static_cast<unsigned char>(s[i + static_cast<size_t>(k)]);
-      if ((c & 0xC0) != 0x80) valid = false;
-      else cp = (cp << 6) | (c & 0x3Fu);
+      if ((c & 0xC0) != 0x80)
+        valid = false;
+      else
+        cp = (cp << 6) | (c & 0x3Fu);
     }
     if (!valid || (extra == 0 && b >= 0x80)) {
       out.push_back(b);

@@ -71,9 +71,7 @@ class Value {
   bool boolean() const { return std::get<bool>(v_); }
   const ValueArray& array() const { return *std::get<std::shared_ptr<const ValueArray>>(v_); }
   const DataPacket& packet() const { return *std::get<std::shared_ptr<const DataPacket>>(v_); }
-  const std::shared_ptr<const DataPacket>& packetPtr() const {
-    return std::get<std::shared_ptr<const DataPacket>>(v_);
-  }
+  const std::shared_ptr<const DataPacket>& packetPtr() const { return std::get<std::shared_ptr<const DataPacket>>(v_); }
 
   // Lenient conversions, as the screen reads a field whatever its type.
   // Null converts to "" / 0 / day 0 / false. A text that is not a number
@@ -88,8 +86,8 @@ class Value {
   friend bool operator==(const Value& a, const Value& b);
 
  private:
-  std::variant<std::monostate, std::string, double, DateTime, bool,
-               std::shared_ptr<const ValueArray>, std::shared_ptr<const DataPacket>>
+  std::variant<std::monostate, std::string, double, DateTime, bool, std::shared_ptr<const ValueArray>,
+               std::shared_ptr<const DataPacket>>
       v_;
 };
 

@@ -30,12 +30,9 @@ constexpr FieldSpec kAberCaixa[] = {
 };
 
 constexpr ColumnSpec kAberCaixaColumns[] = {
-    {.field = "IDSITUACAO", .width = 47},
-    {.field = "DTABERCAIX", .width = 115},
-    {.field = "DTMOVTURCAIX", .width = 95},
-    {.field = "CDOPERABER", .width = 148},
-    {.field = "DTFECHCAIX", .width = 122},
-    {.field = "NMOPERADOR", .visible = false},
+    {.field = "IDSITUACAO", .width = 47},   {.field = "DTABERCAIX", .width = 115},
+    {.field = "DTMOVTURCAIX", .width = 95}, {.field = "CDOPERABER", .width = 148},
+    {.field = "DTFECHCAIX", .width = 122},  {.field = "NMOPERADOR", .visible = false},
 };
 
 constexpr FieldSpec kOperador[] = {

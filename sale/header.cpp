@@ -131,13 +131,9 @@ void declarePedidoVendaColumns(platform::DBGrid& dbgPadrao) {
   dbgPadrao.setOptions(o);
 }
 
-void declareConsumidor(platform::ClientDataSet& cdsConsumidor) {
-  platform::declareFields(cdsConsumidor, kConsumidor);
-}
+void declareConsumidor(platform::ClientDataSet& cdsConsumidor) { platform::declareFields(cdsConsumidor, kConsumidor); }
 
-void declareTipoVenda(platform::ClientDataSet& cdsTipoVenda) {
-  platform::declareFields(cdsTipoVenda, kTipoVenda);
-}
+void declareTipoVenda(platform::ClientDataSet& cdsTipoVenda) { platform::declareFields(cdsTipoVenda, kTipoVenda); }
 
 // The stored lines of each text are kept as lines, so the statement the
 // database receives is the one the branch's administrators know.

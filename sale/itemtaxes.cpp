@@ -16,7 +16,11 @@ constexpr FieldSpec kImpostoItem[] = {
     {.name = "NRSEQUITVEND", .type = FieldType::String, .size = 3, .visible = false},
     {.name = "NRSEQITIMPOS", .type = FieldType::String, .size = 3, .visible = false},
     {.name = "CDIMPOSTO", .type = FieldType::String, .size = 2, .label = "Imposto"},
-    {.name = "VRPEALPRODIT", .type = FieldType::Float, .label = "Alíquota %", .displayFormat = "#,##0.00", .editFormat = "#,##0.00"},
+    {.name = "VRPEALPRODIT",
+     .type = FieldType::Float,
+     .label = "Alíquota %",
+     .displayFormat = "#,##0.00",
+     .editFormat = "#,##0.00"},
     {.name = "VRIMPOPRODIT", .type = FieldType::Float, .label = "Valor Imposto", .displayFormat = "#,##0.00"},
     {.name = "CDIMPOSTOEX", .type = FieldType::Float, .visible = false},
     {.name = "SGIMPOSTO", .type = FieldType::String, .size = 10, .label = "Imposto"},
@@ -61,12 +65,8 @@ void declareImpostoItemColumns(platform::DBGrid& dbgImpostoItem) {
 
 void declareAliq(platform::ClientDataSet& cdsAliq) { platform::declareFields(cdsAliq, kAliq); }
 
-void declareAliqImpFis(platform::ClientDataSet& cdsAliqImpFis) {
-  platform::declareFields(cdsAliqImpFis, kAliqImpFis);
-}
+void declareAliqImpFis(platform::ClientDataSet& cdsAliqImpFis) { platform::declareFields(cdsAliqImpFis, kAliqImpFis); }
 
-void declareBloqSemImp(platform::ClientDataSet& adqBloqSemImp) {
-  platform::declareFields(adqBloqSemImp, kBloqSemImp);
-}
+void declareBloqSemImp(platform::ClientDataSet& adqBloqSemImp) { platform::declareFields(adqBloqSemImp, kBloqSemImp); }
 
 }  // namespace sale

@@ -12,7 +12,11 @@ namespace {
 constexpr FieldSpec kTipoRece[] = {
     {.name = "NMTIPORECE", .type = FieldType::String, .size = 40, .label = "Nome"},
     {.name = "CDTIPORECE", .type = FieldType::String, .size = 3, .label = "Código"},
-    {.name = "VRMOVIVEND", .type = FieldType::Float, .label = "Valor", .displayFormat = "#,##0.00", .editFormat = "0.00"},
+    {.name = "VRMOVIVEND",
+     .type = FieldType::Float,
+     .label = "Valor",
+     .displayFormat = "#,##0.00",
+     .editFormat = "0.00"},
     {.name = "CDFILIAL", .type = FieldType::String, .size = 4, .visible = false},
     {.name = "CDCAIXA", .type = FieldType::String, .size = 3, .visible = false},
     {.name = "DTABERCAIX", .type = FieldType::DateTime, .visible = false},

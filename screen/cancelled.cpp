@@ -9,10 +9,10 @@
 #include "platform/logon.h"
 #include "platform/lookup.h"
 #include "platform/uiservice.h"
-#include "screen/items_support.h"
-#include "screen/items_productrules.h"
 #include "screen/fetch.h"
 #include "screen/frmmanutvenda.h"
+#include "screen/items_productrules.h"
+#include "screen/items_support.h"
 #include "screen/sendnow.h"
 
 namespace screen {
@@ -53,9 +53,7 @@ void cancelledGuards(TfrmManutVenda& f, bool deleting) {
 }
 
 // Sends the pending change at once; a refusal undoes it.
-void sendItensCancelados(TfrmManutVenda& f) {
-  sendAtOnce(f, f.cdsItensCancelados, "SetItensCancelados", {});
-}
+void sendItensCancelados(TfrmManutVenda& f) { sendAtOnce(f, f.cdsItensCancelados, "SetItensCancelados", {}); }
 
 }  // namespace
 
@@ -81,17 +79,11 @@ void CancelledItemsPart::cdsItensCanceladosCalcFields(ClientDataSet& ds) {
                                                       number(ds, "VRACRITVENDC")));
 }
 
-void CancelledItemsPart::cdsItensCanceladosBeforeInsert(ClientDataSet&) {
-  cancelledGuards(f, false);
-}
+void CancelledItemsPart::cdsItensCanceladosBeforeInsert(ClientDataSet&) { cancelledGuards(f, false); }
 
-void CancelledItemsPart::cdsItensCanceladosBeforeEdit(ClientDataSet&) {
-  cancelledGuards(f, false);
-}
+void CancelledItemsPart::cdsItensCanceladosBeforeEdit(ClientDataSet&) { cancelledGuards(f, false); }
 
-void CancelledItemsPart::cdsItensCanceladosBeforeDelete(ClientDataSet&) {
-  cancelledGuards(f, true);
-}
+void CancelledItemsPart::cdsItensCanceladosBeforeDelete(ClientDataSet&) { cancelledGuards(f, true); }
 
 void CancelledItemsPart::cdsItensCanceladosAfterInsert(ClientDataSet& ds) {
   {
@@ -100,8 +92,8 @@ void CancelledItemsPart::cdsItensCanceladosAfterInsert(ClientDataSet& ds) {
                             Value(text(f.cdsPedidoVenda, "NRSEQVENDA"))};
     loadPacket(f.cdsCodItensCanc, CheckResultServ(f.netManutVenda.call("getCodItensCanc", args)));
   }
-  ds.fieldByName("NRSEQITVENDC").setValue(
-      f.cdsCodItensCanc.isEmpty() ? Value() : f.cdsCodItensCanc.fieldByName("NRSEQITVENDC").value());
+  ds.fieldByName("NRSEQITVENDC")
+      .setValue(f.cdsCodItensCanc.isEmpty() ? Value() : f.cdsCodItensCanc.fieldByName("NRSEQITVENDC").value());
 }
 
 void CancelledItemsPart::cdsItensCanceladosBeforePost(ClientDataSet& ds) {
@@ -117,13 +109,9 @@ void CancelledItemsPart::cdsItensCanceladosBeforePost(ClientDataSet& ds) {
     if (empty(ds, figure)) ds.fieldByName(figure).setAsFloat(0);
 }
 
-void CancelledItemsPart::cdsItensCanceladosAfterPost(ClientDataSet&) {
-  sendItensCancelados(f);
-}
+void CancelledItemsPart::cdsItensCanceladosAfterPost(ClientDataSet&) { sendItensCancelados(f); }
 
-void CancelledItemsPart::cdsItensCanceladosAfterDelete(ClientDataSet&) {
-  sendItensCancelados(f);
-}
+void CancelledItemsPart::cdsItensCanceladosAfterDelete(ClientDataSet&) { sendItensCancelados(f); }
 
 void CancelledItemsPart::dbgItensCanceladosColExit(Control& sender) {
   ClientDataSet& ds = f.cdsItensCancelados;

@@ -13,9 +13,7 @@ using namespace platform;
 
 namespace {
 
-bool hasCurrentRow(const ClientDataSet& s) {
-  return s.active() && (!s.isEmpty() || s.state() == DataSetState::Insert);
-}
+bool hasCurrentRow(const ClientDataSet& s) { return s.active() && (!s.isEmpty() || s.state() == DataSetState::Insert); }
 
 }  // namespace
 

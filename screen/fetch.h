@@ -42,8 +42,8 @@ void loadPacket(platform::ClientDataSet& set, const platform::Value& answer);
 void fetch(TfrmManutVenda& f, std::string_view captionKey, const char* operation, std::vector<platform::Value> args,
            const std::function<void(const platform::Value& answer)>& load);
 // The same for an answer that replaces one record set.
-void fetchInto(TfrmManutVenda& f, std::string_view captionKey, const char* operation,
-               std::vector<platform::Value> args, platform::ClientDataSet& target);
+void fetchInto(TfrmManutVenda& f, std::string_view captionKey, const char* operation, std::vector<platform::Value> args,
+               platform::ClientDataSet& target);
 
 // Element `i` of an array answer; an answer of another shape is reported
 // with the catalogue's "Resp_Invalida" and aborts.

@@ -153,7 +153,7 @@ void FilterPanel::panFilialExit() {
   ProgressScope receiving(kProgressReceiving, f.Msg("Get_Vendas"));
   std::vector<Value> args{Value(f.medFilial.text()), Value(f.medCdCaixa.text()), Value(*day), Value("T")};
   const Value all = CheckResultServ(f.netManutVenda.call("GetBuscaManut", args));
-  ClientDataSet* const sets[] = {&f.cdsAberCaixa, &f.cdsParametro,  &f.cdsReducaoZ,   &f.cdsItensCancelados,
+  ClientDataSet* const sets[] = {&f.cdsAberCaixa, &f.cdsParametro,   &f.cdsReducaoZ,  &f.cdsItensCancelados,
                                  &f.cdsClientePV, &f.cdsCadastroECF, &f.cdsReducaoAnt};
   element(f, all, std::size(sets) - 1);
   for (size_t i = 0; i < std::size(sets); ++i) loadPacket(*sets[i], all.array()[i]);

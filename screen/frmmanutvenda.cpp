@@ -90,10 +90,11 @@ TfrmManutVenda::TfrmManutVenda()
   };
   // The captions are the menu items' own, so a button and its menu entry
   // read the same.
-  for (const ScreenButton& b : {ScreenButton{&btnCancelaVenda, "Cancelar Venda", "Cancelar Venda"},
-                                ScreenButton{&btnConcluiVenda, "Concluir Venda", "Concluir Venda"},
-                                ScreenButton{&btnFecharCaixa, "Fechar Caixa", "Fechar Caixa"},
-                                ScreenButton{&sbtAlteraVend, "Altera Vendedor", "Altera o nome do vendedor na venda."}}) {
+  for (const ScreenButton& b :
+       {ScreenButton{&btnCancelaVenda, "Cancelar Venda", "Cancelar Venda"},
+        ScreenButton{&btnConcluiVenda, "Concluir Venda", "Concluir Venda"},
+        ScreenButton{&btnFecharCaixa, "Fechar Caixa", "Fechar Caixa"},
+        ScreenButton{&sbtAlteraVend, "Altera Vendedor", "Altera o nome do vendedor na venda."}}) {
     b.button->setCaption(b.caption);
     b.button->setHint(b.hint);
     b.button->setEnabled(false);
@@ -115,10 +116,9 @@ TfrmManutVenda::TfrmManutVenda()
   buildReducaoPages();
   buildMenus();
 
-  for (ScreenPart* part : std::initializer_list<ScreenPart*>{&filter, &retrieval, &state, &saving, &guards, &salePart,
-                                                             &itemsPart, &receiptsPart, &cancelledPart, &registerPart,
-                                                             &zReductionPart, &zTaxesPart, &zTotalizersPart,
-                                                             &zPaymentFormsPart, &zObservationsPart})
+  for (ScreenPart* part : std::initializer_list<ScreenPart*>{
+           &filter, &retrieval, &state, &saving, &guards, &salePart, &itemsPart, &receiptsPart, &cancelledPart,
+           &registerPart, &zReductionPart, &zTaxesPart, &zTotalizersPart, &zPaymentFormsPart, &zObservationsPart})
     part->wire();
 }
 

@@ -8,9 +8,9 @@
 #include "platform/consiste.h"
 #include "platform/controls.h"
 #include "platform/uiservice.h"
-#include "screen/items_support.h"
 #include "screen/fetch.h"
 #include "screen/frmmanutvenda.h"
+#include "screen/items_support.h"
 #include "screen/sendnow.h"
 
 namespace screen {
@@ -77,9 +77,7 @@ void ItemsPart::cdsItensAfterInsert(ClientDataSet& ds) {
   ds.fieldByName("NRSEQUITVEND").setAsString(answer.asText());
 }
 
-void ItemsPart::cdsItensBeforeEdit(ClientDataSet&) {
-  itemGuards(f, false);
-}
+void ItemsPart::cdsItensBeforeEdit(ClientDataSet&) { itemGuards(f, false); }
 
 void ItemsPart::cdsItensBeforePost(ClientDataSet& ds) {
   Vd_CdProduto(true);
@@ -149,9 +147,7 @@ void ItemsPart::cdsItensAfterDelete(ClientDataSet& ds) {
   atualizaTotalVenda();
 }
 
-void ItemsPart::dbgItensEnter(Control&) {
-  f.dtsPadrao.setDataSet(&f.cdsItens);
-}
+void ItemsPart::dbgItensEnter(Control&) { f.dtsPadrao.setDataSet(&f.cdsItens); }
 
 void ItemsPart::dbgItensKeyDown(Control& sender, int& key, ShiftState shift) {
   DBGrid& g = static_cast<DBGrid&>(sender);
@@ -213,9 +209,8 @@ void ItemsPart::applyItemTaxFilter() {
 
 void ItemsPart::atualizaTotalVenda() {
   ClientDataSet& sale = f.cdsPedidoVenda;
-  const Value total =
-      screen::items::call(f, "GetSumVenda", {Value(text(sale, "CDFILIAL")), Value(text(sale, "CDCAIXA")),
-                                           Value(text(sale, "NRSEQVENDA"))});
+  const Value total = screen::items::call(
+      f, "GetSumVenda", {Value(text(sale, "CDFILIAL")), Value(text(sale, "CDCAIXA")), Value(text(sale, "NRSEQVENDA"))});
   loadPacket(f.cdsSumVenda, total);
   const double soma = f.cdsSumVenda.isEmpty() ? 0.0 : number(f.cdsSumVenda, "SOMA");
   for (NumberBox* box : {&f.nedTotal, &f.nedTotal1, &f.nedTotal2}) box->setValue(soma);

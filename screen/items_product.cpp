@@ -8,9 +8,9 @@
 #include "platform/logon.h"
 #include "platform/lookup.h"
 #include "platform/uiservice.h"
-#include "screen/items_support.h"
-#include "screen/items_productrules.h"
 #include "screen/frmmanutvenda.h"
+#include "screen/items_productrules.h"
+#include "screen/items_support.h"
 
 namespace screen {
 

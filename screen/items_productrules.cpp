@@ -8,10 +8,10 @@
 #include "platform/lookup.h"
 #include "platform/messages.h"
 #include "platform/uiservice.h"
-#include "screen/items_support.h"
 #include "sale/productlib.h"
 #include "screen/fetch.h"
 #include "screen/frmmanutvenda.h"
+#include "screen/items_support.h"
 
 namespace screen::items {
 

@@ -10,9 +10,9 @@
 #include "platform/controls.h"
 #include "platform/format.h"
 #include "platform/uiservice.h"
-#include "screen/items_support.h"
 #include "screen/fetch.h"
 #include "screen/frmmanutvenda.h"
+#include "screen/items_support.h"
 #include "screen/sendnow.h"
 
 namespace screen {
@@ -60,13 +60,9 @@ void ItemsPart::cdsImpostoItemBeforePost(ClientDataSet& ds) {
   ds.fieldByName("VRIMPOPRODIT").setAsFloat(static_cast<double>(value));
 }
 
-void ItemsPart::cdsImpostoItemAfterDelete(ClientDataSet& ds) {
-  sendAtOnce(f, ds, "DelImpostoItem", "DelVenda");
-}
+void ItemsPart::cdsImpostoItemAfterDelete(ClientDataSet& ds) { sendAtOnce(f, ds, "DelImpostoItem", "DelVenda"); }
 
-void ItemsPart::dbgImpostoItemEnter(Control&) {
-  f.dtsPadrao.setDataSet(&f.cdsImpostoItem);
-}
+void ItemsPart::dbgImpostoItemEnter(Control&) { f.dtsPadrao.setDataSet(&f.cdsImpostoItem); }
 
 void ItemsPart::dbgImpostoItemKeyDown(Control& sender, int& key, ShiftState shift) {
   // The rows die with their item; the grid's own delete key removes none.
@@ -77,9 +73,7 @@ void ItemsPart::dbgImpostoItemKeyDown(Control& sender, int& key, ShiftState shif
   lockRate(f, static_cast<DBGrid&>(sender));
 }
 
-void ItemsPart::dbgImpostoItemKeyPress(Control& sender, char32_t&) {
-  lockRate(f, static_cast<DBGrid&>(sender));
-}
+void ItemsPart::dbgImpostoItemKeyPress(Control& sender, char32_t&) { lockRate(f, static_cast<DBGrid&>(sender)); }
 
 void ItemsPart::InsereImpostoItens() {
   ClientDataSet& it = f.cdsItens;
@@ -161,8 +155,7 @@ void ItemsPart::recalculaImpostoItem() {
   ClientDataSet& it = f.cdsItens;
   ClientDataSet& taxes = f.cdsImpostoItem;
   const std::string product = text(it, "CDPRODUTO");
-  loadPacket(f.cdsAliqImpFis,
-                    screen::items::call(f, "getAliqImpFis", {Value(f.medFilial.text()), Value(product)}));
+  loadPacket(f.cdsAliqImpFis, screen::items::call(f, "getAliqImpFis", {Value(f.medFilial.text()), Value(product)}));
   ClientDataSet& rates = f.cdsAliqImpFis;
   // Taxes no longer registered keep their rows; new ones are not added.
   for (rates.first(); !rates.eof(); rates.next()) {

@@ -43,8 +43,12 @@ constexpr MessageEntry kMsgPadrao[] = {
 
     // Change guards.
     {"Oper_Bloc", "Operação Bloqueada! Caixa fechado."},
-    {"Oper_Bloc_S", "Operação Bloqueada. Os dados deste caixa e desta data não poderá sofrer alterações, pois a Redução Z deste dia está com status de Aprovada."},
-    {"dtMov_NEnq", "Operação não permitida. A data de movimento não se enquadra nos parâmetros definidos para a data de processamento."},
+    {"Oper_Bloc_S",
+     "Operação Bloqueada. Os dados deste caixa e desta data não poderá sofrer alterações, pois a Redução Z deste dia "
+     "está com status de Aprovada."},
+    {"dtMov_NEnq",
+     "Operação não permitida. A data de movimento não se enquadra nos parâmetros definidos para a data de "
+     "processamento."},
 
     // Sales grid look-ups: title, then the empty-list text.
     {"CLIENTE", "Cliente"},
@@ -133,7 +137,9 @@ constexpr MessageEntry kMsgPadrao[] = {
 
     // Item taxes.
     {"IMP_CAD2", "Não há imposto cadastrado para o produto informado."},
-    {"IMP_CAD", "Imposto para produto informado não está cadastrado. Favor realizar o cadastro de imposto para lançá-lo novamente.\r\n\r\n%s"},
+    {"IMP_CAD",
+     "Imposto para produto informado não está cadastrado. Favor realizar o cadastro de imposto para lançá-lo "
+     "novamente.\r\n\r\n%s"},
 
     // Concluding and cancelling a sale.
     {"ITE_N_INF", "Operação bloqueada. Não há itens na venda."},
@@ -155,7 +161,9 @@ constexpr MessageEntry kMsgPadrao[] = {
     {"Valor_deve", "Valor deve ser informado."},
     {"CONS_DEVE_venda", "Operação Bloqueada. Consumidor da venda deve ser informado."},
     {"Servico_deve_venda", "Operação Bloqueada. Serviço da venda deve ser informado."},
-    {"COTACAO_NULL", "Operação não permitida. Não existe cotação cadastrada para o índice do tipo de recebimento para a data do movimento."},
+    {"COTACAO_NULL",
+     "Operação não permitida. Não existe cotação cadastrada para o índice do tipo de recebimento para a data do "
+     "movimento."},
     {"VENDA_NPAGA", "Atenção. Valor dos recebimentos difere do valor total da venda."},
     {"SALDO_INV", "Saldo do consumidor não é suficiente para realizar a venda. (%s)\r\nDeseja continuar?"},
     {"MOVICLIE", "Inclusão de débito realizada pelo operador."},
@@ -174,14 +182,27 @@ constexpr MessageEntry kMsgPadrao[] = {
     {"REDUCZ_N_INF", "Redução Z deve ser informada."},
     {"VENDASPENDENTES", "Operação bloqueada. Existem vendas pendentes."},
     {"VENDALIQERRADA", "Operação Bloqueada. Total de vendas difere do valor de venda liquida informado na Redução Z."},
-    {"VENDACANCERRADA", "Operação bloqueda. Total de cancelamentos das vendas difere do valor de cancelamentos informados na Redução Z."},
-    {"ICMSERRADA", "Operação bloqueada. Total das vendas com ICMS difere do valor de imposto ICMS informado na Redução Z."},
-    {"NINCIDERRADA", "Operação bloqueada. Total das vendas com não incidência difere do valor de não incidência informado na Redução Z."},
-    {"ISENTOERRADA", "Operação bloqueada. Total das vendas com isenção difere do valor de isenção informado na Redução Z."},
-    {"SUBTRERRADA", "Operação bloqueada. Total das vendas com substituição tributária difere do valor de substituição tributária informado na Redução Z."},
-    {"IMPOSTODIF", "Operação bloqueada. Somatório dos valores de ICMS, Substitituição Tributária, Isenção e Não Incidência informados na Redução Z difere do valor de venda líquida informado na Redução Z."},
-    {"IMPOSTOVENDIF", "Operação bloqueada. Somatório do ICMS, Substitituição Tributária, Isenção e Não Incidência das vendas difere do valor de venda líquida informado na Redução Z."},
-    {"VENDASERIEERRADA", "Operação Bloqueada. Existem vendas para o nr. de série '%s' e não existe Redução Z para este mesmo nr. de série."},
+    {"VENDACANCERRADA",
+     "Operação bloqueda. Total de cancelamentos das vendas difere do valor de cancelamentos informados na Redução Z."},
+    {"ICMSERRADA",
+     "Operação bloqueada. Total das vendas com ICMS difere do valor de imposto ICMS informado na Redução Z."},
+    {"NINCIDERRADA",
+     "Operação bloqueada. Total das vendas com não incidência difere do valor de não incidência informado na Redução "
+     "Z."},
+    {"ISENTOERRADA",
+     "Operação bloqueada. Total das vendas com isenção difere do valor de isenção informado na Redução Z."},
+    {"SUBTRERRADA",
+     "Operação bloqueada. Total das vendas com substituição tributária difere do valor de substituição tributária "
+     "informado na Redução Z."},
+    {"IMPOSTODIF",
+     "Operação bloqueada. Somatório dos valores de ICMS, Substitituição Tributária, Isenção e Não Incidência "
+     "informados na Redução Z difere do valor de venda líquida informado na Redução Z."},
+    {"IMPOSTOVENDIF",
+     "Operação bloqueada. Somatório do ICMS, Substitituição Tributária, Isenção e Não Incidência das vendas difere do "
+     "valor de venda líquida informado na Redução Z."},
+    {"VENDASERIEERRADA",
+     "Operação Bloqueada. Existem vendas para o nr. de série '%s' e não existe Redução Z para este mesmo nr. de "
+     "série."},
     {"OK", "Caixa fechado com sucesso."},
 
     // Z reduction record.
@@ -202,7 +223,9 @@ constexpr MessageEntry kMsgPadrao[] = {
     {"VRCANC_NULL", "Total de cancelamentos deve ser informado."},
     {"VENLIQ_NULL", "Venda líquida deve ser informada."},
     {"TOTGER_MAIOR", "Totalizador Geral (Grande Total Final) deve ser maior que a Venda Bruta."},
-    {"VENLIQ_DIF", "Valor informado na (Venda Bruta - Cancelamentos - Descontos) deve ser igual ao valor informado na Venda Líquida."},
+    {"VENLIQ_DIF",
+     "Valor informado na (Venda Bruta - Cancelamentos - Descontos) deve ser igual ao valor informado na Venda "
+     "Líquida."},
     {"Mod_Va", "A Marca/Modelo deve ser informada."},
     {"NCupom_inv", "Cupom Fiscal Inicial deve ser menor ou igual ao Cupom Fiscal Final."},
     {"Total", "Valor digitado difere do valor total da venda. Deseja Continuar?"},
@@ -236,8 +259,11 @@ constexpr MessageEntry kMsgPadrao[] = {
     {"VR_DV_INF", "Valor deve ser informado."},
     {"TpRece_inf", "Recebimento origem deve ser informado."},
     {"TpRece_cad", "Tipo de recebimento não cadastrado."},
-    {"VrForPag", "O novo valor da forma de pagamento deve ser menor ou igual que o valor da venda líquida da Redução Z."},
-    {"ValFormPagRec", "O novo valor da forma de pagamento deve ser menor ou igual que o valor total dos recebimentos para as vendas pendentes e concluídas."},
+    {"VrForPag",
+     "O novo valor da forma de pagamento deve ser menor ou igual que o valor da venda líquida da Redução Z."},
+    {"ValFormPagRec",
+     "O novo valor da forma de pagamento deve ser menor ou igual que o valor total dos recebimentos para as vendas "
+     "pendentes e concluídas."},
 
     // Z reduction observations.
     {"Obs_Inf", "Observação deve ser informada."},

@@ -106,19 +106,13 @@ void RegisterPart::cdsAberCaixaBeforePost(ClientDataSet& s) {
   s.fieldByName("CDCAIXA").setAsString(f.medCdCaixa.text());
 }
 
-void RegisterPart::cdsAberCaixaAfterPost(ClientDataSet&) {
-  sendAberCaixa("InsAberCaixa");
-}
+void RegisterPart::cdsAberCaixaAfterPost(ClientDataSet&) { sendAberCaixa("InsAberCaixa"); }
 
 // A closed register may still lose an opening; only an approved day is
 // untouchable.
-void RegisterPart::cdsAberCaixaBeforeDelete(ClientDataSet&) {
-  f.guards.vd_RedStatus();
-}
+void RegisterPart::cdsAberCaixaBeforeDelete(ClientDataSet&) { f.guards.vd_RedStatus(); }
 
-void RegisterPart::cdsAberCaixaAfterDelete(ClientDataSet&) {
-  sendAberCaixa("DelAberCaixa");
-}
+void RegisterPart::cdsAberCaixaAfterDelete(ClientDataSet&) { sendAberCaixa("DelAberCaixa"); }
 
 void RegisterPart::cdsAberCaixaIDSITUACAOGetText(Field& field, std::string& text, bool) {
   if (f.cdsAberCaixa.isEmpty())
@@ -167,9 +161,7 @@ void RegisterPart::vd_Abertura() {
       AllTrim(a.fieldByName("CDCAIXA").oldValue().asText()) == AllTrim(f.medCdCaixa.text())) {
     const Value storedDay = a.fieldByName("DTMOVTURCAIX").oldValue();
     const Value day = filterDayOrNull(f);
-    if (!storedDay.isNull() && !day.isNull() &&
-        dateOf(storedDay.asDateTime()) == dateOf(day.asDateTime()))
-      self = 1;
+    if (!storedDay.isNull() && !day.isNull() && dateOf(storedDay.asDateTime()) == dateOf(day.asDateTime())) self = 1;
   }
   if (registro(f, "getCaixaAberto", {Value(f.medFilial.text()), Value(f.medCdCaixa.text()), filterDayOrNull(f)},
                f.cdsCaixaAberto) -
@@ -250,9 +242,7 @@ void RegisterPart::dbgAberCaixaEditButtonClick() {
   a.fieldByName("CDOPERABER").setAsString(code);
 }
 
-void RegisterPart::sendAberCaixa(const char* captionKey) {
-  sendAtOnce(f, f.cdsAberCaixa, "SetAberCaixa", captionKey);
-}
+void RegisterPart::sendAberCaixa(const char* captionKey) { sendAtOnce(f, f.cdsAberCaixa, "SetAberCaixa", captionKey); }
 
 // The server decides whether the day may close and answers one word; the
 // screen turns a refusal into its message, and on success shows the closed

@@ -14,7 +14,7 @@ using namespace platform;
 namespace {
 
 constexpr FieldSpec kParametro[] = {
-    {.name = "IDORIGVENDA", .size = 1},  {.name = "CDTABEPREC", .size = 3},    {.name = "IDALTPRECO", .size = 1},
+    {.name = "IDORIGVENDA", .size = 1},  {.name = "CDTABEPREC", .size = 3},   {.name = "IDALTPRECO", .size = 1},
     {.name = "CDGRPRODPDV", .size = 10}, {.name = "IDUTSUBTCONS", .size = 1},
 };
 
@@ -36,8 +36,10 @@ constexpr FieldSpec kSumVenda[] = {{.name = "SOMA", .type = FieldType::Float}};
 constexpr FieldSpec kPerManut[] = {{.name = "IDPERMANUTVEN", .size = 1}};
 
 constexpr FieldSpec kVdDataAbe[] = {
-    {.name = "DTPROCVND", .type = FieldType::DateTime}, {.name = "IDPERLANCANTDP", .size = 1},
-    {.name = "IDPERLANCPOSDP", .size = 1},             {.name = "NRDIAANTLANC", .type = FieldType::Float},
+    {.name = "DTPROCVND", .type = FieldType::DateTime},
+    {.name = "IDPERLANCANTDP", .size = 1},
+    {.name = "IDPERLANCPOSDP", .size = 1},
+    {.name = "NRDIAANTLANC", .type = FieldType::Float},
     {.name = "NRDIAPOSLANC", .type = FieldType::Float},
 };
 
@@ -133,28 +135,26 @@ void TfrmManutVenda::declareRecordSets() {
   zreduction::declarePesquisaImp(qryPesquisaImp);
   zreduction::declareTipoRec(qryTipoRec);
 
-  sets_ = {&cdsAberCaixa,     &cdsPedidoVenda, &cdsItens,         &cdsImpostoItem,  &cdsTipoRece,
-           &cdsItensCancelados, &cdsReducaoZ,  &cdsImposto,       &cdsTotaliz,      &cdsFormaPag,
-           &cdsObservacao,    &cdsParametro,   &cdsClientePV,     &cdsCadastroECF,  &cdsReducaoAnt,
-           &cdsSumVenda,      &cdsPerManut,    &cdsConsumidor,    &cdsTipoVenda,    &cdsVdDataAbe,
-           &cdsProduto,       &cdsAliq,        &cdsAliqImpFis,    &adqBloqSemImp,   &cdsTipReceOrig,
-           &cdsSaldoCons,     &cdsIndice,      &cdsSoma,          &cdsSomaForma,    &cdsVerifValorPag,
-           &cdsValorTotal,    &cdsGrandeTotal, &cdsCodItensCanc,  &cdsVerifReducaoZ, &cdsVdImpostoZ,
-           &cdsVdTotaliz,     &cdsVdPagto,     &cdsProxCod,       &cdsOperador,     &cdsAbertura,
-           &cdsCaixaAberto,   &qryFilial,      &qryPesqCaixa,     &qryVdCliente,    &qryCliente,
-           &qryVendedor,      &qryPesqServico, &qryLojaVnd,       &qryProdValid,    &qryPesqTipoRece,
-           &qryVdOperador,    &qryPesquisaImp, &qryTipoRec};
+  sets_ = {&cdsAberCaixa,   &cdsPedidoVenda,  &cdsItens,        &cdsImpostoItem,   &cdsTipoRece,    &cdsItensCancelados,
+           &cdsReducaoZ,    &cdsImposto,      &cdsTotaliz,      &cdsFormaPag,      &cdsObservacao,  &cdsParametro,
+           &cdsClientePV,   &cdsCadastroECF,  &cdsReducaoAnt,   &cdsSumVenda,      &cdsPerManut,    &cdsConsumidor,
+           &cdsTipoVenda,   &cdsVdDataAbe,    &cdsProduto,      &cdsAliq,          &cdsAliqImpFis,  &adqBloqSemImp,
+           &cdsTipReceOrig, &cdsSaldoCons,    &cdsIndice,       &cdsSoma,          &cdsSomaForma,   &cdsVerifValorPag,
+           &cdsValorTotal,  &cdsGrandeTotal,  &cdsCodItensCanc, &cdsVerifReducaoZ, &cdsVdImpostoZ,  &cdsVdTotaliz,
+           &cdsVdPagto,     &cdsProxCod,      &cdsOperador,     &cdsAbertura,      &cdsCaixaAberto, &qryFilial,
+           &qryPesqCaixa,   &qryVdCliente,    &qryCliente,      &qryVendedor,      &qryPesqServico, &qryLojaVnd,
+           &qryProdValid,   &qryPesqTipoRece, &qryVdOperador,   &qryPesquisaImp,   &qryTipoRec};
 
   const std::pair<DataSource*, ClientDataSet*> links[] = {
-      {&dtsAberCaixa, &cdsAberCaixa},     {&dtsPedidoVenda, &cdsPedidoVenda},
-      {&dtsItens, &cdsItens},             {&dtsImpostoItem, &cdsImpostoItem},
-      {&dtsTipoRece, &cdsTipoRece},       {&dtsItensCancelados, &cdsItensCancelados},
-      {&dtsReducaoZ, &cdsReducaoZ},       {&dtsImposto, &cdsImposto},
-      {&dtsTotaliz, &cdsTotaliz},         {&dtsFormaPag, &cdsFormaPag},
-      {&dtsObservacao, &cdsObservacao},   {&dtsFilial, &qryFilial},
-      {&dtsPesqCaixa, &qryPesqCaixa},     {&dtsProduto, &cdsProduto},
-      {&dtsOperador, &cdsOperador},       {&dtsPesqTipoRece, &qryPesqTipoRece},
-      {&dtsConsumidor, &cdsConsumidor},   {&dtsTipoVenda, &cdsTipoVenda},
+      {&dtsAberCaixa, &cdsAberCaixa},   {&dtsPedidoVenda, &cdsPedidoVenda},
+      {&dtsItens, &cdsItens},           {&dtsImpostoItem, &cdsImpostoItem},
+      {&dtsTipoRece, &cdsTipoRece},     {&dtsItensCancelados, &cdsItensCancelados},
+      {&dtsReducaoZ, &cdsReducaoZ},     {&dtsImposto, &cdsImposto},
+      {&dtsTotaliz, &cdsTotaliz},       {&dtsFormaPag, &cdsFormaPag},
+      {&dtsObservacao, &cdsObservacao}, {&dtsFilial, &qryFilial},
+      {&dtsPesqCaixa, &qryPesqCaixa},   {&dtsProduto, &cdsProduto},
+      {&dtsOperador, &cdsOperador},     {&dtsPesqTipoRece, &qryPesqTipoRece},
+      {&dtsConsumidor, &cdsConsumidor}, {&dtsTipoVenda, &cdsTipoVenda},
   };
   for (auto [source, set] : links) source->setDataSet(set);
 }

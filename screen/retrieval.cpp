@@ -24,9 +24,7 @@ std::vector<Value> saleKey(const ClientDataSet& sales) {
 
 }  // namespace
 
-void Retrieval::wire() {
-  f.cdsPedidoVenda.AfterScroll = handler(this, &Retrieval::cdsPedidoVendaAfterScroll);
-}
+void Retrieval::wire() { f.cdsPedidoVenda.AfterScroll = handler(this, &Retrieval::cdsPedidoVendaAfterScroll); }
 
 void Retrieval::sbtVerificarClick() {
   const TabSheet* page = f.pgcPadrao.activePage();
@@ -34,8 +32,7 @@ void Retrieval::sbtVerificarClick() {
   const Value reg(f.medCdCaixa.text());
   const Value day = filterDay(f);
 
-  if (page == &f.tshAberCaixa)
-    fetchInto(f, "Get_AberCaixa", "GetAberCaixa", {branch, reg, day}, f.cdsAberCaixa);
+  if (page == &f.tshAberCaixa) fetchInto(f, "Get_AberCaixa", "GetAberCaixa", {branch, reg, day}, f.cdsAberCaixa);
   if (page == &f.tshFolhaDados) {
     const ClientDataSet& a = f.cdsAberCaixa;
     fetch(f, "Get_PedidoVenda", "GetPedidoVenda",
@@ -66,7 +63,8 @@ void Retrieval::sbtVerificarClick() {
                                 {&f.tshObservacao, "Get_Observacao", "GetObservacao", &f.cdsObservacao}};
   for (const SubTable& t : subTables)
     if (inner == t.page)
-      fetchInto(f, t.captionKey, t.operation, {branch, reg, day, Value(currentText(f.cdsReducaoZ, "NRECFREDZ"))}, *t.target);
+      fetchInto(f, t.captionKey, t.operation, {branch, reg, day, Value(currentText(f.cdsReducaoZ, "NRECFREDZ"))},
+                *t.target);
 }
 
 void Retrieval::sbtProcurarClick() {

@@ -56,12 +56,9 @@ void SalePart::btnConcluiVendaClick() {
     std::string answer;
     {
       ProgressScope sending(kProgressSending, f.Msg("Concl_Vnd"));
-      std::vector<Value> args{Value(currentText(v, "CDFILIAL")),
-                              Value(currentText(v, "CDCAIXA")),
-                              Value(number),
-                              currentDate(v, "DTENTRVENDA"),
-                              Value(f.nedTotal.value()),
-                              Value(f.Msg("VALORES_REDZ"))};
+      std::vector<Value> args{
+          Value(currentText(v, "CDFILIAL")), Value(currentText(v, "CDCAIXA")), Value(number),
+          currentDate(v, "DTENTRVENDA"),     Value(f.nedTotal.value()),        Value(f.Msg("VALORES_REDZ"))};
       const RemoteResult r = f.netManutVenda.call("ConcluiVenda", args);
       answer = r.ok ? r.value.asText() : r.error;
     }

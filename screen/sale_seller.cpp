@@ -49,8 +49,8 @@ void SalePart::sellerChangeBeforePost() {
   const std::string seller = s.fieldByName("CDVENDEDOR").asString();
   if (seller == sellerChangeOldSeller) return;
   Field& observation = s.fieldByName("TXOBSVENDA");
-  const std::string note = formatMsg("Operador %s-%s - Novo vendedor: %s - %s",
-                                     {Operador(), NomeOperador(), seller, formatDate(today())});
+  const std::string note =
+      formatMsg("Operador %s-%s - Novo vendedor: %s - %s", {Operador(), NomeOperador(), seller, formatDate(today())});
   observation.setAsString(utf8Left(AllTrim(observation.asString()) + " - " + note, kObservationLength));
 }
 

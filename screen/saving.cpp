@@ -49,7 +49,7 @@ Value sendLogs(TNetConnection& net, const std::string& operation, ClientDataSet*
 void Saving::wire() {}
 
 std::array<ClientDataSet*, 9> Saving::savedSets() const {
-  return {&f.cdsPedidoVenda, &f.cdsItens,   &f.cdsImpostoItem, &f.cdsTipoRece,   &f.cdsReducaoZ,
+  return {&f.cdsPedidoVenda, &f.cdsItens,   &f.cdsImpostoItem, &f.cdsTipoRece,  &f.cdsReducaoZ,
           &f.cdsImposto,     &f.cdsTotaliz, &f.cdsFormaPag,    &f.cdsObservacao};
 }
 

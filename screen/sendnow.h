@@ -33,8 +33,8 @@ class TfrmManutVenda;
 //   raising) the change is undone, every pending change of `set`, so the
 //   rows show what the server holds; the error is shown and the action is
 //   aborted as every failed server call is (the exception propagates).
-void sendAtOnce(TfrmManutVenda& f, platform::ClientDataSet& set, const char* operation,
-                std::string_view captionKey, std::vector<platform::Value> keys = {},
+void sendAtOnce(TfrmManutVenda& f, platform::ClientDataSet& set, const char* operation, std::string_view captionKey,
+                std::vector<platform::Value> keys = {},
                 const std::function<void(const platform::Value& answer)>& accepted = {});
 
 }  // namespace screen

@@ -10,8 +10,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/dataset.h"
 #include "platform/consiste.h"
+#include "platform/dataset.h"
 #include "platform/logon.h"
 #include "screen/fetch.h"
 #include "screen/frmmanutvenda.h"
@@ -236,8 +236,7 @@ void ScreenState::pgcPadraoChange() {
   f.dtsPadrao.setDataSet(current);
 
   if (page == &f.tshReducao) {
-    if (!hasRows(f.cdsReducaoZ) && f.pgcReducao.activePage() != &f.tshFolhaRZ)
-      f.pgcReducao.setActivePage(f.tshFolhaRZ);
+    if (!hasRows(f.cdsReducaoZ) && f.pgcReducao.activePage() != &f.tshFolhaRZ) f.pgcReducao.setActivePage(f.tshFolhaRZ);
     f.zReductionPart.pgcReducaoChange();
   }
 
@@ -254,8 +253,7 @@ void ScreenState::pgcPadraoChange() {
 }
 
 void ScreenState::checkPageMenus() {
-  for (const auto& [item, page] : pageMenus_)
-    item->setChecked(page->pageControl()->activePage() == page);
+  for (const auto& [item, page] : pageMenus_) item->setChecked(page->pageControl()->activePage() == page);
 }
 
 bool ScreenState::typedPendingSale() const {
@@ -285,8 +283,7 @@ void ScreenState::dtsPadraoStateChange() {
   s.editing = isEditing(state) || unsent;
   s.browsedRow = s.browse && ds && !ds->isEmpty();
   const ClientDataSet& openings = f.cdsAberCaixa;
-  s.closingAllowed =
-      (s.inactive || s.browse) && hasRows(openings) && openings.fieldByName("DTFECHCAIX").isNull();
+  s.closingAllowed = (s.inactive || s.browse) && hasRows(openings) && openings.fieldByName("DTFECHCAIX").isNull();
 
   lockFilter(f, s);  // 1
   // 2. Only the sales row below offers the seller change.

@@ -19,9 +19,9 @@ struct InnerPage {
 };
 
 std::vector<InnerPage> innerPages(TfrmManutVenda& f) {
-  return {{&f.tshFolhaRZ, &f.mnuFolhaRZ, &f.cdsReducaoZ},   {&f.tshFormRed, &f.mnuForm, &f.cdsReducaoZ},
-          {&f.tshDadosAdic, &f.mnuDadosAdic, &f.cdsReducaoZ}, {&f.tshImposto, &f.mnuImposto, &f.cdsImposto},
-          {&f.tshTotaliz, &f.mnuTotFiscais, &f.cdsTotaliz},   {&f.tshFormaPag, &f.mnuFormPag, &f.cdsFormaPag},
+  return {{&f.tshFolhaRZ, &f.mnuFolhaRZ, &f.cdsReducaoZ},        {&f.tshFormRed, &f.mnuForm, &f.cdsReducaoZ},
+          {&f.tshDadosAdic, &f.mnuDadosAdic, &f.cdsReducaoZ},    {&f.tshImposto, &f.mnuImposto, &f.cdsImposto},
+          {&f.tshTotaliz, &f.mnuTotFiscais, &f.cdsTotaliz},      {&f.tshFormaPag, &f.mnuFormPag, &f.cdsFormaPag},
           {&f.tshObservacao, &f.mnuObservacao, &f.cdsObservacao}};
 }
 

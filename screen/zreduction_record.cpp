@@ -309,8 +309,7 @@ void ZReductionPart::cdsReducaoZCalcFields() {
   ClientDataSet& z = f.cdsReducaoZ;
   const Field& grand = z.fieldByName("VRGTREDZ");
   const Field& gross = z.fieldByName("VRVENBRUREDZ");
-  if (!grand.isNull() && !gross.isNull())
-    z.fieldByName("VRGTREDZINI").setAsFloat(grand.asFloat() - gross.asFloat());
+  if (!grand.isNull() && !gross.isNull()) z.fieldByName("VRGTREDZINI").setAsFloat(grand.asFloat() - gross.asFloat());
 }
 
 void ZReductionPart::cdsReducaoZIDORIGEMREDZGetText(std::string& text) const {
@@ -364,8 +363,8 @@ void ZReductionPart::cdsReducaoZBeforePost() {
   Vd_ReducaoZ();
 
   const double salesTotal = GetTotais();
-  const double typedNet = parseNumber(f.control<DBEdit>("dbeVendLiq").text()).value_or(
-      z.fieldByName("VRVENLIQREDZ").asFloat());
+  const double typedNet =
+      parseNumber(f.control<DBEdit>("dbeVendLiq").text()).value_or(z.fieldByName("VRVENLIQREDZ").asFloat());
   if (RoundDec(typedNet, 2) != RoundDec(salesTotal, 2) &&
       f.msgPadrao.ShowMsg("Total", MsgKind::Confirmation, MsgButtons::YesNo) != MsgResult::Yes)
     Abort();
@@ -375,9 +374,9 @@ void ZReductionPart::cdsReducaoZBeforePost() {
     const char* control;
     const char* key;
   };
-  for (const NonTaxed& n : {NonTaxed{"VRSTRIBREDZ", "dbeSubsTributaria", "VRSIT_NULL"},
-                            NonTaxed{"VRISENCREDZ", "dbeIsencao", "VRISEN_NULL"},
-                            NonTaxed{"VRNINCIDREDZ", "dbeNaoIncid", "VRNINC_NULL"}}) {
+  for (const NonTaxed& n :
+       {NonTaxed{"VRSTRIBREDZ", "dbeSubsTributaria", "VRSIT_NULL"},
+        NonTaxed{"VRISENCREDZ", "dbeIsencao", "VRISEN_NULL"}, NonTaxed{"VRNINCIDREDZ", "dbeNaoIncid", "VRNINC_NULL"}}) {
     if (!z.fieldByName(n.field).isNull()) continue;
     f.pgcReducao.setActivePage(f.tshDadosAdic);
     pgcReducaoChange();

@@ -37,9 +37,7 @@ bool holdsCode(ClientDataSet& copy, std::string_view field, const std::string& c
   return copy.locate(field, Value(code), LocateOptions{.caseInsensitive = true});
 }
 
-bool blank(const ClientDataSet& set, std::string_view field) {
-  return EmptyString(set.fieldByName(field).asString());
-}
+bool blank(const ClientDataSet& set, std::string_view field) { return EmptyString(set.fieldByName(field).asString()); }
 
 void failOn(TfrmManutVenda& f, ClientDataSet& set, std::string_view field, std::string_view key) {
   set.fieldByName(field).focusControl();

@@ -42,8 +42,7 @@ bool holdsCode(platform::ClientDataSet& copy, std::string_view field, const std:
 // Blank as the framework tests a field: its text is empty or only blanks.
 bool blank(const platform::ClientDataSet& set, std::string_view field);
 // Shows the catalogue text of `key` with the focus on `field` and aborts.
-[[noreturn]] void failOn(TfrmManutVenda& f, platform::ClientDataSet& set, std::string_view field,
-                         std::string_view key);
+[[noreturn]] void failOn(TfrmManutVenda& f, platform::ClientDataSet& set, std::string_view field, std::string_view key);
 
 }  // namespace zsub
 

@@ -37,7 +37,8 @@ void ZObservationsPart::cdsObservacaoAfterInsert() {
     std::vector<Value> args{Value(f.medFilial.text()), Value(f.medCdCaixa.text()),
                             Value(currentText(f.cdsReducaoZ, "NRECFREDZ")), filterDay(f)};
     loadPacket(f.cdsProxCod, CheckResultServ(f.netManutVenda.call("GetProxCod", args)));
-    const std::string highest = f.cdsProxCod.isEmpty() ? std::string() : f.cdsProxCod.fieldByName("NRSEQOBSREDZ").asString();
+    const std::string highest =
+        f.cdsProxCod.isEmpty() ? std::string() : f.cdsProxCod.fieldByName("NRSEQOBSREDZ").asString();
     const std::optional<double> number = parseGeneral(AllTrim(highest));
     if (!number) throw UserError("'" + highest + "' não é um valor numérico válido.");
     s.fieldByName("NRSEQOBSREDZ").setAsString(Ajusta(formatGeneral(*number + 1), 4));

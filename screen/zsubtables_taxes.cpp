@@ -17,9 +17,7 @@ using zsub::failOn;
 
 namespace {
 
-bool movesOrConfirms(int key) {
-  return key == vk::Tab || key == vk::Return || (key >= vk::Left && key <= vk::Down);
-}
+bool movesOrConfirms(int key) { return key == vk::Tab || key == vk::Return || (key >= vk::Left && key <= vk::Down); }
 
 }  // namespace
 
@@ -57,8 +55,11 @@ void ZTaxesPart::Vd_Imposto(bool required) {
   q.open();
   if (q.isEmpty()) failOn(f, s, "SGIMPOSTO", "IMP_NAO_CAD");
 
-  std::vector<Value> args{Value(f.medFilial.text()), Value(f.medCdCaixa.text()),
-                          Value(currentText(f.cdsReducaoZ, "NRECFREDZ")), filterDay(f), Value(sigla),
+  std::vector<Value> args{Value(f.medFilial.text()),
+                          Value(f.medCdCaixa.text()),
+                          Value(currentText(f.cdsReducaoZ, "NRECFREDZ")),
+                          filterDay(f),
+                          Value(sigla),
                           Value(s.fieldByName("VRALIQIMPRZ").asFloat())};
   try {
     loadPacket(f.cdsVdImpostoZ, CheckResultServ(f.netManutVenda.call("GetVdImpostoZ", args)));

@@ -38,8 +38,7 @@ void ZTotalizersPart::Vd_Numero(bool required) {
   if (blank(s, "NRTOTNFISCRZ") && required) failOn(f, s, "NRTOTNFISCRZ", "NR_DV_INF");
   Field& number = s.fieldByName("NRTOTNFISCRZ");
   number.setAsString(Ajusta(number.asString(), 2));
-  if (zsub::holdsCode(f.cdsVdTotaliz, "NRTOTNFISCRZ", number.asString()))
-    failOn(f, s, "NRTOTNFISCRZ", "NR_Ja_CAD");
+  if (zsub::holdsCode(f.cdsVdTotaliz, "NRTOTNFISCRZ", number.asString())) failOn(f, s, "NRTOTNFISCRZ", "NR_Ja_CAD");
 }
 
 // The list as it is before the new row is the one its number must not

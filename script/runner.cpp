@@ -43,11 +43,16 @@ int charCount(std::string_view utf8) {
 
 const char* stateWord(platform::DataSetState s) {
   switch (s) {
-    case platform::DataSetState::Inactive: return "fechado";
-    case platform::DataSetState::Browse: return "navegação";
-    case platform::DataSetState::Edit: return "edição";
-    case platform::DataSetState::Insert: return "inclusão";
-    case platform::DataSetState::CalcFields: return "cálculo";
+    case platform::DataSetState::Inactive:
+      return "fechado";
+    case platform::DataSetState::Browse:
+      return "navegação";
+    case platform::DataSetState::Edit:
+      return "edição";
+    case platform::DataSetState::Insert:
+      return "inclusão";
+    case platform::DataSetState::CalcFields:
+      return "cálculo";
   }
   return "?";
 }
@@ -203,10 +208,8 @@ int Runner::run(std::string_view scriptText) {
     }
     out_.flush();
   }
-  if (!ui_.answers.empty())
-    emit("(" + std::to_string(ui_.answers.size()) + " resposta(s) preparada(s) sem pergunta)");
-  if (!ui_.picks.empty())
-    emit("(" + std::to_string(ui_.picks.size()) + " escolha(s) preparada(s) sem pesquisa)");
+  if (!ui_.answers.empty()) emit("(" + std::to_string(ui_.answers.size()) + " resposta(s) preparada(s) sem pergunta)");
+  if (!ui_.picks.empty()) emit("(" + std::to_string(ui_.picks.size()) + " escolha(s) preparada(s) sem pesquisa)");
   return kRunOk;
 }
 
@@ -298,8 +301,7 @@ void Runner::doLogon(const Command& c) {
     emit("logon recusado: " + r.error);
     return;
   }
-  emit("logon: operador " + r.operatorCode + " " + r.operatorName + ", filial " + r.branchCode + " " +
-       r.branchName);
+  emit("logon: operador " + r.operatorCode + " " + r.operatorName + ", filial " + r.branchCode + " " + r.branchName);
 }
 
 void Runner::doType(const Command& c) {
@@ -389,8 +391,10 @@ void Runner::doCell(const Command& c, bool type) {
       if (grid->column(i).visible()) next = i;
     for (int i = here - 1; i >= 0 && next < 0; --i)
       if (grid->column(i).visible()) next = i;
-    if (next >= 0) grid->selectColumnAt(next);
-    else grid->setEditorMode(false);
+    if (next >= 0)
+      grid->selectColumnAt(next);
+    else
+      grid->setEditorMode(false);
   });
   if (!note.empty()) emit(note);
 }
@@ -431,17 +435,28 @@ void Runner::doRecord(const Command& c) {
     return;
   }
   gesture([&] {
-    if (a == "primeiro") set->first();
-    else if (a == "anterior") set->prior();
-    else if (a == "proximo") set->next();
-    else if (a == "ultimo") set->last();
-    else if (a == "inserir") set->insert();
-    else if (a == "acrescentar") set->append();
-    else if (a == "editar") set->edit();
-    else if (a == "gravar") set->post();
-    else if (a == "cancelar") set->cancel();
-    else if (a == "excluir") set->remove();
-    else set->setRecNo(std::stoi(a));
+    if (a == "primeiro")
+      set->first();
+    else if (a == "anterior")
+      set->prior();
+    else if (a == "proximo")
+      set->next();
+    else if (a == "ultimo")
+      set->last();
+    else if (a == "inserir")
+      set->insert();
+    else if (a == "acrescentar")
+      set->append();
+    else if (a == "editar")
+      set->edit();
+    else if (a == "gravar")
+      set->post();
+    else if (a == "cancelar")
+      set->cancel();
+    else if (a == "excluir")
+      set->remove();
+    else
+      set->setRecNo(std::stoi(a));
   });
   if (set->active())
     emit(set->name() + ": registro " + std::to_string(set->recNo()) + " de " + std::to_string(set->recordCount()) +
@@ -485,8 +500,8 @@ void Runner::showRecordSet(ClientDataSet& set, const std::vector<std::string>& n
     for (int i = 0; i < set.fieldCount(); ++i)
       if (set.field(i).visible()) fields.push_back(&set.field(i));
   const int rows = set.viewRowCount();
-  emit(set.name() + ": " + std::to_string(set.recordCount()) + " registro(s), atual " +
-       std::to_string(set.recNo()) + " (" + stateWord(set.state()) + ")");
+  emit(set.name() + ": " + std::to_string(set.recordCount()) + " registro(s), atual " + std::to_string(set.recNo()) +
+       " (" + stateWord(set.state()) + ")");
   const int current = set.viewCurrentRow();
   for (int r = 0; r < rows; ++r) {
     std::string row;
@@ -592,7 +607,8 @@ void Runner::doExpect(const Command& c) {
   if (v == "esperar-mensagem") {
     const bool found = std::any_of(recent.begin(), recent.end(),
                                    [&](const std::string& t) { return t.find(c.args[0]) != std::string::npos; });
-    if (!found) throw ScriptError(c.line, "a mensagem " + inQuotes(c.args[0]) + " não apareceu (apareceu: " + listed() + ")");
+    if (!found)
+      throw ScriptError(c.line, "a mensagem " + inQuotes(c.args[0]) + " não apareceu (apareceu: " + listed() + ")");
   } else if (v == "esperar-nenhuma-mensagem") {
     if (!recent.empty()) throw ScriptError(c.line, "nenhuma mensagem era esperada (apareceu: " + listed() + ")");
   } else if (v == "esperar-foco") {
@@ -604,11 +620,16 @@ void Runner::doExpect(const Command& c) {
   } else if (v == "esperar-texto") {
     Control& ctl = control(c, c.args[0]);
     std::vector<std::string> seen;
-    if (auto* e = dynamic_cast<platform::Edit*>(&ctl)) seen = {e->text(), e->displayText()};
-    else if (auto* n = dynamic_cast<platform::NumberBox*>(&ctl)) seen = {n->text()};
-    else if (auto* l = dynamic_cast<platform::Label*>(&ctl)) seen = {l->caption()};
-    else if (auto* d = dynamic_cast<platform::DBText*>(&ctl)) seen = {d->text()};
-    else throw ScriptError(c.line, ctl.name() + " não mostra um texto");
+    if (auto* e = dynamic_cast<platform::Edit*>(&ctl))
+      seen = {e->text(), e->displayText()};
+    else if (auto* n = dynamic_cast<platform::NumberBox*>(&ctl))
+      seen = {n->text()};
+    else if (auto* l = dynamic_cast<platform::Label*>(&ctl))
+      seen = {l->caption()};
+    else if (auto* d = dynamic_cast<platform::DBText*>(&ctl))
+      seen = {d->text()};
+    else
+      throw ScriptError(c.line, ctl.name() + " não mostra um texto");
     if (std::find(seen.begin(), seen.end(), c.args[1]) == seen.end())
       throw ScriptError(c.line, ctl.name() + " mostra " + inQuotes(seen.back()) + ", não " + inQuotes(c.args[1]));
   }

@@ -43,7 +43,7 @@ class Session;
 namespace platform {
 class Control;
 class ClientDataSet;
-}
+}  // namespace platform
 namespace screen {
 class TfrmManutVenda;
 }
@@ -67,8 +67,8 @@ struct RunOptions {
 
 // Exit statuses of a run.
 inline constexpr int kRunOk = 0;
-inline constexpr int kRunFailed = 1;     // a script error or a failed expectation
-inline constexpr int kRunInternal = 3;   // the screen raised an unexpected error
+inline constexpr int kRunFailed = 1;    // a script error or a failed expectation
+inline constexpr int kRunInternal = 3;  // the screen raised an unexpected error
 
 struct TranscriptDifference {
   int line = 0;          // 1-based

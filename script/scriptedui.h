@@ -35,20 +35,24 @@ struct Shown {
 // The word a transcript uses for a message kind.
 inline const char* kindWord(platform::MsgKind kind) {
   switch (kind) {
-    case platform::MsgKind::Error: return "erro";
-    case platform::MsgKind::Warning: return "aviso";
-    case platform::MsgKind::Information: return "informação";
-    case platform::MsgKind::Confirmation: return "pergunta";
+    case platform::MsgKind::Error:
+      return "erro";
+    case platform::MsgKind::Warning:
+      return "aviso";
+    case platform::MsgKind::Information:
+      return "informação";
+    case platform::MsgKind::Confirmation:
+      return "pergunta";
   }
   return "mensagem";
 }
 
 struct ScriptedUi : platform::UiServices {
-  std::vector<Shown> shown;                  // every message box, in order
-  std::deque<platform::MsgResult> answers;   // for Yes/No questions
-  std::deque<int> picks;                     // 1-based row to choose, 0 = cancel
-  std::vector<std::string> lookups;          // titles of the look-ups opened
-  std::vector<std::string> captions;         // progress captions shown
+  std::vector<Shown> shown;                 // every message box, in order
+  std::deque<platform::MsgResult> answers;  // for Yes/No questions
+  std::deque<int> picks;                    // 1-based row to choose, 0 = cancel
+  std::vector<std::string> lookups;         // titles of the look-ups opened
+  std::vector<std::string> captions;        // progress captions shown
   int progressDepth = 0;
   platform::MsgResult defaultAnswer = platform::MsgResult::Yes;
   std::function<void(const std::string&)> trace;
@@ -89,8 +93,7 @@ struct ScriptedUi : platform::UiServices {
       return false;
     }
     set.setRecNo(row);
-    emit("pesquisa: " + title + " (" + std::to_string(set.recordCount()) + " linhas) -> linha " +
-         std::to_string(row));
+    emit("pesquisa: " + title + " (" + std::to_string(set.recordCount()) + " linhas) -> linha " + std::to_string(row));
     return true;
   }
   void searchRecord(platform::ClientDataSet& set) override {

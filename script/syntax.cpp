@@ -49,7 +49,9 @@ const std::map<std::string, Shape>& shapes() {
       {"coluna", {2, 2, "coluna GRADE CAMPO"}},
       {"celula", {3, 3, "celula GRADE CAMPO TEXTO"}},
       {"tecla", {2, 2, "tecla CONTROLE TECLA"}},
-      {"registro", {2, 2, "registro CONJUNTO primeiro|anterior|proximo|ultimo|N|inserir|acrescentar|editar|gravar|cancelar|excluir"}},
+      {"registro",
+       {2, 2,
+        "registro CONJUNTO primeiro|anterior|proximo|ultimo|N|inserir|acrescentar|editar|gravar|cancelar|excluir"}},
       {"responder", {1, 1, "responder sim|nao"}},
       {"escolher", {1, 1, "escolher N|nenhum"}},
       {"mostrar", {1, -1, "mostrar CONJUNTO [CAMPO...] | mostrar CONTROLE | mostrar foco"}},
@@ -61,8 +63,8 @@ const std::map<std::string, Shape>& shapes() {
   return table;
 }
 
-const char* const kRecordActions[] = {"primeiro", "anterior", "proximo", "próximo", "ultimo", "último",
-                                      "inserir", "acrescentar", "editar", "gravar", "cancelar", "excluir"};
+const char* const kRecordActions[] = {"primeiro", "anterior",    "proximo", "próximo", "ultimo",   "último",
+                                      "inserir",  "acrescentar", "editar",  "gravar",  "cancelar", "excluir"};
 
 void checkArgs(const Command& c) {
   const std::string& v = c.verb;
@@ -73,12 +75,11 @@ void checkArgs(const Command& c) {
     throw ScriptError(c.line, "escolha o número da linha (a partir de 1) ou nenhum, não \"" + c.args[0] + "\"");
   if (v == "registro") {
     const std::string a1 = lower(c.args[1]);
-    const bool known = isNumber(a1) || std::find(std::begin(kRecordActions), std::end(kRecordActions), a1) !=
-                                           std::end(kRecordActions);
+    const bool known =
+        isNumber(a1) || std::find(std::begin(kRecordActions), std::end(kRecordActions), a1) != std::end(kRecordActions);
     if (!known) throw ScriptError(c.line, "ação de registro desconhecida: \"" + c.args[1] + "\"");
   }
-  if (v == "tecla" && !parseKey(c.args[1]))
-    throw ScriptError(c.line, "tecla desconhecida: \"" + c.args[1] + "\"");
+  if (v == "tecla" && !parseKey(c.args[1])) throw ScriptError(c.line, "tecla desconhecida: \"" + c.args[1] + "\"");
 }
 
 }  // namespace
@@ -111,12 +112,23 @@ std::vector<std::string> splitWords(std::string_view text, int line) {
       }
       if (i >= text.size()) break;
       switch (const char e = text[i++]) {
-        case '"': word += '"'; break;
-        case '\\': word += '\\'; break;
-        case 't': word += '\t'; break;
-        case 'n': word += '\r'; break;  // the Enter key
-        case 'b': word += '\b'; break;
-        default: throw ScriptError(line, std::string("sequência desconhecida entre aspas: \\") + e);
+        case '"':
+          word += '"';
+          break;
+        case '\\':
+          word += '\\';
+          break;
+        case 't':
+          word += '\t';
+          break;
+        case 'n':
+          word += '\r';
+          break;  // the Enter key
+        case 'b':
+          word += '\b';
+          break;
+        default:
+          throw ScriptError(line, std::string("sequência desconhecida entre aspas: \\") + e);
       }
     }
     if (!closed) throw ScriptError(line, "aspas sem fechamento");
@@ -158,14 +170,14 @@ std::vector<Command> parseScript(std::string_view text) {
 
 std::optional<KeyStroke> parseKey(std::string_view text) {
   static const std::map<std::string, int> names = {
-      {"enter", platform::vk::Return}, {"return", platform::vk::Return}, {"tab", platform::vk::Tab},
-      {"esc", platform::vk::Escape}, {"escape", platform::vk::Escape}, {"backspace", platform::vk::Back},
-      {"delete", platform::vk::Delete}, {"del", platform::vk::Delete}, {"insert", platform::vk::Insert},
-      {"ins", platform::vk::Insert}, {"up", platform::vk::Up}, {"cima", platform::vk::Up},
-      {"down", platform::vk::Down}, {"baixo", platform::vk::Down}, {"left", platform::vk::Left},
-      {"esquerda", platform::vk::Left}, {"right", platform::vk::Right}, {"direita", platform::vk::Right},
-      {"home", platform::vk::Home}, {"end", platform::vk::End}, {"pageup", platform::vk::Prior},
-      {"pagedown", platform::vk::Next}, {"space", platform::vk::Space}, {"espaco", platform::vk::Space},
+      {"enter", platform::vk::Return},  {"return", platform::vk::Return}, {"tab", platform::vk::Tab},
+      {"esc", platform::vk::Escape},    {"escape", platform::vk::Escape}, {"backspace", platform::vk::Back},
+      {"delete", platform::vk::Delete}, {"del", platform::vk::Delete},    {"insert", platform::vk::Insert},
+      {"ins", platform::vk::Insert},    {"up", platform::vk::Up},         {"cima", platform::vk::Up},
+      {"down", platform::vk::Down},     {"baixo", platform::vk::Down},    {"left", platform::vk::Left},
+      {"esquerda", platform::vk::Left}, {"right", platform::vk::Right},   {"direita", platform::vk::Right},
+      {"home", platform::vk::Home},     {"end", platform::vk::End},       {"pageup", platform::vk::Prior},
+      {"pagedown", platform::vk::Next}, {"space", platform::vk::Space},   {"espaco", platform::vk::Space},
       {"espaço", platform::vk::Space}};
   KeyStroke k;
   std::string rest = lower(trim(text));
@@ -174,10 +186,14 @@ std::optional<KeyStroke> parseKey(std::string_view text) {
     // A lone "+" or a trailing one is the key itself, not a separator.
     if (plus == std::string::npos || plus + 1 == rest.size() || plus == 0) break;
     const std::string mod = rest.substr(0, plus);
-    if (mod == "ctrl") k.shift |= platform::ssCtrl;
-    else if (mod == "shift") k.shift |= platform::ssShift;
-    else if (mod == "alt") k.shift |= platform::ssAlt;
-    else return std::nullopt;
+    if (mod == "ctrl")
+      k.shift |= platform::ssCtrl;
+    else if (mod == "shift")
+      k.shift |= platform::ssShift;
+    else if (mod == "alt")
+      k.shift |= platform::ssAlt;
+    else
+      return std::nullopt;
     rest = rest.substr(plus + 1);
   }
   if (const auto it = names.find(rest); it != names.end()) {

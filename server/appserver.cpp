@@ -103,10 +103,8 @@ AppServer::AppServer(std::string connString, OperationRegistry registry, AppServ
     const OperationSpec* spec = registry_.find(rule.operation);
     if (!spec) continue;
     for (int index : {rule.codeIndex, rule.nameIndex})
-      if (index >= 0 &&
-          (index >= static_cast<int>(spec->params.size()) || spec->params[index].kind != 'S'))
-        throw std::logic_error("operation " + spec->name + " lacks its operator argument " +
-                               std::to_string(index + 1));
+      if (index >= 0 && (index >= static_cast<int>(spec->params.size()) || spec->params[index].kind != 'S'))
+        throw std::logic_error("operation " + spec->name + " lacks its operator argument " + std::to_string(index + 1));
   }
 }
 
@@ -114,8 +112,8 @@ AppServer::~AppServer() = default;
 
 std::string AppServer::objectRefusal(std::string_view object) const {
   if (object.empty() || platform::equalsIgnoreCase(object, options_.serverObject)) return {};
-  return "O servidor de aplicação não atende o objeto " + std::string(object) + " (atende " +
-         options_.serverObject + ").";
+  return "O servidor de aplicação não atende o objeto " + std::string(object) + " (atende " + options_.serverObject +
+         ").";
 }
 
 namespace {
@@ -130,9 +128,9 @@ LogonOutcome refusedLogon(CallStatus status, std::string text) {
 // Milliseconds since 1970 (UTC): the same on every server instance whose
 // clock is kept in time.
 double epochMs() {
-  return static_cast<double>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                 std::chrono::system_clock::now().time_since_epoch())
-                                 .count());
+  return static_cast<double>(
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch())
+          .count());
 }
 
 // What the database keeps of a token: whoever reads the table cannot use it.
@@ -157,30 +155,27 @@ void checkAgainstNothing(std::string_view password) {
 
 }  // namespace
 
-LogonOutcome AppServer::logon(std::string_view operatorCode, std::string_view password,
-                              std::string_view branch, std::string_view address) {
+LogonOutcome AppServer::logon(std::string_view operatorCode, std::string_view password, std::string_view branch,
+                              std::string_view address) {
   const std::string code = platform::Ajusta(operatorCode, 12);
   const std::string branchCode = platform::Ajusta(branch, 4);
   if (const auto wait = throttle_.lockedFor(code, address); wait.count() > 0)
-    return refusedLogon(CallStatus::Throttled,
-                        "Muitas tentativas de entrada sem sucesso. Tente novamente em " +
-                            std::to_string((wait.count() + 999) / 1000) + " segundos.");
+    return refusedLogon(CallStatus::Throttled, "Muitas tentativas de entrada sem sucesso. Tente novamente em " +
+                                                   std::to_string((wait.count() + 999) / 1000) + " segundos.");
   platform::DataPacket op, fil;
   {
     Lease lease(*this);
-    if (std::string why = lease.acquire(); !why.empty())
-      return refusedLogon(CallStatus::Unavailable, std::move(why));
+    if (std::string why = lease.acquire(); !why.empty()) return refusedLogon(CallStatus::Unavailable, std::move(why));
     try {
       op = platform::sqlSelect(lease.session(),
                                "SELECT NMOPERADOR, DSHASHSENHA, IDATIVO FROM OPERADOR "
                                "WHERE CDOPERADOR = :C",
                                {{"C", code}});
-      fil = platform::sqlSelect(lease.session(), "SELECT NMFILIAL FROM FILIAL WHERE CDFILIAL = :F",
-                                {{"F", branchCode}});
+      fil =
+          platform::sqlSelect(lease.session(), "SELECT NMFILIAL FROM FILIAL WHERE CDFILIAL = :F", {{"F", branchCode}});
     } catch (const std::exception& e) {
       std::cerr << "vnd-server: falha ao ler o operador e a filial: " << e.what() << '\n';
-      return refusedLogon(CallStatus::Unavailable,
-                          "O banco de dados do servidor de aplicação não está disponível.");
+      return refusedLogon(CallStatus::Unavailable, "O banco de dados do servidor de aplicação não está disponível.");
     }
   }
   const char* const wrong = "Operador ou senha inválidos.";
@@ -192,8 +187,7 @@ LogonOutcome AppServer::logon(std::string_view operatorCode, std::string_view pa
       if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) > 0x7E) c = '?';
     const auto lock = throttle_.failed(code, address);
     std::cerr << "vnd-server: entrada recusada: operador " << shown << ", endereço " << address;
-    if (lock.count() > 0)
-      std::cerr << "; novas tentativas bloqueadas por " << (lock.count() + 999) / 1000 << " s";
+    if (lock.count() > 0) std::cerr << "; novas tentativas bloqueadas por " << (lock.count() + 999) / 1000 << " s";
     std::cerr << '\n';
     return refusedLogon(CallStatus::Unauthorized, wrong);
   };
@@ -206,8 +200,7 @@ LogonOutcome AppServer::logon(std::string_view operatorCode, std::string_view pa
   throttle_.succeeded(code, address);
   if (platform::trim(row[2].asText()) != "S")
     return refusedLogon(CallStatus::Unauthorized, "Operador " + code + " inativo.");
-  if (fil.rows.empty())
-    return refusedLogon(CallStatus::Unauthorized, "Filial " + branchCode + " não cadastrada.");
+  if (fil.rows.empty()) return refusedLogon(CallStatus::Unauthorized, "Filial " + branchCode + " não cadastrada.");
 
   LogonOutcome out;
   out.token = randomToken();
@@ -216,15 +209,12 @@ LogonOutcome AppServer::logon(std::string_view operatorCode, std::string_view pa
   out.branchCode = branchCode;
   out.branchName = platform::trim(fil.rows.front().values[0].asText());
   Lease lease(*this);
-  if (std::string why = lease.acquire(); !why.empty())
-    return refusedLogon(CallStatus::Unavailable, std::move(why));
+  if (std::string why = lease.acquire(); !why.empty()) return refusedLogon(CallStatus::Unavailable, std::move(why));
   try {
     const double now = epochMs();
     server::Transaction tx(lease.session());
-    platform::sqlExecute(lease.session(), "DELETE FROM SESSAOSERVIDOR WHERE NRULTUSO < :T",
-                         {{"T", now - idleMs()}});
-    const double open = platform::sqlSelect(lease.session(),
-                                            "SELECT COUNT(*) AS N FROM SESSAOSERVIDOR", {},
+    platform::sqlExecute(lease.session(), "DELETE FROM SESSAOSERVIDOR WHERE NRULTUSO < :T", {{"T", now - idleMs()}});
+    const double open = platform::sqlSelect(lease.session(), "SELECT COUNT(*) AS N FROM SESSAOSERVIDOR", {},
                                             {{"N", platform::FieldType::Integer}})
                             .rows[0]
                             .values[0]
@@ -244,8 +234,7 @@ LogonOutcome AppServer::logon(std::string_view operatorCode, std::string_view pa
     tx.commit();
   } catch (const std::exception& e) {
     std::cerr << "vnd-server: falha ao registrar a sessão: " << e.what() << '\n';
-    return refusedLogon(CallStatus::Unavailable,
-                        "O banco de dados do servidor de aplicação não está disponível.");
+    return refusedLogon(CallStatus::Unavailable, "O banco de dados do servidor de aplicação não está disponível.");
   }
   return out;
 }
@@ -267,8 +256,7 @@ std::size_t AppServer::sessionCount() {
   if (!lease.acquire().empty()) return 0;
   try {
     return static_cast<std::size_t>(
-        platform::sqlSelect(lease.session(),
-                            "SELECT COUNT(*) AS N FROM SESSAOSERVIDOR WHERE NRULTUSO >= :T",
+        platform::sqlSelect(lease.session(), "SELECT COUNT(*) AS N FROM SESSAOSERVIDOR WHERE NRULTUSO >= :T",
                             {{"T", epochMs() - idleMs()}}, {{"N", platform::FieldType::Integer}})
             .rows[0]
             .values[0]
@@ -280,8 +268,7 @@ std::size_t AppServer::sessionCount() {
 
 std::string AppServer::sessionOf(std::string_view token, Session& out, CallStatus& status) {
   status = CallStatus::Unauthorized;
-  if (token.empty())
-    return "Sessão não iniciada: entre no sistema antes de usar o servidor de aplicação.";
+  if (token.empty()) return "Sessão não iniciada: entre no sistema antes de usar o servidor de aplicação.";
   Lease lease(*this);
   if (std::string why = lease.acquire(); !why.empty()) {
     status = CallStatus::Unavailable;
@@ -289,29 +276,27 @@ std::string AppServer::sessionOf(std::string_view token, Session& out, CallStatu
   }
   try {
     const std::string hash = tokenHash(token);
-    const platform::DataPacket p = platform::sqlSelect(
-        lease.session(),
-        "SELECT CDOPERADOR, NMOPERADOR, CDFILIAL, NMFILIAL, NRULTUSO FROM SESSAOSERVIDOR "
-        "WHERE DSHASHTOKEN = :H",
-        {{"H", hash}},
-        {{"CDOPERADOR", platform::FieldType::String, 12},
-         {"NMOPERADOR", platform::FieldType::String, 50},
-         {"CDFILIAL", platform::FieldType::String, 4},
-         {"NMFILIAL", platform::FieldType::String, 30},
-         {"NRULTUSO", platform::FieldType::Float}});
+    const platform::DataPacket p =
+        platform::sqlSelect(lease.session(),
+                            "SELECT CDOPERADOR, NMOPERADOR, CDFILIAL, NMFILIAL, NRULTUSO FROM SESSAOSERVIDOR "
+                            "WHERE DSHASHTOKEN = :H",
+                            {{"H", hash}},
+                            {{"CDOPERADOR", platform::FieldType::String, 12},
+                             {"NMOPERADOR", platform::FieldType::String, 50},
+                             {"CDFILIAL", platform::FieldType::String, 4},
+                             {"NMFILIAL", platform::FieldType::String, 30},
+                             {"NRULTUSO", platform::FieldType::Float}});
     if (p.rows.empty()) return "Sessão inexistente ou encerrada. Entre novamente no sistema.";
     const auto& v = p.rows[0].values;
     const double now = epochMs(), lastUsed = v[4].asNumber();
     if (now - lastUsed > idleMs()) {
-      platform::sqlExecute(lease.session(), "DELETE FROM SESSAOSERVIDOR WHERE DSHASHTOKEN = :H",
-                           {{"H", hash}});
+      platform::sqlExecute(lease.session(), "DELETE FROM SESSAOSERVIDOR WHERE DSHASHTOKEN = :H", {{"H", hash}});
       return "Sessão expirada por inatividade. Entre novamente no sistema.";
     }
     // The last use is written at most every tenth of the idle time (and a
     // minute): a call is a read, not a write to the sessions table.
     if (now - lastUsed > std::min(idleMs() / 10, 60000.0))
-      platform::sqlExecute(lease.session(),
-                           "UPDATE SESSAOSERVIDOR SET NRULTUSO = :T WHERE DSHASHTOKEN = :H",
+      platform::sqlExecute(lease.session(), "UPDATE SESSAOSERVIDOR SET NRULTUSO = :T WHERE DSHASHTOKEN = :H",
                            {{"T", now}, {"H", hash}});
     out = Session{v[0].asText(), v[1].asText(), v[2].asText(), v[3].asText()};
     status = CallStatus::Ok;
@@ -335,14 +320,14 @@ namespace {
 
 // The refusal when an operator argument names someone other than the
 // session's operator; empty when the call may go on.
-std::string operatorMismatch(const OperationSpec& spec, const std::vector<Value>& args,
-                             const std::string& code, const std::string& name) {
+std::string operatorMismatch(const OperationSpec& spec, const std::vector<Value>& args, const std::string& code,
+                             const std::string& name) {
   for (const OperatorArgument& rule : operatorArguments()) {
     if (!platform::equalsIgnoreCase(rule.operation, spec.name)) continue;
     const std::string given = platform::trim(args[rule.codeIndex].asText());
     if (given != code)
-      return "Operação " + spec.name + ": o operador informado (" + given +
-             ") não é o operador da sessão (" + code + ").";
+      return "Operação " + spec.name + ": o operador informado (" + given + ") não é o operador da sessão (" + code +
+             ").";
     if (rule.nameIndex >= 0) {
       const std::string givenName = platform::trim(args[rule.nameIndex].asText());
       if (givenName != name)
@@ -355,18 +340,15 @@ std::string operatorMismatch(const OperationSpec& spec, const std::vector<Value>
 
 }  // namespace
 
-CallOutcome AppServer::call(std::string_view token, std::string_view operation,
-                            std::vector<Value>& args) {
+CallOutcome AppServer::call(std::string_view token, std::string_view operation, std::vector<Value>& args) {
   Session session;
   CallStatus status;
   if (std::string why = sessionOf(token, session, status); !why.empty())
     return {status, RemoteResult::failure(std::move(why))};
   const OperationSpec* spec = registry_.find(operation);
   if (std::string why = registry_.refusal(operation, args); !why.empty())
-    return {spec ? CallStatus::BadRequest : CallStatus::UnknownOperation,
-            RemoteResult::failure(std::move(why))};
-  if (std::string why = operatorMismatch(*spec, args, session.operatorCode, session.operatorName);
-      !why.empty())
+    return {spec ? CallStatus::BadRequest : CallStatus::UnknownOperation, RemoteResult::failure(std::move(why))};
+  if (std::string why = operatorMismatch(*spec, args, session.operatorCode, session.operatorName); !why.empty())
     return {CallStatus::Forbidden, RemoteResult::failure(std::move(why))};
   // The operator was checked without its blanks; the operation records the
   // very code (and name) that was checked, as stored, not the typed text.

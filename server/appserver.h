@@ -101,8 +101,8 @@ class AppServer {
   std::string objectRefusal(std::string_view object) const;
 
   // `address` is the client's (for throttling failed logons).
-  LogonOutcome logon(std::string_view operatorCode, std::string_view password,
-                     std::string_view branch, std::string_view address = "local");
+  LogonOutcome logon(std::string_view operatorCode, std::string_view password, std::string_view branch,
+                     std::string_view address = "local");
   // Ends a session; an unknown or expired token is no error.
   void logoff(std::string_view token);
   // Ok when the token names a live session (and restarts its idle clock),
@@ -110,8 +110,7 @@ class AppServer {
   CallOutcome checkSession(std::string_view token);
   // Runs an operation for a session; by-reference arguments come back
   // updated in `args` when the status is Ok.
-  CallOutcome call(std::string_view token, std::string_view operation,
-                   std::vector<platform::Value>& args);
+  CallOutcome call(std::string_view token, std::string_view operation, std::vector<platform::Value>& args);
 
   // Live sessions in the database (all instances'); 0 when it cannot be read.
   std::size_t sessionCount();

@@ -36,23 +36,22 @@ struct TaxColumns {
 };
 
 struct DaySales {
-  int pending = 0;                 // sales still "P"
+  int pending = 0;  // sales still "P"
   long long net = 0, cancelled = 0;
   TaxColumns taxes;
-  std::set<std::string> series;    // non-blank NRSERIEIMPVND of the day's sales
+  std::set<std::string> series;  // non-blank NRSERIEIMPVND of the day's sales
 };
 
 struct DayReductions {
   int count = 0;
   long long net = 0, cancelled = 0;
   TaxColumns taxes;
-  std::set<std::string> series;    // non-blank NRSERIEREDZ
+  std::set<std::string> series;  // non-blank NRSERIEREDZ
 };
 
-DaySales daySales(soci::session& db, const std::string& filial, const std::string& caixa,
-                  platform::DateTime day);
-DayReductions dayReductions(soci::session& db, const std::string& filial,
-                            const std::string& caixa, platform::DateTime day);
+DaySales daySales(soci::session& db, const std::string& filial, const std::string& caixa, platform::DateTime day);
+DayReductions dayReductions(soci::session& db, const std::string& filial, const std::string& caixa,
+                            platform::DateTime day);
 
 // The register closing's verdict for these figures, checked in this order:
 // "VENDASPENDENTES", "VENDALIQERRADA", "VENDACANCERRADA", "ICMSERRADA",

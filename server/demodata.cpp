@@ -58,16 +58,14 @@ DateTime at(DateTime day, int hour, int minute, int second = 0) {
 }
 
 std::string hourText(int secondsOfDay) {
-  return pad(secondsOfDay / 3600, 2) + ":" + pad(secondsOfDay / 60 % 60, 2) + ":" +
-         pad(secondsOfDay % 60, 2);
+  return pad(secondsOfDay / 3600, 2) + ":" + pad(secondsOfDay / 60 % 60, 2) + ":" + pad(secondsOfDay % 60, 2);
 }
 
 // A prepared INSERT of the given columns; types are one letter per column:
 // S text, F float, I integer, D date-time.
 class Inserter {
  public:
-  Inserter(soci::session& s, const std::string& table, const std::string& columns,
-           const std::string& types) {
+  Inserter(soci::session& s, const std::string& table, const std::string& columns, const std::string& types) {
     std::vector<std::string> names;
     for (size_t p = 0; p < columns.size();) {
       const size_t e = std::min(columns.find(' ', p), columns.size());
@@ -85,8 +83,7 @@ class Inserter {
                    : types[i] == 'D' ? FieldType::DateTime
                                      : FieldType::String);
     }
-    cmd_ = std::make_unique<SqlCommand>(
-        s, "INSERT INTO " + table + " (" + cols + ") VALUES (" + marks + ")", ft);
+    cmd_ = std::make_unique<SqlCommand>(s, "INSERT INTO " + table + " (" + cols + ") VALUES (" + marks + ")", ft);
   }
   void add(const std::vector<Value>& values) { cmd_->execute(values); }
 
@@ -112,94 +109,179 @@ struct DeptDef {
 const std::vector<DeptDef>& productTree() {
   static const std::vector<DeptDef> tree = {
       {"Bebidas",
-       {{"Refrigerantes", false, 350, 1190, "04",
-         {"Refrigerante cola", "Refrigerante guaraná", "Refrigerante limão",
-          "Refrigerante laranja", "Água tônica"},
+       {{"Refrigerantes",
+         false,
+         350,
+         1190,
+         "04",
+         {"Refrigerante cola", "Refrigerante guaraná", "Refrigerante limão", "Refrigerante laranja", "Água tônica"},
          {"lata 350ml", "garrafa 600ml", "garrafa 2L"}},
-        {"Sucos", false, 450, 1290, "01",
-         {"Suco de uva", "Suco de laranja", "Suco de pêssego", "Suco de maracujá",
-          "Néctar de manga"},
+        {"Sucos",
+         false,
+         450,
+         1290,
+         "01",
+         {"Suco de uva", "Suco de laranja", "Suco de pêssego", "Suco de maracujá", "Néctar de manga"},
          {"200ml", "1L", "1,5L"}},
-        {"Águas e isotônicos", false, 150, 590, "04",
-         {"Água mineral sem gás", "Água mineral com gás", "Água de coco", "Isotônico limão",
-          "Isotônico laranja"},
+        {"Águas e isotônicos",
+         false,
+         150,
+         590,
+         "04",
+         {"Água mineral sem gás", "Água mineral com gás", "Água de coco", "Isotônico limão", "Isotônico laranja"},
          {"500ml", "1,5L", "5L"}},
-        {"Cervejas", false, 390, 1490, "04",
-         {"Cerveja pilsen", "Cerveja puro malte", "Cerveja weiss", "Cerveja IPA",
-          "Cerveja sem álcool"},
+        {"Cervejas",
+         false,
+         390,
+         1490,
+         "04",
+         {"Cerveja pilsen", "Cerveja puro malte", "Cerveja weiss", "Cerveja IPA", "Cerveja sem álcool"},
          {"lata 350ml", "long neck 355ml", "garrafa 600ml"}}}},
       {"Mercearia",
-       {{"Grãos e cereais", false, 390, 2490, "03",
+       {{"Grãos e cereais",
+         false,
+         390,
+         2490,
+         "03",
          {"Arroz branco", "Arroz integral", "Feijão carioca", "Feijão preto", "Lentilha"},
          {"1kg", "2kg", "5kg"}},
-        {"Massas", false, 290, 990, "02",
+        {"Massas",
+         false,
+         290,
+         990,
+         "02",
          {"Espaguete", "Penne", "Parafuso", "Lasanha", "Talharim"},
          {"500g", "1kg", "integral 500g"}},
-        {"Enlatados", false, 250, 1290, "01",
+        {"Enlatados",
+         false,
+         250,
+         1290,
+         "01",
          {"Milho verde", "Ervilha", "Atum sólido", "Sardinha", "Extrato de tomate"},
          {"lata 170g", "lata 300g", "sachê 200g"}},
-        {"Biscoitos", false, 199, 699, "01",
-         {"Biscoito cream cracker", "Biscoito maisena", "Biscoito recheado chocolate",
-          "Biscoito de polvilho", "Rosquinha de coco"},
+        {"Biscoitos",
+         false,
+         199,
+         699,
+         "01",
+         {"Biscoito cream cracker", "Biscoito maisena", "Biscoito recheado chocolate", "Biscoito de polvilho",
+          "Rosquinha de coco"},
          {"200g", "400g", "pacote família"}}}},
       {"Padaria",
-       {{"Pães", true, 990, 2990, "05",
+       {{"Pães",
+         true,
+         990,
+         2990,
+         "05",
          {"Pão francês", "Pão de leite", "Pão integral", "Pão de queijo", "Pão sírio"},
          {"tradicional", "fatiado", "mini"}},
-        {"Bolos e tortas", false, 1290, 3990, "01",
-         {"Bolo de cenoura", "Bolo de chocolate", "Bolo de fubá", "Bolo de laranja",
-          "Torta de limão"},
+        {"Bolos e tortas",
+         false,
+         1290,
+         3990,
+         "01",
+         {"Bolo de cenoura", "Bolo de chocolate", "Bolo de fubá", "Bolo de laranja", "Torta de limão"},
          {"inteiro", "fatia", "mini"}},
-        {"Salgados", false, 350, 890, "03",
+        {"Salgados",
+         false,
+         350,
+         890,
+         "03",
          {"Coxinha", "Esfiha de carne", "Empada de frango", "Pastel de queijo", "Quibe"},
          {"unidade", "mini", "assado"}}}},
       {"Hortifrúti",
-       {{"Frutas", true, 390, 1590, "05",
+       {{"Frutas",
+         true,
+         390,
+         1590,
+         "05",
          {"Banana prata", "Maçã gala", "Laranja pera", "Mamão formosa", "Manga palmer"},
          {"", "orgânica", "selecionada"}},
-        {"Legumes", true, 290, 990, "05",
+        {"Legumes",
+         true,
+         290,
+         990,
+         "05",
          {"Tomate", "Batata", "Cenoura", "Cebola", "Abobrinha"},
          {"", "orgânica", "selecionada"}},
-        {"Verduras", false, 190, 590, "06",
+        {"Verduras",
+         false,
+         190,
+         590,
+         "06",
          {"Alface crespa", "Rúcula", "Couve", "Espinafre", "Cheiro-verde"},
          {"maço", "hidropônica", "orgânica"}}}},
       {"Frios e laticínios",
-       {{"Queijos", true, 2990, 8990, "02",
-         {"Queijo mussarela", "Queijo prato", "Queijo minas frescal", "Queijo parmesão",
-          "Queijo coalho"},
+       {{"Queijos",
+         true,
+         2990,
+         8990,
+         "02",
+         {"Queijo mussarela", "Queijo prato", "Queijo minas frescal", "Queijo parmesão", "Queijo coalho"},
          {"fatiado", "peça", "ralado"}},
-        {"Embutidos", true, 1990, 6990, "02",
+        {"Embutidos",
+         true,
+         1990,
+         6990,
+         "02",
          {"Presunto", "Mortadela", "Salame", "Peito de peru", "Linguiça calabresa"},
          {"fatiado", "peça", "defumado"}},
-        {"Iogurtes", false, 290, 1290, "01",
-         {"Iogurte natural", "Iogurte de morango", "Bebida láctea", "Coalhada",
-          "Iogurte grego"},
+        {"Iogurtes",
+         false,
+         290,
+         1290,
+         "01",
+         {"Iogurte natural", "Iogurte de morango", "Bebida láctea", "Coalhada", "Iogurte grego"},
          {"170g", "500g", "1L"}},
-        {"Leites", false, 399, 899, "03",
-         {"Leite integral", "Leite desnatado", "Leite semidesnatado", "Leite zero lactose",
-          "Leite em pó"},
+        {"Leites",
+         false,
+         399,
+         899,
+         "03",
+         {"Leite integral", "Leite desnatado", "Leite semidesnatado", "Leite zero lactose", "Leite em pó"},
          {"1L", "caixa 12x1L", "400g"}}}},
       {"Limpeza",
-       {{"Roupas", false, 590, 3490, "01",
+       {{"Roupas",
+         false,
+         590,
+         3490,
+         "01",
          {"Sabão em pó", "Sabão líquido", "Amaciante", "Alvejante", "Tira-manchas"},
          {"500g", "1kg", "2L"}},
-        {"Cozinha", false, 199, 1290, "01",
-         {"Detergente neutro", "Esponja dupla face", "Desengordurante", "Limpador multiuso",
-          "Pano de prato"},
+        {"Cozinha",
+         false,
+         199,
+         1290,
+         "01",
+         {"Detergente neutro", "Esponja dupla face", "Desengordurante", "Limpador multiuso", "Pano de prato"},
          {"500ml", "kit 3 unidades", "refil"}},
-        {"Banheiro", false, 399, 1990, "01",
-         {"Desinfetante pinho", "Desinfetante lavanda", "Água sanitária", "Limpador de vaso",
-          "Papel higiênico"},
+        {"Banheiro",
+         false,
+         399,
+         1990,
+         "01",
+         {"Desinfetante pinho", "Desinfetante lavanda", "Água sanitária", "Limpador de vaso", "Papel higiênico"},
          {"1L", "2L", "pacote 12 rolos"}}}},
       {"Lanchonete",
-       {{"Lanches", false, 790, 2490, "03",
+       {{"Lanches",
+         false,
+         790,
+         2490,
+         "03",
          {"X-burguer", "X-salada", "Misto quente", "Sanduíche natural", "Cachorro-quente"},
          {"simples", "duplo", "combo"}},
-        {"Pratos", false, 1890, 3990, "03",
-         {"Prato feito", "Filé de frango grelhado", "Bife acebolado", "Peixe grelhado",
-          "Strogonoff de frango"},
+        {"Pratos",
+         false,
+         1890,
+         3990,
+         "03",
+         {"Prato feito", "Filé de frango grelhado", "Bife acebolado", "Peixe grelhado", "Strogonoff de frango"},
          {"individual", "executivo", "kids"}},
-        {"Sobremesas", false, 490, 1490, "01",
+        {"Sobremesas",
+         false,
+         490,
+         1490,
+         "01",
          {"Pudim", "Mousse de maracujá", "Sorvete", "Salada de frutas", "Brigadeiro"},
          {"porção", "taça", "para viagem"}}}},
   };
@@ -215,10 +297,10 @@ struct TaxDef {
 };
 const std::vector<TaxDef>& taxes() {
   static const std::vector<TaxDef> all = {
-      {"01", "ICMS18", "ICMS 18%", 'T', 18},       {"02", "ICMS12", "ICMS 12%", 'T', 12},
-      {"03", "ICMS7", "ICMS 7%", 'T', 7},          {"04", "ST", "Substituição tributária", 'F', 0},
-      {"05", "ISENTO", "Isento", 'I', 0},          {"06", "NI", "Não incidência", 'N', 0},
-      {"07", "ISS", "ISS 5%", 'S', 5},             {"08", "PIS", "PIS 0,65%", 'O', 0.65},
+      {"01", "ICMS18", "ICMS 18%", 'T', 18}, {"02", "ICMS12", "ICMS 12%", 'T', 12},
+      {"03", "ICMS7", "ICMS 7%", 'T', 7},    {"04", "ST", "Substituição tributária", 'F', 0},
+      {"05", "ISENTO", "Isento", 'I', 0},    {"06", "NI", "Não incidência", 'N', 0},
+      {"07", "ISS", "ISS 5%", 'S', 5},       {"08", "PIS", "PIS 0,65%", 'O', 0.65},
       {"09", "COFINS", "COFINS 3%", 'O', 3},
   };
   return all;
@@ -238,11 +320,13 @@ struct BranchDef {
 };
 const std::vector<BranchDef>& branches() {
   static const std::vector<BranchDef> all = {
-      {"0001", "Matriz Centro",
+      {"0001",
+       "Matriz Centro",
        {{"0000000001", "Loja térreo"}, {"0000000002", "Praça de alimentação"}},
        {"Frente de loja 1", "Frente de loja 2", "Lanchonete", "Padaria"},
        "001"},
-      {"0002", "Filial Shopping Norte",
+      {"0002",
+       "Filial Shopping Norte",
        {{"0000000001", "Loja piso L1"}, {"0000000002", "Quiosque piso L2"}},
        {"Frente de loja", "Quiosque", "Autoatendimento"},
        "002"},
@@ -250,8 +334,7 @@ const std::vector<BranchDef>& branches() {
   return all;
 }
 
-std::string checkDigits(const std::string& base, const std::vector<int>& w1,
-                        const std::vector<int>& w2) {
+std::string checkDigits(const std::string& base, const std::vector<int>& w1, const std::vector<int>& w2) {
   auto digit = [](const std::string& s, const std::vector<int>& w) {
     int sum = 0;
     for (size_t i = 0; i < s.size(); ++i) sum += (s[i] - '0') * w[i];
@@ -281,19 +364,16 @@ std::string ean13(long long n) {
   return s + static_cast<char>('0' + (10 - sum % 10) % 10);
 }
 
-const std::vector<const char*> kFirstNames = {"Ana", "Bruno", "Carla", "Diego", "Elisa", "Fábio",
-                                              "Gabriela", "Henrique", "Isabela", "João",
-                                              "Larissa", "Marcos", "Natália", "Otávio",
-                                              "Patrícia", "Rafael", "Sabrina", "Tiago"};
-const std::vector<const char*> kSurnames = {"Almeida", "Barbosa", "Cardoso", "Duarte", "Esteves",
-                                            "Ferraz", "Gomes", "Lacerda", "Moreira", "Nogueira",
+const std::vector<const char*> kFirstNames = {"Ana",      "Bruno",    "Carla",    "Diego",  "Elisa",   "Fábio",
+                                              "Gabriela", "Henrique", "Isabela",  "João",   "Larissa", "Marcos",
+                                              "Natália",  "Otávio",   "Patrícia", "Rafael", "Sabrina", "Tiago"};
+const std::vector<const char*> kSurnames = {"Almeida", "Barbosa", "Cardoso", "Duarte",   "Esteves",
+                                            "Ferraz",  "Gomes",   "Lacerda", "Moreira",  "Nogueira",
                                             "Pacheco", "Queiroz", "Rezende", "Siqueira", "Teixeira"};
-const std::vector<const char*> kCompanyKinds = {"Comercial", "Distribuidora", "Restaurante",
-                                                "Construtora", "Transportadora", "Clínica",
-                                                "Escritório", "Oficina"};
-const std::vector<const char*> kCompanyNames = {"Horizonte", "Bela Vista", "São Jorge",
-                                                "Três Irmãos", "Aurora", "do Vale",
-                                                "Boa Esperança", "Primavera", "Serra Azul"};
+const std::vector<const char*> kCompanyKinds = {"Comercial",      "Distribuidora", "Restaurante", "Construtora",
+                                                "Transportadora", "Clínica",       "Escritório",  "Oficina"};
+const std::vector<const char*> kCompanyNames = {"Horizonte", "Bela Vista",    "São Jorge", "Três Irmãos", "Aurora",
+                                                "do Vale",   "Boa Esperança", "Primavera", "Serra Azul"};
 
 void writeReference(soci::session& s, Random& r) {
   const DateTime first = demoFirstDay();
@@ -308,8 +388,8 @@ void writeReference(soci::session& s, Random& r) {
     for (size_t i = 0; i < b.registers.size(); ++i) {
       const std::string reg = pad(static_cast<long long>(i) + 1, 3);
       caixa.add({b.code, reg, "Caixa " + reg + " - " + b.registers[i], b.shops[i % 2].first});
-      ecf.add({b.code, reg, "FX" + std::string(b.code) + reg + pad(r.between(0, 99999999999), 11),
-               reg, i % 2 ? "Impressa ECF-300" : "Fiscalis FX-4000", "S"});
+      ecf.add({b.code, reg, "FX" + std::string(b.code) + reg + pad(r.between(0, 99999999999), 11), reg,
+               i % 2 ? "Impressa ECF-300" : "Fiscalis FX-4000", "S"});
     }
   }
 
@@ -321,27 +401,25 @@ void writeReference(soci::session& s, Random& r) {
   }
 
   Inserter vend(s, "VENDEDOR", "CDVENDEDOR NMRAZSOCVEN", "SS");
-  for (int i = 1; i <= 8; ++i)
-    vend.add({pad(i, 4), std::string(r.pick(kFirstNames)) + " " + r.pick(kSurnames)});
+  for (int i = 1; i <= 8; ++i) vend.add({pad(i, 4), std::string(r.pick(kFirstNames)) + " " + r.pick(kSurnames)});
 
-  Inserter cli(s, "CLIENTE",
-               "CDCLIENTE NMRAZSOCCLIE NRINSJURCLIE IDTPIJURCLIE NRFONECLIE DSENDECLIE", "SSSSSS");
+  Inserter cli(s, "CLIENTE", "CDCLIENTE NMRAZSOCCLIE NRINSJURCLIE IDTPIJURCLIE NRFONECLIE DSENDECLIE", "SSSSSS");
   Inserter clifil(s, "CLIENFILIAL", "CDFILIAL CDCLIENTE", "SS");
-  Inserter cons(s, "CONSUMIDOR",
-                "CDCLIENTE CDCONSUMIDOR NMCONSUMIDOR NRINSCRCONS CDCCUSCLIE CDTIPOCONS IDVERSALDCON",
+  Inserter cons(s, "CONSUMIDOR", "CDCLIENTE CDCONSUMIDOR NMCONSUMIDOR NRINSCRCONS CDCCUSCLIE CDTIPOCONS IDVERSALDCON",
                 "SSSSSSS");
-  Inserter saldo(s, "SALDOCONS", "CDCLIENTE CDCONSUMIDOR VRSALDOCONS VRSALDPECONS DTULTMOVCONS",
-                 "SSFFD");
+  Inserter saldo(s, "SALDOCONS", "CDCLIENTE CDCONSUMIDOR VRSALDOCONS VRSALDPECONS DTULTMOVCONS", "SSFFD");
   int consumerNo = 0;
   for (int i = 1; i <= 40; ++i) {
     const std::string code = pad(i, 21);
     const bool company = i > 1 && i % 2 == 0;
     const std::string name = i == 1 ? "Consumidor final"
-                             : company ? std::string(r.pick(kCompanyKinds)) + " " +
-                                             r.pick(kCompanyNames) + " Ltda"
-                                       : std::string(r.pick(kFirstNames)) + " " +
-                                             r.pick(kSurnames) + " " + r.pick(kSurnames);
-    cli.add({code, name, i == 1 ? "00000000000" : company ? cnpj(r) : cpf(r),
+                             : company
+                                 ? std::string(r.pick(kCompanyKinds)) + " " + r.pick(kCompanyNames) + " Ltda"
+                                 : std::string(r.pick(kFirstNames)) + " " + r.pick(kSurnames) + " " + r.pick(kSurnames);
+    cli.add({code, name,
+             i == 1    ? "00000000000"
+             : company ? cnpj(r)
+                       : cpf(r),
              company ? "J" : "F", "(11) 9" + pad(r.between(1000, 9999), 4) + "-" + pad(r.between(0, 9999), 4),
              "Rua " + std::string(r.pick(kSurnames)) + ", " + std::to_string(r.between(10, 2500))});
     if (i == 1 || i % 3 == 0) {
@@ -357,9 +435,8 @@ void writeReference(soci::session& s, Random& r) {
       const std::string c = pad(k, 21);
       // The first consumer is kept short of balance, for the balance check.
       const bool checked = consumerNo == 1 || r.chance(50);
-      cons.add({code, c,
-                std::string(r.pick(kFirstNames)) + " " + r.pick(kSurnames) + " " + r.pick(kSurnames),
-                cpf(r), "CC" + pad(r.between(1, 999), 3), k == 1 ? "01" : "02", checked ? "S" : "N"});
+      cons.add({code, c, std::string(r.pick(kFirstNames)) + " " + r.pick(kSurnames) + " " + r.pick(kSurnames), cpf(r),
+                "CC" + pad(r.between(1, 999), 3), k == 1 ? "01" : "02", checked ? "S" : "N"});
       saldo.add({code, c, money(consumerNo == 1 ? 2000 : r.between(500, 1500) * 100),
                  money(consumerNo == 1 ? 0 : r.between(0, 100) * 100), at(first, 0, 0)});
     }
@@ -368,8 +445,7 @@ void writeReference(soci::session& s, Random& r) {
   Inserter serv(s, "SERVICO", "CDFILIAL CDSERVFILI NMSERVICO", "SSS");
   for (const BranchDef& b : branches()) {
     int n = 0;
-    for (const char* name : {"Balcão", "Mesa", "Delivery", "Viagem"})
-      serv.add({b.code, pad(++n, 5), name});
+    for (const char* name : {"Balcão", "Mesa", "Delivery", "Viagem"}) serv.add({b.code, pad(++n, 5), name});
   }
 
   Inserter nivel(s, "NIVELPROD", "CDNVPRODUTO NRDIGNIVEL NMNIVEL", "IIS");
@@ -381,8 +457,7 @@ void writeReference(soci::session& s, Random& r) {
     sqlExecute(s,
                "INSERT INTO IMPOSTO (CDIMPOSTO, SGIMPOSTO, NMIMPOSTO, CDIMPOSTOEX, IDTIPOIMPOS) "
                "VALUES (:C, :S, :N, :E, :K)",
-               {{"C", t.code}, {"S", t.sigla}, {"N", t.name}, {"E", t.code},
-                {"K", std::string(1, t.kind)}});
+               {{"C", t.code}, {"S", t.sigla}, {"N", t.name}, {"E", t.code}, {"K", std::string(1, t.kind)}});
   }
   Inserter tab(s, "TABEPREC", "CDTABEPREC NMTABEPREC", "SS");
   tab.add({"001", "Tabela varejo"});
@@ -399,21 +474,19 @@ void writeReference(soci::session& s, Random& r) {
   for (size_t d = 0; d < productTree().size(); ++d) {
     const DeptDef& dept = productTree()[d];
     const std::string deptArv = pad(static_cast<long long>(d) + 1, 2);
-    prod.add({pad(++productNo, 10), deptArv, 1, dept.name, Value(), Value(), Value(), Value(),
-              Value(), Value()});
+    prod.add({pad(++productNo, 10), deptArv, 1, dept.name, Value(), Value(), Value(), Value(), Value(), Value()});
     for (size_t g = 0; g < dept.groups.size(); ++g) {
       const GroupDef& grp = dept.groups[g];
       const std::string grpArv = deptArv + pad(static_cast<long long>(g) + 1, 2);
-      prod.add({pad(++productNo, 10), grpArv, 2, grp.name, Value(), Value(), Value(), deptArv,
-                Value(), Value()});
+      prod.add({pad(++productNo, 10), grpArv, 2, grp.name, Value(), Value(), Value(), deptArv, Value(), Value()});
       int n = 0;
       for (const char* item : grp.items)
         for (const char* variant : grp.variants) {
           const std::string code = pad(++productNo, 10);
           const std::string name = *variant ? std::string(item) + " " + variant : item;
           ++leafNo;
-          prod.add({code, grpArv + pad(++n, 4), 3, name, grp.kg ? "KG" : "UN", ean13(leafNo),
-                    "EX" + pad(leafNo, 5), deptArv, grpArv, pad(static_cast<long long>(g) + 1, 4)});
+          prod.add({code, grpArv + pad(++n, 4), 3, name, grp.kg ? "KG" : "UN", ean13(leafNo), "EX" + pad(leafNo, 5),
+                    deptArv, grpArv, pad(static_cast<long long>(g) + 1, 4)});
           // The last products of the tree are not sold in the second branch
           // and have no tax registered there.
           const bool soldEverywhere = leafNo < 358;
@@ -421,12 +494,10 @@ void writeReference(soci::session& s, Random& r) {
           prodfil.add({"0002", code, soldEverywhere ? "S" : "N"});
           long long price = r.between(grp.minPrice, grp.maxPrice);
           price = grp.kg ? price / 10 * 10 : price / 10 * 10 + 9;
-          const long long clientShare =
-              std::string(grp.name) == "Pratos" ? (price * 4 / 10) / 10 * 10 : 0;
+          const long long clientShare = std::string(grp.name) == "Pratos" ? (price * 4 / 10) / 10 * 10 : 0;
           preco.add({"001", code, money(price - clientShare), money(clientShare)});
           const long long shop = grp.kg ? price * 108 / 100 / 10 * 10 : price * 108 / 100 / 10 * 10 + 9;
-          const long long shopClient =
-              clientShare ? (shop * 4 / 10) / 10 * 10 : 0;
+          const long long shopClient = clientShare ? (shop * 4 / 10) / 10 * 10 : 0;
           preco.add({"002", code, money(shop - shopClient), money(shopClient)});
           for (const BranchDef& b : branches()) {
             if (!soldEverywhere && std::string(b.code) == "0002") continue;
@@ -471,9 +542,7 @@ void writeReference(soci::session& s, Random& r) {
                  "SSSSSSSS");
   param.add({"0001", "1", "001", "1", "0000000001", "S", pad(1, 21), "S"});
   param.add({"0002", "1", "002", "2", "0000000002", "N", pad(1, 21), "S"});
-  Inserter proc(s, "PARAMPROC",
-                "CDFILIAL DTPROCVND IDPERLANCANTDP IDPERLANCPOSDP NRDIAANTLANC NRDIAPOSLANC",
-                "SDSSII");
+  Inserter proc(s, "PARAMPROC", "CDFILIAL DTPROCVND IDPERLANCANTDP IDPERLANCPOSDP NRDIAANTLANC NRDIAPOSLANC", "SDSSII");
   proc.add({"0001", last, "S", "S", 7, 1});
   proc.add({"0002", last, "S", "N", 2, 0});
   Inserter pers(s, "ITEMPERSON", "CDFILIAL NRITEMPERS DSVALORPERS", "SIS");
@@ -571,17 +640,21 @@ class SaleWriter {
                "INSERT INTO TURCAIXA (CDFILIAL, CDCAIXA, DTABERCAIX, DTMOVTURCAIX, DTFECHCAIX, "
                "NRECFTURCAIX, CDOPERADOR, CDOPERABER, CDOPEFECHA) "
                "VALUES (:F, :C, :A, :M, :X, :E, :O, :O, :P)",
-               {{"F", o.branch}, {"C", o.reg}, {"A", o.opened}, {"M", o.day}, {"X", closed},
-                {"E", o.reg}, {"O", o.operatorCode},
+               {{"F", o.branch},
+                {"C", o.reg},
+                {"A", o.opened},
+                {"M", o.day},
+                {"X", closed},
+                {"E", o.reg},
+                {"O", o.operatorCode},
                 {"P", closed.isNull() ? Value() : Value(o.operatorCode)}});
   }
 
   // A cash withdrawal of the opening, not tied to any sale.
   void withdrawal(const Opening& o, DayTotals& totals) {
     const long long amount = r_.between(1, 3) * 10000;
-    movement_.add({o.branch, o.reg, o.opened, nextMovement(o), "001", money(amount), "S",
-                   at(o.day, 15, 0), Value(), o.day, Value(), "1", Value(), Value(), 1,
-                   o.operatorCode});
+    movement_.add({o.branch, o.reg, o.opened, nextMovement(o), "001", money(amount), "S", at(o.day, 15, 0), Value(),
+                   o.day, Value(), "1", Value(), Value(), 1, o.operatorCode});
     ++totals.withdrawals;
     totals.withdrawn += amount;
   }
@@ -604,23 +677,44 @@ class SaleWriter {
     if (!ofClient.empty() && r_.chance(70)) consumer = r_.pick(ofClient);
 
     std::string observation;
-    if (typed) observation = "A venda foi inserida pelo operador \r\n" + o.operatorCode + "-" +
-                             o.operatorName + "-" + formatDate(o.day);
+    if (typed)
+      observation =
+          "A venda foi inserida pelo operador \r\n" + o.operatorCode + "-" + o.operatorName + "-" + formatDate(o.day);
     if (typed && status == 'C')
-      observation += "\r\nA venda foi cancelada pelo operador \r\n" + o.operatorCode + "-" +
-                     o.operatorName + "-" + formatDate(o.day);
-    venda_.add({o.branch, o.reg, number, "01", when, client,
+      observation += "\r\nA venda foi cancelada pelo operador \r\n" + o.operatorCode + "-" + o.operatorName + "-" +
+                     formatDate(o.day);
+    venda_.add({o.branch,
+                o.reg,
+                number,
+                "01",
+                when,
+                client,
                 consumer ? Value(consumer->code) : Value(),
-                r_.chance(70) ? Value(r_.pick(sellers_)) : Value(), o.day,
-                std::string(1, status), 0.0, o.opened, o.branch, o.reg,
+                r_.chance(70) ? Value(r_.pick(sellers_)) : Value(),
+                o.day,
+                std::string(1, status),
+                0.0,
+                o.opened,
+                o.branch,
+                o.reg,
                 r_.chance(50) ? Value(r_.pick(services_)) : Value(),
                 status == 'O' || status == 'D' ? Value(DateTime(when.days + 3.0 / 1440)) : Value(),
-                coupon, o.shop, typed ? "S" : "D", stockDone ? Value("S") : Value(),
+                coupon,
+                o.shop,
+                typed ? "S" : "D",
+                stockDone ? Value("S") : Value(),
                 consumer ? Value(consumer->costCentre) : Value(),
-                consumer ? Value(consumer->type) : Value(), o.operatorCode, hourText(secondOfDay),
-                textOrNull(observation), "1", o.series, "1",
-                consumer ? Value(consumer->document) : Value(), origin,
-                origin.find("FNC") != std::string::npos ? Value("N") : Value(), o.series});
+                consumer ? Value(consumer->type) : Value(),
+                o.operatorCode,
+                hourText(secondOfDay),
+                textOrNull(observation),
+                "1",
+                o.series,
+                "1",
+                consumer ? Value(consumer->document) : Value(),
+                origin,
+                origin.find("FNC") != std::string::npos ? Value("N") : Value(),
+                o.series});
 
     long long total = 0;
     const int items = static_cast<int>(r_.between(1, 5));
@@ -633,14 +727,12 @@ class SaleWriter {
       const long long surcharge = r_.chance(5) ? r_.between(50, 200) : 0;
       const double percent = gross ? std::round(discount * 10000.0 / gross) / 100.0 : 0.0;
       const std::string itemNo = pad(i, 3);
-      item_.add({o.branch, o.reg, number, itemNo, p.code, qty / 1000.0, money(p.price),
-                 money(p.clientShare), percent, money(discount), money(surcharge), p.group,
-                 p.subgroup, p.fiscalGroup});
+      item_.add({o.branch, o.reg, number, itemNo, p.code, qty / 1000.0, money(p.price), money(p.clientShare), percent,
+                 money(discount), money(surcharge), p.group, p.subgroup, p.fiscalGroup});
       int taxNo = 0;
       for (const TaxRate& t : p.taxes)
         tax_.add({o.branch, o.reg, number, itemNo, pad(++taxNo, 3), t.code, t.rate,
-                  (p.price + p.clientShare) / 100.0 * (qty / 1000.0) * t.rate / 100.0,
-                  std::stoi(t.external), p.code});
+                  (p.price + p.clientShare) / 100.0 * (qty / 1000.0) * t.rate / 100.0, std::stoi(t.external), p.code});
       const long long line = gross - discount + surcharge;
       total += line;
       lines.push_back({&p, line});
@@ -652,8 +744,8 @@ class SaleWriter {
     if (r_.chance(15)) {
       const Product& p = r_.pick(products_);
       const long long qty = p.kg ? 500 : 1000;
-      cancelled_.add({o.branch, o.reg, number, "001", p.code, qty / 1000.0, money(p.price),
-                      money(p.clientShare), 0.0, 0.0, 0.0, p.group, p.subgroup, p.fiscalGroup});
+      cancelled_.add({o.branch, o.reg, number, "001", p.code, qty / 1000.0, money(p.price), money(p.clientShare), 0.0,
+                      0.0, 0.0, p.group, p.subgroup, p.fiscalGroup});
     }
 
     if (status == 'C') {
@@ -663,10 +755,17 @@ class SaleWriter {
       totals.net += total;
       for (const auto& [p, line] : lines) {
         switch (p->icms->kind) {
-          case 'F': totals.substitution += line; break;
-          case 'I': totals.exempt += line; break;
-          case 'N': totals.nonIncidence += line; break;
-          default: totals.icmsBase[p->icms->code] += line;
+          case 'F':
+            totals.substitution += line;
+            break;
+          case 'I':
+            totals.exempt += line;
+            break;
+          case 'N':
+            totals.nonIncidence += line;
+            break;
+          default:
+            totals.icmsBase[p->icms->code] += line;
         }
       }
       if (totals.firstCoupon.empty()) totals.firstCoupon = coupon;
@@ -674,27 +773,25 @@ class SaleWriter {
     }
     if (status == 'C' || (status == 'P' && r_.chance(50))) return;
     // A pending sale is paid in part; the others exactly.
-    receipts(o, number, when, consumer, status == 'P' ? total / 2 : total,
-             status == 'P' ? nullptr : &totals);
+    receipts(o, number, when, consumer, status == 'P' ? total / 2 : total, status == 'P' ? nullptr : &totals);
   }
 
  private:
-  void receipts(const Opening& o, const std::string& sale, DateTime when, const Consumer* consumer,
-                long long amount, DayTotals* totals) {
+  void receipts(const Opening& o, const std::string& sale, DateTime when, const Consumer* consumer, long long amount,
+                DayTotals* totals) {
     const DateTime booked(when.days + 1.0 / 1440);
-    auto book = [&](const std::string& type, const std::string& kind, long long value, Value index,
-                    Value quote, int instalments) {
+    auto book = [&](const std::string& type, const std::string& kind, long long value, Value index, Value quote,
+                    int instalments) {
       const Value other = quote.isNull() ? Value() : Value(value / 100.0 * quote.asNumber());
-      movement_.add({o.branch, o.reg, o.opened, nextMovement(o), type, money(value), "E", booked,
-                     sale, o.day, other, kind, index, quote, instalments, o.operatorCode});
+      movement_.add({o.branch, o.reg, o.opened, nextMovement(o), type, money(value), "E", booked, sale, o.day, other,
+                     kind, index, quote, instalments, o.operatorCode});
       if (totals) totals->forms[type] += value;
     };
     if (consumer && consumer->debitable && r_.chance(40)) {
       book("005", "A", amount, Value(), Value(), 1);
       const int seq = nextConsumerMove(consumer->client + "|" + consumer->code);
       debit_.add({consumer->client, consumer->code, seq, booked, "D", money(amount),
-                  "Inclusão de débito realizada pelo operador.", o.branch, o.reg, sale,
-                  o.operatorCode});
+                  "Inclusão de débito realizada pelo operador.", o.branch, o.reg, sale, o.operatorCode});
       balance_.execute({money(amount), booked, consumer->client, consumer->code});
       return;
     }
@@ -712,22 +809,19 @@ class SaleWriter {
     }
     static const std::vector<std::string> kinds = {"001", "001", "003", "004", "008"};
     const std::string type = r_.pick(kinds);
-    book(type, type == "001" ? "1" : type == "003" ? "3" : type == "004" ? "4" : "5", cash,
-         Value(), Value(), 1);
+    book(type, type == "001" ? "1" : type == "003" ? "3" : type == "004" ? "4" : "5", cash, Value(), Value(), 1);
   }
 
   // Continues a zero-padded numbering from the highest value stored.
-  std::string nextNumber(const std::string& key, const std::string& column, int width,
-                         long long start) {
+  std::string nextNumber(const std::string& key, const std::string& column, int width, long long start) {
     auto it = counters_.find(key);
     if (it == counters_.end()) {
       const std::string reg = key.substr(4, 3);
-      const DataPacket p = sqlSelect(
-          s_, "SELECT MAX(" + column + ") AS M FROM VENDA WHERE CDFILIAL = :F AND CDCAIXA = :C",
-          {{"F", branch_}, {"C", reg}}, {{"M", FieldType::String, 20}});
+      const DataPacket p =
+          sqlSelect(s_, "SELECT MAX(" + column + ") AS M FROM VENDA WHERE CDFILIAL = :F AND CDCAIXA = :C",
+                    {{"F", branch_}, {"C", reg}}, {{"M", FieldType::String, 20}});
       const std::string top = p.rows[0].values[0].asText();
-      it = counters_.emplace(key, top.empty() ? start + r_.between(0, 500) * (start > 0)
-                                              : std::stoll(top)).first;
+      it = counters_.emplace(key, top.empty() ? start + r_.between(0, 500) * (start > 0) : std::stoll(top)).first;
     }
     return pad(++it->second, width);
   }
@@ -743,9 +837,9 @@ class SaleWriter {
     auto it = consumerMoves_.find(key);
     if (it == consumerMoves_.end()) {
       const size_t bar = key.find('|');
-      const DataPacket p = sqlSelect(
-          s_, "SELECT MAX(NRSEQMOVCONS) AS M FROM MOVCONS WHERE CDCLIENTE = :C AND CDCONSUMIDOR = :K",
-          {{"C", key.substr(0, bar)}, {"K", key.substr(bar + 1)}}, {{"M", FieldType::Integer}});
+      const DataPacket p =
+          sqlSelect(s_, "SELECT MAX(NRSEQMOVCONS) AS M FROM MOVCONS WHERE CDCLIENTE = :C AND CDCONSUMIDOR = :K",
+                    {{"C", key.substr(0, bar)}, {"K", key.substr(bar + 1)}}, {{"M", FieldType::Integer}});
       it = consumerMoves_.emplace(key, static_cast<int>(p.rows[0].values[0].asNumber())).first;
     }
     return ++it->second;
@@ -753,25 +847,25 @@ class SaleWriter {
 
   void loadCatalogue() {
     const SqlParams b = {{"F", branch_}};
-    const DataPacket prods = sqlSelect(
-        s_,
-        "SELECT P.CDPRODUTO, P.SGUNIDADE, P.CDGRUPPROD, P.CDSUBGRPROD, P.CDFISUBGRVND, "
-        "T.VRPRECITEM, T.VRPRECCLIE FROM PRODUTO P "
-        "JOIN PARAMVENDA PV ON PV.CDFILIAL = :F "
-        "JOIN ITTABEPREC T ON T.CDTABEPREC = PV.CDTABEPREC AND T.CDPRODUTO = P.CDPRODUTO "
-        "JOIN PRODFILIAL PF ON PF.CDFILIAL = :F AND PF.CDPRODUTO = P.CDPRODUTO "
-        "WHERE P.CDNVPRODUTO = 3 AND PF.IDPERVENDA = 'S' ORDER BY P.CDPRODUTO",
-        b);
+    const DataPacket prods =
+        sqlSelect(s_,
+                  "SELECT P.CDPRODUTO, P.SGUNIDADE, P.CDGRUPPROD, P.CDSUBGRPROD, P.CDFISUBGRVND, "
+                  "T.VRPRECITEM, T.VRPRECCLIE FROM PRODUTO P "
+                  "JOIN PARAMVENDA PV ON PV.CDFILIAL = :F "
+                  "JOIN ITTABEPREC T ON T.CDTABEPREC = PV.CDTABEPREC AND T.CDPRODUTO = P.CDPRODUTO "
+                  "JOIN PRODFILIAL PF ON PF.CDFILIAL = :F AND PF.CDPRODUTO = P.CDPRODUTO "
+                  "WHERE P.CDNVPRODUTO = 3 AND PF.IDPERVENDA = 'S' ORDER BY P.CDPRODUTO",
+                  b);
     std::map<std::string, std::vector<TaxRate>> rates;
-    const DataPacket taxRows = sqlSelect(
-        s_,
-        "SELECT A.CDPRODUTO, A.CDIMPOSTO, A.VRPEALIMPFIS, A.CDINTIMPOSTO, I.IDTIPOIMPOS "
-        "FROM ALIQIMPFIS A JOIN IMPOSTO I ON I.CDIMPOSTO = A.CDIMPOSTO "
-        "WHERE A.CDFILIAL = :F ORDER BY A.CDPRODUTO, A.CDIMPOSTO",
-        b);
+    const DataPacket taxRows =
+        sqlSelect(s_,
+                  "SELECT A.CDPRODUTO, A.CDIMPOSTO, A.VRPEALIMPFIS, A.CDINTIMPOSTO, I.IDTIPOIMPOS "
+                  "FROM ALIQIMPFIS A JOIN IMPOSTO I ON I.CDIMPOSTO = A.CDIMPOSTO "
+                  "WHERE A.CDFILIAL = :F ORDER BY A.CDPRODUTO, A.CDIMPOSTO",
+                  b);
     for (const PacketRow& t : taxRows.rows)
-      rates[t.values[0].asText()].push_back({t.values[1].asText(), t.values[2].asNumber(),
-                                             t.values[3].asText(), t.values[4].asText()[0]});
+      rates[t.values[0].asText()].push_back(
+          {t.values[1].asText(), t.values[2].asNumber(), t.values[3].asText(), t.values[4].asText()[0]});
     for (const PacketRow& row : prods.rows) {
       Product p;
       p.code = row.values[0].asText();
@@ -787,47 +881,36 @@ class SaleWriter {
     // Only products with exactly one ICMS-class tax are sold, so that every
     // sold amount falls in one column of the Z reduction.
     auto classifies = [](const TaxRate& t) { return std::string("TFIN").find(t.kind) != std::string::npos; };
-    std::erase_if(products_, [&](const Product& p) {
-      return std::count_if(p.taxes.begin(), p.taxes.end(), classifies) != 1;
-    });
+    std::erase_if(products_,
+                  [&](const Product& p) { return std::count_if(p.taxes.begin(), p.taxes.end(), classifies) != 1; });
     if (products_.empty()) throw SqlError("Filial " + branch_ + " sem produtos de demonstração.");
-    for (Product& p : products_)
-      p.icms = &*std::find_if(p.taxes.begin(), p.taxes.end(), classifies);
+    for (Product& p : products_) p.icms = &*std::find_if(p.taxes.begin(), p.taxes.end(), classifies);
 
-    for (const PacketRow& row :
-         sqlSelect(s_,
-                   "SELECT C.CDCLIENTE FROM CLIENTE C JOIN CLIENFILIAL CF ON CF.CDCLIENTE = "
-                   "C.CDCLIENTE WHERE CF.CDFILIAL = :F ORDER BY C.CDCLIENTE",
-                   b)
-             .rows)
+    for (const PacketRow& row : sqlSelect(s_,
+                                          "SELECT C.CDCLIENTE FROM CLIENTE C JOIN CLIENFILIAL CF ON CF.CDCLIENTE = "
+                                          "C.CDCLIENTE WHERE CF.CDFILIAL = :F ORDER BY C.CDCLIENTE",
+                                          b)
+                                    .rows)
       clients_.push_back(row.values[0].asText());
     defaultClient_ =
-        sqlSelect(s_, "SELECT CDCLIEPADRAO FROM PARAMVENDA WHERE CDFILIAL = :F", b)
-            .rows.at(0)
-            .values[0]
-            .asText();
-    for (const PacketRow& row :
-         sqlSelect(s_,
-                   "SELECT C.CDCLIENTE, C.CDCONSUMIDOR, C.CDCCUSCLIE, C.CDTIPOCONS, "
-                   "C.NRINSCRCONS, S.VRSALDOCONS FROM CONSUMIDOR C "
-                   "JOIN SALDOCONS S ON S.CDCLIENTE = C.CDCLIENTE AND S.CDCONSUMIDOR = "
-                   "C.CDCONSUMIDOR ORDER BY C.CDCLIENTE, C.CDCONSUMIDOR",
-                   {})
-             .rows)
-      consumers_.push_back({row.values[0].asText(), row.values[1].asText(),
-                            row.values[2].asText(), row.values[3].asText(),
-                            row.values[4].asText(), cents(row.values[5]) >= 50000});
-    for (const PacketRow& row :
-         sqlSelect(s_, "SELECT CDVENDEDOR FROM VENDEDOR ORDER BY CDVENDEDOR", {}).rows)
+        sqlSelect(s_, "SELECT CDCLIEPADRAO FROM PARAMVENDA WHERE CDFILIAL = :F", b).rows.at(0).values[0].asText();
+    for (const PacketRow& row : sqlSelect(s_,
+                                          "SELECT C.CDCLIENTE, C.CDCONSUMIDOR, C.CDCCUSCLIE, C.CDTIPOCONS, "
+                                          "C.NRINSCRCONS, S.VRSALDOCONS FROM CONSUMIDOR C "
+                                          "JOIN SALDOCONS S ON S.CDCLIENTE = C.CDCLIENTE AND S.CDCONSUMIDOR = "
+                                          "C.CDCONSUMIDOR ORDER BY C.CDCLIENTE, C.CDCONSUMIDOR",
+                                          {})
+                                    .rows)
+      consumers_.push_back({row.values[0].asText(), row.values[1].asText(), row.values[2].asText(),
+                            row.values[3].asText(), row.values[4].asText(), cents(row.values[5]) >= 50000});
+    for (const PacketRow& row : sqlSelect(s_, "SELECT CDVENDEDOR FROM VENDEDOR ORDER BY CDVENDEDOR", {}).rows)
       sellers_.push_back(row.values[0].asText());
     for (const PacketRow& row :
-         sqlSelect(s_, "SELECT CDSERVFILI FROM SERVICO WHERE CDFILIAL = :F ORDER BY CDSERVFILI", b)
-             .rows)
+         sqlSelect(s_, "SELECT CDSERVFILI FROM SERVICO WHERE CDFILIAL = :F ORDER BY CDSERVFILI", b).rows)
       services_.push_back(row.values[0].asText());
-    for (const PacketRow& row :
-         sqlSelect(s_, "SELECT DTREFIND, VRINDICE FROM MOVINDICE WHERE CDINDICE = '0001'", {},
-                   {{"DTREFIND", FieldType::DateTime}, {"VRINDICE", FieldType::Float}})
-             .rows)
+    for (const PacketRow& row : sqlSelect(s_, "SELECT DTREFIND, VRINDICE FROM MOVINDICE WHERE CDINDICE = '0001'", {},
+                                          {{"DTREFIND", FieldType::DateTime}, {"VRINDICE", FieldType::Float}})
+                                    .rows)
       usdQuotes_[static_cast<long long>(row.values[0].dateTime().days)] = row.values[1].asNumber();
   }
 
@@ -849,12 +932,12 @@ struct RegisterInfo {
   std::string shop, series, ecf, model;
 };
 RegisterInfo registerInfo(soci::session& s, const std::string& branch, const std::string& reg) {
-  const DataPacket p = sqlSelect(
-      s,
-      "SELECT C.CDLOJA, E.NRSERIE, E.NRECF, E.DSMODMARCAECF FROM CAIXA C "
-      "JOIN ECFCAIXA E ON E.CDFILIAL = C.CDFILIAL AND E.CDCAIXA = C.CDCAIXA AND E.IDATIVO = 'S' "
-      "WHERE C.CDFILIAL = :F AND C.CDCAIXA = :C",
-      {{"F", branch}, {"C", reg}});
+  const DataPacket p =
+      sqlSelect(s,
+                "SELECT C.CDLOJA, E.NRSERIE, E.NRECF, E.DSMODMARCAECF FROM CAIXA C "
+                "JOIN ECFCAIXA E ON E.CDFILIAL = C.CDFILIAL AND E.CDCAIXA = C.CDCAIXA AND E.IDATIVO = 'S' "
+                "WHERE C.CDFILIAL = :F AND C.CDCAIXA = :C",
+                {{"F", branch}, {"C", reg}});
   if (p.rows.empty()) throw SqlError("Caixa " + branch + "/" + reg + " não cadastrado.");
   const auto& v = p.rows[0].values;
   return {v[0].asText(), v[1].asText(), v[2].asText(), v[3].asText()};
@@ -874,48 +957,65 @@ Inserter reductionInserter(soci::session& s) {
 // The Z reduction of one printer and day, agreeing with the day's sales:
 // net sale = concluded and returned sales; gross = net + cancellations +
 // discounts; the tax columns split the net by the items' tax class.
-void writeReduction(soci::session& s, Random& r, const Opening& o, const RegisterInfo& info,
-                    const DayTotals& t, long long& grandTotal, int reductionNo, bool approved) {
+void writeReduction(soci::session& s, Random& r, const Opening& o, const RegisterInfo& info, const DayTotals& t,
+                    long long& grandTotal, int reductionNo, bool approved) {
   const long long gross = t.net + t.cancelled + t.discounts;
   grandTotal += gross;
   Inserter z = reductionInserter(s);
   const std::string zero = pad(0, 10);
-  z.add({o.branch, o.reg, info.ecf, o.day, pad(1, 10), pad(reductionNo, 10), zero,
-         pad(t.withdrawals + 1, 10), pad(t.cancelledCount, 10),
+  z.add({o.branch,
+         o.reg,
+         info.ecf,
+         o.day,
+         pad(1, 10),
+         pad(reductionNo, 10),
+         zero,
+         pad(t.withdrawals + 1, 10),
+         pad(t.cancelledCount, 10),
          t.firstCoupon.empty() ? zero : pad(std::stoll(t.firstCoupon), 10),
-         t.lastCoupon.empty() ? zero : pad(std::stoll(t.lastCoupon), 10), money(grandTotal),
-         money(gross), 0.0, money(t.cancelled), money(t.discounts), money(t.net),
-         money(t.surcharges), money(t.substitution), money(t.exempt), money(t.nonIncidence),
+         t.lastCoupon.empty() ? zero : pad(std::stoll(t.lastCoupon), 10),
+         money(grandTotal),
+         money(gross),
+         0.0,
+         money(t.cancelled),
+         money(t.discounts),
+         money(t.net),
+         money(t.surcharges),
+         money(t.substitution),
+         money(t.exempt),
+         money(t.nonIncidence),
          hourText(static_cast<int>(r.between(14, 16)) * 3600).substr(0, 5),
-         hourText(static_cast<int>(r.between(1, 3)) * 3600 + static_cast<int>(r.between(0, 59)) * 60)
-             .substr(0, 5),
-         static_cast<double>(r.between(1200, 1800)), r.chance(80) ? "IMP" : "VND", info.series,
-         approved ? Value("A") : Value(), o.operatorCode, info.model});
-  Inserter imp(s, "IMPOSTOREDZ",
-               "CDFILIAL CDCAIXA NRECFREDZ DTREDUCAOZ CDIMPOSTO VRALIQIMPRZ VRBCALCIMPRZ VRIMPOSTORZ",
+         hourText(static_cast<int>(r.between(1, 3)) * 3600 + static_cast<int>(r.between(0, 59)) * 60).substr(0, 5),
+         static_cast<double>(r.between(1200, 1800)),
+         r.chance(80) ? "IMP" : "VND",
+         info.series,
+         approved ? Value("A") : Value(),
+         o.operatorCode,
+         info.model});
+  Inserter imp(s, "IMPOSTOREDZ", "CDFILIAL CDCAIXA NRECFREDZ DTREDUCAOZ CDIMPOSTO VRALIQIMPRZ VRBCALCIMPRZ VRIMPOSTORZ",
                "SSSDSFFF");
   for (const auto& [code, base] : t.icmsBase) {
     const double rate = taxDef(code).rate;
-    imp.add({o.branch, o.reg, info.ecf, o.day, code, rate, money(base),
-             money(base * static_cast<long long>(rate) / 100)});
+    imp.add(
+        {o.branch, o.reg, info.ecf, o.day, code, rate, money(base), money(base * static_cast<long long>(rate) / 100)});
   }
   Inserter tot(s, "TOTNFISCREDZ",
                "CDFILIAL CDCAIXA NRECFREDZ DTREDUCAOZ NRTOTNFISCRZ DSTOTNFISCRZ NRCONTOTNFIS "
                "VRACUTOTNFIS",
                "SSSDSSSF");
-  tot.add({o.branch, o.reg, info.ecf, o.day, "01", "Sangria", pad(t.withdrawals, 4),
-           money(t.withdrawn)});
+  tot.add({o.branch, o.reg, info.ecf, o.day, "01", "Sangria", pad(t.withdrawals, 4), money(t.withdrawn)});
   tot.add({o.branch, o.reg, info.ecf, o.day, "02", "Suprimento", pad(1, 4), money(10000)});
-  Inserter form(s, "FORMPGTOREDZ",
-                "CDFILIAL CDCAIXA NRECFREDZ DTREDUCAOZ CDTIPORECE VRFORMPGTORZ CDTPRECEORIG",
+  Inserter form(s, "FORMPGTOREDZ", "CDFILIAL CDCAIXA NRECFREDZ DTREDUCAOZ CDTIPORECE VRFORMPGTORZ CDTPRECEORIG",
                 "SSSDSFS");
-  for (const auto& [type, amount] : t.forms)
-    form.add({o.branch, o.reg, info.ecf, o.day, type, money(amount), type});
+  for (const auto& [type, amount] : t.forms) form.add({o.branch, o.reg, info.ecf, o.day, type, money(amount), type});
   if (r.chance(35))
     sqlExecute(s,
                "INSERT INTO OBSREDUCAOZ (CDFILIAL, CDCAIXA, NRECFREDZ, DTREDUCAOZ, NRSEQOBSREDZ, "
                "DTOBSERVREDZ, DSOBSERVREDZ, CDOPERADOR) VALUES (:F, :C, :E, :D, '0001', :O, :T, :P)",
-               {{"F", o.branch}, {"C", o.reg}, {"E", info.ecf}, {"D", o.day},
+               {{"F", o.branch},
+                {"C", o.reg},
+                {"E", info.ecf},
+                {"D", o.day},
                 {"O", DateTime(o.day.days + 1)},
                 {"T", "Redução conferida com a fita detalhe pelo financeiro."},
                 {"P", o.operatorCode}});
@@ -948,8 +1048,14 @@ void writeSales(soci::session& s, Random& r) {
         Opening o;
         for (int shift = 0; shift < (twoShifts ? 2 : 1); ++shift) {
           const DemoOperator& op = ops[(i + static_cast<size_t>(shift) + d) % 5];
-          o = {b.code, reg, info.shop, info.series, op.code, op.name,
-               at(day, shift ? 14 : 6, shift ? 5 : static_cast<int>(i) * 5), day};
+          o = {b.code,
+               reg,
+               info.shop,
+               info.series,
+               op.code,
+               op.name,
+               at(day, shift ? 14 : 6, shift ? 5 : static_cast<int>(i) * 5),
+               day};
           o.secondsFrom = shift ? 14 * 3600 + 600 : 6 * 3600 + 1800;
           o.secondsTo = twoShifts && !shift ? 14 * 3600 : 22 * 3600;
           Value closed;
@@ -958,8 +1064,12 @@ void writeSales(soci::session& s, Random& r) {
           const int count = static_cast<int>(r.between(6, 14));
           for (int when : saleTimes(r, count, o.secondsFrom, o.secondsTo)) {
             const int roll = static_cast<int>(r.between(1, 100));
-            const char status = closedDay ? (roll <= 80 ? 'O' : roll <= 90 ? 'C' : 'D')
-                                          : (roll <= 40 ? 'P' : roll <= 80 ? 'O' : 'C');
+            const char status = closedDay ? (roll <= 80   ? 'O'
+                                             : roll <= 90 ? 'C'
+                                                          : 'D')
+                                          : (roll <= 40   ? 'P'
+                                             : roll <= 80 ? 'O'
+                                                          : 'C');
             writer.sale(o, status, when, closedDay && d < 3 && status != 'C', totals);
           }
           if (closedDay) writer.withdrawal(o, totals);
@@ -990,19 +1100,21 @@ void writeQuietDays(soci::session& s) {
                {{"C", reg}, {"A", at(day, 6, 0)}, {"M", day}, {"O", op.code}});
   const RegisterInfo info = registerInfo(s, "0001", "003");
   // The printer's next reduction starts where this one ends.
-  const DataPacket next = sqlSelect(s,
-                                    "SELECT NRREDREDZ, VRGTREDZ, VRVENBRUREDZ FROM REDUCAOZ WHERE CDFILIAL = "
-                                    "'0001' AND CDCAIXA = '003' ORDER BY DTREDUCAOZ",
-                                    {}, {{"NRREDREDZ", FieldType::String, 10}, {"VRGTREDZ", FieldType::Float},
-                                         {"VRVENBRUREDZ", FieldType::Float}});
+  const DataPacket next = sqlSelect(
+      s,
+      "SELECT NRREDREDZ, VRGTREDZ, VRVENBRUREDZ FROM REDUCAOZ WHERE CDFILIAL = "
+      "'0001' AND CDCAIXA = '003' ORDER BY DTREDUCAOZ",
+      {}, {{"NRREDREDZ", FieldType::String, 10}, {"VRGTREDZ", FieldType::Float}, {"VRVENBRUREDZ", FieldType::Float}});
   const auto& n = next.rows.at(0).values;
   const long long reduction = std::stoll(n[0].asText()) - 1;
   const double grandTotal = n[1].asNumber() - n[2].asNumber();
   Inserter z = reductionInserter(s);
   const std::string zero = pad(0, 10);
-  z.add({"0001", "003", info.ecf, day, pad(1, 10), pad(reduction, 10), zero, pad(1, 10), zero, zero,
-         zero, grandTotal, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, "0", "0", 1500.0, "VND",
-         info.series, Value(), op.code, info.model});
+  z.add({"0001", "003",       info.ecf, day,     pad(1, 10), pad(reduction, 10),
+         zero,   pad(1, 10),  zero,     zero,    zero,       grandTotal,
+         0.0,    0.0,         0.0,      0.0,     0.0,        0.0,
+         0.0,    0.0,         0.0,      "0",     "0",        1500.0,
+         "VND",  info.series, Value(),  op.code, info.model});
   sqlExecute(s,
              "INSERT INTO OBSREDUCAOZ (CDFILIAL, CDCAIXA, NRECFREDZ, DTREDUCAOZ, NRSEQOBSREDZ, "
              "DTOBSERVREDZ, DSOBSERVREDZ, CDOPERADOR) VALUES ('0001', '003', :E, :D, '0001', :D, :T, :P)",
@@ -1013,12 +1125,9 @@ void writeQuietDays(soci::session& s) {
 
 const std::vector<DemoOperator>& demoOperators() {
   static const std::vector<DemoOperator> all = {
-      {"000000000001", "Ana Paula Ferraz", "ana123", true},
-      {"000000000002", "Bruno Cardoso", "bruno123", true},
-      {"000000000003", "Carla Nogueira", "carla123", true},
-      {"000000000004", "Diego Siqueira", "diego123", true},
-      {"000000000005", "Elisa Moreira", "elisa123", true},
-      {"000000000006", "Fábio Queiroz", "fabio123", false},
+      {"000000000001", "Ana Paula Ferraz", "ana123", true}, {"000000000002", "Bruno Cardoso", "bruno123", true},
+      {"000000000003", "Carla Nogueira", "carla123", true}, {"000000000004", "Diego Siqueira", "diego123", true},
+      {"000000000005", "Elisa Moreira", "elisa123", true},  {"000000000006", "Fábio Queiroz", "fabio123", false},
       {"000000000099", "Supervisor", "super123", true},
   };
   return all;
@@ -1041,22 +1150,20 @@ void createDemoDatabase(const std::string& connString, std::uint64_t seed) {
   loadDemoData(c.session(), seed);
 }
 
-DateTime generateBusyDay(soci::session& session, const std::string& branch,
-                         const std::string& reg, DateTime date, int sales, std::uint64_t seed) {
+DateTime generateBusyDay(soci::session& session, const std::string& branch, const std::string& reg, DateTime date,
+                         int sales, std::uint64_t seed) {
   Random r(seed ^ static_cast<std::uint64_t>(date.days * 1000));
   Transaction tx(session);
   const RegisterInfo info = registerInfo(session, branch, reg);
   const DemoOperator& op = demoOperators().front();
   SaleWriter writer(session, r, branch);
-  Opening o{branch, reg, info.shop, info.series, op.code, op.name, at(dateOf(date), 6, 0),
-            dateOf(date)};
+  Opening o{branch, reg, info.shop, info.series, op.code, op.name, at(dateOf(date), 6, 0), dateOf(date)};
   writer.openRegister(o, Value());
   DayTotals totals;
   const int span = o.secondsTo - o.secondsFrom;
   for (int i = 0; i < sales; ++i)
     writer.sale(o, r.chance(95) ? 'O' : 'P',
-                o.secondsFrom + static_cast<int>(static_cast<long long>(i) * span / std::max(sales, 1)),
-                false, totals);
+                o.secondsFrom + static_cast<int>(static_cast<long long>(i) * span / std::max(sales, 1)), false, totals);
   tx.commit();
   return o.opened;
 }

@@ -57,8 +57,7 @@ void loadDemoData(soci::session& session, std::uint64_t seed = kDemoSeed);
 // pending sales, their items, item taxes and receipts, for benchmarks. Needs
 // the demo's reference data; the register must have no opening at that
 // moment yet. Answers the opening's date-time.
-platform::DateTime generateBusyDay(soci::session& session, const std::string& branch,
-                                   const std::string& reg, platform::DateTime date, int sales,
-                                   std::uint64_t seed = kDemoSeed);
+platform::DateTime generateBusyDay(soci::session& session, const std::string& branch, const std::string& reg,
+                                   platform::DateTime date, int sales, std::uint64_t seed = kDemoSeed);
 
 }  // namespace server

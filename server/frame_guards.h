@@ -37,11 +37,11 @@ struct OpeningState {
   bool closed = false;
 };
 // The register opening (TURCAIXA) with this key, if stored.
-std::optional<OpeningState> findOpening(soci::session& db, const std::string& filial,
-                                        const std::string& caixa, platform::DateTime opened);
+std::optional<OpeningState> findOpening(soci::session& db, const std::string& filial, const std::string& caixa,
+                                        platform::DateTime opened);
 
 // Refusal texts shared by several operations.
-extern const char* const kClosedRegister;   // "Operação Bloqueada! Caixa fechado."
-extern const char* const kMissingOpening;   // the opening named does not exist
+extern const char* const kClosedRegister;  // "Operação Bloqueada! Caixa fechado."
+extern const char* const kMissingOpening;  // the opening named does not exist
 
 }  // namespace server

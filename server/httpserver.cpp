@@ -9,17 +9,17 @@
 #include <boost/beast/http.hpp>
 
 #include <algorithm>
-#include <condition_variable>
-#include <mutex>
-#include <unordered_map>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <ctime>
 #include <iostream>
+#include <mutex>
 #include <optional>
 #include <stdexcept>
 #include <thread>
+#include <unordered_map>
 
 #include "platform/remoteprotocol.h"
 #include "platform/requestbody.h"
@@ -54,9 +54,7 @@ std::string targetPath(beast::string_view target) {
   t = t.substr(0, t.find('?'));
   std::string out;
   out.reserve(t.size());
-  auto hex = [](char c) {
-    return std::isdigit(static_cast<unsigned char>(c)) ? c - '0' : (c | 0x20) - 'a' + 10;
-  };
+  auto hex = [](char c) { return std::isdigit(static_cast<unsigned char>(c)) ? c - '0' : (c | 0x20) - 'a' + 10; };
   for (std::size_t i = 0; i < t.size(); ++i) {
     if (t[i] == '%' && i + 2 < t.size() && std::isxdigit(static_cast<unsigned char>(t[i + 1])) &&
         std::isxdigit(static_cast<unsigned char>(t[i + 2]))) {
@@ -146,18 +144,16 @@ void send(Response& res, int status, const proto::Reply& reply, WireFormat forma
     // A result the encoder refuses (a text that is not UTF-8...) must not
     // take the worker down with it.
     res.status = 500;
-    body =
-        proto::encodeReply(proto::Reply::failure("Erro interno do servidor de aplicação: resposta "
-                                                 "impossível de codificar.",
-                                                 proto::code::kServerError),
-                           format);
+    body = proto::encodeReply(proto::Reply::failure("Erro interno do servidor de aplicação: resposta "
+                                                    "impossível de codificar.",
+                                                    proto::code::kServerError),
+                              format);
   }
   res.body = std::move(body);
   res.contentType = std::string(proto::mediaTypeOf(format));
 }
 
-void refuse(Response& res, int status, std::string text, std::string_view code,
-            WireFormat format) {
+void refuse(Response& res, int status, std::string text, std::string_view code, WireFormat format) {
   send(res, status, proto::Reply::failure(std::move(text), code), format);
 }
 
@@ -167,19 +163,17 @@ std::string bearerToken(const Request& req) {
   return platform::trim(auth.substr(7));
 }
 
-std::string logLine(const std::string& peer, std::string_view method, std::string_view path,
-                    int status, std::chrono::steady_clock::time_point started) {
-  const double ms =
-      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started)
-          .count();
+std::string logLine(const std::string& peer, std::string_view method, std::string_view path, int status,
+                    std::chrono::steady_clock::time_point started) {
+  const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
   const std::time_t now = std::time(nullptr);
   std::tm local{};
   localtime_r(&now, &local);
   char stamp[32];
   std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &local);
   char line[512];
-  std::snprintf(line, sizeof line, "%s %s %s %s %d %.2f ms", stamp, peer.c_str(),
-                printable(method).c_str(), printable(path).c_str(), status, ms);
+  std::snprintf(line, sizeof line, "%s %s %s %s %d %.2f ms", stamp, peer.c_str(), printable(method).c_str(),
+                printable(path).c_str(), status, ms);
   return line;
 }
 
@@ -204,8 +198,8 @@ class Handlers {
     else if (req.method() == http::verb::get && path == proto::kHealthPath)
       health(req, res);
     else
-      refuse(res, 404, "Recurso inexistente no servidor de aplicação: " + printable(path) + ".",
-             proto::code::kNotFound, replyFormat(req));
+      refuse(res, 404, "Recurso inexistente no servidor de aplicação: " + printable(path) + ".", proto::code::kNotFound,
+             replyFormat(req));
     return res;
   }
 
@@ -225,9 +219,8 @@ class Handlers {
     auto format = proto::formatOfMediaType(header(req, "Content-Type"));
     if (!format)
       refuse(res, 415,
-             "Tipo de conteúdo não suportado: \"" + printable(header(req, "Content-Type")) +
-                 "\". Use " + std::string(proto::kBinaryMediaType) + " ou " +
-                 std::string(proto::kJsonMediaType) + ".",
+             "Tipo de conteúdo não suportado: \"" + printable(header(req, "Content-Type")) + "\". Use " +
+                 std::string(proto::kBinaryMediaType) + " ou " + std::string(proto::kJsonMediaType) + ".",
              proto::code::kUnsupportedMediaType, WireFormat::Json);
     return format;
   }
@@ -244,11 +237,10 @@ class Handlers {
     try {
       Value v = proto::decodeBodyWithin(req.body(), format, options_.maxBodyItems);
       if (v.isArray()) return v.array();
-      refuse(res, 400, "O corpo da requisição deve ser a lista de argumentos.",
-             proto::code::kBadRequest, format);
+      refuse(res, 400, "O corpo da requisição deve ser a lista de argumentos.", proto::code::kBadRequest, format);
     } catch (const platform::PacketError& e) {
-      refuse(res, 400, "Corpo da requisição malformado (" + printable(e.what()) + ").",
-             proto::code::kBadRequest, format);
+      refuse(res, 400, "Corpo da requisição malformado (" + printable(e.what()) + ").", proto::code::kBadRequest,
+             format);
     }
     return std::nullopt;
   }
@@ -263,14 +255,12 @@ class Handlers {
     if (!args) return;
     CallOutcome outcome = app_.call(token, operation, *args);
     if (outcome.status != CallStatus::Ok)
-      return refuse(res, httpStatus(outcome.status), outcome.result.error,
-                    replyCode(outcome.status), *format);
+      return refuse(res, httpStatus(outcome.status), outcome.result.error, replyCode(outcome.status), *format);
     std::vector<std::pair<std::size_t, Value>> refs;
     const auto& params = app_.registry().find(operation)->params;
     for (std::size_t i = 0; i < params.size(); ++i)
       if (params[i].byRef) refs.emplace_back(i, std::move((*args)[i]));
-    send(res, 200, proto::Reply::success(std::move(outcome.result.value), std::move(refs)),
-         *format);
+    send(res, 200, proto::Reply::success(std::move(outcome.result.value), std::move(refs)), *format);
   }
 
   void logon(const Request& req, const std::string& peer, Response& res) {
@@ -279,26 +269,23 @@ class Handlers {
     auto args = arguments(req, res, *format);
     if (!args) return;
     if (args->size() != 3 || !(*args)[0].isText() || !(*args)[1].isText() || !(*args)[2].isText())
-      return refuse(res, 400,
-                    "A entrada no sistema espera o operador, a senha e a filial, como textos.",
+      return refuse(res, 400, "A entrada no sistema espera o operador, a senha e a filial, como textos.",
                     proto::code::kBadRequest, *format);
     LogonOutcome out = app_.logon((*args)[0].text(), (*args)[1].text(), (*args)[2].text(), peer);
     if (out.status != CallStatus::Ok)
       return refuse(res, httpStatus(out.status), std::move(out.error),
-                    out.status == CallStatus::Unauthorized ? proto::code::kLogonRefused
-                                                           : replyCode(out.status),
+                    out.status == CallStatus::Unauthorized ? proto::code::kLogonRefused : replyCode(out.status),
                     *format);
     send(res, 200,
-         proto::Reply::success(ValueArray{out.token, out.operatorCode, out.operatorName,
-                                          out.branchCode, out.branchName}),
+         proto::Reply::success(
+             ValueArray{out.token, out.operatorCode, out.operatorName, out.branchCode, out.branchName}),
          *format);
   }
 
   void logoff(const Request& req, Response& res) {
     const WireFormat format = replyFormat(req);
     const std::string token = bearerToken(req);
-    if (token.empty())
-      return refuse(res, 401, "Sessão não informada.", proto::code::kUnauthorized, format);
+    if (token.empty()) return refuse(res, 401, "Sessão não informada.", proto::code::kUnauthorized, format);
     app_.logoff(token);
     send(res, 200, proto::Reply::success(Value()), format);
   }
@@ -389,9 +376,7 @@ class HttpServer::Impl::Connection : public std::enable_shared_from_this<Connect
     // deadline: a client dripping bytes loses its connection as an idle one.
     stream_.expires_after(d_.options.keepAlive);
     http::async_read_header(stream_, buffer_, *parser_,
-                            [self = shared_from_this()](beast::error_code ec, std::size_t) {
-                              self->onHeader(ec);
-                            });
+                            [self = shared_from_this()](beast::error_code ec, std::size_t) { self->onHeader(ec); });
   }
 
   void onHeader(beast::error_code ec) {
@@ -400,11 +385,10 @@ class HttpServer::Impl::Connection : public std::enable_shared_from_this<Connect
     stream_.expires_after(d_.options.requestTimeout);
     if (beast::iequals(parser_->get()[http::field::expect], "100-continue")) {
       auto go = std::make_shared<http::response<http::empty_body>>(http::status::continue_, 11);
-      http::async_write(stream_, *go,
-                        [self = shared_from_this(), go](beast::error_code e, std::size_t) {
-                          if (e) return self->close();
-                          self->readBody();
-                        });
+      http::async_write(stream_, *go, [self = shared_from_this(), go](beast::error_code e, std::size_t) {
+        if (e) return self->close();
+        self->readBody();
+      });
       return;
     }
     readBody();
@@ -412,9 +396,7 @@ class HttpServer::Impl::Connection : public std::enable_shared_from_this<Connect
 
   void readBody() {
     http::async_read(stream_, buffer_, *parser_,
-                     [self = shared_from_this()](beast::error_code ec, std::size_t) {
-                       self->onRequest(ec);
-                     });
+                     [self = shared_from_this()](beast::error_code ec, std::size_t) { self->onRequest(ec); });
   }
 
   // A request that could not be read: a closed or timed-out connection ends
@@ -451,11 +433,9 @@ class HttpServer::Impl::Connection : public std::enable_shared_from_this<Connect
       try {
         res = self->d_.handlers.handle(*req, path, self->peer_);
       } catch (const std::exception& e) {
-        self->d_.log("vnd-server: falha ao atender " + printable(path) + ": " +
-                     printable(e.what()));
+        self->d_.log("vnd-server: falha ao atender " + printable(path) + ": " + printable(e.what()));
         res = Response{};
-        refuse(res, 500, "Erro interno do servidor de aplicação.", proto::code::kServerError,
-               replyFormat(*req));
+        refuse(res, 500, "Erro interno do servidor de aplicação.", proto::code::kServerError, replyFormat(*req));
       }
       asio::post(self->stream_.get_executor(), [self, req, res = std::move(res)]() mutable {
         self->write(std::move(res), req->method_string(), req->target(), req->keep_alive());
@@ -465,23 +445,20 @@ class HttpServer::Impl::Connection : public std::enable_shared_from_this<Connect
 
   void write(Response res, beast::string_view method, beast::string_view target, bool keepAlive) {
     const std::string path = targetPath(target);
-    d_.log(logLine(peer_, std::string_view(method.data(), method.size()), path, res.status,
-                   started_));
-    auto reply = std::make_shared<http::response<http::string_body>>(
-        static_cast<http::status>(res.status), 11);
+    d_.log(logLine(peer_, std::string_view(method.data(), method.size()), path, res.status, started_));
+    auto reply = std::make_shared<http::response<http::string_body>>(static_cast<http::status>(res.status), 11);
     reply->set(http::field::content_type, res.contentType);
     if (res.status == 401) reply->set(http::field::www_authenticate, "Bearer");
     reply->body() = std::move(res.body);
     reply->keep_alive(keepAlive && !d_.stopping);
     reply->prepare_payload();
     stream_.expires_after(d_.options.requestTimeout);
-    http::async_write(stream_, *reply,
-                      [self = shared_from_this(), reply](beast::error_code ec, std::size_t) {
-                        self->busy_ = false;
-                        if (!ec && self->unread_) return self->drainThenClose();
-                        if (ec || !reply->keep_alive()) return self->close();
-                        self->readHeader();
-                      });
+    http::async_write(stream_, *reply, [self = shared_from_this(), reply](beast::error_code ec, std::size_t) {
+      self->busy_ = false;
+      if (!ec && self->unread_) return self->drainThenClose();
+      if (ec || !reply->keep_alive()) return self->close();
+      self->readHeader();
+    });
   }
 
   // After refusing a request whose body was not read: a socket closed with
@@ -492,11 +469,10 @@ class HttpServer::Impl::Connection : public std::enable_shared_from_this<Connect
     stream_.socket().shutdown(tcp::socket::shutdown_send, ec);
     stream_.expires_after(std::chrono::seconds(2));
     drain_.resize(16 * 1024);
-    stream_.async_read_some(asio::buffer(drain_),
-                            [self = shared_from_this()](beast::error_code e, std::size_t) {
-                              if (e) return self->close();
-                              self->drainThenClose();
-                            });
+    stream_.async_read_some(asio::buffer(drain_), [self = shared_from_this()](beast::error_code e, std::size_t) {
+      if (e) return self->close();
+      self->drainThenClose();
+    });
   }
 
   void close() {
@@ -558,8 +534,7 @@ int HttpServer::start(const std::string& host, int port) {
     if (!ec) d.acceptor.bind(endpoint, ec);
     if (!ec) d.acceptor.listen(asio::socket_base::max_listen_connections, ec);
   }
-  if (ec)
-    throw std::runtime_error("não foi possível escutar em " + host + ":" + std::to_string(port));
+  if (ec) throw std::runtime_error("não foi possível escutar em " + host + ":" + std::to_string(port));
   const int bound = d.acceptor.local_endpoint().port();
   d.accept();
   d.started = true;

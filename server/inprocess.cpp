@@ -14,8 +14,7 @@ std::shared_ptr<AppServer> embeddedServer(const std::string& connString) {
   return std::make_shared<AppServer>(connString, std::move(registry), options);
 }
 
-InProcessTransport::InProcessTransport(std::shared_ptr<AppServer> server)
-    : server_(std::move(server)) {}
+InProcessTransport::InProcessTransport(std::shared_ptr<AppServer> server) : server_(std::move(server)) {}
 
 std::string InProcessTransport::connect(const platform::RemoteEndpoint& endpoint) {
   return server_->objectRefusal(endpoint.serverObject);
@@ -30,8 +29,7 @@ std::string internalError(const std::exception& e) {
 
 }  // namespace
 
-platform::LogonResult InProcessTransport::logon(const std::string& operatorCode,
-                                                const std::string& password,
+platform::LogonResult InProcessTransport::logon(const std::string& operatorCode, const std::string& password,
                                                 const std::string& branch) {
   platform::LogonResult result;
   LogonOutcome outcome;
@@ -53,8 +51,7 @@ platform::LogonResult InProcessTransport::logon(const std::string& operatorCode,
 
 void InProcessTransport::logoff(const std::string& token) { server_->logoff(token); }
 
-platform::RemoteResult InProcessTransport::call(const std::string& token,
-                                                const std::string& operation,
+platform::RemoteResult InProcessTransport::call(const std::string& token, const std::string& operation,
                                                 std::vector<platform::Value>& args) {
   try {
     return server_->call(token, operation, args).result;

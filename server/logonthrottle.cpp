@@ -6,15 +6,13 @@ namespace server {
 
 using std::chrono::milliseconds;
 
-milliseconds LogonThrottle::remaining(const Table& table, std::string_view key,
-                                      Clock::time_point now) {
+milliseconds LogonThrottle::remaining(const Table& table, std::string_view key, Clock::time_point now) {
   auto it = table.find(std::string(key));
   if (it == table.end() || it->second.lockedUntil <= now) return milliseconds(0);
   return std::chrono::ceil<milliseconds>(it->second.lockedUntil - now);
 }
 
-milliseconds LogonThrottle::lockedFor(std::string_view operatorCode, std::string_view address,
-                                      Clock::time_point now) {
+milliseconds LogonThrottle::lockedFor(std::string_view operatorCode, std::string_view address, Clock::time_point now) {
   std::lock_guard lock(mutex_);
   return std::max(remaining(operators_, operatorCode, now), remaining(addresses_, address, now));
 }
@@ -29,8 +27,7 @@ void LogonThrottle::forgetQuiet(Table& table, Clock::time_point now) {
   if (table.size() >= options_.maxTracked) table.clear();
 }
 
-milliseconds LogonThrottle::fail(Table& table, std::string_view key, milliseconds cap,
-                                 Clock::time_point now) {
+milliseconds LogonThrottle::fail(Table& table, std::string_view key, milliseconds cap, Clock::time_point now) {
   forgetQuiet(table, now);
   Entry& e = table[std::string(key)];
   if (now - e.lastFailure > options_.forgetAfter) e.failures = 0;
@@ -45,8 +42,7 @@ milliseconds LogonThrottle::fail(Table& table, std::string_view key, millisecond
   return lock;
 }
 
-milliseconds LogonThrottle::failed(std::string_view operatorCode, std::string_view address,
-                                   Clock::time_point now) {
+milliseconds LogonThrottle::failed(std::string_view operatorCode, std::string_view address, Clock::time_point now) {
   std::lock_guard lock(mutex_);
   return std::max(fail(operators_, operatorCode, options_.operatorCap, now),
                   fail(addresses_, address, options_.addressCap, now));

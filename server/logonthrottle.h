@@ -48,10 +48,9 @@ class LogonThrottle {
   };
   using Table = std::unordered_map<std::string, Entry>;
 
-  std::chrono::milliseconds fail(Table& table, std::string_view key,
-                                 std::chrono::milliseconds cap, Clock::time_point now);
-  static std::chrono::milliseconds remaining(const Table& table, std::string_view key,
-                                             Clock::time_point now);
+  std::chrono::milliseconds fail(Table& table, std::string_view key, std::chrono::milliseconds cap,
+                                 Clock::time_point now);
+  static std::chrono::milliseconds remaining(const Table& table, std::string_view key, Clock::time_point now);
   void forgetQuiet(Table& table, Clock::time_point now);
 
   LogonThrottleOptions options_;

@@ -43,12 +43,10 @@ void OperationRegistry::add(std::string name, std::string_view signature, Operat
   add(std::move(name), signature, access, std::move(handler));
 }
 
-void OperationRegistry::add(std::string name, std::string_view signature, Access access,
-                            OperationFn handler) {
+void OperationRegistry::add(std::string name, std::string_view signature, Access access, OperationFn handler) {
   std::string key = platform::upperAscii(name);
   if (ops_.count(key)) throw std::logic_error("operation registered twice: " + name);
-  ops_.emplace(std::move(key),
-               OperationSpec{std::move(name), parseSignature(signature), std::move(handler), access});
+  ops_.emplace(std::move(key), OperationSpec{std::move(name), parseSignature(signature), std::move(handler), access});
 }
 
 const OperationSpec* OperationRegistry::find(std::string_view name) const {
@@ -67,20 +65,28 @@ namespace {
 bool accepts(char kind, const Value& v) {
   if (v.isNull()) return true;
   switch (kind) {
-    case 'S': return v.isText();
-    case 'D': return v.isDateTime() || v.isNumber();
-    case 'F': return v.isNumber();
-    case 'P': return v.isPacket();
+    case 'S':
+      return v.isText();
+    case 'D':
+      return v.isDateTime() || v.isNumber();
+    case 'F':
+      return v.isNumber();
+    case 'P':
+      return v.isPacket();
   }
   return false;
 }
 
 const char* kindName(char kind) {
   switch (kind) {
-    case 'S': return "texto";
-    case 'D': return "data";
-    case 'F': return "número";
-    case 'P': return "pacote de dados";
+    case 'S':
+      return "texto";
+    case 'D':
+      return "data";
+    case 'F':
+      return "número";
+    case 'P':
+      return "pacote de dados";
   }
   return "?";
 }
@@ -91,21 +97,19 @@ std::string OperationRegistry::refusal(std::string_view name, const std::vector<
   const OperationSpec* spec = find(name);
   if (!spec) return "Operação desconhecida no servidor: " + std::string(name) + ".";
   if (args.size() != spec->params.size())
-    return "Operação " + spec->name + ": esperados " + std::to_string(spec->params.size()) +
-           " argumentos, recebidos " + std::to_string(args.size()) + ".";
+    return "Operação " + spec->name + ": esperados " + std::to_string(spec->params.size()) + " argumentos, recebidos " +
+           std::to_string(args.size()) + ".";
   for (size_t i = 0; i < args.size(); ++i)
     if (!accepts(spec->params[i].kind, args[i]))
       return "Operação " + spec->name + ": o argumento " + std::to_string(i + 1) + " deve ser " +
              kindName(spec->params[i].kind) + ".";
   for (size_t i = 0; i < args.size(); ++i)
-    if (std::string why = valueRefusal(args[i], "argumento " + std::to_string(i + 1));
-        !why.empty())
+    if (std::string why = valueRefusal(args[i], "argumento " + std::to_string(i + 1)); !why.empty())
       return "Operação " + spec->name + ": " + why;
   return {};
 }
 
-RemoteResult OperationRegistry::call(std::string_view name, std::vector<Value>& args,
-                                     OperationContext& ctx) const {
+RemoteResult OperationRegistry::call(std::string_view name, std::vector<Value>& args, OperationContext& ctx) const {
   if (std::string why = refusal(name, args); !why.empty()) return RemoteResult::failure(std::move(why));
   const OperationSpec* spec = find(name);
   // The handler works on a copy, so that only by-reference arguments change
@@ -146,10 +150,10 @@ RemoteResult OperationRegistry::call(std::string_view name, std::vector<Value>& 
         return RemoteResult::failure("Operação " + spec->name +
                                      ": um código informado não está cadastrado ou o registro "
                                      "ainda é usado por outros. Recarregue os dados e tente novamente.");
-      case platform::SqlConstraintError::Kind::Other: break;
+      case platform::SqlConstraintError::Kind::Other:
+        break;
     }
-    return RemoteResult::failure("Operação " + spec->name +
-                                 ": o banco de dados recusou um dos valores informados.");
+    return RemoteResult::failure("Operação " + spec->name + ": o banco de dados recusou um dos valores informados.");
   } catch (const std::exception& e) {
     std::cerr << "vnd-server: " << spec->name << ": " << e.what() << '\n';
     return RemoteResult::failure("Erro no servidor ao executar " + spec->name +

@@ -45,8 +45,7 @@ struct OperationContext {
   std::string operatorName;
 };
 
-using OperationFn =
-    std::function<platform::Value(OperationContext&, std::vector<platform::Value>& args)>;
+using OperationFn = std::function<platform::Value(OperationContext&, std::vector<platform::Value>& args)>;
 
 struct ParamSpec {
   char kind = 'S';  // 'S', 'D', 'F' or 'P'
@@ -96,8 +95,7 @@ class OperationRegistry {
   // Portuguese text; the transaction is then rolled back, so a failing
   // write leaves nothing behind. By-reference arguments are updated in
   // `args` on success.
-  platform::RemoteResult call(std::string_view name, std::vector<platform::Value>& args,
-                              OperationContext& ctx) const;
+  platform::RemoteResult call(std::string_view name, std::vector<platform::Value>& args, OperationContext& ctx) const;
 
  private:
   std::map<std::string, OperationSpec, std::less<>> ops_;  // key: upper-case name

@@ -9,21 +9,18 @@ using namespace platform;
 namespace server::sale {
 namespace {
 
-const std::vector<std::string> kCancelledKey = {"CDFILIAL", "CDCAIXA", "NRSEQVENDA",
-                                                "NRSEQITVENDC"};
+const std::vector<std::string> kCancelledKey = {"CDFILIAL", "CDCAIXA", "NRSEQVENDA", "NRSEQITVENDC"};
 
 // cdsCodItensCanc: the number for a new cancelled item.
 Value getCodItensCanc(OperationContext& ctx, std::vector<Value>& args) {
   DataPacket p;
   p.fields = {{"NRSEQITVENDC", FieldType::String, 3}};
-  p.rows.push_back(
-      {RowKind::Unchanged,
-       {nextNumber(ctx.db,
-                   "SELECT MAX(NRSEQITVENDC) AS M FROM ITVENDACANC "
-                   "WHERE CDFILIAL = :F AND CDCAIXA = :C AND NRSEQVENDA = :N",
-                   {{"F", textArg(args[0])}, {"C", textArg(args[1])}, {"N", textArg(args[2])}},
-                   3)},
-       {}});
+  p.rows.push_back({RowKind::Unchanged,
+                    {nextNumber(ctx.db,
+                                "SELECT MAX(NRSEQITVENDC) AS M FROM ITVENDACANC "
+                                "WHERE CDFILIAL = :F AND CDCAIXA = :C AND NRSEQVENDA = :N",
+                                {{"F", textArg(args[0])}, {"C", textArg(args[1])}, {"N", textArg(args[2])}}, 3)},
+                    {}});
   return p;
 }
 
@@ -31,14 +28,10 @@ Value getCodItensCanc(OperationContext& ctx, std::vector<Value>& args) {
 // total never goes negative whoever sends it. Amounts compare in cents.
 void checkCancelledItem(const DataPacket& delta, const std::vector<Value>& v) {
   auto num = [&](const char* name) { return fieldOf(delta, v, name).asNumber(); };
-  if (trim(fieldOf(delta, v, "CDPRODUTO").asText()).empty())
-    throw OperationError("Produto deve ser informado.");
-  if (fieldOf(delta, v, "QTPRODVENDC").isNull())
-    throw OperationError("Quantidade deve ser informada.");
-  if (num("QTPRODVENDC") <= 0)
-    throw OperationError("Quantidade de produtos deve ser maior que zero.");
-  if (fieldOf(delta, v, "VRUNITVENDC").isNull())
-    throw OperationError("Vr. Unit. deve ser informado.");
+  if (trim(fieldOf(delta, v, "CDPRODUTO").asText()).empty()) throw OperationError("Produto deve ser informado.");
+  if (fieldOf(delta, v, "QTPRODVENDC").isNull()) throw OperationError("Quantidade deve ser informada.");
+  if (num("QTPRODVENDC") <= 0) throw OperationError("Quantidade de produtos deve ser maior que zero.");
+  if (fieldOf(delta, v, "VRUNITVENDC").isNull()) throw OperationError("Vr. Unit. deve ser informado.");
   const double unit = num("VRUNITVENDC"), client = num("VRUNITVENCLC");
   if (unit < 0) throw OperationError("Vr. Unit. deve ser maior ou igual a zero.");
   if (client < 0) throw OperationError("Vr. Cliente deve ser maior ou igual a zero.");
@@ -53,11 +46,10 @@ void checkCancelledItem(const DataPacket& delta, const std::vector<Value>& v) {
 // The change log of a sale's cancelled items. Unlike the items, they may be
 // corrected whatever the sale's status, while its day is still open.
 Value setItensCancelados(OperationContext& ctx, std::vector<Value>& args) {
-  const DataPacket delta = zeroNulls(
-      packetArg(args[0]), {"VRUNITVENCLC", "VRACRITVENDC", "VRDESITVENDC", "VRPERCVENDC"});
+  const DataPacket delta =
+      zeroNulls(packetArg(args[0]), {"VRUNITVENCLC", "VRACRITVENDC", "VRDESITVENDC", "VRPERCVENDC"});
   for (const PacketRow& row : delta.rows)
-    if (row.kind == RowKind::Insert || row.kind == RowKind::Modify)
-      checkCancelledItem(delta, row.values);
+    if (row.kind == RowKind::Insert || row.kind == RowKind::Modify) checkCancelledItem(delta, row.values);
   requireChangeableSales(ctx.db, delta, false);
   applyChanges(ctx.db, "ITVENDACANC", kCancelledKey, delta);
   return Value();

@@ -23,15 +23,11 @@ constexpr const char* kTotalAlterado =
 constexpr const char* kDifReducao = "Dif_Vr_Reduz";
 constexpr const char* kLancadaNoPdv = "Operação bloqueada! Venda lançada no Tillora.";
 constexpr const char* kJaCancelada = "Operação bloqueada. A venda já está cancelada.";
-constexpr const char* kEstoqueAtualizado =
-    "Operação bloqueada. O estoque da venda já foi atualizado.";
-constexpr const char* kEstornoCancelamento =
-    "Estorno de débito: venda cancelada pelo operador.";
+constexpr const char* kEstoqueAtualizado = "Operação bloqueada. O estoque da venda já foi atualizado.";
+constexpr const char* kEstornoCancelamento = "Estorno de débito: venda cancelada pelo operador.";
 constexpr size_t kObservationSize = 2000;
 
-SqlParams keyParams(const SaleKey& k) {
-  return {{"F", k.filial}, {"C", k.caixa}, {"N", k.nrSeq}};
-}
+SqlParams keyParams(const SaleKey& k) { return {{"F", k.filial}, {"C", k.caixa}, {"N", k.nrSeq}}; }
 
 double number(soci::session& db, const std::string& sql, const SqlParams& params) {
   const DataPacket p = sqlSelect(db, sql, params, {{"N", FieldType::Float}});
@@ -52,13 +48,12 @@ double paidAmount(soci::session& db, const SaleKey& k) {
 // A day without a Z reduction yet is not checked: its reduction, once typed,
 // is checked against the sales when the register is closed.
 bool breaksReduction(soci::session& db, const SaleInfo& sale, double total) {
-  const SqlParams day = {{"F", sale.key.filial}, {"C", sale.key.caixa}, {"D0", sale.day},
-                         {"D1", DateTime(sale.day.days + 1)}};
-  const DataPacket z = sqlSelect(
-      db,
-      "SELECT COUNT(*) AS N, COALESCE(SUM(VRVENLIQREDZ), 0) AS NET FROM REDUCAOZ "
-      "WHERE CDFILIAL = :F AND CDCAIXA = :C AND DTREDUCAOZ >= :D0 AND DTREDUCAOZ < :D1",
-      day, {{"N", FieldType::Integer}, {"NET", FieldType::Float}});
+  const SqlParams day = {
+      {"F", sale.key.filial}, {"C", sale.key.caixa}, {"D0", sale.day}, {"D1", DateTime(sale.day.days + 1)}};
+  const DataPacket z = sqlSelect(db,
+                                 "SELECT COUNT(*) AS N, COALESCE(SUM(VRVENLIQREDZ), 0) AS NET FROM REDUCAOZ "
+                                 "WHERE CDFILIAL = :F AND CDCAIXA = :C AND DTREDUCAOZ >= :D0 AND DTREDUCAOZ < :D1",
+                                 day, {{"N", FieldType::Integer}, {"NET", FieldType::Float}});
   if (z.rows[0].values[0].asNumber() == 0) return false;
   // Each sale total is the sum of its item totals cut to cents, as the
   // screen shows them; so is the day's.
@@ -70,14 +65,11 @@ bool breaksReduction(soci::session& db, const SaleInfo& sale, double total) {
       "AND I.NRSEQVENDA = V.NRSEQVENDA "
       "WHERE V.CDFILIAL = :F AND V.CDCAIXA = :C AND V.IDSITUVENDA IN ('O', 'D') "
       "AND V.DTENTRVENDA >= :D0 AND V.DTENTRVENDA < :D1",
-      day,
-      {{"QTPRODVEND", F}, {"VRUNITVEND", F}, {"VRUNITVENDCL", F}, {"VRDESITVEND", F},
-       {"VRACRITVEND", F}});
+      day, {{"QTPRODVEND", F}, {"VRUNITVEND", F}, {"VRUNITVENDCL", F}, {"VRDESITVEND", F}, {"VRACRITVEND", F}});
   double concluded = 0;
   for (const PacketRow& r : items.rows) {
     const std::vector<Value>& v = r.values;
-    concluded += ItemTotal(v[0].asNumber(), v[1].asNumber(), v[2].asNumber(), v[3].asNumber(),
-                           v[4].asNumber());
+    concluded += ItemTotal(v[0].asNumber(), v[1].asNumber(), v[2].asNumber(), v[3].asNumber(), v[4].asNumber());
   }
   return cents(concluded + total) > cents(z.rows[0].values[1].asNumber());
 }
@@ -95,8 +87,7 @@ std::string conclusionRefusal(soci::session& db, const SaleInfo& sale, const Val
     return kSemItens;
   if (number(db, "SELECT COUNT(*) AS N FROM MOVCAIXA" + where + " AND IDTIPOMOVIVE = 'E'", k) == 0)
     return kSemRecebimento;
-  const double total =
-      cents(saleTotal(db, sale.key.filial, sale.key.caixa, sale.key.nrSeq));
+  const double total = cents(saleTotal(db, sale.key.filial, sale.key.caixa, sale.key.nrSeq));
   if (!screenTotal.isNull() && cents(screenTotal.asNumber()) != total) return kTotalAlterado;
   const double paid = paidAmount(db, sale.key);
   if (total > paid) return kNaoPaga;
@@ -111,11 +102,8 @@ std::string conclusionRefusal(soci::session& db, const SaleInfo& sale, const Val
 Value concluiVenda(OperationContext& ctx, std::vector<Value>& args) {
   const SaleKey key{textArg(args[0]), textArg(args[1]), textArg(args[2])};
   const std::optional<SaleInfo> sale = findSale(ctx.db, key);
-  if (!sale)
-    return "Venda " + key.nrSeq + " do caixa " + key.caixa + " da filial " + key.filial +
-           " não encontrada.";
-  if (std::string refusal = conclusionRefusal(ctx.db, *sale, args[4]); !refusal.empty())
-    return refusal;
+  if (!sale) return "Venda " + key.nrSeq + " do caixa " + key.caixa + " da filial " + key.filial + " não encontrada.";
+  if (std::string refusal = conclusionRefusal(ctx.db, *sale, args[4]); !refusal.empty()) return refusal;
   SqlParams params = keyParams(key);
   params.push_back({"D", now()});
   if (sqlExecute(ctx.db,
@@ -141,8 +129,7 @@ std::string withNote(const std::string& observation, const std::string& note) {
 // status becomes "C", the note with the operator and the date is appended to
 // its observation, and what its account receipts debited is credited back.
 Value cancelaVenda(OperationContext& ctx, std::vector<Value>& args) {
-  const SaleInfo sale =
-      requireSale(ctx.db, {textArg(args[0]), textArg(args[1]), textArg(args[2])});
+  const SaleInfo sale = requireSale(ctx.db, {textArg(args[0]), textArg(args[1]), textArg(args[2])});
   if (sale.origin != "VND_MAN") throw OperationError(kLancadaNoPdv);
   if (sale.status == "C") throw OperationError(kJaCancelada);
   if (!sale.stock.empty()) throw OperationError(kEstoqueAtualizado);
@@ -152,13 +139,12 @@ Value cancelaVenda(OperationContext& ctx, std::vector<Value>& args) {
   const Value op = operatorOrNull(ctx.db, given.empty() ? ctx.operatorCode : given);
   std::string name;
   if (!op.isNull())
-    name = sqlSelect(ctx.db, "SELECT NMOPERADOR FROM OPERADOR WHERE CDOPERADOR = :O",
-                     {{"O", op}}, {{"NMOPERADOR", FieldType::String, 50}})
+    name = sqlSelect(ctx.db, "SELECT NMOPERADOR FROM OPERADOR WHERE CDOPERADOR = :O", {{"O", op}},
+                     {{"NMOPERADOR", FieldType::String, 50}})
                .rows[0]
                .values[0]
                .asText();
-  const std::string note =
-      textArg(args[4]) + op.asText() + "-" + name + "-" + formatDate(today());
+  const std::string note = textArg(args[4]) + op.asText() + "-" + name + "-" + formatDate(today());
 
   SqlParams params = keyParams(sale.key);
   params.push_back({"T", withNote(sale.observation, note)});

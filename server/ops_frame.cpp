@@ -12,8 +12,7 @@ using namespace platform;
 namespace server {
 
 DeltaRow::DeltaRow(const DataPacket& delta, const PacketRow& row, bool original)
-    : delta_(delta),
-      values_(original && !row.original.empty() ? row.original : row.values) {}
+    : delta_(delta), values_(original && !row.original.empty() ? row.original : row.values) {}
 
 const Value& DeltaRow::operator[](std::string_view field) const {
   static const Value null;
@@ -39,8 +38,7 @@ std::vector<std::string> changedColumns(const DataPacket& delta, const PacketRow
     const FieldDef& f = delta.fields[i];
     bool isColumn = false;
     for (const std::string& c : columns) isColumn = isColumn || equalsIgnoreCase(c, f.name);
-    if (isColumn && !sameFieldValue(row.values[i], row.original[i], f.type))
-      out.push_back(upperAscii(f.name));
+    if (isColumn && !sameFieldValue(row.values[i], row.original[i], f.type)) out.push_back(upperAscii(f.name));
   }
   return out;
 }
@@ -88,8 +86,7 @@ Value getPedidoVenda(OperationContext& ctx, std::vector<Value>& a) {
   double total = 0;
   if (!sales.rows.empty()) {
     const auto& first = sales.rows.front().values;
-    total = saleTotal(ctx.db, first[sales.fieldIndex("CDFILIAL")].asText(),
-                      first[sales.fieldIndex("CDCAIXA")].asText(),
+    total = saleTotal(ctx.db, first[sales.fieldIndex("CDFILIAL")].asText(), first[sales.fieldIndex("CDCAIXA")].asText(),
                       first[sales.fieldIndex("NRSEQVENDA")].asText());
   }
   return ValueArray{std::move(sales), sumVendaPacket(total)};
@@ -97,14 +94,13 @@ Value getPedidoVenda(OperationContext& ctx, std::vector<Value>& a) {
 
 Value getItens(OperationContext& ctx, std::vector<Value>& a) {
   const std::string filial = textArg(a[0]), caixa = textArg(a[1]), sale = textArg(a[2]);
-  return ValueArray{selectItens(ctx.db, filial, caixa, sale),
-                    selectImpostoItem(ctx.db, filial, caixa, sale),
+  return ValueArray{selectItens(ctx.db, filial, caixa, sale), selectImpostoItem(ctx.db, filial, caixa, sale),
                     selectItensCancelados(ctx.db, filial, caixa, sale)};
 }
 
 Value getPerManut(OperationContext& ctx, std::vector<Value>& a) {
-  return selectPacket(ctx.db, "SELECT IDPERMANUTVEN FROM PARAMVENDA WHERE CDFILIAL = :F",
-                      {{"F", textArg(a[0])}}, perManutFields());
+  return selectPacket(ctx.db, "SELECT IDPERMANUTVEN FROM PARAMVENDA WHERE CDFILIAL = :F", {{"F", textArg(a[0])}},
+                      perManutFields());
 }
 
 Value getVdDataAber(OperationContext& ctx, std::vector<Value>& a) {

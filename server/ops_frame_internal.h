@@ -18,9 +18,7 @@ void registerSaleHeaderOperations(OperationRegistry& registry);
 // empty text, the zero date, or no packet.
 inline std::string textArg(const platform::Value& v) { return v.asText(); }
 inline platform::DateTime dateArg(const platform::Value& v) { return v.asDateTime(); }
-inline const platform::DataPacket* packetArg(const platform::Value& v) {
-  return v.isPacket() ? &v.packet() : nullptr;
-}
+inline const platform::DataPacket* packetArg(const platform::Value& v) { return v.isPacket() ? &v.packet() : nullptr; }
 
 // A delta's row as a field-name lookup, over its new values or, for the
 // stored side of a Modify or Delete, its original values.
@@ -38,14 +36,12 @@ class DeltaRow {
 };
 
 // The same delta restricted to rows of the given kinds, in their order.
-platform::DataPacket deltaRows(const platform::DataPacket& delta,
-                               std::initializer_list<platform::RowKind> kinds);
+platform::DataPacket deltaRows(const platform::DataPacket& delta, std::initializer_list<platform::RowKind> kinds);
 
 // Names of the delta fields, among `columns`, whose new value differs from
 // the original one in a Modify row (texts without trailing blanks, empty
 // text as null).
-std::vector<std::string> changedColumns(const platform::DataPacket& delta,
-                                        const platform::PacketRow& row,
+std::vector<std::string> changedColumns(const platform::DataPacket& delta, const platform::PacketRow& row,
                                         const std::vector<std::string>& columns);
 
 }  // namespace server

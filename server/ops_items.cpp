@@ -15,8 +15,7 @@ namespace server::sale {
 namespace {
 
 const std::vector<std::string> kItemKey = {"CDFILIAL", "CDCAIXA", "NRSEQVENDA", "NRSEQUITVEND"};
-const std::vector<std::string> kItemTaxKey = {"CDFILIAL", "CDCAIXA", "NRSEQVENDA",
-                                              "NRSEQUITVEND", "NRSEQITIMPOS"};
+const std::vector<std::string> kItemTaxKey = {"CDFILIAL", "CDCAIXA", "NRSEQVENDA", "NRSEQUITVEND", "NRSEQITIMPOS"};
 
 // cdsProduto: the product pick list.
 const std::vector<FieldDef>& productFields() {
@@ -52,13 +51,12 @@ const std::vector<FieldDef>& fiscalRateFields() {
 // code cell was left empty) is priced 0.00 so that the user types the price;
 // the screen refuses to post an item whose prices are both zero.
 Value retornaPrecoLib(OperationContext& ctx, std::vector<Value>& args) {
-  const DataPacket p = sqlSelect(
-      ctx.db,
-      "SELECT T.VRPRECITEM, T.VRPRECCLIE FROM PARAMVENDA P "
-      "JOIN ITTABEPREC T ON T.CDTABEPREC = P.CDTABEPREC "
-      "WHERE P.CDFILIAL = :F AND T.CDPRODUTO = :P",
-      {{"F", textArg(args[0])}, {"P", textArg(args[2])}},
-      {{"VRPRECITEM", FieldType::Float}, {"VRPRECCLIE", FieldType::Float}});
+  const DataPacket p = sqlSelect(ctx.db,
+                                 "SELECT T.VRPRECITEM, T.VRPRECCLIE FROM PARAMVENDA P "
+                                 "JOIN ITTABEPREC T ON T.CDTABEPREC = P.CDTABEPREC "
+                                 "WHERE P.CDFILIAL = :F AND T.CDPRODUTO = :P",
+                                 {{"F", textArg(args[0])}, {"P", textArg(args[2])}},
+                                 {{"VRPRECITEM", FieldType::Float}, {"VRPRECCLIE", FieldType::Float}});
   const double unit = p.rows.empty() ? 0.0 : p.rows[0].values[0].asNumber();
   const double client = p.rows.empty() ? 0.0 : p.rows[0].values[1].asNumber();
   // Point-decimal texts without grouping: the screen reads them whatever
@@ -69,25 +67,23 @@ Value retornaPrecoLib(OperationContext& ctx, std::vector<Value>& args) {
 int productLevel(soci::session& db, const std::string& text) {
   const std::string t = trim(text);
   if (t.empty()) {
-    const DataPacket p = sqlSelect(db, "SELECT MAX(CDNVPRODUTO) AS N FROM NIVELPROD", {},
-                                   {{"N", FieldType::Integer}});
+    const DataPacket p = sqlSelect(db, "SELECT MAX(CDNVPRODUTO) AS N FROM NIVELPROD", {}, {{"N", FieldType::Integer}});
     return static_cast<int>(p.rows[0].values[0].asNumber());
   }
-  if (t.size() > 3 ||
-      !std::all_of(t.begin(), t.end(), [](unsigned char c) { return std::isdigit(c); }))
+  if (t.size() > 3 || !std::all_of(t.begin(), t.end(), [](unsigned char c) { return std::isdigit(c); }))
     throw OperationError("Número de níveis do produto inválido: '" + t + "'.");
   return std::stoi(t);
 }
 
 // Active products of the given tree level that the branch may sell.
 Value getPesquisaProd(OperationContext& ctx, std::vector<Value>& args) {
-  const DataPacket p = selectPacket(
-      ctx.db,
-      "SELECT P.CDARVPROD, P.CDPRODUTO, P.CDPRODINTE, P.NMPRODUTO, P.SGUNIDADE FROM PRODUTO P "
-      "WHERE P.CDNVPRODUTO = :N AND P.IDATIVO = 'S' AND EXISTS (SELECT 1 FROM PRODFILIAL F "
-      "WHERE F.CDFILIAL = :F AND F.CDPRODUTO = P.CDPRODUTO AND F.IDPERVENDA = 'S') "
-      "ORDER BY P.CDARVPROD",
-      {{"N", productLevel(ctx.db, textArg(args[1]))}, {"F", textArg(args[0])}}, productFields());
+  const DataPacket p =
+      selectPacket(ctx.db,
+                   "SELECT P.CDARVPROD, P.CDPRODUTO, P.CDPRODINTE, P.NMPRODUTO, P.SGUNIDADE FROM PRODUTO P "
+                   "WHERE P.CDNVPRODUTO = :N AND P.IDATIVO = 'S' AND EXISTS (SELECT 1 FROM PRODFILIAL F "
+                   "WHERE F.CDFILIAL = :F AND F.CDPRODUTO = P.CDPRODUTO AND F.IDPERVENDA = 'S') "
+                   "ORDER BY P.CDARVPROD",
+                   {{"N", productLevel(ctx.db, textArg(args[1]))}, {"F", textArg(args[0])}}, productFields());
   return ValueArray{Value(p), Value("Não há produto cadastrado para a filial.")};
 }
 
@@ -106,14 +102,14 @@ Value deletaItens(OperationContext& ctx, std::vector<Value>& args) {
   const DataPacket& delta = packetArg(args[2]);
   for (const PacketRow& row : delta.rows)
     if (row.kind != RowKind::Delete && row.kind != RowKind::Unchanged)
-      throw OperationError("A exclusão de itens recebeu itens incluídos ou alterados; "
-                           "grave-os antes de excluir.");
+      throw OperationError(
+          "A exclusão de itens recebeu itens incluídos ou alterados; "
+          "grave-os antes de excluir.");
   const std::vector<SaleInfo> sales = requireChangeableSales(ctx.db, delta, true);
   if (sales.size() > 1) throw OperationError("Os itens excluídos devem ser de uma só venda.");
   for (const SaleInfo& s : sales)
     if (s.key.filial != filial || s.key.caixa != caixa)
-      throw OperationError("Os itens excluídos não são do caixa " + caixa + " da filial " +
-                           filial + ".");
+      throw OperationError("Os itens excluídos não são do caixa " + caixa + " da filial " + filial + ".");
   applyChanges(ctx.db, "ITVENDA", kItemKey, delta);
   return selectSumVenda(ctx.db, filial, caixa, sales.empty() ? "" : sales[0].key.nrSeq);
 }
@@ -123,13 +119,12 @@ Value deletaItens(OperationContext& ctx, std::vector<Value>& args) {
 // sale and client arguments complete the call the screen makes; rates are
 // not dated nor client-specific here.
 Value getcriaImpostos(OperationContext& ctx, std::vector<Value>& args) {
-  DataPacket p = selectPacket(
-      ctx.db,
-      "SELECT A.VRPEALIMPFIS, 0 AS VRIMPOSTO, I.CDIMPOSTO, I.CDIMPOSTOEX, I.SGIMPOSTO "
-      "FROM PRODUTO P JOIN ALIQIMPFIS A ON A.CDPRODUTO = P.CDPRODUTO "
-      "JOIN IMPOSTO I ON I.CDIMPOSTO = A.CDIMPOSTO "
-      "WHERE A.CDFILIAL = :F AND P.CDARVPROD = :A ORDER BY I.CDIMPOSTO",
-      {{"F", textArg(args[0])}, {"A", trim(textArg(args[4]))}}, itemTaxFields());
+  DataPacket p = selectPacket(ctx.db,
+                              "SELECT A.VRPEALIMPFIS, 0 AS VRIMPOSTO, I.CDIMPOSTO, I.CDIMPOSTOEX, I.SGIMPOSTO "
+                              "FROM PRODUTO P JOIN ALIQIMPFIS A ON A.CDPRODUTO = P.CDPRODUTO "
+                              "JOIN IMPOSTO I ON I.CDIMPOSTO = A.CDIMPOSTO "
+                              "WHERE A.CDFILIAL = :F AND P.CDARVPROD = :A ORDER BY I.CDIMPOSTO",
+                              {{"F", textArg(args[0])}, {"A", trim(textArg(args[4]))}}, itemTaxFields());
   const double base = args[5].asNumber();
   for (PacketRow& row : p.rows) row.values[1] = cents(base * row.values[0].asNumber() / 100.0);
   return p;

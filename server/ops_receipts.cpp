@@ -18,8 +18,7 @@ const std::vector<std::string> kReceiptKey = {"CDFILIAL", "CDCAIXA", "DTABERCAIX
 
 constexpr const char* kDebitText = "Inclusão de débito realizada pelo operador.";
 constexpr const char* kReversalText = "Estorno de débito realizado pelo operador.";
-constexpr const char* kDeletionReversalText =
-    "Estorno de débito: recebimento excluído pelo operador.";
+constexpr const char* kDeletionReversalText = "Estorno de débito: recebimento excluído pelo operador.";
 
 // cdsTipReceOrig
 const std::vector<FieldDef>& originTypeFields() {
@@ -31,8 +30,7 @@ const std::vector<FieldDef>& originTypeFields() {
 
 // cdsSaldoCons
 const std::vector<FieldDef>& balanceFields() {
-  static const std::vector<FieldDef> f = {{"VRSALDOCONS", FieldType::Float, 0},
-                                          {"VRSALDPECONS", FieldType::Float, 0}};
+  static const std::vector<FieldDef> f = {{"VRSALDOCONS", FieldType::Float, 0}, {"VRSALDPECONS", FieldType::Float, 0}};
   return f;
 }
 
@@ -55,8 +53,8 @@ class ReceiptTypes {
   const std::string& kind(const std::string& code) {
     auto it = kinds_.find(code);
     if (it != kinds_.end()) return it->second;
-    const DataPacket p = sqlSelect(db_, "SELECT IDTIPORECE FROM TIPORECE WHERE CDTIPORECE = :C",
-                                   {{"C", code}}, {{"IDTIPORECE", FieldType::String, 1}});
+    const DataPacket p = sqlSelect(db_, "SELECT IDTIPORECE FROM TIPORECE WHERE CDTIPORECE = :C", {{"C", code}},
+                                   {{"IDTIPORECE", FieldType::String, 1}});
     return kinds_[code] = p.rows.empty() ? "" : trim(p.rows[0].values[0].asText());
   }
   bool registered(const std::string& code) { return !kind(code).empty(); }
@@ -71,26 +69,24 @@ class ReceiptTypes {
 double accountCharge(ReceiptTypes& types, const DataPacket& delta, const std::vector<Value>& v) {
   if (v.empty()) return 0.0;
   const std::string movement = trim(fieldOf(delta, v, "IDTIPOMOVIVE").asText());
-  if (movement != "E" || types.kind(trim(fieldOf(delta, v, "CDTIPORECE").asText())) != "A")
-    return 0.0;
+  if (movement != "E" || types.kind(trim(fieldOf(delta, v, "CDTIPORECE").asText())) != "A") return 0.0;
   return cents(fieldOf(delta, v, "VRMOVIVEND").asNumber());
 }
 
 // The consumer whose account the sale's earlier debits went to (the sale's
 // consumer may have been changed since), or the sale's consumer.
 Consumer debitedConsumer(soci::session& db, const SaleInfo& sale) {
-  const DataPacket p = sqlSelect(
-      db,
-      "SELECT CDCLIENTE, CDCONSUMIDOR FROM MOVCONS WHERE CDFILIAL = :F AND CDCAIXA = :C "
-      "AND NRSEQVENDA = :N AND IDTIPOMOVCONS = 'D' ORDER BY DTMOVCONS DESC, NRSEQMOVCONS DESC",
-      {{"F", sale.key.filial}, {"C", sale.key.caixa}, {"N", sale.key.nrSeq}},
-      {{"CDCLIENTE", FieldType::String, 21}, {"CDCONSUMIDOR", FieldType::String, 21}});
+  const DataPacket p =
+      sqlSelect(db,
+                "SELECT CDCLIENTE, CDCONSUMIDOR FROM MOVCONS WHERE CDFILIAL = :F AND CDCAIXA = :C "
+                "AND NRSEQVENDA = :N AND IDTIPOMOVCONS = 'D' ORDER BY DTMOVCONS DESC, NRSEQMOVCONS DESC",
+                {{"F", sale.key.filial}, {"C", sale.key.caixa}, {"N", sale.key.nrSeq}},
+                {{"CDCLIENTE", FieldType::String, 21}, {"CDCONSUMIDOR", FieldType::String, 21}});
   if (p.rows.empty()) return {sale.client, sale.consumer};
   return {p.rows[0].values[0].asText(), p.rows[0].values[1].asText()};
 }
 
-void checkReceipt(ReceiptTypes& types, const DataPacket& delta, const PacketRow& row,
-                  const SaleInfo& sale) {
+void checkReceipt(ReceiptTypes& types, const DataPacket& delta, const PacketRow& row, const SaleInfo& sale) {
   const std::vector<Value>& v = row.values;
   if (!types.registered(trim(fieldOf(delta, v, "CDTIPORECE").asText())))
     throw OperationError("Tipo de recebimento não cadastrado.");
@@ -101,8 +97,7 @@ void checkReceipt(ReceiptTypes& types, const DataPacket& delta, const PacketRow&
   if (fieldOf(delta, v, "CDFILIAL").asText() != sale.opening.filial ||
       fieldOf(delta, v, "CDCAIXA").asText() != sale.opening.caixa ||
       std::abs(opened.days - sale.openedAt.days) * 86400.0 >= 0.5)
-    throw OperationError("O recebimento deve ser lançado na abertura de caixa da venda " +
-                         sale.key.nrSeq + ".");
+    throw OperationError("O recebimento deve ser lançado na abertura de caixa da venda " + sale.key.nrSeq + ".");
 }
 
 const SaleInfo& saleIn(const std::vector<SaleInfo>& sales, const SaleKey& key) {
@@ -137,12 +132,10 @@ void applyReceipts(soci::session& db, const DataPacket& delta, const std::string
     if (refunded == charged && read.key == sale.key) {
       const double change = cents(after - before);
       if (change > 0) bookConsumer(db, charged, 'D', change, debitText, sale.key, op);
-      if (change < 0 && !charged.empty())
-        bookConsumer(db, charged, 'C', -change, reversalText, sale.key, op);
+      if (change < 0 && !charged.empty()) bookConsumer(db, charged, 'C', -change, reversalText, sale.key, op);
       continue;
     }
-    if (before > 0 && !refunded.empty())
-      bookConsumer(db, refunded, 'C', before, reversalText, read.key, op);
+    if (before > 0 && !refunded.empty()) bookConsumer(db, refunded, 'C', before, reversalText, read.key, op);
     if (after > 0) bookConsumer(db, charged, 'D', after, debitText, sale.key, op);
   }
 }
@@ -165,8 +158,7 @@ Value prxMovCaixa(OperationContext& ctx, std::vector<Value>& args) {
   const std::string f = textArg(args[0]), c = textArg(args[1]);
   const DateTime opened = dateArg(args[2]);
   // The opening is named by its date-time to the second.
-  const std::string scope =
-      f + "|" + c + "|" + std::to_string(std::llround(opened.days * 86400.0));
+  const std::string scope = f + "|" + c + "|" + std::to_string(std::llround(opened.days * 86400.0));
   return reserveNumber(ctx.db, "MOVCAIXA", scope,
                        "SELECT MAX(NRSEQUMOVI) AS M FROM MOVCAIXA "
                        "WHERE CDFILIAL = :F AND CDCAIXA = :C AND DTABERCAIX = :D",
@@ -178,17 +170,15 @@ Value prxMovCaixa(OperationContext& ctx, std::vector<Value>& args) {
 // form may name, as its payment forms are checked against those receipts.
 Value getTipReceOrig(OperationContext& ctx, std::vector<Value>& args) {
   const DateTime day = dateOf(dateArg(args[2]));
-  return selectPacket(
-      ctx.db,
-      "SELECT T.CDTIPORECE, T.NMTIPORECE, T.CDFPIMPFIS FROM TIPORECE T WHERE EXISTS ("
-      "SELECT 1 FROM MOVCAIXA M JOIN VENDA V ON V.CDFILIAL = M.CDFILIAL "
-      "AND V.CDCAIXA = M.CDCAIXA AND V.NRSEQVENDA = M.NRSEQVENDA "
-      "WHERE M.CDTIPORECE = T.CDTIPORECE AND V.CDFILIAL = :F AND V.CDCAIXA = :C "
-      "AND M.IDTIPOMOVIVE = 'E' AND V.DTENTRVENDA >= :D0 AND V.DTENTRVENDA < :D1 "
-      "AND V.IDSITUVENDA IN ('P', 'O', 'D')) ORDER BY T.CDTIPORECE",
-      {{"F", textArg(args[0])}, {"C", textArg(args[1])}, {"D0", day},
-       {"D1", DateTime(day.days + 1)}},
-      originTypeFields());
+  return selectPacket(ctx.db,
+                      "SELECT T.CDTIPORECE, T.NMTIPORECE, T.CDFPIMPFIS FROM TIPORECE T WHERE EXISTS ("
+                      "SELECT 1 FROM MOVCAIXA M JOIN VENDA V ON V.CDFILIAL = M.CDFILIAL "
+                      "AND V.CDCAIXA = M.CDCAIXA AND V.NRSEQVENDA = M.NRSEQVENDA "
+                      "WHERE M.CDTIPORECE = T.CDTIPORECE AND V.CDFILIAL = :F AND V.CDCAIXA = :C "
+                      "AND M.IDTIPOMOVIVE = 'E' AND V.DTENTRVENDA >= :D0 AND V.DTENTRVENDA < :D1 "
+                      "AND V.IDSITUVENDA IN ('P', 'O', 'D')) ORDER BY T.CDTIPORECE",
+                      {{"F", textArg(args[0])}, {"C", textArg(args[1])}, {"D0", day}, {"D1", DateTime(day.days + 1)}},
+                      originTypeFields());
 }
 
 Value getSaldoCons(OperationContext& ctx, std::vector<Value>& args) {
@@ -206,22 +196,20 @@ Value getIndice(OperationContext& ctx, std::vector<Value>& args) {
                       "SELECT CDTPINDICE, IDPERVALOR, CDINDICE, DTREFIND, VRINDICE FROM MOVINDICE "
                       "WHERE CDINDICE = :I AND DTREFIND >= :D0 AND DTREFIND < :D1 "
                       "ORDER BY DTREFIND DESC",
-                      {{"I", textArg(args[0])}, {"D0", day}, {"D1", DateTime(day.days + 1)}},
-                      quotationFields());
+                      {{"I", textArg(args[0])}, {"D0", day}, {"D1", DateTime(day.days + 1)}}, quotationFields());
 }
 
 }  // namespace
 
 Value operatorOrNull(soci::session& db, const std::string& code) {
   if (trim(code).empty()) return Value();
-  if (sqlSelect(db, "SELECT CDOPERADOR FROM OPERADOR WHERE CDOPERADOR = :O", {{"O", code}})
-          .rows.empty())
+  if (sqlSelect(db, "SELECT CDOPERADOR FROM OPERADOR WHERE CDOPERADOR = :O", {{"O", code}}).rows.empty())
     throw OperationError("Operador " + code + " não cadastrado.");
   return code;
 }
 
-void bookConsumer(soci::session& db, const Consumer& c, char kind, double amount,
-                  const std::string& description, const SaleKey& sale, const Value& op) {
+void bookConsumer(soci::session& db, const Consumer& c, char kind, double amount, const std::string& description,
+                  const SaleKey& sale, const Value& op) {
   const DateTime when = now();
   const double change = kind == 'D' ? -amount : amount;
   // The balance first: its row lock queues concurrent bookings of the same
@@ -234,35 +222,38 @@ void bookConsumer(soci::session& db, const Consumer& c, char kind, double amount
                "INSERT INTO SALDOCONS (CDCLIENTE, CDCONSUMIDOR, VRSALDOCONS, VRSALDPECONS, "
                "DTULTMOVCONS) VALUES (:C, :K, :V, 0, :D)",
                {{"C", c.client}, {"K", c.code}, {"V", change}, {"D", when}});
-  const DataPacket top = sqlSelect(
-      db, "SELECT MAX(NRSEQMOVCONS) AS M FROM MOVCONS WHERE CDCLIENTE = :C AND CDCONSUMIDOR = :K",
-      {{"C", c.client}, {"K", c.code}}, {{"M", FieldType::Integer}});
+  const DataPacket top =
+      sqlSelect(db, "SELECT MAX(NRSEQMOVCONS) AS M FROM MOVCONS WHERE CDCLIENTE = :C AND CDCONSUMIDOR = :K",
+                {{"C", c.client}, {"K", c.code}}, {{"M", FieldType::Integer}});
   sqlExecute(db,
              "INSERT INTO MOVCONS (CDCLIENTE, CDCONSUMIDOR, NRSEQMOVCONS, DTMOVCONS, "
              "IDTIPOMOVCONS, VRMOVCONS, DSMOVCONS, CDFILIAL, CDCAIXA, NRSEQVENDA, CDOPERADOR) "
              "VALUES (:C, :K, :N, :D, :T, :V, :S, :F, :X, :Y, :O)",
-             {{"C", c.client}, {"K", c.code},
-              {"N", static_cast<long long>(top.rows[0].values[0].asNumber()) + 1}, {"D", when},
-              {"T", std::string(1, kind)}, {"V", amount}, {"S", utf8Left(description, 100)},
-              {"F", sale.filial}, {"X", sale.caixa}, {"Y", sale.nrSeq}, {"O", op}});
+             {{"C", c.client},
+              {"K", c.code},
+              {"N", static_cast<long long>(top.rows[0].values[0].asNumber()) + 1},
+              {"D", when},
+              {"T", std::string(1, kind)},
+              {"V", amount},
+              {"S", utf8Left(description, 100)},
+              {"F", sale.filial},
+              {"X", sale.caixa},
+              {"Y", sale.nrSeq},
+              {"O", op}});
 }
 
-void refundSaleDebits(soci::session& db, const SaleInfo& sale, const std::string& description,
-                      const Value& op) {
+void refundSaleDebits(soci::session& db, const SaleInfo& sale, const std::string& description, const Value& op) {
   const DataPacket p = sqlSelect(
       db,
       "SELECT CDCLIENTE, CDCONSUMIDOR, SUM(CASE WHEN IDTIPOMOVCONS = 'D' THEN VRMOVCONS "
       "ELSE -VRMOVCONS END) AS SALDO FROM MOVCONS WHERE CDFILIAL = :F AND CDCAIXA = :C "
       "AND NRSEQVENDA = :N GROUP BY CDCLIENTE, CDCONSUMIDOR ORDER BY CDCLIENTE, CDCONSUMIDOR",
       {{"F", sale.key.filial}, {"C", sale.key.caixa}, {"N", sale.key.nrSeq}},
-      {{"CDCLIENTE", FieldType::String, 21},
-       {"CDCONSUMIDOR", FieldType::String, 21},
-       {"SALDO", FieldType::Float}});
+      {{"CDCLIENTE", FieldType::String, 21}, {"CDCONSUMIDOR", FieldType::String, 21}, {"SALDO", FieldType::Float}});
   for (const PacketRow& row : p.rows) {
     const double owed = cents(row.values[2].asNumber());
     if (owed > 0)
-      bookConsumer(db, {row.values[0].asText(), row.values[1].asText()}, 'C', owed, description,
-                   sale.key, op);
+      bookConsumer(db, {row.values[0].asText(), row.values[1].asText()}, 'C', owed, description, sale.key, op);
   }
 }
 

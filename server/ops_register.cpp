@@ -20,11 +20,9 @@ namespace {
 
 const std::vector<std::string> kOpeningKey = {"CDFILIAL", "CDCAIXA", "DTABERCAIX"};
 
-const char* const kRegisterOpen =
-    "Operação bloqueada. Já existe caixa aberto para esta filial, caixa e data.";
+const char* const kRegisterOpen = "Operação bloqueada. Já existe caixa aberto para esta filial, caixa e data.";
 const char* const kDuplicateOpening = "Data de abertura já cadastrada.";
-const char* const kClosingOnlyByClose =
-    "Uma abertura de caixa só é fechada pelo fechamento do caixa.";
+const char* const kClosingOnlyByClose = "Uma abertura de caixa só é fechada pelo fechamento do caixa.";
 
 double count(soci::session& db, const std::string& sql, const SqlParams& params) {
   return sqlSelect(db, sql, params, {{"N", FieldType::Float}}).rows.at(0).values[0].asNumber();
@@ -32,8 +30,8 @@ double count(soci::session& db, const std::string& sql, const SqlParams& params)
 
 // Open openings of the register whose movement date is the day, leaving out
 // the one opened at `except` (the opening being corrected).
-double openOpenings(soci::session& db, const std::string& filial, const std::string& caixa,
-                    DateTime day, const Value& except = Value()) {
+double openOpenings(soci::session& db, const std::string& filial, const std::string& caixa, DateTime day,
+                    const Value& except = Value()) {
   const DateTime from = dateOf(day);
   SqlParams p = {{"F", filial}, {"C", caixa}, {"D0", from}, {"D1", DateTime(from.days + 1)}};
   std::string sql =
@@ -46,8 +44,7 @@ double openOpenings(soci::session& db, const std::string& filial, const std::str
   return count(db, sql, p);
 }
 
-double openingsAt(soci::session& db, const std::string& filial, const std::string& caixa,
-                  DateTime opened) {
+double openingsAt(soci::session& db, const std::string& filial, const std::string& caixa, DateTime opened) {
   return count(db,
                "SELECT COUNT(*) AS N FROM TURCAIXA WHERE CDFILIAL = :F AND CDCAIXA = :C "
                "AND DTABERCAIX = :A",
@@ -55,8 +52,7 @@ double openingsAt(soci::session& db, const std::string& filial, const std::strin
 }
 
 // Sales and register movements (receipts, withdrawals) of an opening.
-bool hasMovements(soci::session& db, const std::string& filial, const std::string& caixa,
-                  DateTime opened) {
+bool hasMovements(soci::session& db, const std::string& filial, const std::string& caixa, DateTime opened) {
   const SqlParams p = {{"F", filial}, {"C", caixa}, {"A", opened}};
   return count(db,
                "SELECT COUNT(*) AS N FROM VENDA WHERE CDFILIALTUR = :F AND CDCAIXATUR = :C "
@@ -84,8 +80,7 @@ DateTime checkedMovementDay(const DeltaRow& v) {
 }
 
 void checkStillOpen(const DeltaRow& v) {
-  if (!v["DTFECHCAIX"].isNull() || !trim(v.text("CDOPEFECHA")).empty())
-    throw OperationError(kClosingOnlyByClose);
+  if (!v["DTFECHCAIX"].isNull() || !trim(v.text("CDOPEFECHA")).empty()) throw OperationError(kClosingOnlyByClose);
 }
 
 void checkInsert(soci::session& db, const DeltaRow& v) {
@@ -124,8 +119,7 @@ void checkModify(soci::session& db, const DataPacket& delta, const PacketRow& ro
   checkMovementWindow(db, filial, day);
   const DateTime opened = v["DTABERCAIX"].asDateTime();
   if (!sameFieldValue(v["DTABERCAIX"], o["DTABERCAIX"], FieldType::DateTime)) {
-    if (openOpenings(db, filial, caixa, day, o["DTABERCAIX"]) > 0)
-      throw OperationError(kRegisterOpen);
+    if (openOpenings(db, filial, caixa, day, o["DTABERCAIX"]) > 0) throw OperationError(kRegisterOpen);
     if (openingsAt(db, filial, caixa, opened) > 0) throw OperationError(kDuplicateOpening);
   }
   if (v.has("CDOPERABER")) checkOperator(db, v.text("CDOPERABER"));
@@ -140,8 +134,7 @@ void checkDelete(soci::session& db, const DataPacket& delta, const PacketRow& ro
   checkBranchPermits(db, filial);
   checkDayNotApproved(db, filial, caixa, stored->movementDay);
   if (hasMovements(db, filial, caixa, opened))
-    throw OperationError(
-        "A abertura de caixa possui vendas ou movimentos e não pode ser excluída.");
+    throw OperationError("A abertura de caixa possui vendas ou movimentos e não pode ser excluída.");
 }
 
 // Row by row, each checked against what the rows before it left stored, so
@@ -151,10 +144,17 @@ Value setAberCaixa(OperationContext& ctx, std::vector<Value>& a) {
   if (!delta) return Value(true);
   for (const PacketRow& row : delta->rows) {
     switch (row.kind) {
-      case RowKind::Insert: checkInsert(ctx.db, DeltaRow(*delta, row, false)); break;
-      case RowKind::Modify: checkModify(ctx.db, *delta, row); break;
-      case RowKind::Delete: checkDelete(ctx.db, *delta, row); break;
-      case RowKind::Unchanged: continue;
+      case RowKind::Insert:
+        checkInsert(ctx.db, DeltaRow(*delta, row, false));
+        break;
+      case RowKind::Modify:
+        checkModify(ctx.db, *delta, row);
+        break;
+      case RowKind::Delete:
+        checkDelete(ctx.db, *delta, row);
+        break;
+      case RowKind::Unchanged:
+        continue;
     }
     DataPacket one;
     one.fields = delta->fields;
@@ -177,13 +177,11 @@ Value setFechaCaixa(OperationContext& ctx, std::vector<Value>& a) {
   checkDayNotApproved(ctx.db, filial, caixa, opening->movementDay);
   const DayReductions z = dayReductions(ctx.db, filial, caixa, opening->movementDay);
   if (z.count == 0) throw OperationError("Redução Z deve ser informada.");
-  const std::string verdict =
-      closingVerdict(daySales(ctx.db, filial, caixa, opening->movementDay), z);
+  const std::string verdict = closingVerdict(daySales(ctx.db, filial, caixa, opening->movementDay), z);
   if (verdict != "OK") return verdict;
   const bool knownOperator =
       !ctx.operatorCode.empty() &&
-      count(ctx.db, "SELECT COUNT(*) AS N FROM OPERADOR WHERE CDOPERADOR = :O",
-            {{"O", ctx.operatorCode}}) > 0;
+      count(ctx.db, "SELECT COUNT(*) AS N FROM OPERADOR WHERE CDOPERADOR = :O", {{"O", ctx.operatorCode}}) > 0;
   sqlExecute(ctx.db,
              "UPDATE TURCAIXA SET DTFECHCAIX = :X, CDOPEFECHA = :O "
              "WHERE CDFILIAL = :F AND CDCAIXA = :C AND DTABERCAIX = :A",

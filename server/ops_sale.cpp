@@ -20,8 +20,7 @@ namespace {
 
 const std::vector<std::string> kSaleKey = {"CDFILIAL", "CDCAIXA", "NRSEQVENDA"};
 const std::vector<std::string> kItemKey = {"CDFILIAL", "CDCAIXA", "NRSEQVENDA", "NRSEQUITVEND"};
-const std::vector<std::string> kTaxKey = {"CDFILIAL", "CDCAIXA", "NRSEQVENDA", "NRSEQUITVEND",
-                                          "NRSEQITIMPOS"};
+const std::vector<std::string> kTaxKey = {"CDFILIAL", "CDCAIXA", "NRSEQVENDA", "NRSEQUITVEND", "NRSEQITIMPOS"};
 // What a seller change writes; allowed on a sale in any state.
 const std::vector<std::string> kSellerChange = {"CDVENDEDOR", "TXOBSVENDA"};
 
@@ -29,9 +28,7 @@ struct SaleKey {
   std::string filial, caixa, nr;
   friend auto operator<=>(const SaleKey&, const SaleKey&) = default;
 };
-SaleKey keyOf(const DeltaRow& r) {
-  return {r.text("CDFILIAL"), r.text("CDCAIXA"), r.text("NRSEQVENDA")};
-}
+SaleKey keyOf(const DeltaRow& r) { return {r.text("CDFILIAL"), r.text("CDCAIXA"), r.text("NRSEQVENDA")}; }
 
 // What the guards need of a sale: its status, its opening and its day.
 struct SaleState {
@@ -41,14 +38,15 @@ struct SaleState {
 };
 
 std::optional<SaleState> findSale(soci::session& db, const SaleKey& k) {
-  const DataPacket p = sqlSelect(
-      db,
-      "SELECT IDSITUVENDA, CDFILIALTUR, CDCAIXATUR, DTABERTUR, DTENTRVENDA FROM VENDA "
-      "WHERE CDFILIAL = :F AND CDCAIXA = :C AND NRSEQVENDA = :N",
-      {{"F", k.filial}, {"C", k.caixa}, {"N", k.nr}},
-      {{"IDSITUVENDA", FieldType::String, 1}, {"CDFILIALTUR", FieldType::String, 4},
-       {"CDCAIXATUR", FieldType::String, 3}, {"DTABERTUR", FieldType::DateTime},
-       {"DTENTRVENDA", FieldType::DateTime}});
+  const DataPacket p = sqlSelect(db,
+                                 "SELECT IDSITUVENDA, CDFILIALTUR, CDCAIXATUR, DTABERTUR, DTENTRVENDA FROM VENDA "
+                                 "WHERE CDFILIAL = :F AND CDCAIXA = :C AND NRSEQVENDA = :N",
+                                 {{"F", k.filial}, {"C", k.caixa}, {"N", k.nr}},
+                                 {{"IDSITUVENDA", FieldType::String, 1},
+                                  {"CDFILIALTUR", FieldType::String, 4},
+                                  {"CDCAIXATUR", FieldType::String, 3},
+                                  {"DTABERTUR", FieldType::DateTime},
+                                  {"DTENTRVENDA", FieldType::DateTime}});
   if (p.rows.empty()) return std::nullopt;
   const auto& v = p.rows[0].values;
   return SaleState{v[0].asText(), v[1].asText(), v[2].asText(), v[3], v[4]};
@@ -71,8 +69,7 @@ std::string saleText(const SaleKey& k) { return trim(k.nr); }
 void guardSale(soci::session& db, const SaleKey& k, const SaleState& s) {
   if (s.movement.isNull()) throw OperationError("Data da venda deve ser informada.");
   if (s.filialTur != k.filial || s.caixaTur != k.caixa || s.opened.isNull())
-    throw OperationError("A venda " + saleText(k) +
-                         " deve pertencer a uma abertura do seu próprio caixa.");
+    throw OperationError("A venda " + saleText(k) + " deve pertencer a uma abertura do seu próprio caixa.");
   checkBranchPermits(db, k.filial);
   const auto opening = findOpening(db, s.filialTur, s.caixaTur, s.opened.asDateTime());
   if (!opening) throw OperationError(kMissingOpening);
@@ -82,8 +79,7 @@ void guardSale(soci::session& db, const SaleKey& k, const SaleState& s) {
 }
 
 [[noreturn]] void notPending(const SaleKey& k, const std::string& what) {
-  throw OperationError("Operação não permitida. A venda " + saleText(k) +
-                       " não está pendente" + what);
+  throw OperationError("Operação não permitida. A venda " + saleText(k) + " não está pendente" + what);
 }
 
 // An item's figures, as the items grid checks them before posting; only the
@@ -92,15 +88,13 @@ void checkItemFigures(const DeltaRow& v) {
   auto num = [&](const char* f) { return v[f].asNumber(); };
   if (v.has("QTPRODVEND")) {
     if (v["QTPRODVEND"].isNull()) throw OperationError("Quantidade deve ser informada.");
-    if (num("QTPRODVEND") <= 0)
-      throw OperationError("Quantidade de produtos deve ser maior que zero.");
+    if (num("QTPRODVEND") <= 0) throw OperationError("Quantidade de produtos deve ser maior que zero.");
   }
   if (v.has("VRUNITVEND")) {
     if (v["VRUNITVEND"].isNull()) throw OperationError("Vr. Unit. deve ser informado.");
     if (num("VRUNITVEND") < 0) throw OperationError("Vr. Unit. deve ser maior ou igual a zero.");
   }
-  if (num("VRUNITVENDCL") < 0)
-    throw OperationError("Vr. Cliente deve ser maior ou igual a zero.");
+  if (num("VRUNITVENDCL") < 0) throw OperationError("Vr. Cliente deve ser maior ou igual a zero.");
   if (v.has("VRUNITVEND") && num("VRUNITVEND") + num("VRUNITVENDCL") <= 0)
     throw OperationError("Vr.Unit ou Vr.Cliente deve ser maior que zero.");
   if (num("VRDESITVEND") < 0) throw OperationError("Desconto deve ser maior ou igual a zero.");
@@ -121,8 +115,7 @@ void checkItemFigures(const DeltaRow& v) {
 // table is written.
 class SaleWriter {
  public:
-  SaleWriter(soci::session& db, std::string operatorCode)
-      : db_(db), operator_(std::move(operatorCode)) {}
+  SaleWriter(soci::session& db, std::string operatorCode) : db_(db), operator_(std::move(operatorCode)) {}
 
   void write(const DataPacket* sales, const DataPacket* items, const DataPacket* taxes) {
     if (sales) {
@@ -145,8 +138,7 @@ class SaleWriter {
   void checkSale(DataPacket& delta, PacketRow& row) {
     const DeltaRow o(delta, row, true), v(delta, row, false);
     if (row.kind == RowKind::Insert) {
-      if (v.text("IDSITUVENDA") != "P")
-        throw OperationError("Uma venda incluída deve estar pendente.");
+      if (v.text("IDSITUVENDA") != "P") throw OperationError("Uma venda incluída deve estar pendente.");
       guardSale(db_, keyOf(v), stateOf(v));
       stampOperator(delta, row);
       return;
@@ -160,17 +152,14 @@ class SaleWriter {
       restoreConsumerBalances(key);
       return;
     }
-    if (keyOf(v) != key)
-      throw OperationError("A filial, o caixa e o número de uma venda não podem ser alterados.");
+    if (keyOf(v) != key) throw OperationError("A filial, o caixa e o número de uma venda não podem ser alterados.");
     bool sellerOnly = true;
     for (const std::string& c : changedColumns(delta, row, tableColumns(db_, "VENDA")))
       sellerOnly = sellerOnly && (c == kSellerChange[0] || c == kSellerChange[1]);
     if (sellerOnly) return;
-    if (stored->status != "P")
-      notPending(key, ": só o vendedor e a observação podem ser alterados.");
+    if (stored->status != "P") notPending(key, ": só o vendedor e a observação podem ser alterados.");
     const SaleState next = stateOf(v, *stored);
-    if (next.status != stored->status)
-      throw OperationError("A situação da venda só muda ao concluí-la ou cancelá-la.");
+    if (next.status != stored->status) throw OperationError("A situação da venda só muda ao concluí-la ou cancelá-la.");
     guardSale(db_, key, *stored);
     guardSale(db_, key, next);
   }
@@ -198,8 +187,8 @@ class SaleWriter {
 
   // Items and item taxes change only on a pending sale whose register day
   // may still be touched; item figures follow the items grid's rules.
-  void applyChildren(const DataPacket& delta, const char* table,
-                     const std::vector<std::string>& key, std::initializer_list<RowKind> kinds) {
+  void applyChildren(const DataPacket& delta, const char* table, const std::vector<std::string>& key,
+                     std::initializer_list<RowKind> kinds) {
     const DataPacket rows = deltaRows(delta, kinds);
     const bool items = std::string(table) == "ITVENDA";
     for (const PacketRow& row : rows.rows) {
@@ -230,8 +219,7 @@ class SaleWriter {
 // The sale the answer's total is of: the first one the deltas name.
 std::optional<SaleKey> firstSale(std::initializer_list<const DataPacket*> deltas) {
   for (const DataPacket* d : deltas)
-    if (d && !d->rows.empty())
-      return keyOf(DeltaRow(*d, d->rows.front(), d->rows.front().kind == RowKind::Delete));
+    if (d && !d->rows.empty()) return keyOf(DeltaRow(*d, d->rows.front(), d->rows.front().kind == RowKind::Delete));
   return std::nullopt;
 }
 
@@ -263,8 +251,7 @@ Value getConsumidor(OperationContext& ctx, std::vector<Value>& a) {
                       "SELECT CDCONSUMIDOR, NMCONSUMIDOR, CDCCUSCLIE, CDTIPOCONS, IDVERSALDCON "
                       "FROM CONSUMIDOR WHERE CDCLIENTE = :C AND (CDCONSUMIDOR = :K OR :T = 'T') "
                       "ORDER BY CDCONSUMIDOR",
-                      {{"C", textArg(a[0])}, {"K", textArg(a[1])}, {"T", textArg(a[2])}},
-                      consumidorFields());
+                      {{"C", textArg(a[0])}, {"K", textArg(a[1])}, {"T", textArg(a[2])}}, consumidorFields());
 }
 
 }  // namespace

@@ -63,20 +63,19 @@ std::optional<SaleInfo> findSale(soci::session& db, const SaleKey& key) {
 SaleInfo requireSale(soci::session& db, const SaleKey& key) {
   std::optional<SaleInfo> s = findSale(db, key);
   if (!s)
-    throw OperationError("Venda " + key.nrSeq + " do caixa " + key.caixa + " da filial " +
-                         key.filial + " não encontrada.");
+    throw OperationError("Venda " + key.nrSeq + " do caixa " + key.caixa + " da filial " + key.filial +
+                         " não encontrada.");
   return *s;
 }
 
 std::string lockedReason(soci::session& db, const SaleInfo& sale) {
   if (sale.registerClosed) return kCaixaFechado;
-  const DataPacket p = sqlSelect(
-      db,
-      "SELECT COUNT(*) AS N FROM REDUCAOZ WHERE CDFILIAL = :F AND CDCAIXA = :C "
-      "AND DTREDUCAOZ >= :D0 AND DTREDUCAOZ < :D1 AND IDSTATUS = 'A'",
-      {{"F", sale.key.filial}, {"C", sale.key.caixa}, {"D0", sale.day},
-       {"D1", DateTime(sale.day.days + 1)}},
-      {{"N", FieldType::Integer}});
+  const DataPacket p =
+      sqlSelect(db,
+                "SELECT COUNT(*) AS N FROM REDUCAOZ WHERE CDFILIAL = :F AND CDCAIXA = :C "
+                "AND DTREDUCAOZ >= :D0 AND DTREDUCAOZ < :D1 AND IDSTATUS = 'A'",
+                {{"F", sale.key.filial}, {"C", sale.key.caixa}, {"D0", sale.day}, {"D1", DateTime(sale.day.days + 1)}},
+                {{"N", FieldType::Integer}});
   return p.rows[0].values[0].asNumber() > 0 ? kReducaoAprovada : "";
 }
 
@@ -86,14 +85,12 @@ void requireChangeable(soci::session& db, const SaleInfo& sale, bool pendingOnly
   if (pendingOnly && sale.status != "P") throw OperationError(kVendaNaoPendente);
 }
 
-
 namespace {
 
 long long highestStored(soci::session& db, const std::string& maxSql, const SqlParams& params) {
   const DataPacket p = sqlSelect(db, maxSql, params, {{"M", FieldType::String, 20}});
   const std::string top = p.rows.empty() ? "" : trim(p.rows[0].values[0].asText());
-  if (!std::all_of(top.begin(), top.end(), [](unsigned char c) { return std::isdigit(c); }) ||
-      top.size() > 18)
+  if (!std::all_of(top.begin(), top.end(), [](unsigned char c) { return std::isdigit(c); }) || top.size() > 18)
     throw OperationError("Numeração inválida encontrada: '" + top + "'.");
   return top.empty() ? 0 : std::stoll(top);
 }
@@ -101,15 +98,14 @@ long long highestStored(soci::session& db, const std::string& maxSql, const SqlP
 std::string numberText(long long number, int width) {
   const std::string text = Ajusta(std::to_string(number), static_cast<size_t>(width));
   if (text.size() > static_cast<size_t>(width))
-    throw OperationError("Numeração esgotada: o próximo número (" + text + ") passa de " +
-                         std::to_string(width) + " dígitos.");
+    throw OperationError("Numeração esgotada: o próximo número (" + text + ") passa de " + std::to_string(width) +
+                         " dígitos.");
   return text;
 }
 
 }  // namespace
 
-std::string nextNumber(soci::session& db, const std::string& maxSql, const SqlParams& params,
-                       int width) {
+std::string nextNumber(soci::session& db, const std::string& maxSql, const SqlParams& params, int width) {
   return numberText(highestStored(db, maxSql, params) + 1, width);
 }
 
@@ -122,11 +118,9 @@ std::string reserveNumber(soci::session& db, const std::string& series, const st
              key);
   // The increment takes the row's lock first: a concurrent caller waits here
   // until this transaction ends, then reads what it left.
-  sqlExecute(db, "UPDATE NUMERACAO SET NRULTIMO = NRULTIMO + 1 WHERE IDNUMERACAO = :S AND DSCHAVE = :K",
-             key);
-  const DataPacket counter =
-      sqlSelect(db, "SELECT NRULTIMO FROM NUMERACAO WHERE IDNUMERACAO = :S AND DSCHAVE = :K", key,
-                {{"NRULTIMO", FieldType::Float}});
+  sqlExecute(db, "UPDATE NUMERACAO SET NRULTIMO = NRULTIMO + 1 WHERE IDNUMERACAO = :S AND DSCHAVE = :K", key);
+  const DataPacket counter = sqlSelect(db, "SELECT NRULTIMO FROM NUMERACAO WHERE IDNUMERACAO = :S AND DSCHAVE = :K",
+                                       key, {{"NRULTIMO", FieldType::Float}});
   const auto given = static_cast<long long>(counter.rows.at(0).values[0].asNumber());
   // Rows written without a reserved number (imported sales, older servers)
   // keep the numbering above them.
@@ -152,16 +146,18 @@ const DataPacket& packetArg(const Value& v) {
 }
 
 const std::vector<Value>& rowValues(const PacketRow& row) {
-  return row.kind == platform::RowKind::Delete && !row.original.empty() ? row.original
-                                                                        : row.values;
+  return row.kind == platform::RowKind::Delete && !row.original.empty() ? row.original : row.values;
 }
 
 const std::vector<Value>& readValues(const PacketRow& row) {
   static const std::vector<Value> none;
   switch (row.kind) {
-    case platform::RowKind::Modify: return row.original;
-    case platform::RowKind::Delete: return rowValues(row);
-    default: return none;
+    case platform::RowKind::Modify:
+      return row.original;
+    case platform::RowKind::Delete:
+      return rowValues(row);
+    default:
+      return none;
   }
 }
 
@@ -176,8 +172,7 @@ SaleKey saleOf(const DataPacket& delta, const std::vector<Value>& values) {
           fieldOf(delta, values, "NRSEQVENDA").asText()};
 }
 
-std::vector<SaleInfo> requireChangeableSales(soci::session& db, const DataPacket& delta,
-                                             bool pendingOnly) {
+std::vector<SaleInfo> requireChangeableSales(soci::session& db, const DataPacket& delta, bool pendingOnly) {
   std::vector<SaleInfo> sales;
   for (const PacketRow& row : delta.rows) {
     if (row.kind == platform::RowKind::Unchanged) continue;
@@ -185,8 +180,7 @@ std::vector<SaleInfo> requireChangeableSales(soci::session& db, const DataPacket
     std::vector<SaleKey> keys = {saleOf(delta, rowValues(row))};
     if (row.kind == platform::RowKind::Modify) keys.push_back(saleOf(delta, row.original));
     for (const SaleKey& key : keys) {
-      if (std::any_of(sales.begin(), sales.end(), [&](const SaleInfo& s) { return s.key == key; }))
-        continue;
+      if (std::any_of(sales.begin(), sales.end(), [&](const SaleInfo& s) { return s.key == key; })) continue;
       sales.push_back(requireSale(db, key));
       requireChangeable(db, sales.back(), pendingOnly);
     }
@@ -200,16 +194,15 @@ DataPacket zeroNulls(const DataPacket& delta, const std::vector<std::string>& fi
     if (row.kind != platform::RowKind::Insert && row.kind != platform::RowKind::Modify) continue;
     for (const std::string& name : fields) {
       const int i = out.fieldIndex(name);
-      if (i >= 0 && static_cast<size_t>(i) < row.values.size() &&
-          row.values[static_cast<size_t>(i)].isNull())
+      if (i >= 0 && static_cast<size_t>(i) < row.values.size() && row.values[static_cast<size_t>(i)].isNull())
         row.values[static_cast<size_t>(i)] = 0.0;
     }
   }
   return out;
 }
 
-DeltaCounts applyChanges(soci::session& db, std::string_view table,
-                         const std::vector<std::string>& keyFields, const DataPacket& delta) {
+DeltaCounts applyChanges(soci::session& db, std::string_view table, const std::vector<std::string>& keyFields,
+                         const DataPacket& delta) {
   try {
     return applyDelta(db, table, keyFields, delta);
   } catch (const ConflictError& e) {

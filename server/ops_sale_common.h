@@ -33,8 +33,7 @@ inline constexpr const char* kReducaoAprovada =
     "Operação Bloqueada. Os dados deste caixa e desta data não poderá sofrer alterações, pois a "
     "Redução Z deste dia está com status de Aprovada.";
 inline constexpr const char* kVendaNaoPendente = "Operação bloqueada. A venda não está pendente.";
-inline constexpr const char* kConsumidorDeveSer =
-    "Operação Bloqueada. Consumidor da venda deve ser informado.";
+inline constexpr const char* kConsumidorDeveSer = "Operação Bloqueada. Consumidor da venda deve ser informado.";
 
 struct SaleKey {
   std::string filial, caixa, nrSeq;
@@ -68,8 +67,7 @@ void requireChangeable(soci::session& db, const SaleInfo& sale, bool pendingOnly
 // selects the highest number stored as one column M (null when none).
 // Computed inside the caller's transaction; two callers may still be given
 // the same number, and the table's primary key refuses the second insert.
-std::string nextNumber(soci::session& db, const std::string& maxSql,
-                       const platform::SqlParams& params, int width);
+std::string nextNumber(soci::session& db, const std::string& maxSql, const platform::SqlParams& params, int width);
 
 // Like nextNumber, but the number is reserved when it is handed out: the
 // numbering `series` of `scope` (e.g. "VENDA" of branch and register) keeps
@@ -102,8 +100,7 @@ SaleKey saleOf(const DataPacket& delta, const std::vector<Value>& values);
 
 // Checks each distinct sale the delta's rows belong to, once, with
 // requireChangeable; answers them in order of first appearance.
-std::vector<SaleInfo> requireChangeableSales(soci::session& db, const DataPacket& delta,
-                                             bool pendingOnly);
+std::vector<SaleInfo> requireChangeableSales(soci::session& db, const DataPacket& delta, bool pendingOnly);
 
 // Sets the named fields that are null in Insert and Modify rows to 0 (money
 // columns that default to zero but refuse an explicit null).
@@ -111,8 +108,8 @@ DataPacket zeroNulls(const DataPacket& delta, const std::vector<std::string>& fi
 
 // applyDelta, with a conflict (row changed or deleted by another user, key
 // already taken) turned into the operation's refusal.
-DeltaCounts applyChanges(soci::session& db, std::string_view table,
-                         const std::vector<std::string>& keyFields, const DataPacket& delta);
+DeltaCounts applyChanges(soci::session& db, std::string_view table, const std::vector<std::string>& keyFields,
+                         const DataPacket& delta);
 
 // A consumer account.
 struct Consumer {
@@ -128,13 +125,12 @@ Value operatorOrNull(soci::session& db, const std::string& code);
 // Books one consumer-account movement tied to a sale, numbered per consumer:
 // kind 'D' (debit) lowers the consumer's balance by `amount`, 'C' (credit)
 // raises it. A consumer without a balance row gets one.
-void bookConsumer(soci::session& db, const Consumer& consumer, char kind, double amount,
-                  const std::string& description, const SaleKey& sale, const Value& op);
+void bookConsumer(soci::session& db, const Consumer& consumer, char kind, double amount, const std::string& description,
+                  const SaleKey& sale, const Value& op);
 
 // Credits back, per consumer, whatever the sale's account movements still
 // hold debited (used when the sale is cancelled).
-void refundSaleDebits(soci::session& db, const SaleInfo& sale, const std::string& description,
-                      const Value& op);
+void refundSaleDebits(soci::session& db, const SaleInfo& sale, const std::string& description, const Value& op);
 
 // Registration of each file's operations (called by registerSaleOperations).
 void registerItemOperations(OperationRegistry& registry);

@@ -35,8 +35,7 @@ DataPacket single(const char* field, FieldType type, int size, std::optional<Val
 }
 
 DataPacket amount(const char* field, std::optional<double> value) {
-  return single(field, FieldType::Float, 0,
-                value ? std::optional<Value>(Value(*value)) : std::nullopt);
+  return single(field, FieldType::Float, 0, value ? std::optional<Value>(Value(*value)) : std::nullopt);
 }
 
 // Who stamps what this call writes: the session's logged-on operator, or the
@@ -49,15 +48,13 @@ std::string operatorOf(const OperationContext& ctx, const Value& named) {
 // text of the reduction's date; the printer number is what precedes that text.
 std::string printerOf(const std::string& key, DateTime date) {
   for (const std::string& shown : {formatDateTime(date), formatDate(date)})
-    if (key.size() > shown.size() && key.ends_with(shown))
-      return trim(key.substr(0, key.size() - shown.size()));
+    if (key.size() > shown.size() && key.ends_with(shown)) return trim(key.substr(0, key.size() - shown.size()));
   return {};
 }
 
 // The register of the sale current on the screen is empty when the opening
 // has no sale; the register whose active printer has that number stands in.
-std::string registerOf(soci::session& db, const std::string& filial, const std::string& caixa,
-                       const std::string& ecf) {
+std::string registerOf(soci::session& db, const std::string& filial, const std::string& caixa, const std::string& ecf) {
   if (!caixa.empty() || ecf.empty()) return caixa;
   const DataPacket p = sqlSelect(db,
                                  "SELECT CDCAIXA FROM ECFCAIXA WHERE CDFILIAL = :F AND NRECF = :E "
@@ -73,8 +70,7 @@ std::string registerOf(soci::session& db, const std::string& filial, const std::
 // shown on the screen while the record has none; the sixth argument (grand
 // total not typed) changes nothing and is handed back as it came.
 Value getTotais(OperationContext& ctx, Args& a) {
-  const DateTime date = a[3].isNull() || a[3].asDateTime().days == 0 ? a[2].asDateTime()
-                                                                      : a[3].asDateTime();
+  const DateTime date = a[3].isNull() || a[3].asDateTime().days == 0 ? a[2].asDateTime() : a[3].asDateTime();
   const std::string filial = code(a[0]);
   const std::string ecf = printerOf(a[4].asText(), date);
   const ZDay z{filial, registerOf(ctx.db, filial, code(a[1]), ecf), date};
@@ -112,8 +108,7 @@ Value getProxCod(OperationContext& ctx, Args& a) {
 }
 
 Value gravaVendaReducao(OperationContext& ctx, Args& a) {
-  saveZReduction(ctx.db,
-                 {deltaOf(a[0]), deltaOf(a[1]), deltaOf(a[2]), deltaOf(a[3]), deltaOf(a[4])},
+  saveZReduction(ctx.db, {deltaOf(a[0]), deltaOf(a[1]), deltaOf(a[2]), deltaOf(a[3]), deltaOf(a[4])},
                  operatorOf(ctx, a[5]));
   return Value();
 }
@@ -124,21 +119,16 @@ void registerZOperations(OperationRegistry& r) {
   r.add("GetReducaoZ", "SSD", [](OperationContext& ctx, Args& a) -> Value {
     return selectReducaoZ(ctx.db, code(a[0]), code(a[1]), a[2].asDateTime());
   });
-  r.add("GetImposto", "SSDS", [](OperationContext& ctx, Args& a) -> Value {
-    return selectImpostoRedZ(ctx.db, zday(a), code(a[3]));
-  });
-  r.add("GetTotaliz", "SSDS", [](OperationContext& ctx, Args& a) -> Value {
-    return selectTotalizRedZ(ctx.db, zday(a), code(a[3]));
-  });
-  r.add("GetFormaPag", "SSDS", [](OperationContext& ctx, Args& a) -> Value {
-    return selectFormaPagRedZ(ctx.db, zday(a), code(a[3]));
-  });
-  r.add("GetObservacao", "SSDS", [](OperationContext& ctx, Args& a) -> Value {
-    return selectObservacaoRedZ(ctx.db, zday(a), code(a[3]));
-  });
-  r.add("VerifAberCaixa", "SSD", [](OperationContext& ctx, Args& a) -> Value {
-    return registerDayClosed(ctx.db, zday(a));
-  });
+  r.add("GetImposto", "SSDS",
+        [](OperationContext& ctx, Args& a) -> Value { return selectImpostoRedZ(ctx.db, zday(a), code(a[3])); });
+  r.add("GetTotaliz", "SSDS",
+        [](OperationContext& ctx, Args& a) -> Value { return selectTotalizRedZ(ctx.db, zday(a), code(a[3])); });
+  r.add("GetFormaPag", "SSDS",
+        [](OperationContext& ctx, Args& a) -> Value { return selectFormaPagRedZ(ctx.db, zday(a), code(a[3])); });
+  r.add("GetObservacao", "SSDS",
+        [](OperationContext& ctx, Args& a) -> Value { return selectObservacaoRedZ(ctx.db, zday(a), code(a[3])); });
+  r.add("VerifAberCaixa", "SSD",
+        [](OperationContext& ctx, Args& a) -> Value { return registerDayClosed(ctx.db, zday(a)); });
   r.add("GetTotais", "SSDDSS&", getTotais);
   r.add("GetVdImpostoZ", "SSSDSF", [](OperationContext& ctx, Args& a) -> Value {
     const ZDay z{code(a[0]), code(a[1]), a[3].asDateTime()};

@@ -36,9 +36,8 @@ bool fromHex(std::string_view hex, std::string& out) {
 std::string derive(std::string_view password, std::string_view salt, int iterations) {
   unsigned char key[32];
   if (PKCS5_PBKDF2_HMAC(password.data(), static_cast<int>(password.size()),
-                        reinterpret_cast<const unsigned char*>(salt.data()),
-                        static_cast<int>(salt.size()), iterations, EVP_sha256(), sizeof key,
-                        key) != 1)
+                        reinterpret_cast<const unsigned char*>(salt.data()), static_cast<int>(salt.size()), iterations,
+                        EVP_sha256(), sizeof key, key) != 1)
     throw std::runtime_error("Falha ao calcular o resumo da senha.");
   return std::string(reinterpret_cast<const char*>(key), sizeof key);
 }

@@ -19,8 +19,7 @@ std::string randomSalt();
 // token nobody can guess.
 std::string randomToken();
 
-std::string hashPassword(std::string_view password, std::string_view salt,
-                         int iterations = kPasswordIterations);
+std::string hashPassword(std::string_view password, std::string_view salt, int iterations = kPasswordIterations);
 
 // True when the password matches the stored hash; false also for a stored
 // text that is not a hash of this form.

@@ -1,6 +1,5 @@
 #include "server/queries.h"
 
-
 #include "platform/consiste.h"
 #include "platform/datetime.h"
 #include "platform/sqlaccess.h"
@@ -22,8 +21,7 @@ SqlParams dayParams(const std::string& filial, const std::string& caixa, DateTim
   return {{"CDFILIAL", filial}, {"CDCAIXA", caixa}, {"DIA", from}, {"DIASEG", DateTime(from.days + 1)}};
 }
 
-SqlParams saleParams(const std::string& filial, const std::string& caixa,
-                     const std::string& nrSeqVenda) {
+SqlParams saleParams(const std::string& filial, const std::string& caixa, const std::string& nrSeqVenda) {
   return {{"CDFILIAL", filial}, {"CDCAIXA", caixa}, {"NRSEQVENDA", nrSeqVenda}};
 }
 
@@ -37,9 +35,9 @@ const std::string kCancelledItemsSelect =
 
 const std::vector<FieldDef>& aberCaixaFields() {
   static const std::vector<FieldDef> f = {
-      {"IDSITUACAO", D, 0},   {"CDFILIAL", S, 4},    {"CAIXA", S, 36},       {"DTABERCAIX", D, 0},
-      {"NMOPERADOR", S, 40},  {"DTFECHCAIX", D, 0},  {"NMOPEFECHA", S, 40},  {"VRMOVIVEND", F, 0},
-      {"CDTIPORECE", S, 3},   {"NMTIPORECE", S, 40}, {"CDCAIXA", S, 3},      {"NMCAIXA", S, 30},
+      {"IDSITUACAO", D, 0},   {"CDFILIAL", S, 4},     {"CAIXA", S, 36},      {"DTABERCAIX", D, 0},
+      {"NMOPERADOR", S, 40},  {"DTFECHCAIX", D, 0},   {"NMOPEFECHA", S, 40}, {"VRMOVIVEND", F, 0},
+      {"CDTIPORECE", S, 3},   {"NMTIPORECE", S, 40},  {"CDCAIXA", S, 3},     {"NMCAIXA", S, 30},
       {"DTMOVTURCAIX", D, 0}, {"NRECFTURCAIX", S, 4}, {"CDOPERADOR", S, 12}, {"CDOPERABER", S, 12},
   };
   return f;
@@ -52,10 +50,10 @@ const std::vector<FieldDef>& sumVendaFields() {
 
 const std::vector<FieldDef>& itensFields() {
   static const std::vector<FieldDef> f = {
-      {"CDFILIAL", S, 4},     {"NRSEQVENDA", S, 10},  {"NRSEQUITVEND", S, 3}, {"NMPRODUTO", S, 50},
-      {"CDARVPROD", S, 20},   {"CDPRODUTO", S, 20},   {"SGUNIDADE", S, 10},   {"QTPRODVEND", F, 0},
-      {"VRUNITVEND", F, 0},   {"VRPERCVEND", F, 0},   {"VRDESITVEND", F, 0},  {"CDCAIXA", S, 3},
-      {"VRUNITVENDCL", F, 0}, {"CDGRUPPROD", S, 10},  {"CDSUBGRPROD", S, 10}, {"CDFISUBGRVND", S, 4},
+      {"CDFILIAL", S, 4},     {"NRSEQVENDA", S, 10}, {"NRSEQUITVEND", S, 3}, {"NMPRODUTO", S, 50},
+      {"CDARVPROD", S, 20},   {"CDPRODUTO", S, 20},  {"SGUNIDADE", S, 10},   {"QTPRODVEND", F, 0},
+      {"VRUNITVEND", F, 0},   {"VRPERCVEND", F, 0},  {"VRDESITVEND", F, 0},  {"CDCAIXA", S, 3},
+      {"VRUNITVENDCL", F, 0}, {"CDGRUPPROD", S, 10}, {"CDSUBGRPROD", S, 10}, {"CDFISUBGRVND", S, 4},
       {"VRACRITVEND", F, 0},
   };
   return f;
@@ -63,46 +61,53 @@ const std::vector<FieldDef>& itensFields() {
 
 const std::vector<FieldDef>& impostoItemFields() {
   static const std::vector<FieldDef> f = {
-      {"CDFILIAL", S, 4},      {"CDCAIXA", S, 3},       {"NRSEQVENDA", S, 10},
-      {"NRSEQUITVEND", S, 3},  {"NRSEQITIMPOS", S, 3},  {"CDIMPOSTO", S, 2},
-      {"VRPEALPRODIT", F, 0},  {"VRIMPOPRODIT", F, 0},  {"CDIMPOSTOEX", F, 0},
-      {"SGIMPOSTO", S, 10},    {"CDPRODUTO", FieldType::FixedString, 10},
+      {"CDFILIAL", S, 4},
+      {"CDCAIXA", S, 3},
+      {"NRSEQVENDA", S, 10},
+      {"NRSEQUITVEND", S, 3},
+      {"NRSEQITIMPOS", S, 3},
+      {"CDIMPOSTO", S, 2},
+      {"VRPEALPRODIT", F, 0},
+      {"VRIMPOPRODIT", F, 0},
+      {"CDIMPOSTOEX", F, 0},
+      {"SGIMPOSTO", S, 10},
+      {"CDPRODUTO", FieldType::FixedString, 10},
   };
   return f;
 }
 
 const std::vector<FieldDef>& itensCanceladosFields() {
   static const std::vector<FieldDef> f = {
-      {"CDARVPROD", S, 20},    {"NMPRODUTO", S, 50},    {"SGUNIDADE", S, 10},
-      {"QTPRODVENDC", F, 0},   {"VRUNITVENDC", F, 0},   {"VRUNITVENCLC", F, 0},
-      {"VRACRITVENDC", F, 0},  {"VRDESITVENDC", F, 0},  {"CDFILIAL", S, 4},
-      {"CDCAIXA", S, 3},       {"NRSEQVENDA", S, 10},   {"NRSEQITVENDC", S, 3},
-      {"VRPERCVENDC", F, 0},   {"CDPRODUTO", S, 10},    {"CDGRUPPROD", S, 10},
-      {"CDSUBGRPROD", S, 10},  {"CDFISUBGRVNC", S, 4},
+      {"CDARVPROD", S, 20},   {"NMPRODUTO", S, 50},   {"SGUNIDADE", S, 10},   {"QTPRODVENDC", F, 0},
+      {"VRUNITVENDC", F, 0},  {"VRUNITVENCLC", F, 0}, {"VRACRITVENDC", F, 0}, {"VRDESITVENDC", F, 0},
+      {"CDFILIAL", S, 4},     {"CDCAIXA", S, 3},      {"NRSEQVENDA", S, 10},  {"NRSEQITVENDC", S, 3},
+      {"VRPERCVENDC", F, 0},  {"CDPRODUTO", S, 10},   {"CDGRUPPROD", S, 10},  {"CDSUBGRPROD", S, 10},
+      {"CDFISUBGRVNC", S, 4},
   };
   return f;
 }
 
 const std::vector<FieldDef>& tipoReceFields() {
   static const std::vector<FieldDef> f = {
-      {"NMTIPORECE", S, 40},  {"CDTIPORECE", S, 3},    {"VRMOVIVEND", F, 0},  {"CDFILIAL", S, 4},
-      {"CDCAIXA", S, 3},      {"DTABERCAIX", D, 0},    {"NRSEQUMOVI", S, 10}, {"IDTIPOMOVIVE", S, 1},
-      {"DTHRINCMOV", D, 0},   {"NRSEQVENDA", S, 10},   {"DTMOVIMCAIXA", D, 0}, {"VRMOVIVEOUT", F, 0},
-      {"IDTIPORECE", S, 1},   {"CDINDICE", S, 4},      {"VRCOTINDOUT", F, 0}, {"QTPARCRECEB", F, 0},
+      {"NMTIPORECE", S, 40}, {"CDTIPORECE", S, 3},  {"VRMOVIVEND", F, 0},   {"CDFILIAL", S, 4},
+      {"CDCAIXA", S, 3},     {"DTABERCAIX", D, 0},  {"NRSEQUMOVI", S, 10},  {"IDTIPOMOVIVE", S, 1},
+      {"DTHRINCMOV", D, 0},  {"NRSEQVENDA", S, 10}, {"DTMOVIMCAIXA", D, 0}, {"VRMOVIVEOUT", F, 0},
+      {"IDTIPORECE", S, 1},  {"CDINDICE", S, 4},    {"VRCOTINDOUT", F, 0},  {"QTPARCRECEB", F, 0},
   };
   return f;
 }
 
 const std::vector<FieldDef>& parametroFields() {
-  static const std::vector<FieldDef> f = {{"IDORIGVENDA", S, 1}, {"CDTABEPREC", S, 3},
-                                          {"IDALTPRECO", S, 1},  {"CDGRPRODPDV", S, 10},
+  static const std::vector<FieldDef> f = {{"IDORIGVENDA", S, 1},
+                                          {"CDTABEPREC", S, 3},
+                                          {"IDALTPRECO", S, 1},
+                                          {"CDGRPRODPDV", S, 10},
                                           {"IDUTSUBTCONS", S, 1}};
   return f;
 }
 
 const std::vector<FieldDef>& clientePVFields() {
-  static const std::vector<FieldDef> f = {
-      {"CDCLIENTE", S, 21}, {"NMRAZSOCCLIE", S, 50}, {"NRINSJURCLIE", S, 20}};
+  static const std::vector<FieldDef> f = {{"CDCLIENTE", S, 21}, {"NMRAZSOCCLIE", S, 50}, {"NRINSJURCLIE", S, 20}};
   return f;
 }
 
@@ -112,8 +117,10 @@ const std::vector<FieldDef>& perManutFields() {
 }
 
 const std::vector<FieldDef>& vdDataAberFields() {
-  static const std::vector<FieldDef> f = {{"DTPROCVND", D, 0},      {"IDPERLANCANTDP", S, 1},
-                                          {"IDPERLANCPOSDP", S, 1}, {"NRDIAANTLANC", F, 0},
+  static const std::vector<FieldDef> f = {{"DTPROCVND", D, 0},
+                                          {"IDPERLANCANTDP", S, 1},
+                                          {"IDPERLANCPOSDP", S, 1},
+                                          {"NRDIAANTLANC", F, 0},
                                           {"NRDIAPOSLANC", F, 0}};
   return f;
 }
@@ -129,8 +136,10 @@ const std::vector<FieldDef>& registroFields() {
 }
 
 const std::vector<FieldDef>& consumidorFields() {
-  static const std::vector<FieldDef> f = {{"CDCONSUMIDOR", S, 21}, {"NMCONSUMIDOR", S, 50},
-                                          {"CDCCUSCLIE", S, 10},   {"CDTIPOCONS", S, 2},
+  static const std::vector<FieldDef> f = {{"CDCONSUMIDOR", S, 21},
+                                          {"NMCONSUMIDOR", S, 50},
+                                          {"CDCCUSCLIE", S, 10},
+                                          {"CDTIPOCONS", S, 2},
                                           {"IDVERSALDCON", S, 1}};
   return f;
 }
@@ -140,44 +149,40 @@ const std::vector<FieldDef>& consumidorFields() {
 // the closing date-time itself: empty while open.
 DataPacket selectAberCaixa(soci::session& db, const std::string& filial, const std::string& caixa,
                            DateTime dtMovimento) {
-  return selectPacket(
-      db,
-      "SELECT T.DTFECHCAIX AS IDSITUACAO, T.CDFILIAL, T.CDCAIXA || ' - ' || C.NMCAIXA AS CAIXA, "
-      "T.DTABERCAIX, OA.NMOPERADOR, T.DTFECHCAIX, OFC.NMOPERADOR AS NMOPEFECHA, "
-      "CAST(NULL AS DOUBLE PRECISION) AS VRMOVIVEND, CAST(NULL AS VARCHAR(3)) AS CDTIPORECE, "
-      "CAST(NULL AS VARCHAR(40)) AS NMTIPORECE, T.CDCAIXA, C.NMCAIXA, T.DTMOVTURCAIX, "
-      "T.NRECFTURCAIX, T.CDOPERADOR, T.CDOPERABER "
-      "FROM TURCAIXA T "
-      "JOIN CAIXA C ON C.CDFILIAL = T.CDFILIAL AND C.CDCAIXA = T.CDCAIXA "
-      "LEFT JOIN OPERADOR OA ON OA.CDOPERADOR = T.CDOPERABER "
-      "LEFT JOIN OPERADOR OFC ON OFC.CDOPERADOR = T.CDOPEFECHA "
-      "WHERE T.CDFILIAL = :CDFILIAL AND T.CDCAIXA = :CDCAIXA "
-      "AND T.DTMOVTURCAIX >= :DIA AND T.DTMOVTURCAIX < :DIASEG "
-      "ORDER BY T.DTABERCAIX",
-      dayParams(filial, caixa, dtMovimento), aberCaixaFields());
+  return selectPacket(db,
+                      "SELECT T.DTFECHCAIX AS IDSITUACAO, T.CDFILIAL, T.CDCAIXA || ' - ' || C.NMCAIXA AS CAIXA, "
+                      "T.DTABERCAIX, OA.NMOPERADOR, T.DTFECHCAIX, OFC.NMOPERADOR AS NMOPEFECHA, "
+                      "CAST(NULL AS DOUBLE PRECISION) AS VRMOVIVEND, CAST(NULL AS VARCHAR(3)) AS CDTIPORECE, "
+                      "CAST(NULL AS VARCHAR(40)) AS NMTIPORECE, T.CDCAIXA, C.NMCAIXA, T.DTMOVTURCAIX, "
+                      "T.NRECFTURCAIX, T.CDOPERADOR, T.CDOPERABER "
+                      "FROM TURCAIXA T "
+                      "JOIN CAIXA C ON C.CDFILIAL = T.CDFILIAL AND C.CDCAIXA = T.CDCAIXA "
+                      "LEFT JOIN OPERADOR OA ON OA.CDOPERADOR = T.CDOPERABER "
+                      "LEFT JOIN OPERADOR OFC ON OFC.CDOPERADOR = T.CDOPEFECHA "
+                      "WHERE T.CDFILIAL = :CDFILIAL AND T.CDCAIXA = :CDCAIXA "
+                      "AND T.DTMOVTURCAIX >= :DIA AND T.DTMOVTURCAIX < :DIASEG "
+                      "ORDER BY T.DTABERCAIX",
+                      dayParams(filial, caixa, dtMovimento), aberCaixaFields());
 }
 
-DataPacket selectPedidoVenda(soci::session& db, const std::string& filial,
-                             const std::string& caixa, DateTime dtAbertura) {
-  return selectPacket(db, salesOfOpeningSql(),
-                      {{"CDFILIAL", filial}, {"CDCAIXA", caixa}, {"DTABERCAIX", dtAbertura}},
+DataPacket selectPedidoVenda(soci::session& db, const std::string& filial, const std::string& caixa,
+                             DateTime dtAbertura) {
+  return selectPacket(db, salesOfOpeningSql(), {{"CDFILIAL", filial}, {"CDCAIXA", caixa}, {"DTABERCAIX", dtAbertura}},
                       saleFields());
 }
 
 double saleTotal(soci::session& db, const std::string& filial, const std::string& caixa,
                  const std::string& nrSeqVenda) {
-  const DataPacket items = sqlSelect(
-      db,
-      "SELECT QTPRODVEND, VRUNITVEND, VRUNITVENDCL, VRDESITVEND, VRACRITVEND FROM ITVENDA "
-      "WHERE CDFILIAL = :CDFILIAL AND CDCAIXA = :CDCAIXA AND NRSEQVENDA = :NRSEQVENDA",
-      saleParams(filial, caixa, nrSeqVenda),
-      {{"QTPRODVEND", F}, {"VRUNITVEND", F}, {"VRUNITVENDCL", F}, {"VRDESITVEND", F},
-       {"VRACRITVEND", F}});
+  const DataPacket items =
+      sqlSelect(db,
+                "SELECT QTPRODVEND, VRUNITVEND, VRUNITVENDCL, VRDESITVEND, VRACRITVEND FROM ITVENDA "
+                "WHERE CDFILIAL = :CDFILIAL AND CDCAIXA = :CDCAIXA AND NRSEQVENDA = :NRSEQVENDA",
+                saleParams(filial, caixa, nrSeqVenda),
+                {{"QTPRODVEND", F}, {"VRUNITVEND", F}, {"VRUNITVENDCL", F}, {"VRDESITVEND", F}, {"VRACRITVEND", F}});
   double sum = 0;
   for (const PacketRow& r : items.rows) {
     const auto& v = r.values;
-    sum += ItemTotal(v[0].asNumber(), v[1].asNumber(), v[2].asNumber(), v[3].asNumber(),
-                     v[4].asNumber());
+    sum += ItemTotal(v[0].asNumber(), v[1].asNumber(), v[2].asNumber(), v[3].asNumber(), v[4].asNumber());
   }
   // The item totals are whole cents; rounding drops the binary noise of the sum.
   return RoundDec(sum, 2);
@@ -195,8 +200,8 @@ DataPacket selectSumVenda(soci::session& db, const std::string& filial, const st
   return sumVendaPacket(saleTotal(db, filial, caixa, nrSeqVenda));
 }
 
-DataPacket selectItensCancelados(soci::session& db, const std::string& filial,
-                                 const std::string& caixa, const std::string& nrSeqVenda) {
+DataPacket selectItensCancelados(soci::session& db, const std::string& filial, const std::string& caixa,
+                                 const std::string& nrSeqVenda) {
   return selectPacket(db,
                       kCancelledItemsSelect +
                           "WHERE C.CDFILIAL = :CDFILIAL AND C.CDCAIXA = :CDCAIXA "
@@ -204,8 +209,8 @@ DataPacket selectItensCancelados(soci::session& db, const std::string& filial,
                       saleParams(filial, caixa, nrSeqVenda), itensCanceladosFields());
 }
 
-DataPacket selectItensCanceladosDoDia(soci::session& db, const std::string& filial,
-                                      const std::string& caixa, DateTime day) {
+DataPacket selectItensCanceladosDoDia(soci::session& db, const std::string& filial, const std::string& caixa,
+                                      DateTime day) {
   return selectPacket(db,
                       kCancelledItemsSelect +
                           "JOIN VENDA V ON V.CDFILIAL = C.CDFILIAL AND V.CDCAIXA = C.CDCAIXA "
@@ -218,40 +223,37 @@ DataPacket selectItensCanceladosDoDia(soci::session& db, const std::string& fili
 
 DataPacket selectItens(soci::session& db, const std::string& filial, const std::string& caixa,
                        const std::string& nrSeqVenda) {
-  return selectPacket(
-      db,
-      "SELECT I.CDFILIAL, I.NRSEQVENDA, I.NRSEQUITVEND, P.NMPRODUTO, P.CDARVPROD, I.CDPRODUTO, "
-      "P.SGUNIDADE, I.QTPRODVEND, I.VRUNITVEND, I.VRPERCVEND, I.VRDESITVEND, I.CDCAIXA, "
-      "I.VRUNITVENDCL, I.CDGRUPPROD, I.CDSUBGRPROD, I.CDFISUBGRVND, I.VRACRITVEND "
-      "FROM ITVENDA I LEFT JOIN PRODUTO P ON P.CDPRODUTO = I.CDPRODUTO "
-      "WHERE I.CDFILIAL = :CDFILIAL AND I.CDCAIXA = :CDCAIXA AND I.NRSEQVENDA = :NRSEQVENDA "
-      "ORDER BY I.NRSEQUITVEND",
-      saleParams(filial, caixa, nrSeqVenda), itensFields());
+  return selectPacket(db,
+                      "SELECT I.CDFILIAL, I.NRSEQVENDA, I.NRSEQUITVEND, P.NMPRODUTO, P.CDARVPROD, I.CDPRODUTO, "
+                      "P.SGUNIDADE, I.QTPRODVEND, I.VRUNITVEND, I.VRPERCVEND, I.VRDESITVEND, I.CDCAIXA, "
+                      "I.VRUNITVENDCL, I.CDGRUPPROD, I.CDSUBGRPROD, I.CDFISUBGRVND, I.VRACRITVEND "
+                      "FROM ITVENDA I LEFT JOIN PRODUTO P ON P.CDPRODUTO = I.CDPRODUTO "
+                      "WHERE I.CDFILIAL = :CDFILIAL AND I.CDCAIXA = :CDCAIXA AND I.NRSEQVENDA = :NRSEQVENDA "
+                      "ORDER BY I.NRSEQUITVEND",
+                      saleParams(filial, caixa, nrSeqVenda), itensFields());
 }
 
-DataPacket selectImpostoItem(soci::session& db, const std::string& filial,
-                             const std::string& caixa, const std::string& nrSeqVenda) {
-  return selectPacket(
-      db,
-      "SELECT T.CDFILIAL, T.CDCAIXA, T.NRSEQVENDA, T.NRSEQUITVEND, T.NRSEQITIMPOS, T.CDIMPOSTO, "
-      "T.VRPEALPRODIT, T.VRIMPOPRODIT, T.CDIMPOSTOEX, I.SGIMPOSTO, T.CDPRODUTO "
-      "FROM ITVENDAIMPOS T LEFT JOIN IMPOSTO I ON I.CDIMPOSTO = T.CDIMPOSTO "
-      "WHERE T.CDFILIAL = :CDFILIAL AND T.CDCAIXA = :CDCAIXA AND T.NRSEQVENDA = :NRSEQVENDA "
-      "ORDER BY T.NRSEQUITVEND, T.NRSEQITIMPOS",
-      saleParams(filial, caixa, nrSeqVenda), impostoItemFields());
+DataPacket selectImpostoItem(soci::session& db, const std::string& filial, const std::string& caixa,
+                             const std::string& nrSeqVenda) {
+  return selectPacket(db,
+                      "SELECT T.CDFILIAL, T.CDCAIXA, T.NRSEQVENDA, T.NRSEQUITVEND, T.NRSEQITIMPOS, T.CDIMPOSTO, "
+                      "T.VRPEALPRODIT, T.VRIMPOPRODIT, T.CDIMPOSTOEX, I.SGIMPOSTO, T.CDPRODUTO "
+                      "FROM ITVENDAIMPOS T LEFT JOIN IMPOSTO I ON I.CDIMPOSTO = T.CDIMPOSTO "
+                      "WHERE T.CDFILIAL = :CDFILIAL AND T.CDCAIXA = :CDCAIXA AND T.NRSEQVENDA = :NRSEQVENDA "
+                      "ORDER BY T.NRSEQUITVEND, T.NRSEQITIMPOS",
+                      saleParams(filial, caixa, nrSeqVenda), impostoItemFields());
 }
 
 DataPacket selectTipoRece(soci::session& db, const std::string& filial, const std::string& caixa,
                           const std::string& nrSeqVenda) {
-  return selectPacket(
-      db,
-      "SELECT T.NMTIPORECE, M.CDTIPORECE, M.VRMOVIVEND, M.CDFILIAL, M.CDCAIXA, M.DTABERCAIX, "
-      "M.NRSEQUMOVI, M.IDTIPOMOVIVE, M.DTHRINCMOV, M.NRSEQVENDA, M.DTMOVIMCAIXA, M.VRMOVIVEOUT, "
-      "M.IDTIPORECE, M.CDINDICE, M.VRCOTINDOUT, M.QTPARCRECEB "
-      "FROM MOVCAIXA M LEFT JOIN TIPORECE T ON T.CDTIPORECE = M.CDTIPORECE "
-      "WHERE M.CDFILIAL = :CDFILIAL AND M.CDCAIXA = :CDCAIXA AND M.NRSEQVENDA = :NRSEQVENDA "
-      "ORDER BY M.DTABERCAIX, M.NRSEQUMOVI",
-      saleParams(filial, caixa, nrSeqVenda), tipoReceFields());
+  return selectPacket(db,
+                      "SELECT T.NMTIPORECE, M.CDTIPORECE, M.VRMOVIVEND, M.CDFILIAL, M.CDCAIXA, M.DTABERCAIX, "
+                      "M.NRSEQUMOVI, M.IDTIPOMOVIVE, M.DTHRINCMOV, M.NRSEQVENDA, M.DTMOVIMCAIXA, M.VRMOVIVEOUT, "
+                      "M.IDTIPORECE, M.CDINDICE, M.VRCOTINDOUT, M.QTPARCRECEB "
+                      "FROM MOVCAIXA M LEFT JOIN TIPORECE T ON T.CDTIPORECE = M.CDTIPORECE "
+                      "WHERE M.CDFILIAL = :CDFILIAL AND M.CDCAIXA = :CDCAIXA AND M.NRSEQVENDA = :NRSEQVENDA "
+                      "ORDER BY M.DTABERCAIX, M.NRSEQUMOVI",
+                      saleParams(filial, caixa, nrSeqVenda), tipoReceFields());
 }
 
 }  // namespace server

@@ -24,22 +24,20 @@ using platform::DateTime;
 DataPacket selectAberCaixa(soci::session& db, const std::string& filial, const std::string& caixa,
                            DateTime dtMovimento);
 // Sales of one register opening (cdsPedidoVenda).
-DataPacket selectPedidoVenda(soci::session& db, const std::string& filial,
-                             const std::string& caixa, DateTime dtAbertura);
+DataPacket selectPedidoVenda(soci::session& db, const std::string& filial, const std::string& caixa,
+                             DateTime dtAbertura);
 // The sale total as one row with the float field SOMA (cdsSumVenda).
 DataPacket selectSumVenda(soci::session& db, const std::string& filial, const std::string& caixa,
                           const std::string& nrSeqVenda);
 // Cancelled items of one sale (cdsItensCancelados).
-DataPacket selectItensCancelados(soci::session& db, const std::string& filial,
-                                 const std::string& caixa, const std::string& nrSeqVenda);
+DataPacket selectItensCancelados(soci::session& db, const std::string& filial, const std::string& caixa,
+                                 const std::string& nrSeqVenda);
 // Z reductions of a register and day (cdsReducaoZ), the fiscal printer
 // registered for the register (cdsCadastroECF) and the reduction number to
 // propose for a new record (cdsReducaoAnt).
-DataPacket selectReducaoZ(soci::session& db, const std::string& filial, const std::string& caixa,
-                          DateTime dtMovimento);
-DataPacket selectCadastroECF(soci::session& db, const std::string& filial,
-                             const std::string& caixa);
-DataPacket selectReducaoAnt(soci::session& db, const std::string& filial,
-                            const std::string& caixa, DateTime dtMovimento);
+DataPacket selectReducaoZ(soci::session& db, const std::string& filial, const std::string& caixa, DateTime dtMovimento);
+DataPacket selectCadastroECF(soci::session& db, const std::string& filial, const std::string& caixa);
+DataPacket selectReducaoAnt(soci::session& db, const std::string& filial, const std::string& caixa,
+                            DateTime dtMovimento);
 
 }  // namespace server

@@ -26,16 +26,14 @@ constexpr FieldType S = FieldType::String, D = FieldType::DateTime, F = FieldTyp
 // initial grand total is calculated by the screen and never travels.
 const std::vector<FieldDef>& reducaoZFields() {
   static const std::vector<FieldDef> fields = {
-      {"CDFILIAL", S, 4},       {"CDCAIXA", S, 3},       {"NRECFREDZ", S, 10},
-      {"DTREDUCAOZ", D, 0},     {"NRREINIREDZ", S, 10},  {"NRREDREDZ", S, 10},
-      {"NRLEITREDZ", S, 10},    {"NRGERCNFREDZ", S, 10}, {"NRCANCFREDZ", S, 10},
-      {"NRPRIMCFREDZ", S, 10},  {"NRULTCFREDZ", S, 10},  {"VRGTREDZ", F, 0},
-      {"VRVENBRUREDZ", F, 0},   {"VRISSREDZ", F, 0},     {"VRTOTCANREDZ", F, 0},
-      {"VRTOTDESREDZ", F, 0},   {"VRVENLIQREDZ", F, 0},  {"VRTOTACRREDZ", F, 0},
-      {"VRSTRIBREDZ", F, 0},    {"VRISENCREDZ", F, 0},   {"VRNINCIDREDZ", F, 0},
-      {"QTTEMLIGREDZ", S, 6},   {"QTTEMPCFREDZ", S, 6},  {"QTMEMRESREDZ", F, 0},
-      {"IDORIGEMREDZ", S, 3},   {"NRSERIEREDZ", S, 30},  {"IDSTATUS", S, 1},
-      {"CDOPERADOR", S, 12},    {"DSMODMARCAECF", S, 30},
+      {"CDFILIAL", S, 4},       {"CDCAIXA", S, 3},       {"NRECFREDZ", S, 10},   {"DTREDUCAOZ", D, 0},
+      {"NRREINIREDZ", S, 10},   {"NRREDREDZ", S, 10},    {"NRLEITREDZ", S, 10},  {"NRGERCNFREDZ", S, 10},
+      {"NRCANCFREDZ", S, 10},   {"NRPRIMCFREDZ", S, 10}, {"NRULTCFREDZ", S, 10}, {"VRGTREDZ", F, 0},
+      {"VRVENBRUREDZ", F, 0},   {"VRISSREDZ", F, 0},     {"VRTOTCANREDZ", F, 0}, {"VRTOTDESREDZ", F, 0},
+      {"VRVENLIQREDZ", F, 0},   {"VRTOTACRREDZ", F, 0},  {"VRSTRIBREDZ", F, 0},  {"VRISENCREDZ", F, 0},
+      {"VRNINCIDREDZ", F, 0},   {"QTTEMLIGREDZ", S, 6},  {"QTTEMPCFREDZ", S, 6}, {"QTMEMRESREDZ", F, 0},
+      {"IDORIGEMREDZ", S, 3},   {"NRSERIEREDZ", S, 30},  {"IDSTATUS", S, 1},     {"CDOPERADOR", S, 12},
+      {"DSMODMARCAECF", S, 30},
   };
   return fields;
 }
@@ -68,14 +66,12 @@ DataPacket selectReducaoZ(soci::session& db, const std::string& filial, const st
                           " FROM REDUCAOZ WHERE CDFILIAL = :F AND CDCAIXA = :C "
                           "AND DTREDUCAOZ >= :D0 AND DTREDUCAOZ < :D1 "
                           "ORDER BY NRECFREDZ, DTREDUCAOZ",
-                      {{"F", filial}, {"C", caixa}, {"D0", day}, {"D1", DateTime(day.days + 1)}},
-                      reducaoZFields());
+                      {{"F", filial}, {"C", caixa}, {"D0", day}, {"D1", DateTime(day.days + 1)}}, reducaoZFields());
 }
 
 // The register's active printers; the screen proposes the first one's
 // numbers for a new Z reduction.
-DataPacket selectCadastroECF(soci::session& db, const std::string& filial,
-                             const std::string& caixa) {
+DataPacket selectCadastroECF(soci::session& db, const std::string& filial, const std::string& caixa) {
   static const std::vector<FieldDef> fields = {
       {"CDFILIAL", S, 4}, {"CDCAIXA", S, 3}, {"NRSERIE", S, 30}, {"NRECF", S, 10}};
   return selectPacket(db,
@@ -89,19 +85,18 @@ DataPacket selectCadastroECF(soci::session& db, const std::string& filial,
 // register's active printers count when it has any, since a replaced printer
 // starts its own counter. No row when there is no earlier reduction (or its
 // counter is not a number): the user types the counter.
-DataPacket selectReducaoAnt(soci::session& db, const std::string& filial,
-                            const std::string& caixa, DateTime dtMovimento) {
+DataPacket selectReducaoAnt(soci::session& db, const std::string& filial, const std::string& caixa,
+                            DateTime dtMovimento) {
   static const std::vector<FieldDef> fields = {{"NRREDREDZ", S, 10}};
-  DataPacket latest = selectPacket(
-      db,
-      "SELECT R.NRREDREDZ FROM REDUCAOZ R "
-      "WHERE R.CDFILIAL = :F AND R.CDCAIXA = :C AND R.DTREDUCAOZ < :D "
-      "AND (R.NRSERIEREDZ IN (SELECT E.NRSERIE FROM ECFCAIXA E WHERE E.CDFILIAL = :F "
-      "AND E.CDCAIXA = :C AND E.IDATIVO = 'S') "
-      "OR NOT EXISTS (SELECT 1 FROM ECFCAIXA E WHERE E.CDFILIAL = :F AND E.CDCAIXA = :C "
-      "AND E.IDATIVO = 'S')) "
-      "ORDER BY R.DTREDUCAOZ DESC, R.NRREDREDZ DESC LIMIT 1",
-      {{"F", filial}, {"C", caixa}, {"D", platform::dateOf(dtMovimento)}}, fields);
+  DataPacket latest = selectPacket(db,
+                                   "SELECT R.NRREDREDZ FROM REDUCAOZ R "
+                                   "WHERE R.CDFILIAL = :F AND R.CDCAIXA = :C AND R.DTREDUCAOZ < :D "
+                                   "AND (R.NRSERIEREDZ IN (SELECT E.NRSERIE FROM ECFCAIXA E WHERE E.CDFILIAL = :F "
+                                   "AND E.CDCAIXA = :C AND E.IDATIVO = 'S') "
+                                   "OR NOT EXISTS (SELECT 1 FROM ECFCAIXA E WHERE E.CDFILIAL = :F AND E.CDCAIXA = :C "
+                                   "AND E.IDATIVO = 'S')) "
+                                   "ORDER BY R.DTREDUCAOZ DESC, R.NRREDREDZ DESC LIMIT 1",
+                                   {{"F", filial}, {"C", caixa}, {"D", platform::dateOf(dtMovimento)}}, fields);
   DataPacket out;
   out.fields = fields;
   if (!latest.rows.empty()) {

@@ -444,35 +444,38 @@ Migration zReductionTables() {
   VRIMPOSTORZ   NUMERIC(15,2) NOT NULL,
   CONSTRAINT PK_IMPOSTOREDZ PRIMARY KEY (CDFILIAL, CDCAIXA, NRECFREDZ, DTREDUCAOZ, CDIMPOSTO, VRALIQIMPRZ),
   CONSTRAINT FK_IMPOSTOREDZ_IMPOSTO FOREIGN KEY (CDIMPOSTO) REFERENCES IMPOSTO (CDIMPOSTO),
-)" + child("IMPOSTOREDZ") + ")",
+)" + child("IMPOSTOREDZ") +
+                  ")",
               "CREATE TABLE TOTNFISCREDZ (\n" + zKey + R"(  NRTOTNFISCRZ  VARCHAR(10)   NOT NULL,
   DSTOTNFISCRZ  VARCHAR(50)   NOT NULL,
   NRCONTOTNFIS  VARCHAR(10)   NOT NULL,
   VRACUTOTNFIS  NUMERIC(15,2) NOT NULL,
   CONSTRAINT PK_TOTNFISCREDZ PRIMARY KEY (CDFILIAL, CDCAIXA, NRECFREDZ, DTREDUCAOZ, NRTOTNFISCRZ),
-)" + child("TOTNFISCREDZ") + ")",
+)" + child("TOTNFISCREDZ") +
+                  ")",
               "CREATE TABLE FORMPGTOREDZ (\n" + zKey + R"(  CDTIPORECE    VARCHAR(3)    NOT NULL,
   VRFORMPGTORZ  NUMERIC(15,2) NOT NULL,
   CDTPRECEORIG  VARCHAR(3),
   CONSTRAINT PK_FORMPGTOREDZ PRIMARY KEY (CDFILIAL, CDCAIXA, NRECFREDZ, DTREDUCAOZ, CDTIPORECE),
   CONSTRAINT FK_FORMPGTOREDZ_TIPORECE FOREIGN KEY (CDTIPORECE) REFERENCES TIPORECE (CDTIPORECE),
   CONSTRAINT FK_FORMPGTOREDZ_ORIGEM FOREIGN KEY (CDTPRECEORIG) REFERENCES TIPORECE (CDTIPORECE),
-)" + child("FORMPGTOREDZ") + ")",
+)" + child("FORMPGTOREDZ") +
+                  ")",
               "CREATE TABLE OBSREDUCAOZ (\n" + zKey + R"(  NRSEQOBSREDZ  VARCHAR(4)   NOT NULL,
   DTOBSERVREDZ  {TS}         NOT NULL,
   DSOBSERVREDZ  VARCHAR(200) NOT NULL,
   CDOPERADOR    VARCHAR(12),
   CONSTRAINT PK_OBSREDUCAOZ PRIMARY KEY (CDFILIAL, CDCAIXA, NRECFREDZ, DTREDUCAOZ, NRSEQOBSREDZ),
   CONSTRAINT FK_OBSREDUCAOZ_OPERADOR FOREIGN KEY (CDOPERADOR) REFERENCES OPERADOR (CDOPERADOR),
-)" + child("OBSREDUCAOZ") + ")",
+)" + child("OBSREDUCAOZ") +
+                  ")",
           }};
 }
 
 std::string expand(const std::string& ddl, SqlDialect dialect) {
   const std::string ts = dialect == SqlDialect::PostgreSQL ? "TIMESTAMP" : "DATETIME";
   std::string out = ddl;
-  for (size_t p = out.find("{TS}"); p != std::string::npos; p = out.find("{TS}", p))
-    out.replace(p, 4, ts);
+  for (size_t p = out.find("{TS}"); p != std::string::npos; p = out.find("{TS}", p)) out.replace(p, 4, ts);
   return out;
 }
 
@@ -486,8 +489,8 @@ bool hasVersionTable(soci::session& session) {
 }
 
 int readVersion(soci::session& session) {
-  const DataPacket p = sqlSelect(session, "SELECT MAX(NRVERSAO) AS NRVERSAO FROM SCHEMA_VERSION",
-                                 {}, {{"NRVERSAO", FieldType::Integer}});
+  const DataPacket p = sqlSelect(session, "SELECT MAX(NRVERSAO) AS NRVERSAO FROM SCHEMA_VERSION", {},
+                                 {{"NRVERSAO", FieldType::Integer}});
   return static_cast<int>(p.rows[0].values[0].asNumber());
 }
 
@@ -539,16 +542,14 @@ Migration reservedNumbers() {
 }
 
 const std::vector<Migration>& migrations() {
-  static const std::vector<Migration> all = {referenceTables(), salesTables(), zReductionTables(),
+  static const std::vector<Migration> all = {referenceTables(),       salesTables(),    zReductionTables(),
                                              receiptsBySaleInOrder(), serverSessions(), reservedNumbers()};
   return all;
 }
 
 int latestSchemaVersion() { return migrations().back().version; }
 
-int schemaVersion(soci::session& session) {
-  return hasVersionTable(session) ? readVersion(session) : 0;
-}
+int schemaVersion(soci::session& session) { return hasVersionTable(session) ? readVersion(session) : 0; }
 
 int migrate(soci::session& session, int target) {
   const SqlDialect dialect = dialectOf(session);
@@ -561,25 +562,21 @@ int migrate(soci::session& session, int target) {
                              dialect));
   const int found = readVersion(session);
   if (found > latestSchemaVersion())
-    throw SqlError("O banco de dados está na versão " + std::to_string(found) +
-                   " do esquema, mais nova que a versão " +
+    throw SqlError("O banco de dados está na versão " + std::to_string(found) + " do esquema, mais nova que a versão " +
                    std::to_string(latestSchemaVersion()) + " que esta aplicação conhece.");
   for (const Migration& m : migrations()) {
     if (m.version <= found) continue;
     if (m.version > target) break;
     Transaction tx(session);
     // Another process may have applied it while this one waited for the lock.
-    if (dialect == SqlDialect::PostgreSQL)
-      sqlExecute(session, "LOCK TABLE SCHEMA_VERSION IN EXCLUSIVE MODE");
+    if (dialect == SqlDialect::PostgreSQL) sqlExecute(session, "LOCK TABLE SCHEMA_VERSION IN EXCLUSIVE MODE");
     if (readVersion(session) >= m.version) continue;
     try {
       for (const std::string& ddl : m.statements) sqlExecute(session, expand(ddl, dialect));
     } catch (const SqlError& e) {
-      throw SqlError("Falha na migração " + std::to_string(m.version) + " (" + m.description +
-                     "): " + e.what());
+      throw SqlError("Falha na migração " + std::to_string(m.version) + " (" + m.description + "): " + e.what());
     }
-    sqlExecute(session,
-               "INSERT INTO SCHEMA_VERSION (NRVERSAO, DSVERSAO, DTAPLICACAO) VALUES (:V, :D, :T)",
+    sqlExecute(session, "INSERT INTO SCHEMA_VERSION (NRVERSAO, DSVERSAO, DTAPLICACAO) VALUES (:V, :D, :T)",
                {{"V", m.version}, {"D", m.description}, {"T", now()}});
     tx.commit();
   }

@@ -26,36 +26,35 @@ bool isText(FieldType t) { return t == FieldType::String || t == FieldType::Fixe
 
 struct Plan {
   std::string table;
-  std::vector<size_t> keys;     // delta field indexes of the key
-  std::vector<size_t> columns;  // delta field indexes written to the table
+  std::vector<size_t> keys;           // delta field indexes of the key
+  std::vector<size_t> columns;        // delta field indexes written to the table
   std::vector<ColumnDomain> domains;  // of each written column
 };
 
 // The declared types of a table's columns, upper-case names first.
-std::vector<std::pair<std::string, ColumnDomain>> columnDomains(soci::session& session,
-                                                                const std::string& table) {
+std::vector<std::pair<std::string, ColumnDomain>> columnDomains(soci::session& session, const std::string& table) {
   std::vector<std::pair<std::string, ColumnDomain>> out;
   if (dialectOf(session) == SqlDialect::SQLite) {
-    const DataPacket p = sqlSelect(
-        session, "SELECT name AS NOME, type AS TIPO FROM pragma_table_info(:T)", {{"T", table}},
-        {{"NOME", FieldType::String, 128}, {"TIPO", FieldType::String, 128}});
+    const DataPacket p =
+        sqlSelect(session, "SELECT name AS NOME, type AS TIPO FROM pragma_table_info(:T)", {{"T", table}},
+                  {{"NOME", FieldType::String, 128}, {"TIPO", FieldType::String, 128}});
     for (const PacketRow& r : p.rows)
       out.emplace_back(upperAscii(r.values[0].asText()), columnDomain(r.values[1].asText()));
     return out;
   }
-  const DataPacket p = sqlSelect(
-      session,
-      "SELECT CAST(column_name AS VARCHAR(128)) AS NOME, CAST(data_type AS VARCHAR(128)) AS TIPO, "
-      "CAST(character_maximum_length AS INTEGER) AS TAM, "
-      "CAST(numeric_precision AS INTEGER) AS PREC, CAST(numeric_scale AS INTEGER) AS ESC "
-      "FROM information_schema.columns WHERE table_schema = current_schema() "
-      "AND table_name = LOWER(:T)",
-      {{"T", table}},
-      {{"NOME", FieldType::String, 128},
-       {"TIPO", FieldType::String, 128},
-       {"TAM", FieldType::Integer, 0},
-       {"PREC", FieldType::Integer, 0},
-       {"ESC", FieldType::Integer, 0}});
+  const DataPacket p =
+      sqlSelect(session,
+                "SELECT CAST(column_name AS VARCHAR(128)) AS NOME, CAST(data_type AS VARCHAR(128)) AS TIPO, "
+                "CAST(character_maximum_length AS INTEGER) AS TAM, "
+                "CAST(numeric_precision AS INTEGER) AS PREC, CAST(numeric_scale AS INTEGER) AS ESC "
+                "FROM information_schema.columns WHERE table_schema = current_schema() "
+                "AND table_name = LOWER(:T)",
+                {{"T", table}},
+                {{"NOME", FieldType::String, 128},
+                 {"TIPO", FieldType::String, 128},
+                 {"TAM", FieldType::Integer, 0},
+                 {"PREC", FieldType::Integer, 0},
+                 {"ESC", FieldType::Integer, 0}});
   for (const PacketRow& r : p.rows) {
     const std::string type = upperAscii(r.values[1].asText());
     auto number = [&](int i) { return std::to_string(std::llround(r.values[i].asNumber())); };
@@ -75,18 +74,14 @@ void checkDomains(const Plan& plan, const DataPacket& delta, const PacketRow& ro
                   const std::vector<Value>* unchangedFrom = nullptr) {
   for (size_t n = 0; n < plan.columns.size(); ++n) {
     const size_t c = plan.columns[n];
-    if (unchangedFrom &&
-        sameFieldValue(row.values[c], (*unchangedFrom)[c], delta.fields[c].type))
-      continue;
-    if (std::string why = columnRefusal(row.values[c], plan.domains[n], delta.fields[c].name);
-        !why.empty())
+    if (unchangedFrom && sameFieldValue(row.values[c], (*unchangedFrom)[c], delta.fields[c].type)) continue;
+    if (std::string why = columnRefusal(row.values[c], plan.domains[n], delta.fields[c].name); !why.empty())
       throw UserError(why);
   }
 }
 
-Plan makePlan(soci::session& session, std::string_view table,
-              const std::vector<std::string>& keyFields, const DataPacket& delta,
-              const DeltaOptions& options) {
+Plan makePlan(soci::session& session, std::string_view table, const std::vector<std::string>& keyFields,
+              const DataPacket& delta, const DeltaOptions& options) {
   Plan plan;
   plan.table = upperAscii(table);
   identifier(plan.table);
@@ -109,8 +104,7 @@ Plan makePlan(soci::session& session, std::string_view table,
   if (keyFields.empty()) throw SqlError("Tabela " + plan.table + " sem chave para gravação.");
   for (const std::string& k : keyFields) {
     const int i = delta.fieldIndex(k);
-    if (i < 0 || !isColumn(k))
-      throw SqlError("Campo chave " + k + " ausente na gravação de " + plan.table + ".");
+    if (i < 0 || !isColumn(k)) throw SqlError("Campo chave " + k + " ausente na gravação de " + plan.table + ".");
     plan.keys.push_back(static_cast<size_t>(i));
   }
   return plan;
@@ -126,8 +120,7 @@ std::string keyText(const Plan& plan, const DataPacket& delta, const std::vector
   return plan.table + " (" + out + ")";
 }
 
-std::string whereKey(const Plan& plan, const DataPacket& delta, const std::vector<Value>& values,
-                     SqlParams& params) {
+std::string whereKey(const Plan& plan, const DataPacket& delta, const std::vector<Value>& values, SqlParams& params) {
   std::string where;
   for (size_t n = 0; n < plan.keys.size(); ++n) {
     const size_t k = plan.keys[n];
@@ -149,8 +142,7 @@ const std::vector<Value>& originalOf(const PacketRow& row) {
 // The stored row of a modified or deleted record, read with the delta's field
 // types and locked until the transaction ends; throws ConflictError when it
 // is gone or no longer holds the original values.
-void checkStored(soci::session& session, const Plan& plan, const DataPacket& delta,
-                 const PacketRow& row) {
+void checkStored(soci::session& session, const Plan& plan, const DataPacket& delta, const PacketRow& row) {
   const std::vector<Value>& original = originalOf(row);
   if (original.size() != delta.fields.size())
     throw SqlError("Registro de " + plan.table + " sem valores originais no delta.");
@@ -167,23 +159,19 @@ void checkStored(soci::session& session, const Plan& plan, const DataPacket& del
   const DataPacket stored = sqlSelect(session, sql, params, defs);
   const std::string again = " Recarregue os dados e tente novamente.";
   if (stored.rows.empty())
-    throw ConflictError("O registro " + keyText(plan, delta, original) +
-                        " foi excluído por outro usuário." + again);
+    throw ConflictError("O registro " + keyText(plan, delta, original) + " foi excluído por outro usuário." + again);
   for (size_t n = 0; n < plan.columns.size(); ++n) {
     const size_t c = plan.columns[n];
     if (!sameFieldValue(stored.rows[0].values[n], original[c], delta.fields[c].type))
-      throw ConflictError("O registro " + keyText(plan, delta, original) +
-                          " foi alterado por outro usuário." + again);
+      throw ConflictError("O registro " + keyText(plan, delta, original) + " foi alterado por outro usuário." + again);
   }
 }
 
-void insertRow(soci::session& session, const Plan& plan, const DataPacket& delta,
-               const PacketRow& row) {
+void insertRow(soci::session& session, const Plan& plan, const DataPacket& delta, const PacketRow& row) {
   checkDomains(plan, delta, row);
   SqlParams keyParams;
   const std::string where = whereKey(plan, delta, row.values, keyParams);
-  if (!sqlSelect(session, "SELECT 1 AS EXISTE FROM " + plan.table + " WHERE " + where, keyParams)
-           .rows.empty())
+  if (!sqlSelect(session, "SELECT 1 AS EXISTE FROM " + plan.table + " WHERE " + where, keyParams).rows.empty())
     throw ConflictError("O registro " + keyText(plan, delta, row.values) +
                         " já existe. Recarregue os dados e tente novamente.");
   std::string names, marks;
@@ -196,8 +184,7 @@ void insertRow(soci::session& session, const Plan& plan, const DataPacket& delta
     params.push_back({p, row.values[c]});
   }
   try {
-    sqlExecute(session, "INSERT INTO " + plan.table + " (" + names + ") VALUES (" + marks + ")",
-               params);
+    sqlExecute(session, "INSERT INTO " + plan.table + " (" + names + ") VALUES (" + marks + ")", params);
   } catch (const SqlConstraintError& e) {
     // Another writer inserted the same key between the check above and this
     // insert (PostgreSQL does not lock a key that does not exist yet).
@@ -207,10 +194,8 @@ void insertRow(soci::session& session, const Plan& plan, const DataPacket& delta
   }
 }
 
-void modifyRow(soci::session& session, const Plan& plan, const DataPacket& delta,
-               const PacketRow& row) {
-  checkDomains(plan, delta, row,
-               row.original.size() == row.values.size() ? &row.original : nullptr);
+void modifyRow(soci::session& session, const Plan& plan, const DataPacket& delta, const PacketRow& row) {
+  checkDomains(plan, delta, row, row.original.size() == row.values.size() ? &row.original : nullptr);
   checkStored(session, plan, delta, row);
   std::string set;
   SqlParams params;
@@ -225,8 +210,7 @@ void modifyRow(soci::session& session, const Plan& plan, const DataPacket& delta
   sqlExecute(session, "UPDATE " + plan.table + " SET " + set + " WHERE " + where, params);
 }
 
-void deleteRow(soci::session& session, const Plan& plan, const DataPacket& delta,
-               const PacketRow& row) {
+void deleteRow(soci::session& session, const Plan& plan, const DataPacket& delta, const PacketRow& row) {
   checkStored(session, plan, delta, row);
   SqlParams params;
   const std::string where = whereKey(plan, delta, originalOf(row), params);
@@ -297,8 +281,7 @@ DataPacket selectPacket(soci::session& session, std::string_view sql, const SqlP
   if (fields.empty()) throw SqlError("Consulta do servidor sem campos declarados.");
   DataPacket p = sqlSelect(session, sql, params, fields);
   if (p.fields.size() != fields.size())
-    throw SqlError("Consulta do servidor devolve a coluna não declarada " +
-                   p.fields[fields.size()].name + ".");
+    throw SqlError("Consulta do servidor devolve a coluna não declarada " + p.fields[fields.size()].name + ".");
   return p;
 }
 
@@ -310,9 +293,8 @@ std::vector<std::string> tableColumns(soci::session& session, std::string_view t
   return names;
 }
 
-DeltaCounts applyDelta(soci::session& session, std::string_view table,
-                       const std::vector<std::string>& keyFields, const DataPacket& delta,
-                       const DeltaOptions& options) {
+DeltaCounts applyDelta(soci::session& session, std::string_view table, const std::vector<std::string>& keyFields,
+                       const DataPacket& delta, const DeltaOptions& options) {
   DeltaCounts counts;
   if (delta.rows.empty()) return counts;
   const Plan plan = makePlan(session, table, keyFields, delta, options);
@@ -332,7 +314,8 @@ DeltaCounts applyDelta(soci::session& session, std::string_view table,
         deleteRow(session, plan, delta, row);
         ++counts.deleted;
         break;
-      case RowKind::Unchanged: break;
+      case RowKind::Unchanged:
+        break;
     }
   }
   return counts;

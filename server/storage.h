@@ -54,8 +54,7 @@ class ConflictError : public platform::UserError {
 // declares: exactly the given fields, in their order, filled from the result
 // columns of the same names and converted to their types. A declared field
 // the result lacks, or a result column not declared, throws SqlError.
-platform::DataPacket selectPacket(soci::session& session, std::string_view sql,
-                                  const platform::SqlParams& params,
+platform::DataPacket selectPacket(soci::session& session, std::string_view sql, const platform::SqlParams& params,
                                   const std::vector<platform::FieldDef>& fields);
 
 struct DeltaOptions {
@@ -72,8 +71,7 @@ struct DeltaCounts {
 // Applies the Insert, Modify and Delete rows of a delta to a table whose key
 // is keyFields (all of them must be among the delta's fields). Throws
 // ConflictError as described above, SqlError on a database failure.
-DeltaCounts applyDelta(soci::session& session, std::string_view table,
-                       const std::vector<std::string>& keyFields,
+DeltaCounts applyDelta(soci::session& session, std::string_view table, const std::vector<std::string>& keyFields,
                        const platform::DataPacket& delta, const DeltaOptions& options = {});
 
 // Whether two values of a field of this type are the same for the

@@ -1,7 +1,7 @@
 #include "server/valuedomain.h"
 
-#include <charconv>
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstring>
 
@@ -26,11 +26,9 @@ std::string scalarRefusal(const Value& v, std::string_view what) {
     if (std::memchr(v.text().data(), '\0', v.text().size()))
       return "o " + name + " contém um caractere nulo, que não pode ser gravado.";
   } else if (v.isNumber()) {
-    if (!std::isfinite(v.number()))
-      return "o " + name + " não é um número válido.";
+    if (!std::isfinite(v.number())) return "o " + name + " não é um número válido.";
   } else if (v.isDateTime()) {
-    if (!dateInRange(v.dateTime().days))
-      return "a data do " + name + " está fora do intervalo aceito (anos 1 a 9999).";
+    if (!dateInRange(v.dateTime().days)) return "a data do " + name + " está fora do intervalo aceito (anos 1 a 9999).";
   }
   return {};
 }
@@ -50,9 +48,7 @@ int intAfter(std::string_view s, std::size_t& pos) {
   return ec == std::errc() ? v : 0;
 }
 
-bool startsWith(std::string_view s, std::string_view prefix) {
-  return s.substr(0, prefix.size()) == prefix;
-}
+bool startsWith(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
 
 }  // namespace
 
@@ -62,9 +58,7 @@ std::string valueRefusal(const Value& v, std::string_view what) {
   for (const platform::PacketRow& row : p.rows)
     for (const auto* values : {&row.values, &row.original})
       for (std::size_t i = 0; i < values->size() && i < p.fields.size(); ++i)
-        if (std::string why = scalarRefusal((*values)[i], "campo " + p.fields[i].name);
-            !why.empty())
-          return why;
+        if (std::string why = scalarRefusal((*values)[i], "campo " + p.fields[i].name); !why.empty()) return why;
   return {};
 }
 
@@ -107,16 +101,16 @@ std::string columnRefusal(const Value& v, const ColumnDomain& column, std::strin
       std::string_view s = v.text();
       while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
       if (const std::size_t n = characters(s); n > static_cast<std::size_t>(column.length))
-        return "O campo " + name + " aceita no máximo " + std::to_string(column.length) +
-               " caracteres (informados " + std::to_string(n) + ").";
+        return "O campo " + name + " aceita no máximo " + std::to_string(column.length) + " caracteres (informados " +
+               std::to_string(n) + ").";
       break;
     }
     case Kind::Decimal: {
       if (!v.isNumber() || column.precision <= 0) break;
       const double scaled = std::round(std::fabs(v.number()) * std::pow(10.0, column.scale));
       if (scaled >= std::pow(10.0, column.precision))
-        return "O valor do campo " + name + " excede o limite de " +
-               std::to_string(column.precision - column.scale) + " dígitos antes da vírgula.";
+        return "O valor do campo " + name + " excede o limite de " + std::to_string(column.precision - column.scale) +
+               " dígitos antes da vírgula.";
       break;
     }
     case Kind::Integer:
@@ -128,7 +122,8 @@ std::string columnRefusal(const Value& v, const ColumnDomain& column, std::strin
         return "A data do campo " + name + " está fora do intervalo aceito (anos 1 a 9999).";
       break;
     case Kind::Float:
-    case Kind::Other: break;
+    case Kind::Other:
+      break;
   }
   return {};
 }

@@ -36,7 +36,6 @@ ColumnDomain columnDomain(std::string_view declaredType);
 
 // Why `v` does not fit the column `field`, or empty. A null always fits (the
 // database checks NOT NULL itself).
-std::string columnRefusal(const platform::Value& v, const ColumnDomain& column,
-                          std::string_view field);
+std::string columnRefusal(const platform::Value& v, const ColumnDomain& column, std::string_view field);
 
 }  // namespace server

@@ -18,8 +18,8 @@ constexpr FieldType S = FieldType::String, D = FieldType::DateTime, F = FieldTyp
 // qualifies the columns when the table is joined.
 std::string zFilter(const std::string& alias) {
   const std::string a = alias.empty() ? "" : alias + ".";
-  return a + "CDFILIAL = :F AND " + a + "CDCAIXA = :C AND " + a + "NRECFREDZ = :E AND " + a +
-         "DTREDUCAOZ >= :D0 AND " + a + "DTREDUCAOZ < :D1";
+  return a + "CDFILIAL = :F AND " + a + "CDCAIXA = :C AND " + a + "NRECFREDZ = :E AND " + a + "DTREDUCAOZ >= :D0 AND " +
+         a + "DTREDUCAOZ < :D1";
 }
 
 SqlParams zParams(const ZDay& z, const std::string& ecf) {
@@ -50,50 +50,44 @@ const std::string kImpostoSelect =
 }  // namespace
 
 const std::vector<FieldDef>& impostoRedZFields() {
-  static const std::vector<FieldDef> fields = {
-      {"CDFILIAL", S, 4},   {"CDCAIXA", S, 3},     {"DTREDUCAOZ", D, 0},
-      {"SGIMPOSTO", S, 10}, {"VRALIQIMPRZ", F, 0}, {"VRBCALCIMPRZ", F, 0},
-      {"VRIMPOSTORZ", F, 0}, {"NRECFREDZ", S, 10}, {"CDIMPOSTO", S, 2}};
+  static const std::vector<FieldDef> fields = {{"CDFILIAL", S, 4},    {"CDCAIXA", S, 3},     {"DTREDUCAOZ", D, 0},
+                                               {"SGIMPOSTO", S, 10},  {"VRALIQIMPRZ", F, 0}, {"VRBCALCIMPRZ", F, 0},
+                                               {"VRIMPOSTORZ", F, 0}, {"NRECFREDZ", S, 10},  {"CDIMPOSTO", S, 2}};
   return fields;
 }
 
 const std::vector<FieldDef>& totalizRedZFields() {
   static const std::vector<FieldDef> fields = {
-      {"CDFILIAL", S, 4},      {"CDCAIXA", S, 3},       {"DTREDUCAOZ", D, 0},
-      {"NRTOTNFISCRZ", S, 10}, {"DSTOTNFISCRZ", S, 50}, {"NRCONTOTNFIS", S, 10},
-      {"VRACUTOTNFIS", F, 0},  {"NRECFREDZ", S, 10}};
+      {"CDFILIAL", S, 4},      {"CDCAIXA", S, 3},       {"DTREDUCAOZ", D, 0},   {"NRTOTNFISCRZ", S, 10},
+      {"DSTOTNFISCRZ", S, 50}, {"NRCONTOTNFIS", S, 10}, {"VRACUTOTNFIS", F, 0}, {"NRECFREDZ", S, 10}};
   return fields;
 }
 
 const std::vector<FieldDef>& formaPagRedZFields() {
-  static const std::vector<FieldDef> fields = {
-      {"CDFILIAL", S, 4},   {"CDCAIXA", S, 3},      {"DTREDUCAOZ", D, 0},
-      {"CDTIPORECE", S, 3}, {"VRFORMPGTORZ", F, 0}, {"NMTIPORECE", S, 40},
-      {"CDTPRECEORIG", S, 3}, {"NMTPORIGEM", S, 40}, {"NRECFREDZ", S, 10}};
+  static const std::vector<FieldDef> fields = {{"CDFILIAL", S, 4},     {"CDCAIXA", S, 3},      {"DTREDUCAOZ", D, 0},
+                                               {"CDTIPORECE", S, 3},   {"VRFORMPGTORZ", F, 0}, {"NMTIPORECE", S, 40},
+                                               {"CDTPRECEORIG", S, 3}, {"NMTPORIGEM", S, 40},  {"NRECFREDZ", S, 10}};
   return fields;
 }
 
 const std::vector<FieldDef>& observacaoRedZFields() {
-  static const std::vector<FieldDef> fields = {
-      {"CDFILIAL", S, 4},      {"CDCAIXA", S, 3},      {"NRECFREDZ", S, 10},
-      {"DTREDUCAOZ", D, 0},    {"NRSEQOBSREDZ", S, 4}, {"DTOBSERVREDZ", D, 0},
-      {"DSOBSERVREDZ", S, 200}};
+  static const std::vector<FieldDef> fields = {{"CDFILIAL", S, 4},      {"CDCAIXA", S, 3},      {"NRECFREDZ", S, 10},
+                                               {"DTREDUCAOZ", D, 0},    {"NRSEQOBSREDZ", S, 4}, {"DTOBSERVREDZ", D, 0},
+                                               {"DSOBSERVREDZ", S, 200}};
   return fields;
 }
 
 DataPacket selectImpostoRedZ(soci::session& db, const ZDay& z, const std::string& ecf) {
-  return selectPacket(db, kImpostoSelect + zFilter("I") + " ORDER BY T.SGIMPOSTO, I.VRALIQIMPRZ",
-                      zParams(z, ecf), impostoRedZFields());
+  return selectPacket(db, kImpostoSelect + zFilter("I") + " ORDER BY T.SGIMPOSTO, I.VRALIQIMPRZ", zParams(z, ecf),
+                      impostoRedZFields());
 }
 
-DataPacket selectImpostoTaxa(soci::session& db, const ZDay& z, const std::string& ecf,
-                             const std::string& sigla, double aliquota) {
+DataPacket selectImpostoTaxa(soci::session& db, const ZDay& z, const std::string& ecf, const std::string& sigla,
+                             double aliquota) {
   SqlParams p = zParams(z, ecf);
   p.push_back({"SG", sigla});
   p.push_back({"R", RoundDec(aliquota, 2)});
-  return selectPacket(db,
-                      kImpostoSelect + zFilter("I") +
-                          " AND T.SGIMPOSTO = :SG AND ABS(I.VRALIQIMPRZ - :R) < 0.005",
+  return selectPacket(db, kImpostoSelect + zFilter("I") + " AND T.SGIMPOSTO = :SG AND ABS(I.VRALIQIMPRZ - :R) < 0.005",
                       p, impostoRedZFields());
 }
 
@@ -106,14 +100,13 @@ DataPacket selectTotalizRedZ(soci::session& db, const ZDay& z, const std::string
 }
 
 DataPacket selectFormaPagRedZ(soci::session& db, const ZDay& z, const std::string& ecf) {
-  return selectPacket(
-      db,
-      "SELECT P.CDFILIAL, P.CDCAIXA, P.DTREDUCAOZ, P.CDTIPORECE, P.VRFORMPGTORZ, T.NMTIPORECE, "
-      "P.CDTPRECEORIG, O.NMTIPORECE AS NMTPORIGEM, P.NRECFREDZ FROM FORMPGTOREDZ P "
-      "JOIN TIPORECE T ON T.CDTIPORECE = P.CDTIPORECE "
-      "LEFT JOIN TIPORECE O ON O.CDTIPORECE = P.CDTPRECEORIG WHERE " +
-          zFilter("P") + " ORDER BY P.CDTIPORECE",
-      zParams(z, ecf), formaPagRedZFields());
+  return selectPacket(db,
+                      "SELECT P.CDFILIAL, P.CDCAIXA, P.DTREDUCAOZ, P.CDTIPORECE, P.VRFORMPGTORZ, T.NMTIPORECE, "
+                      "P.CDTPRECEORIG, O.NMTIPORECE AS NMTPORIGEM, P.NRECFREDZ FROM FORMPGTOREDZ P "
+                      "JOIN TIPORECE T ON T.CDTIPORECE = P.CDTIPORECE "
+                      "LEFT JOIN TIPORECE O ON O.CDTIPORECE = P.CDTPRECEORIG WHERE " +
+                          zFilter("P") + " ORDER BY P.CDTIPORECE",
+                      zParams(z, ecf), formaPagRedZFields());
 }
 
 DataPacket selectObservacaoRedZ(soci::session& db, const ZDay& z, const std::string& ecf) {
@@ -125,22 +118,21 @@ DataPacket selectObservacaoRedZ(soci::session& db, const ZDay& z, const std::str
 }
 
 long long daySalesCents(soci::session& db, const ZDay& z) {
-  const DataPacket items = sqlSelect(
-      db,
-      "SELECT I.QTPRODVEND, I.VRUNITVEND, I.VRUNITVENDCL, I.VRDESITVEND, I.VRACRITVEND "
-      "FROM ITVENDA I JOIN VENDA V ON V.CDFILIAL = I.CDFILIAL AND V.CDCAIXA = I.CDCAIXA "
-      "AND V.NRSEQVENDA = I.NRSEQVENDA "
-      "WHERE V.CDFILIAL = :F AND V.CDCAIXA = :C AND V.DTENTRVENDA >= :D0 "
-      "AND V.DTENTRVENDA < :D1 AND V.IDSITUVENDA IN ('O', 'D')",
-      registerDay(z),
-      {{"QTPRODVEND", F}, {"VRUNITVEND", F}, {"VRUNITVENDCL", F}, {"VRDESITVEND", F},
-       {"VRACRITVEND", F}});
+  const DataPacket items =
+      sqlSelect(db,
+                "SELECT I.QTPRODVEND, I.VRUNITVEND, I.VRUNITVENDCL, I.VRDESITVEND, I.VRACRITVEND "
+                "FROM ITVENDA I JOIN VENDA V ON V.CDFILIAL = I.CDFILIAL AND V.CDCAIXA = I.CDCAIXA "
+                "AND V.NRSEQVENDA = I.NRSEQVENDA "
+                "WHERE V.CDFILIAL = :F AND V.CDCAIXA = :C AND V.DTENTRVENDA >= :D0 "
+                "AND V.DTENTRVENDA < :D1 AND V.IDSITUVENDA IN ('O', 'D')",
+                registerDay(z),
+                {{"QTPRODVEND", F}, {"VRUNITVEND", F}, {"VRUNITVENDCL", F}, {"VRDESITVEND", F}, {"VRACRITVEND", F}});
   long long total = 0;
   for (const PacketRow& row : items.rows) {
     const auto& v = row.values;
     // The same text the items grid shows, so the total agrees to the cent.
-    const std::string line = ItemTotalText(v[0].asNumber(), v[1].asNumber(), v[2].asNumber(),
-                                           v[3].asNumber(), v[4].asNumber(), kNeutral);
+    const std::string line =
+        ItemTotalText(v[0].asNumber(), v[1].asNumber(), v[2].asNumber(), v[3].asNumber(), v[4].asNumber(), kNeutral);
     total += std::llround(FloatMask(line, kNeutral) * 100.0);
   }
   return total;
@@ -159,8 +151,7 @@ long long dayReceiptsCents(soci::session& db, const ZDay& z, const std::string& 
                   p);
 }
 
-long long dayFormsCents(soci::session& db, const ZDay& z, const std::string& origem,
-                        const std::string& exceptTipo) {
+long long dayFormsCents(soci::session& db, const ZDay& z, const std::string& origem, const std::string& exceptTipo) {
   SqlParams p = registerDay(z);
   p.push_back({"O", origem});
   p.push_back({"X", exceptTipo});
@@ -172,25 +163,22 @@ long long dayFormsCents(soci::session& db, const ZDay& z, const std::string& ori
 }
 
 bool registerDayClosed(soci::session& db, const ZDay& z) {
-  const DataPacket p = sqlSelect(
-      db,
-      "SELECT COUNT(*) AS N, SUM(CASE WHEN DTFECHCAIX IS NULL THEN 1 ELSE 0 END) AS ABERTOS "
-      "FROM TURCAIXA WHERE CDFILIAL = :F AND CDCAIXA = :C AND DTMOVTURCAIX >= :D0 "
-      "AND DTMOVTURCAIX < :D1",
-      registerDay(z), {{"N", F}, {"ABERTOS", F}});
+  const DataPacket p = sqlSelect(db,
+                                 "SELECT COUNT(*) AS N, SUM(CASE WHEN DTFECHCAIX IS NULL THEN 1 ELSE 0 END) AS ABERTOS "
+                                 "FROM TURCAIXA WHERE CDFILIAL = :F AND CDCAIXA = :C AND DTMOVTURCAIX >= :D0 "
+                                 "AND DTMOVTURCAIX < :D1",
+                                 registerDay(z), {{"N", F}, {"ABERTOS", F}});
   return p.rows[0].values[0].asNumber() > 0 && p.rows[0].values[1].asNumber() == 0;
 }
 
-std::optional<double> previousGrandTotal(soci::session& db, const ZDay& z,
-                                         const std::string& ecf) {
+std::optional<double> previousGrandTotal(soci::session& db, const ZDay& z, const std::string& ecf) {
   SqlParams p = registerDay(z);
   p.push_back({"E", ecf});
-  const DataPacket latest =
-      sqlSelect(db,
-                "SELECT VRGTREDZ FROM REDUCAOZ WHERE CDFILIAL = :F AND CDCAIXA = :C "
-                "AND DTREDUCAOZ < :D0 AND (NRECFREDZ = :E OR :E = '') "
-                "ORDER BY DTREDUCAOZ DESC LIMIT 1",
-                p, {{"VRGTREDZ", F}});
+  const DataPacket latest = sqlSelect(db,
+                                      "SELECT VRGTREDZ FROM REDUCAOZ WHERE CDFILIAL = :F AND CDCAIXA = :C "
+                                      "AND DTREDUCAOZ < :D0 AND (NRECFREDZ = :E OR :E = '') "
+                                      "ORDER BY DTREDUCAOZ DESC LIMIT 1",
+                                      p, {{"VRGTREDZ", F}});
   if (latest.rows.empty() || latest.rows[0].values[0].isNull()) return std::nullopt;
   return latest.rows[0].values[0].asNumber();
 }
@@ -202,8 +190,6 @@ SqlParams dayBounds(DateTime day) {
 
 long long cents(const Value& amount) { return std::llround(amount.asNumber() * 100.0); }
 
-std::string moneyText(long long c) {
-  return formatNumber(static_cast<double>(c) / 100.0, "#,##0.00");
-}
+std::string moneyText(long long c) { return formatNumber(static_cast<double>(c) / 100.0, "#,##0.00"); }
 
 }  // namespace server

@@ -47,8 +47,7 @@ struct ZDay {
 platform::DataPacket selectImpostoRedZ(soci::session& db, const ZDay& z, const std::string& ecf);
 platform::DataPacket selectTotalizRedZ(soci::session& db, const ZDay& z, const std::string& ecf);
 platform::DataPacket selectFormaPagRedZ(soci::session& db, const ZDay& z, const std::string& ecf);
-platform::DataPacket selectObservacaoRedZ(soci::session& db, const ZDay& z,
-                                          const std::string& ecf);
+platform::DataPacket selectObservacaoRedZ(soci::session& db, const ZDay& z, const std::string& ecf);
 // The tax rows of that Z reduction for one tax (by its abbreviation) and
 // rate; rates match to the cent, as they are stored.
 platform::DataPacket selectImpostoTaxa(soci::session& db, const ZDay& z, const std::string& ecf,

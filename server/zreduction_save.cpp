@@ -42,7 +42,8 @@ const std::array<TableDef, PartCount>& tables() {
       {"IMPOSTOREDZ", {"CDIMPOSTO", "VRALIQIMPRZ"}, "Imposto já cadastrado."},
       {"TOTNFISCREDZ", {"NRTOTNFISCRZ"}, "Número já cadastrado."},
       {"FORMPGTOREDZ", {"CDTIPORECE"}, "Forma de pagamento já cadastrada"},
-      {"OBSREDUCAOZ", {"NRSEQOBSREDZ"},
+      {"OBSREDUCAOZ",
+       {"NRSEQOBSREDZ"},
        "Código de observação já utilizado por outro usuário. Recarregue as observações e tente "
        "novamente."},
   }};
@@ -84,16 +85,13 @@ class RowView {
   const std::vector<Value>& v_;
 };
 
-const std::vector<Value>& originalOf(const PacketRow& row) {
-  return row.original.empty() ? row.values : row.original;
-}
+const std::vector<Value>& originalOf(const PacketRow& row) { return row.original.empty() ? row.values : row.original; }
 
 // Whether a changed value is still the stored one, as the screen holds it:
 // texts without trailing blanks, an empty text as null, dates to the second.
 bool sameValue(const Value& a, const Value& b) {
   if (a.isDateTime() || b.isDateTime())
-    return !a.isNull() && !b.isNull() &&
-           std::fabs(a.asDateTime().days - b.asDateTime().days) * 86400.0 < 0.5;
+    return !a.isNull() && !b.isNull() && std::fabs(a.asDateTime().days - b.asDateTime().days) * 86400.0 < 0.5;
   return trimRight(a.asText()) == trimRight(b.asText());
 }
 
@@ -109,8 +107,10 @@ Split split(const DataPacket* delta) {
   s.deletes.fields = s.writes.fields = delta->fields;
   s.deletes.delta = s.writes.delta = true;
   for (const PacketRow& row : delta->rows) {
-    if (row.kind == RowKind::Delete) s.deletes.rows.push_back(row);
-    else if (row.kind == RowKind::Insert || row.kind == RowKind::Modify) s.writes.rows.push_back(row);
+    if (row.kind == RowKind::Delete)
+      s.deletes.rows.push_back(row);
+    else if (row.kind == RowKind::Insert || row.kind == RowKind::Modify)
+      s.writes.rows.push_back(row);
   }
   return s;
 }
@@ -130,8 +130,7 @@ bool digitsOnly(const std::string& s) {
 class Saver {
  public:
   Saver(soci::session& db, const ZReductionChanges& c, std::string op) : db_(db), op_(std::move(op)) {
-    const std::array<const DataPacket*, PartCount> in = {c.record, c.taxes, c.totalizers, c.forms,
-                                                         c.observations};
+    const std::array<const DataPacket*, PartCount> in = {c.record, c.taxes, c.totalizers, c.forms, c.observations};
     for (int p = 0; p < PartCount; ++p) parts_[p] = split(in[p]);
   }
 
@@ -174,8 +173,7 @@ class Saver {
             if (p != Record && !inserted.count(k) && !stored(k))
               refuse("A Redução Z do ECF " + k.ecf + " de " + formatDate(k.date) +
                      " não existe mais. Recarregue os dados e tente novamente.");
-            if (verified && row.kind != RowKind::Insert && registerDayClosed(db_, k.day()))
-              refuse(kClosedText);
+            if (verified && row.kind != RowKind::Insert && registerDayClosed(db_, k.day())) refuse(kClosedText);
           }
         }
     }
@@ -198,8 +196,7 @@ class Saver {
   }
 
   bool stored(const ZKey& k) {
-    return !sqlSelect(db_, std::string("SELECT 1 AS N FROM REDUCAOZ WHERE ") + kZWhere, k.params())
-                .rows.empty();
+    return !sqlSelect(db_, std::string("SELECT 1 AS N FROM REDUCAOZ WHERE ") + kZWhere, k.params()).rows.empty();
   }
 
   // A new row, or a changed row whose key changed, must not take a key in use.
@@ -218,8 +215,7 @@ class Saver {
       where += (where.empty() ? "" : " AND ") + k + " = :" + name;
       params.push_back({name, RowView(d, row.values)[k]});
     }
-    if (!sqlSelect(db_, std::string("SELECT 1 AS N FROM ") + tables()[p].table + " WHERE " + where,
-                   params)
+    if (!sqlSelect(db_, std::string("SELECT 1 AS N FROM ") + tables()[p].table + " WHERE " + where, params)
              .rows.empty())
       refuse(tables()[p].duplicateText);
   }
@@ -240,8 +236,9 @@ class Saver {
         const RowView before(d, row.original);
         for (const char* f : {"CDFILIAL", "CDCAIXA", "NRECFREDZ", "DTREDUCAOZ", "NRSERIEREDZ"})
           if (!sameValue(r[f], before[f]))
-            refuse("O Nº do ECF, a data e o Nº de série de uma Redução Z gravada não podem ser "
-                   "alterados.");
+            refuse(
+                "O Nº do ECF, a data e o Nº de série de uma Redução Z gravada não podem ser "
+                "alterados.");
         if (!sameValue(r["IDSTATUS"], before["IDSTATUS"])) refuse(kStatusText);
       }
     }
@@ -270,10 +267,10 @@ class Saver {
       if (r[field].isNull()) refuse(text);
     if (cents(r["VRGTREDZ"]) < cents(r["VRVENBRUREDZ"]))
       refuse("Totalizador Geral (Grande Total Final) deve ser maior que a Venda Bruta.");
-    if (cents(r["VRVENLIQREDZ"]) !=
-        cents(r["VRVENBRUREDZ"]) - cents(r["VRTOTCANREDZ"]) - cents(r["VRTOTDESREDZ"]))
-      refuse("Valor informado na (Venda Bruta - Cancelamentos - Descontos) deve ser igual ao "
-             "valor informado na Venda Líquida.");
+    if (cents(r["VRVENLIQREDZ"]) != cents(r["VRVENBRUREDZ"]) - cents(r["VRTOTCANREDZ"]) - cents(r["VRTOTDESREDZ"]))
+      refuse(
+          "Valor informado na (Venda Bruta - Cancelamentos - Descontos) deve ser igual ao "
+          "valor informado na Venda Líquida.");
     if (r.blank("DSMODMARCAECF")) refuse("A Marca/Modelo deve ser informada.");
     if (Ajusta(r["NRPRIMCFREDZ"].asText(), 10) > Ajusta(r["NRULTCFREDZ"].asText(), 10))
       refuse("Cupom Fiscal Inicial deve ser menor ou igual ao Cupom Fiscal Final.");
@@ -324,8 +321,7 @@ class Saver {
       const RowView r(d, row.values);
       if (r["VRALIQIMPRZ"].isNull()) refuse("Valor percentual deve ser informado.");
       if (r["VRBCALCIMPRZ"].isNull()) refuse("Valor base deve ser informada.");
-      setValue(d, row, "VRIMPOSTORZ",
-               Trunc2(r["VRALIQIMPRZ"].asNumber() * r["VRBCALCIMPRZ"].asNumber() / 100.0));
+      setValue(d, row, "VRIMPOSTORZ", Trunc2(r["VRALIQIMPRZ"].asNumber() * r["VRBCALCIMPRZ"].asNumber() / 100.0));
       checkDuplicate(Taxes, d, row);
     }
   }
@@ -346,8 +342,7 @@ class Saver {
   }
 
   bool receiptTypeExists(const std::string& code) {
-    return !sqlSelect(db_, "SELECT 1 AS N FROM TIPORECE WHERE CDTIPORECE = :T", {{"T", code}})
-                .rows.empty();
+    return !sqlSelect(db_, "SELECT 1 AS N FROM TIPORECE WHERE CDTIPORECE = :T", {{"T", code}}).rows.empty();
   }
 
   void checkForms() {
@@ -355,8 +350,7 @@ class Saver {
     for (const PacketRow& row : d.rows) {
       const RowView r(d, row.values);
       if (r.blank("CDTIPORECE")) refuse("Forma de pagamento deve ser informado.");
-      if (!receiptTypeExists(trimRight(r["CDTIPORECE"].asText())))
-        refuse("Forma de pagamento não cadastrada.");
+      if (!receiptTypeExists(trimRight(r["CDTIPORECE"].asText()))) refuse("Forma de pagamento não cadastrada.");
       if (r["VRFORMPGTORZ"].isNull()) refuse("Valor deve ser informado.");
       if (!r.blank("CDTPRECEORIG") && !receiptTypeExists(trimRight(r["CDTPRECEORIG"].asText())))
         refuse("Tipo de recebimento não cadastrado.");
@@ -381,17 +375,14 @@ class Saver {
   void stampObservations() {
     const DataPacket& d = parts_[Observations].writes;
     if (d.rows.empty() || op_.empty() ||
-        sqlSelect(db_, "SELECT 1 AS N FROM OPERADOR WHERE CDOPERADOR = :O", {{"O", op_}})
-            .rows.empty())
+        sqlSelect(db_, "SELECT 1 AS N FROM OPERADOR WHERE CDOPERADOR = :O", {{"O", op_}}).rows.empty())
       return;
     for (const PacketRow& row : d.rows) {
       const RowView r(d, row.values);
       SqlParams p = r.zkey().params();
       p.push_back({"S", r["NRSEQOBSREDZ"]});
       p.push_back({"O", op_});
-      sqlExecute(db_,
-                 std::string("UPDATE OBSREDUCAOZ SET CDOPERADOR = :O WHERE ") + kZWhere +
-                     " AND NRSEQOBSREDZ = :S",
+      sqlExecute(db_, std::string("UPDATE OBSREDUCAOZ SET CDOPERADOR = :O WHERE ") + kZWhere + " AND NRSEQOBSREDZ = :S",
                  p);
     }
   }
@@ -400,8 +391,7 @@ class Saver {
 
   std::set<ZKey> written(Part p) const {
     std::set<ZKey> keys;
-    for (const PacketRow& row : parts_[p].writes.rows)
-      keys.insert(RowView(parts_[p].writes, row.values).zkey());
+    for (const PacketRow& row : parts_[p].writes.rows) keys.insert(RowView(parts_[p].writes, row.values).zkey());
     return keys;
   }
 
@@ -409,14 +399,16 @@ class Saver {
     long long net = 0, untaxed = 0;
   };
   StoredTotals totalsOf(const ZKey& k) {
-    const DataPacket p = sqlSelect(
-        db_,
-        std::string("SELECT VRVENLIQREDZ, VRSTRIBREDZ, VRISENCREDZ, VRNINCIDREDZ FROM REDUCAOZ "
-                    "WHERE ") +
-            kZWhere,
-        k.params(),
-        {{"VRVENLIQREDZ", FieldType::Float}, {"VRSTRIBREDZ", FieldType::Float},
-         {"VRISENCREDZ", FieldType::Float}, {"VRNINCIDREDZ", FieldType::Float}});
+    const DataPacket p =
+        sqlSelect(db_,
+                  std::string("SELECT VRVENLIQREDZ, VRSTRIBREDZ, VRISENCREDZ, VRNINCIDREDZ FROM REDUCAOZ "
+                              "WHERE ") +
+                      kZWhere,
+                  k.params(),
+                  {{"VRVENLIQREDZ", FieldType::Float},
+                   {"VRSTRIBREDZ", FieldType::Float},
+                   {"VRISENCREDZ", FieldType::Float},
+                   {"VRNINCIDREDZ", FieldType::Float}});
     if (p.rows.empty()) return {};
     const auto& v = p.rows[0].values;
     return {cents(v[0]), cents(v[1]) + cents(v[2]) + cents(v[3])};
@@ -436,21 +428,20 @@ class Saver {
           "I.NRECFREDZ = :E AND I.DTREDUCAOZ = :D",
           k);
       if (icms + t.untaxed > t.net)
-        refuse("Operação bloqueada. As bases de ICMS por alíquota somadas aos totais de "
-               "substituição tributária, isenção e não incidência (" +
-               moneyText(icms + t.untaxed) + ") ultrapassam a venda líquida da Redução Z (" +
-               moneyText(t.net) + ").");
+        refuse(
+            "Operação bloqueada. As bases de ICMS por alíquota somadas aos totais de "
+            "substituição tributária, isenção e não incidência (" +
+            moneyText(icms + t.untaxed) + ") ultrapassam a venda líquida da Redução Z (" + moneyText(t.net) + ").");
     }
   }
 
   void checkFormTotals() {
     for (const ZKey& k : written(Forms)) {
       const long long net = totalsOf(k).net;
-      const long long forms = sumOf(
-          std::string("SELECT SUM(VRFORMPGTORZ) AS N FROM FORMPGTOREDZ WHERE ") + kZWhere, k);
+      const long long forms = sumOf(std::string("SELECT SUM(VRFORMPGTORZ) AS N FROM FORMPGTOREDZ WHERE ") + kZWhere, k);
       if (forms > net)
-        refuse("Operação bloqueada. As formas de pagamento da Redução Z somam " +
-               moneyText(forms) + ", mais que a venda líquida (" + moneyText(net) + ").");
+        refuse("Operação bloqueada. As formas de pagamento da Redução Z somam " + moneyText(forms) +
+               ", mais que a venda líquida (" + moneyText(net) + ").");
     }
     std::set<std::tuple<std::string, std::string, double, std::string>> origins;
     const DataPacket& d = parts_[Forms].writes;
@@ -465,9 +456,8 @@ class Saver {
       const long long forms = dayFormsCents(db_, z, origem);
       const long long receipts = dayReceiptsCents(db_, z, origem);
       if (forms > receipts)
-        refuse("Operação bloqueada. As formas de pagamento com recebimento origem " + origem +
-               " somam " + moneyText(forms) +
-               ", mais que os recebimentos desse tipo nas vendas do dia (" + moneyText(receipts) +
+        refuse("Operação bloqueada. As formas de pagamento com recebimento origem " + origem + " somam " +
+               moneyText(forms) + ", mais que os recebimentos desse tipo nas vendas do dia (" + moneyText(receipts) +
                ").");
     }
   }
@@ -480,8 +470,7 @@ class Saver {
 
 }  // namespace
 
-void saveZReduction(soci::session& db, const ZReductionChanges& changes,
-                    const std::string& operatorCode) {
+void saveZReduction(soci::session& db, const ZReductionChanges& changes, const std::string& operatorCode) {
   Saver(db, changes, operatorCode).run();
 }
 

@@ -64,8 +64,7 @@ struct ZReductionChanges {
 
 // Applies the changes as described above. `operatorCode` stamps new
 // observations (left empty when it is not a registered operator).
-void saveZReduction(soci::session& db, const ZReductionChanges& changes,
-                    const std::string& operatorCode);
+void saveZReduction(soci::session& db, const ZReductionChanges& changes, const std::string& operatorCode);
 
 // Texts shared with the check operations.
 extern const char* const kApprovedText;  // the approval lock's text

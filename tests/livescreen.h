@@ -43,8 +43,7 @@ using RecordingTransport = script::RecordingTransport;
 // the process's end.
 inline std::string demoTemplate() {
   struct Template {
-    std::filesystem::path dir =
-        std::filesystem::temp_directory_path() / ("vnd_live_" + std::to_string(getpid()));
+    std::filesystem::path dir = std::filesystem::temp_directory_path() / ("vnd_live_" + std::to_string(getpid()));
     std::string file = (dir / "template.db").string();
     Template() {
       std::filesystem::remove_all(dir);

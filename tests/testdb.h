@@ -31,9 +31,7 @@ inline bool available(const std::string& backend) {
 #define VND_SKIP_UNAVAILABLE(backend) \
   if (!testdb::available(backend)) GTEST_SKIP() << "VND_TEST_PG não definido"
 
-inline std::string backendName(const ::testing::TestParamInfo<std::string>& info) {
-  return info.param;
-}
+inline std::string backendName(const ::testing::TestParamInfo<std::string>& info) { return info.param; }
 
 class Database {
  public:
@@ -54,10 +52,10 @@ class Database {
     platform::sqlExecute(admin.session(), "DROP SCHEMA IF EXISTS " + schema_ + " CASCADE");
     platform::sqlExecute(admin.session(), "CREATE SCHEMA " + schema_);
     // Every connection of the test works in its own schema.
-    connString_ = base_ + (base_.find("://") == std::string::npos
-                               ? " options='-c search_path=" + schema_ + "'"
-                               : (base_.find('?') == std::string::npos ? "?" : "&") +
-                                     std::string("options=-csearch_path%3D") + schema_);
+    connString_ =
+        base_ + (base_.find("://") == std::string::npos ? " options='-c search_path=" + schema_ + "'"
+                                                        : (base_.find('?') == std::string::npos ? "?" : "&") +
+                                                              std::string("options=-csearch_path%3D") + schema_);
   }
   ~Database() {
     if (!dir_.empty()) std::filesystem::remove_all(dir_);

@@ -56,7 +56,11 @@ constexpr FieldSpec kImposto[] = {
     {.name = "CDCAIXA", .type = FieldType::String, .size = 3, .label = "Caixa", .visible = false},
     {.name = "DTREDUCAOZ", .type = FieldType::DateTime, .label = "Data", .visible = false},
     {.name = "SGIMPOSTO", .type = FieldType::String, .size = 10, .label = "Imposto"},
-    {.name = "VRALIQIMPRZ", .type = FieldType::Float, .label = "Valor Percentual", .displayFormat = "#,##0.00", .editFormat = "#,##0.00"},
+    {.name = "VRALIQIMPRZ",
+     .type = FieldType::Float,
+     .label = "Valor Percentual",
+     .displayFormat = "#,##0.00",
+     .editFormat = "#,##0.00"},
     {.name = "VRBCALCIMPRZ", .type = FieldType::Float, .label = "Valor Base", .displayFormat = "#,##0.00"},
     {.name = "VRIMPOSTORZ", .type = FieldType::Float, .label = "Vr. Imposto", .displayFormat = "#,##0.00"},
     {.name = "NRECFREDZ", .type = FieldType::String, .size = 10, .visible = false},
@@ -77,7 +81,11 @@ constexpr FieldSpec kTotaliz[] = {
     {.name = "NRTOTNFISCRZ", .type = FieldType::String, .size = 10, .label = "Número"},
     {.name = "DSTOTNFISCRZ", .type = FieldType::String, .size = 50, .label = "Descrição"},
     {.name = "NRCONTOTNFIS", .type = FieldType::String, .size = 10, .label = "Contador"},
-    {.name = "VRACUTOTNFIS", .type = FieldType::Float, .label = "Valor Acumulado", .displayFormat = "0.00", .editFormat = "0.00"},
+    {.name = "VRACUTOTNFIS",
+     .type = FieldType::Float,
+     .label = "Valor Acumulado",
+     .displayFormat = "0.00",
+     .editFormat = "0.00"},
     {.name = "NRECFREDZ", .type = FieldType::String, .size = 10, .visible = false},
 };
 
@@ -171,8 +179,7 @@ constexpr EditSpec kFormRedEdits[] = {
     {"dbeTotAcre", "VRTOTACRREDZ", "Total Acréscimos", "Totalizadores Fiscais", false},
     {"dbeGranTotIni", "VRGTREDZINI", "Grande Total Inicial", "Totalizadores Fiscais", false, Never},
     {"dbeOrigemRed", "IDORIGEMREDZ", "Origem Redução", "Totalizadores Fiscais", false, Never},
-    {"dbeMarcMode", "DSMODMARCAECF", "Marca/Modelo", "Totalizadores Fiscais", true, Always,
-     "Ex: Bematech mp4000"},
+    {"dbeMarcMode", "DSMODMARCAECF", "Marca/Modelo", "Totalizadores Fiscais", true, Always, "Ex: Bematech mp4000"},
 };
 
 constexpr EditSpec kDadosAdicEdits[] = {

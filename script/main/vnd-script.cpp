@@ -154,8 +154,7 @@ int main(int argc, char** argv) {
   }
   std::string expected;
   if (!readAll(o.expected, expected)) {
-    std::cerr << "vnd-script: não foi possível ler o esperado " << o.expected
-              << " (use --atualizar para criá-lo)\n";
+    std::cerr << "vnd-script: não foi possível ler o esperado " << o.expected << " (use --atualizar para criá-lo)\n";
     return 2;
   }
   if (!compare(o.expected, expected, buffer.str())) return 1;

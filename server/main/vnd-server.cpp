@@ -52,11 +52,9 @@ bool parseInt(std::string_view text, int& out, int min, int max) {
 // "host:port", "[::1]:port" or ":port" (loopback).
 bool parseListen(std::string_view text, Options& o) {
   const size_t colon = text.rfind(':');
-  if (colon == std::string_view::npos || !parseInt(text.substr(colon + 1), o.port, 1, 65535))
-    return false;
+  if (colon == std::string_view::npos || !parseInt(text.substr(colon + 1), o.port, 1, 65535)) return false;
   std::string_view host = text.substr(0, colon);
-  if (host.size() >= 2 && host.front() == '[' && host.back() == ']')
-    host = host.substr(1, host.size() - 2);
+  if (host.size() >= 2 && host.front() == '[' && host.back() == ']') host = host.substr(1, host.size() - 2);
   if (!host.empty()) o.host = std::string(host);
   return true;
 }
@@ -77,8 +75,7 @@ int parseArgs(int argc, char** argv, Options& o) {
       ++i;
     } else if (arg == "--workers" && hasValue && parseInt(argv[i + 1], o.workers, 1, 256)) {
       ++i;
-    } else if (arg == "--session-idle" && hasValue &&
-               parseInt(argv[i + 1], o.sessionIdleMinutes, 1, 7 * 24 * 60)) {
+    } else if (arg == "--session-idle" && hasValue && parseInt(argv[i + 1], o.sessionIdleMinutes, 1, 7 * 24 * 60)) {
       ++i;
     } else {
       std::cerr << "vnd-server: opção inválida ou incompleta: " << arg << "\n\n" << kUsage;
@@ -135,8 +132,8 @@ int main(int argc, char** argv) {
     httpOptions.workers = o.workers;
     server::HttpServer http(app, httpOptions);
     const int port = http.start(o.host, o.port);
-    std::cerr << "vnd-server: " << app.serverObject() << " em http://" << o.host << ":" << port
-              << " (" << operations << " operações)\n";
+    std::cerr << "vnd-server: " << app.serverObject() << " em http://" << o.host << ":" << port << " (" << operations
+              << " operações)\n";
     int sig = 0;
     sigwait(&stopSignals, &sig);
     std::cerr << "vnd-server: encerrando\n";

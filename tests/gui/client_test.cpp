@@ -3,20 +3,20 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QTableView>
-#include <QTest>
-#include <QToolButton>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QStringList>
 #include <QTabBar>
-#include <QTextBrowser>
 #include <QTabWidget>
-#include <QMenuBar>
-#include <QScrollBar>
+#include <QTableView>
+#include <QTest>
+#include <QTextBrowser>
+#include <QToolButton>
 
 #include <cstdlib>
 #include <filesystem>
@@ -235,8 +235,7 @@ TEST(DesktopClientStart, MissingModuleIsToldInPortuguese) {
     gui::DesktopClient c(o, (dir / "libNaoExiste.so").string());
     ADD_FAILURE() << "a client without its screen module started";
   } catch (const std::runtime_error& e) {
-    EXPECT_NE(std::string(e.what()).find("Não foi possível carregar a tela Manutenção da Venda"),
-              std::string::npos)
+    EXPECT_NE(std::string(e.what()).find("Não foi possível carregar a tela Manutenção da Venda"), std::string::npos)
         << e.what();
   }
   fs::remove_all(dir);
@@ -357,7 +356,6 @@ TEST_F(ClientTest, ReceiptsAreTypedIntoTheirGridWithTheKeyboard) {
     EXPECT_FALSE(model->flags(model->index(row, column(readOnly))) & Qt::ItemIsEditable) << readOnly;
   if (const char* shot = std::getenv("VND_SHOT")) window.grab().save(QString::fromUtf8(shot));
 }
-
 
 // Clicking a page's tab while a grid has the focus changes the page and
 // nothing else: the hidden grid's focus moving on is the toolkit's doing,

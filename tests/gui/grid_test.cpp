@@ -139,9 +139,7 @@ TEST_F(GridTest, KeysGoThroughTheGridsFilters) {
 
 TEST_F(GridTest, TitlesSitAsTheirColumnsAskWhateverTheCellsDo) {
   gui::GridModel model(grid);
-  auto title = [&](int c) {
-    return model.headerData(c, Qt::Horizontal, Qt::TextAlignmentRole).value<Qt::Alignment>();
-  };
+  auto title = [&](int c) { return model.headerData(c, Qt::Horizontal, Qt::TextAlignmentRole).value<Qt::Alignment>(); };
   EXPECT_EQ(title(0), Qt::AlignLeft | Qt::AlignVCenter);
   // A title may sit apart from its cells: right over left-aligned text.
   grid.column(2).setTitleAlignment(Alignment::Right);

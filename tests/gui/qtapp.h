@@ -28,8 +28,7 @@ class RecordingUi : public platform::UiServices {
  public:
   RecordingUi() { platform::setUi(this); }
   ~RecordingUi() override { platform::setUi(nullptr); }
-  platform::MsgResult showMessage(const std::string& text, platform::MsgKind kind,
-                                  platform::MsgButtons) override {
+  platform::MsgResult showMessage(const std::string& text, platform::MsgKind kind, platform::MsgButtons) override {
     shown.push_back(text);
     kinds.push_back(kind);
     return platform::MsgResult::Ok;

@@ -66,19 +66,12 @@ TEST(Ajusta, PadsDigitCodesWithZerosAndNeverCuts) {
     size_t width;
     const char* result;
   } cases[] = {
-      {"1", 4, "0001"},
-      {" 12 ", 4, "0012"},
-      {"8", 4, "0008"},
-      {"AB", 4, "AB"},           // not a number: kept as typed
-      {"EPSON", 10, "EPSON"},
-      {"1A", 4, "1A"},
-      {"0001", 4, "0001"},
-      {"12345", 4, "12345"},     // too long: kept whole, the look-up reports it
-      {"  12345  ", 4, "12345"},
-      {"", 4, ""},
-      {"   ", 21, ""},
-      {"ção", 5, "ção"},
-      {"7", 0, "7"},
+      {"1", 4, "0001"},          {" 12 ", 4, "0012"}, {"8", 4, "0008"},    {"AB", 4, "AB"},  // not a number: kept as
+                                                                                             // typed
+      {"EPSON", 10, "EPSON"},    {"1A", 4, "1A"},     {"0001", 4, "0001"}, {"12345", 4, "12345"},  // too long: kept
+                                                                                                   // whole, the look-up
+                                                                                                   // reports it
+      {"  12345  ", 4, "12345"}, {"", 4, ""},         {"   ", 21, ""},     {"ção", 5, "ção"},     {"7", 0, "7"},
   };
   for (const auto& c : cases) EXPECT_EQ(Ajusta(c.code, c.width), c.result) << c.code << "/" << c.width;
   // Fixed-width counters compare as text in numeric order.
@@ -91,20 +84,13 @@ TEST(Rounding, RoundDecVersusTrunc2) {
     double rounded;
     double cut;
   } cases[] = {
-      {2.675, 2.68, 2.67},
-      {-2.675, -2.68, -2.67},
-      {1.005, 1.01, 1.0},
-      {2.665, 2.67, 2.66},
-      {10.1, 10.1, 10.1},
-      {7, 7, 7},
-      {1.23999, 1.24, 1.23},
-      {12.349999999, 12.35, 12.35},
-      {-3.999999, -4, -4},
-      {0.0005, 0, 0},
-      {0.009, 0.01, 0},
-      {0.1 + 0.2, 0.3, 0.3},
-      {99.999999, 100, 100},
-      {-0.001, 0, 0},
+      {2.675, 2.68, 2.67},   {-2.675, -2.68, -2.67},
+      {1.005, 1.01, 1.0},    {2.665, 2.67, 2.66},
+      {10.1, 10.1, 10.1},    {7, 7, 7},
+      {1.23999, 1.24, 1.23}, {12.349999999, 12.35, 12.35},
+      {-3.999999, -4, -4},   {0.0005, 0, 0},
+      {0.009, 0.01, 0},      {0.1 + 0.2, 0.3, 0.3},
+      {99.999999, 100, 100}, {-0.001, 0, 0},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(RoundDec(c.value, 2), c.rounded) << c.value;
@@ -147,16 +133,11 @@ TEST(ItemTotalText, ExtendedTotalThroughFifteenDigitsThenCut) {
     double q, u, ucl, d, a;
     const char* screen;
   } cases[] = {
-      {3, 0.1, 0, 0, 0, "0,30"},
-      {2, 10, 0, 19.99, 0, "0,01"},
-      {2, 10, 0, 0, 0, "20,00"},
-      {1, 2.675, 0, 0, 0, "2,67"},          // cut, not rounded
-      {3, 1.1, 0.2, 0.5, 0.25, "3,65"},
-      {0.333, 3, 0, 0, 0, "0,99"},
-      {1, 10, 5, 0, 0, "15,00"},
-      {1234.5, 1000, 0, 0, 0, "1234500,00"},  // no thousands separator
-      {1, 1, 0, 2, 0, "-1,00"},
-      {1, 0.004, 0, 0, 0, "0,00"},
+      {3, 0.1, 0, 0, 0, "0,30"},        {2, 10, 0, 19.99, 0, "0,01"},
+      {2, 10, 0, 0, 0, "20,00"},        {1, 2.675, 0, 0, 0, "2,67"},  // cut, not rounded
+      {3, 1.1, 0.2, 0.5, 0.25, "3,65"}, {0.333, 3, 0, 0, 0, "0,99"},
+      {1, 10, 5, 0, 0, "15,00"},        {1234.5, 1000, 0, 0, 0, "1234500,00"},  // no thousands separator
+      {1, 1, 0, 2, 0, "-1,00"},         {1, 0.004, 0, 0, 0, "0,00"},
   };
   for (const auto& c : cases) EXPECT_EQ(ItemTotalText(c.q, c.u, c.ucl, c.d, c.a), c.screen) << c.screen;
   EXPECT_EQ(ItemTotalText(3, 0.1, 0, 0, 0, kNeutral), "0.30");
@@ -214,8 +195,7 @@ TEST(EditMask, TypedTextToDisplayAndStoredValue) {
 }
 
 TEST(EditMask, BlankTexts) {
-  for (const char* shown : {"  /  /    ", "__/__/____", "", "/"})
-    EXPECT_TRUE(MaskIsBlank(DateMask(), shown)) << shown;
+  for (const char* shown : {"  /  /    ", "__/__/____", "", "/"}) EXPECT_TRUE(MaskIsBlank(DateMask(), shown)) << shown;
   EXPECT_EQ(StripMask("99:99:99;1; ", "  :  :  "), "");
   EXPECT_EQ(StripMask(">aaaa;0; ", "    "), "");
   EXPECT_FALSE(MaskIsBlank(DateMask(), "1"));

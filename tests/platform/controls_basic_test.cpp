@@ -56,7 +56,7 @@ TEST(Button, PermissionFlagOverridesEnabled) {
   int clicks = 0;
   b.OnClick = [&](Control&) { ++clicks; };
   b.setPermitted(false);
-  b.setEnabled(true);  // the state rules may switch it on...
+  b.setEnabled(true);           // the state rules may switch it on...
   EXPECT_FALSE(b.available());  // ...but without permission it stays off
   EXPECT_FALSE(b.click());
   b.setPermitted(true);
@@ -232,8 +232,7 @@ TEST(LookupButton, BeforeDialogPickAfterChoice) {
   btn.setDataSource(&dts);
   btn.OnBeforeDialog = [&](Control&) {
     qry.setData(DataPacket{{{"CDCAIXA", FieldType::String, 3, false}},
-                           {{RowKind::Unchanged, {Value("001")}, {}},
-                            {RowKind::Unchanged, {Value("002")}, {}}}});
+                           {{RowKind::Unchanged, {Value("001")}, {}}, {RowKind::Unchanged, {Value("002")}, {}}}});
   };
   btn.OnAfterChoice = [&](Control&) { caixa.setText(qry.fieldByName("CDCAIXA").asString()); };
 
@@ -244,8 +243,8 @@ TEST(LookupButton, BeforeDialogPickAfterChoice) {
   EXPECT_TRUE(btn.click());
   EXPECT_TRUE(btn.chosen());
   EXPECT_EQ(caixa.text(), "002");
-  EXPECT_EQ(ui.picks, (std::vector<std::string>{"Caixa|Não há caixa cadastrado.|2",
-                                                "Caixa|Não há caixa cadastrado.|2"}));
+  EXPECT_EQ(ui.picks,
+            (std::vector<std::string>{"Caixa|Não há caixa cadastrado.|2", "Caixa|Não há caixa cadastrado.|2"}));
   btn.setPermitted(false);
   EXPECT_FALSE(btn.click());
   EXPECT_EQ(ui.picks.size(), 2u);

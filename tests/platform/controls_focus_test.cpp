@@ -102,7 +102,7 @@ TEST(Focus, OnlyEnabledShowingFocusableControlsTakeIt) {
   EXPECT_FALSE(f.medFilial.effectiveEnabled());
   EXPECT_FALSE(f.medFilial.setFocus());
   f.panFilial.setEnabled(true);
-  EXPECT_FALSE(f.edt2.setFocus());  // its page is not the active one
+  EXPECT_FALSE(f.edt2.setFocus());             // its page is not the active one
   EXPECT_FALSE(f.form.setFocus(f.panFilial));  // panels do not take the focus
   EXPECT_EQ(f.log.take(), "");
   EXPECT_EQ(f.form.activeControl(), &f.edtOutro);

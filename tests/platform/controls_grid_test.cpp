@@ -231,7 +231,7 @@ TEST(GridRows, TabWrapsToTheNextRowThroughTheColumnExit) {
   EXPECT_EQ(f.cds.recNo(), 2);
   f.grid.column(1).setVisible(false);
   EXPECT_TRUE(f.grid.pressKey(vk::Tab));
-  EXPECT_EQ(f.grid.selectedIndex(), 2);  // hidden columns are skipped
+  EXPECT_EQ(f.grid.selectedIndex(), 2);   // hidden columns are skipped
   EXPECT_TRUE(f.grid.pressKey(vk::Tab));  // last cell of the last row: stays
   EXPECT_EQ(f.grid.selectedIndex(), 2);
   EXPECT_EQ(f.grid.rowCount(), 2);
@@ -266,8 +266,8 @@ TEST(GridDrawing, TheRuleSeesEachRowWithoutMovingTheCursor) {
   f.edtOutro.setFocus();  // leaving the grid writes the text
   EXPECT_EQ(f.cds.fieldByName("CDARVPROD").asString(), "9");
   EXPECT_FALSE(f.grid.drawCell(0, 0).selected);  // no focus, no always-show option
-  EXPECT_EQ(seen, (std::vector<std::string>{"1:NMPRODUTO:Chá:", "0:CDARVPROD:Café:SF",
-                                            "0:CDARVPROD:Café:SE", "0:CDARVPROD:Café:"}));
+  EXPECT_EQ(seen, (std::vector<std::string>{"1:NMPRODUTO:Chá:", "0:CDARVPROD:Café:SF", "0:CDARVPROD:Café:SE",
+                                            "0:CDARVPROD:Café:"}));
   EXPECT_EQ(f.grid.drawCell(5, 0).text, "");  // out of range
 }
 

@@ -240,24 +240,30 @@ TEST(ChangeLogModel, RandomSequencesMatchAPlainModel) {
   auto modelDelta = [](const Model& m) {
     std::multiset<std::string> d;
     for (const Row& r : m) {
-      if (!r.stored && !r.deleted) d.insert("I" + r.k + std::to_string(r.v));
-      else if (r.stored && r.deleted) d.insert("D" + (r.modified ? r.ok + std::to_string(r.ov) : r.k + std::to_string(r.v)));
-      else if (r.stored && r.modified) d.insert("M" + r.k + std::to_string(r.v) + r.ok + std::to_string(r.ov));
+      if (!r.stored && !r.deleted)
+        d.insert("I" + r.k + std::to_string(r.v));
+      else if (r.stored && r.deleted)
+        d.insert("D" + (r.modified ? r.ok + std::to_string(r.ov) : r.k + std::to_string(r.v)));
+      else if (r.stored && r.modified)
+        d.insert("M" + r.k + std::to_string(r.v) + r.ok + std::to_string(r.ov));
     }
     return d;
   };
   auto setDelta = [](const ClientDataSet& ds) {
     std::multiset<std::string> d;
-    auto text = [](const std::vector<Value>& v) { return v[0].asText() + std::to_string(static_cast<int>(v[1].asNumber())); };
+    auto text = [](const std::vector<Value>& v) {
+      return v[0].asText() + std::to_string(static_cast<int>(v[1].asNumber()));
+    };
     for (const PacketRow& r : ds.delta().rows)
-      d.insert(r.kind == RowKind::Insert ? "I" + text(r.values)
+      d.insert(r.kind == RowKind::Insert   ? "I" + text(r.values)
                : r.kind == RowKind::Delete ? "D" + text(r.original)
                                            : "M" + text(r.values) + text(r.original));
     return d;
   };
   auto setContent = [](const ClientDataSet& ds) {
     std::string s;
-    for (const PacketRow& r : ds.data().rows) s += r.values[0].asText() + std::to_string(static_cast<int>(r.values[1].asNumber())) + " ";
+    for (const PacketRow& r : ds.data().rows)
+      s += r.values[0].asText() + std::to_string(static_cast<int>(r.values[1].asNumber())) + " ";
     return s;
   };
 
@@ -285,7 +291,8 @@ TEST(ChangeLogModel, RandomSequencesMatchAPlainModel) {
         ds.fieldByName("V").setValue(++counter);
         ds.post();
         undo.push_back(m);
-        m.insert(atEnd ? m.end() : m.begin() + static_cast<long>(vis[pos]), Row{k, counter, false, false, false, {}, 0});
+        m.insert(atEnd ? m.end() : m.begin() + static_cast<long>(vis[pos]),
+                 Row{k, counter, false, false, false, {}, 0});
       } else if (op <= 4 && !vis.empty()) {
         ds.setRecNo(static_cast<int>(pos) + 1);
         ds.edit();
@@ -301,8 +308,10 @@ TEST(ChangeLogModel, RandomSequencesMatchAPlainModel) {
         ds.setRecNo(static_cast<int>(pos) + 1);
         ds.remove();
         undo.push_back(m);
-        if (m[vis[pos]].stored) m[vis[pos]].deleted = true;
-        else m.erase(m.begin() + static_cast<long>(vis[pos]));
+        if (m[vis[pos]].stored)
+          m[vis[pos]].deleted = true;
+        else
+          m.erase(m.begin() + static_cast<long>(vis[pos]));
       } else if (op == 7) {
         ASSERT_EQ(ds.undoLastChange(rng() % 2), !undo.empty());
         if (!undo.empty()) m = undo.back(), undo.pop_back();

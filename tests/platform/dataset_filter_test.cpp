@@ -102,9 +102,8 @@ TEST_F(Taxes, AFilterSetWhileClosedAppliesOnOpen) {
 }
 
 TEST_F(Taxes, MalformedFiltersAreRefusedClearly) {
-  for (const char* bad :
-       {"[CDIMPOSTO] 'ICMS'", "[CDIMPOSTO] = 'ICMS", "[CDIMPOSTO] = 'A' OR [CDIMPOSTO] = 'B'",
-        "= 'x'", "[CDIMPOSTO = 'x'", "[CDIMPOSTO] = ICMS", "[CDIMPOSTO] = 'A' AND"}) {
+  for (const char* bad : {"[CDIMPOSTO] 'ICMS'", "[CDIMPOSTO] = 'ICMS", "[CDIMPOSTO] = 'A' OR [CDIMPOSTO] = 'B'",
+                          "= 'x'", "[CDIMPOSTO = 'x'", "[CDIMPOSTO] = ICMS", "[CDIMPOSTO] = 'A' AND"}) {
     try {
       ds.setFilter(bad);
       ADD_FAILURE() << bad;

@@ -181,9 +181,7 @@ TEST(DataSourceLifetime, AListenerMayLeaveWhileBeingTold) {
 TEST_F(Notify, GridReadsAnyRowWithoutMovingOrFiringEvents) {
   ClientDataSet d("cdsCalc");
   d.addField("DOBRO", FieldType::Float, 0, FieldKind::Calculated);
-  d.OnCalcFields = [](ClientDataSet& s) {
-    s.fieldByName("DOBRO").setValue(s.fieldByName("QT").asFloat() * 2);
-  };
+  d.OnCalcFields = [](ClientDataSet& s) { s.fieldByName("DOBRO").setValue(s.fieldByName("QT").asFloat() * 2); };
   d.setData(itemsPacket());
   d.setRecNo(2);
   EventLog log(d);

@@ -25,11 +25,9 @@ TEST_F(ItemsEvents, FollowTheClassicOrder) {
   const DataPacket three = itemsPacket();
 
   ds.setData(three);
-  EXPECT_EQ(log.take(),
-            "BeforeClose,state:Inactive,AfterClose,BeforeOpen,state:Browse,AfterOpen,AfterScroll");
+  EXPECT_EQ(log.take(), "BeforeClose,state:Inactive,AfterClose,BeforeOpen,state:Browse,AfterOpen,AfterScroll");
   ds.setData(itemsPacket(0));
-  EXPECT_EQ(log.take(),
-            "BeforeClose,state:Inactive,AfterClose,BeforeOpen,state:Browse,AfterOpen,AfterScroll")
+  EXPECT_EQ(log.take(), "BeforeClose,state:Inactive,AfterClose,BeforeOpen,state:Browse,AfterOpen,AfterScroll")
       << "an empty set runs its after-scroll too, so details of the previous row are dropped";
 
   ds.setData(three);
@@ -138,9 +136,7 @@ TEST_P(Aborts, LeaveStatePositionAndValuesUntouched) {
   for (bool silent : {true, false}) {
     ClientDataSet ds("cdsItens");
     ds.addField("TOTAL", FieldType::Float, 0, FieldKind::Calculated);
-    ds.OnCalcFields = [](ClientDataSet& d) {
-      d.fieldByName("TOTAL").setValue(d.fieldByName("QT").asFloat() * 2);
-    };
+    ds.OnCalcFields = [](ClientDataSet& d) { d.fieldByName("TOTAL").setValue(d.fieldByName("QT").asFloat() * 2); };
     ds.setData(itemsPacket());
     ds.next();
     if (c.prepare) c.prepare(ds);
@@ -151,8 +147,10 @@ TEST_P(Aborts, LeaveStatePositionAndValuesUntouched) {
       if (silent) Abort();
       throw UserError("recusado");
     };
-    if (silent) EXPECT_THROW(c.operation(ds), SilentAbort) << c.name;
-    else EXPECT_THROW(c.operation(ds), UserError) << c.name;
+    if (silent)
+      EXPECT_THROW(c.operation(ds), SilentAbort) << c.name;
+    else
+      EXPECT_THROW(c.operation(ds), UserError) << c.name;
     EXPECT_EQ(Snapshot(ds), before) << c.name;
   }
 }
@@ -160,43 +158,48 @@ TEST_P(Aborts, LeaveStatePositionAndValuesUntouched) {
 using DS = ClientDataSet;
 INSTANTIATE_TEST_SUITE_P(
     EveryOperation, Aborts,
-    ::testing::Values(
-        AbortCase{"insert_BeforeInsert", &DS::BeforeInsert, nullptr, [](DS& d) { d.insert(); }},
-        AbortCase{"insert_BeforeScroll", &DS::BeforeScroll, nullptr, [](DS& d) { d.insert(); }},
-        AbortCase{"insert_OnNewRecord", &DS::OnNewRecord, nullptr, [](DS& d) { d.insert(); }},
-        AbortCase{"append_OnNewRecord", &DS::OnNewRecord, nullptr, [](DS& d) { d.append(); }},
-        AbortCase{"edit_BeforeEdit", &DS::BeforeEdit, nullptr, [](DS& d) { d.edit(); }},
-        AbortCase{"post_edit_BeforePost", &DS::BeforePost, editName, [](DS& d) { d.post(); }},
-        AbortCase{"post_insert_BeforePost", &DS::BeforePost,
-                  [](DS& d) {
-                    d.insert();
-                    d.fieldByName("CODIGO").setValue("NOVO");
-                  },
-                  [](DS& d) { d.post(); }},
-        AbortCase{"cancel_edit_BeforeCancel", &DS::BeforeCancel, editName, [](DS& d) { d.cancel(); }},
-        AbortCase{"cancel_insert_BeforeScroll", &DS::BeforeScroll, [](DS& d) { d.insert(); },
-                  [](DS& d) { d.cancel(); }},
-        AbortCase{"delete_BeforeDelete", &DS::BeforeDelete, nullptr, [](DS& d) { d.remove(); }},
-        AbortCase{"delete_BeforeScroll", &DS::BeforeScroll, nullptr, [](DS& d) { d.remove(); }},
-        AbortCase{"delete_while_editing_BeforeDelete", &DS::BeforeDelete, editName,
-                  [](DS& d) { d.remove(); }},
-        AbortCase{"next_BeforeScroll", &DS::BeforeScroll, nullptr, [](DS& d) { d.next(); }},
-        AbortCase{"prior_BeforeScroll", &DS::BeforeScroll, nullptr, [](DS& d) { d.prior(); }},
-        AbortCase{"first_BeforeScroll", &DS::BeforeScroll, nullptr, [](DS& d) { d.first(); }},
-        AbortCase{"last_BeforeScroll", &DS::BeforeScroll, nullptr, [](DS& d) { d.last(); }},
-        AbortCase{"recNo_BeforeScroll", &DS::BeforeScroll, nullptr, [](DS& d) { d.setRecNo(3); }},
-        AbortCase{"locate_BeforeScroll", &DS::BeforeScroll, nullptr,
-                  [](DS& d) { d.locate("CODIGO", Value("003")); }},
-        AbortCase{"filter_BeforeScroll", &DS::BeforeScroll, nullptr,
-                  [](DS& d) {
-                    d.setFilter("[CODIGO] = '003'");
-                    d.setFiltered(true);
-                  }},
-        AbortCase{"close_BeforeClose", &DS::BeforeClose, nullptr, [](DS& d) { d.close(); }},
-        AbortCase{"setData_BeforeClose", &DS::BeforeClose, nullptr,
-                  [](DS& d) { d.setData(itemsPacket(5)); }},
-        AbortCase{"open_BeforeOpen", &DS::BeforeOpen, [](DS& d) { d.close(); },
-                  [](DS& d) { d.open(); }}),
+    ::
+        testing::
+            Values(
+                AbortCase{"insert_BeforeInsert", &DS::BeforeInsert, nullptr, [](DS& d) { d.insert(); }},
+                AbortCase{"insert_BeforeScroll", &DS::BeforeScroll, nullptr, [](DS& d) { d.insert(); }},
+                AbortCase{"insert_OnNewRecord", &DS::OnNewRecord, nullptr, [](DS& d) { d.insert(); }},
+                AbortCase{"append_OnNewRecord", &DS::OnNewRecord, nullptr, [](DS& d) { d.append(); }},
+                AbortCase{"edit_BeforeEdit", &DS::BeforeEdit, nullptr, [](DS& d) { d.edit(); }},
+                AbortCase{"post_edit_BeforePost", &DS::BeforePost, editName, [](DS& d) { d.post(); }},
+                AbortCase{"post_insert_BeforePost", &DS::BeforePost,
+                          [](DS& d) {
+                            d.insert();
+                            d.fieldByName("CODIGO").setValue("NOVO");
+                          },
+                          [](DS& d) { d.post(); }},
+                AbortCase{"cancel_edit_BeforeCancel", &DS::BeforeCancel, editName, [](DS& d) { d.cancel(); }},
+                AbortCase{"cancel_insert_BeforeScroll", &DS::BeforeScroll, [](DS& d) { d.insert(); },
+                          [](DS& d) { d.cancel(); }},
+                AbortCase{"delete_BeforeDelete", &DS::BeforeDelete, nullptr, [](DS& d) { d.remove(); }},
+                AbortCase{"delete_BeforeScroll", &DS::BeforeScroll, nullptr, [](DS& d) { d.remove(); }},
+                AbortCase{"delete_while_editing_BeforeDelete", &DS::BeforeDelete, editName, [](DS& d) { d.remove(); }},
+                AbortCase{"next_BeforeScroll", &DS::BeforeScroll, nullptr, [](DS& d) { d.next(); }},
+                AbortCase{"prior_BeforeScroll", &DS::BeforeScroll, nullptr, [](DS& d) { d.prior(); }},
+                AbortCase{"first_BeforeScroll", &DS::BeforeScroll, nullptr, [](DS& d) { d.first(); }},
+                AbortCase{"last_BeforeScroll", &DS::BeforeScroll, nullptr, [](DS& d) { d.last(); }},
+                AbortCase{"recNo_BeforeScroll", &DS::BeforeScroll, nullptr, [](DS& d) { d.setRecNo(3); }},
+                AbortCase{
+                    "locate_BeforeScroll",
+                    &DS::BeforeScroll,
+                    nullptr,
+                    [](DS& d) { d.locate("CODIGO", Value("003")); }},
+                AbortCase{
+                    "filter_BeforeScroll",
+                    &DS::BeforeScroll,
+                    nullptr,
+                    [](DS& d) {
+                      d.setFilter("[CODIGO] = '003'");
+                      d.setFiltered(true);
+                    }},
+                AbortCase{"close_BeforeClose", &DS::BeforeClose, nullptr, [](DS& d) { d.close(); }},
+                AbortCase{"setData_BeforeClose", &DS::BeforeClose, nullptr, [](DS& d) { d.setData(itemsPacket(5)); }},
+                AbortCase{"open_BeforeOpen", &DS::BeforeOpen, [](DS& d) { d.close(); }, [](DS& d) { d.open(); }}),
     [](const ::testing::TestParamInfo<AbortCase>& info) { return std::string(info.param.name); });
 
 TEST_F(Loaded, RequiredFieldFailureKeepsTheRowBeingInserted) {

@@ -21,8 +21,7 @@ inline DataPacket itemsPacket(int rows = 3) {
   for (int i = 1; i <= rows; ++i) {
     const std::string code = "00" + std::to_string(i);
     p.rows.push_back({RowKind::Unchanged,
-                      {Value(code), Value("Item " + std::to_string(i)), Value(i * 1.5),
-                       Value(DateTime(46000.0 + i))},
+                      {Value(code), Value("Item " + std::to_string(i)), Value(i * 1.5), Value(DateTime(46000.0 + i))},
                       {}});
   }
   return p;
@@ -60,15 +59,12 @@ class EventLog {
   static const std::vector<std::pair<const char*, ClientDataSet::Event ClientDataSet::*>>& events() {
     using DS = ClientDataSet;
     static const std::vector<std::pair<const char*, DS::Event DS::*>> kEvents = {
-        {"BeforeOpen", &DS::BeforeOpen},     {"AfterOpen", &DS::AfterOpen},
-        {"BeforeClose", &DS::BeforeClose},   {"AfterClose", &DS::AfterClose},
-        {"BeforeInsert", &DS::BeforeInsert}, {"AfterInsert", &DS::AfterInsert},
-        {"OnNewRecord", &DS::OnNewRecord},   {"BeforeEdit", &DS::BeforeEdit},
-        {"AfterEdit", &DS::AfterEdit},       {"BeforePost", &DS::BeforePost},
-        {"AfterPost", &DS::AfterPost},       {"BeforeCancel", &DS::BeforeCancel},
-        {"AfterCancel", &DS::AfterCancel},   {"BeforeDelete", &DS::BeforeDelete},
-        {"AfterDelete", &DS::AfterDelete},   {"BeforeScroll", &DS::BeforeScroll},
-        {"AfterScroll", &DS::AfterScroll},
+        {"BeforeOpen", &DS::BeforeOpen},     {"AfterOpen", &DS::AfterOpen},       {"BeforeClose", &DS::BeforeClose},
+        {"AfterClose", &DS::AfterClose},     {"BeforeInsert", &DS::BeforeInsert}, {"AfterInsert", &DS::AfterInsert},
+        {"OnNewRecord", &DS::OnNewRecord},   {"BeforeEdit", &DS::BeforeEdit},     {"AfterEdit", &DS::AfterEdit},
+        {"BeforePost", &DS::BeforePost},     {"AfterPost", &DS::AfterPost},       {"BeforeCancel", &DS::BeforeCancel},
+        {"AfterCancel", &DS::AfterCancel},   {"BeforeDelete", &DS::BeforeDelete}, {"AfterDelete", &DS::AfterDelete},
+        {"BeforeScroll", &DS::BeforeScroll}, {"AfterScroll", &DS::AfterScroll},
     };
     return kEvents;
   }

@@ -21,10 +21,10 @@ class TfrmTeste : public TfrmPadrao {
     msgPadrao.add("CONF_EXCL", "Excluir o item?");
     cdsItens.addField("CDARVPROD", FieldType::String, 8).setTag(1);
     cdsItens.addField("QTPRODVEND", FieldType::Float);
-    cdsItens.setData(DataPacket{{{"CDARVPROD", FieldType::String, 8, false},
-                                 {"QTPRODVEND", FieldType::Float, 0, false}},
-                                {{RowKind::Unchanged, {Value("01010001"), Value(1.0)}, {}},
-                                 {RowKind::Unchanged, {Value("01010002"), Value(2.0)}, {}}}});
+    cdsItens.setData(
+        DataPacket{{{"CDARVPROD", FieldType::String, 8, false}, {"QTPRODVEND", FieldType::Float, 0, false}},
+                   {{RowKind::Unchanged, {Value("01010001"), Value(1.0)}, {}},
+                    {RowKind::Unchanged, {Value("01010002"), Value(2.0)}, {}}}});
     dbgPadrao.addColumn("CDARVPROD");
     dbgPadrao.addColumn("QTPRODVEND");
   }

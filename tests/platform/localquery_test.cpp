@@ -21,17 +21,14 @@ TEST(NamedParameters, RewrittenPerOccurrenceOutsideLiteralsAndComments) {
   EXPECT_NE(pg.text.find("':P_X'"), std::string::npos);
   EXPECT_EQ(toPositional(sql, SqlDialect::SQLite).text.find(":p"), std::string::npos);
   EXPECT_EQ(parameterNames(sql), (std::vector<std::string>{"P_A", "P_T"}));
-  EXPECT_EQ(parameterNames("SELECT 'it''s :NOT' FROM T WHERE A = :p_a OR B = :P_A"),
-            (std::vector<std::string>{"p_a"}));
+  EXPECT_EQ(parameterNames("SELECT 'it''s :NOT' FROM T WHERE A = :p_a OR B = :P_A"), (std::vector<std::string>{"p_a"}));
 }
 
 TEST(ConnectionStrings, DialectFromForm) {
   EXPECT_EQ(parseConnectionString("/tmp/a b.db").dialect, SqlDialect::SQLite);
   EXPECT_EQ(parseConnectionString("sqlite:/tmp/x.db").target, "db=\"/tmp/x.db\"");
-  EXPECT_EQ(parseConnectionString("postgresql://u:p%40s@h:5433/d").dialect,
-            SqlDialect::PostgreSQL);
-  EXPECT_NE(parseConnectionString("postgresql://u:p%40s@h:5433/d").target.find("password='p@s'"),
-            std::string::npos);
+  EXPECT_EQ(parseConnectionString("postgresql://u:p%40s@h:5433/d").dialect, SqlDialect::PostgreSQL);
+  EXPECT_NE(parseConnectionString("postgresql://u:p%40s@h:5433/d").target.find("password='p@s'"), std::string::npos);
   EXPECT_EQ(parseConnectionString("dbname=d host=h").dialect, SqlDialect::PostgreSQL);
   EXPECT_THROW(parseConnectionString("oracle://x"), SqlError);
   EXPECT_THROW(parseConnectionString("  "), SqlError);
@@ -56,17 +53,19 @@ class LocalQuery : public ::testing::TestWithParam<std::string> {
     db_ = std::make_unique<testdb::Database>(GetParam());
     conn_ = db_->connect();
     auto& s = conn_->session();
-    sqlExecute(s, "CREATE TABLE FILIAL (CDFILIAL VARCHAR(4) PRIMARY KEY, NMFILIAL VARCHAR(30), "
-                  "CDEMPRESA VARCHAR(2))");
-    sqlExecute(s, "CREATE TABLE CAIXA (CDFILIAL VARCHAR(4), CDCAIXA VARCHAR(3), NMCAIXA VARCHAR(30), "
-                  "VRLIMITE NUMERIC(15,2), DTCADASTRO " +
-                      std::string(conn_->dialect() == SqlDialect::SQLite ? "DATETIME" : "TIMESTAMP") +
-                      ", PRIMARY KEY (CDFILIAL, CDCAIXA))");
+    sqlExecute(s,
+               "CREATE TABLE FILIAL (CDFILIAL VARCHAR(4) PRIMARY KEY, NMFILIAL VARCHAR(30), "
+               "CDEMPRESA VARCHAR(2))");
+    sqlExecute(s,
+               "CREATE TABLE CAIXA (CDFILIAL VARCHAR(4), CDCAIXA VARCHAR(3), NMCAIXA VARCHAR(30), "
+               "VRLIMITE NUMERIC(15,2), DTCADASTRO " +
+                   std::string(conn_->dialect() == SqlDialect::SQLite ? "DATETIME" : "TIMESTAMP") +
+                   ", PRIMARY KEY (CDFILIAL, CDCAIXA))");
     sqlExecute(s, "INSERT INTO FILIAL VALUES ('0001', 'Matriz', '01'), ('0002', 'Shopping', '01')");
     for (const char* reg : {"001", "002", "003"})
-      sqlExecute(s, "INSERT INTO CAIXA VALUES ('0001', :C, :N, :V, :D)",
-                 {{"C", reg}, {"N", std::string("Caixa ") + reg}, {"V", 150.5},
-                  {"D", encodeDateTime(2026, 3, 2, 6, 30, 0)}});
+      sqlExecute(
+          s, "INSERT INTO CAIXA VALUES ('0001', :C, :N, :V, :D)",
+          {{"C", reg}, {"N", std::string("Caixa ") + reg}, {"V", 150.5}, {"D", encodeDateTime(2026, 3, 2, 6, 30, 0)}});
     sqlExecute(s, "INSERT INTO CAIXA (CDFILIAL, CDCAIXA, NMCAIXA) VALUES ('0002', '001', NULL)");
 
     // The register look-up: null register lists every register of the branch.
@@ -94,8 +93,7 @@ TEST_P(LocalQuery, NullParameterListsAllRowsAndCodeFindsOne) {
   caixa_.open();
   ASSERT_EQ(caixa_.recordCount(), 3);
   std::vector<std::string> codes;
-  for (caixa_.first(); !caixa_.eof(); caixa_.next())
-    codes.push_back(caixa_.fieldByName("cdcaixa").asText());
+  for (caixa_.first(); !caixa_.eof(); caixa_.next()) codes.push_back(caixa_.fieldByName("cdcaixa").asText());
   EXPECT_EQ(codes, (std::vector<std::string>{"001", "002", "003"}));
   EXPECT_TRUE(caixa_.fieldByName("NMCAIXA").isNull());  // past the last row
 
@@ -138,8 +136,9 @@ TEST_P(LocalQuery, RepeatedAndAllRowsSwitchParameters) {
 
 TEST_P(LocalQuery, DeclaredFieldsWinUndeclaredAreInferred) {
   TADOIBQuery q(conn_.get());
-  q.SQL = "SELECT CDCAIXA, NMCAIXA, VRLIMITE, DTCADASTRO FROM CAIXA WHERE CDFILIAL = :F "
-          "ORDER BY CDCAIXA";
+  q.SQL =
+      "SELECT CDCAIXA, NMCAIXA, VRLIMITE, DTCADASTRO FROM CAIXA WHERE CDFILIAL = :F "
+      "ORDER BY CDCAIXA";
   q.declareField({"NMCAIXA", FieldType::String, 30}, "Nome");
   q.declareField({"VRLIMITE", FieldType::Float}, "Limite");
   q.setParam("F", "0001");
@@ -179,8 +178,7 @@ TEST_P(LocalQuery, RefusesWhatItCannotRun) {
   // A statement the database refuses, with a date parameter bound, fails
   // cleanly (SOCI's SQLite backend once wrote out of bounds here).
   for (int i = 0; i < 3; ++i)
-    EXPECT_THROW(sqlExecute(conn_->session(), "INSERT INTO NAOEXISTE VALUES (:D, :N)",
-                            {{"D", now()}, {"N", 1.5}}),
+    EXPECT_THROW(sqlExecute(conn_->session(), "INSERT INTO NAOEXISTE VALUES (:D, :N)", {{"D", now()}, {"N", 1.5}}),
                  SqlError);
 
   TADOIBQuery missing(conn_.get());
@@ -190,5 +188,4 @@ TEST_P(LocalQuery, RefusesWhatItCannotRun) {
   EXPECT_THROW(TADOIBQuery().open(), SqlError);
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, LocalQuery, ::testing::ValuesIn(testdb::backends()),
-                         testdb::backendName);
+INSTANTIATE_TEST_SUITE_P(Backends, LocalQuery, ::testing::ValuesIn(testdb::backends()), testdb::backendName);

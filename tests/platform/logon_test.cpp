@@ -25,24 +25,27 @@ class LocalDatabase : public ::testing::Test {
 
   void SetUp() override {
     auto& s = db.session();
-    sqlExecute(s, "CREATE TABLE FILIAL (CDFILIAL VARCHAR(4) PRIMARY KEY, NMFILIAL VARCHAR(30), "
-                  "CDSEGMER VARCHAR(5), CDEMPRESA VARCHAR(2))");
-    sqlExecute(s, "INSERT INTO FILIAL VALUES ('0001', 'Matriz Centro', 'VAR', '01'), "
-                  "('0002', 'Filial Shopping Norte', 'VAR', '02')");
-    sqlExecute(s, "CREATE TABLE ITEMPERSON (CDFILIAL VARCHAR(4), NRITEMPERS INTEGER, "
-                  "DSVALORPERS VARCHAR(100))");
+    sqlExecute(s,
+               "CREATE TABLE FILIAL (CDFILIAL VARCHAR(4) PRIMARY KEY, NMFILIAL VARCHAR(30), "
+               "CDSEGMER VARCHAR(5), CDEMPRESA VARCHAR(2))");
+    sqlExecute(s,
+               "INSERT INTO FILIAL VALUES ('0001', 'Matriz Centro', 'VAR', '01'), "
+               "('0002', 'Filial Shopping Norte', 'VAR', '02')");
+    sqlExecute(s,
+               "CREATE TABLE ITEMPERSON (CDFILIAL VARCHAR(4), NRITEMPERS INTEGER, "
+               "DSVALORPERS VARCHAR(100))");
     sqlExecute(s, "INSERT INTO ITEMPERSON VALUES ('0001', 3, 'S'), ('0002', 3, 'N'), ('0001', 4, NULL)");
     setDtmDBGeral(&db);
   }
   void TearDown() override { setDtmDBGeral(nullptr); }
 
   void createLevels(std::initializer_list<int> digits) {
-    sqlExecute(db.session(), "CREATE TABLE NIVELPROD (CDNVPRODUTO INTEGER, NRDIGNIVEL INTEGER, "
-                             "NMNIVEL VARCHAR(30))");
+    sqlExecute(db.session(),
+               "CREATE TABLE NIVELPROD (CDNVPRODUTO INTEGER, NRDIGNIVEL INTEGER, "
+               "NMNIVEL VARCHAR(30))");
     int level = 0;
     for (int d : digits)
-      sqlExecute(db.session(), "INSERT INTO NIVELPROD VALUES (:L, :D, 'Nível')",
-                 {{"L", ++level}, {"D", d}});
+      sqlExecute(db.session(), "INSERT INTO NIVELPROD VALUES (:L, :D, 'Nível')", {{"L", ++level}, {"D", d}});
     setDtmDBGeral(&db);  // levels are read once per connection
   }
 };

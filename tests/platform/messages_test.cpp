@@ -61,7 +61,7 @@ TEST(Messages, MissFallsBackAlongTheChainAndNeverYieldsBlank) {
 
   EXPECT_EQ(own.Msg("PRODUTO"), "Produto");  // own entry shadows the fallback's
   EXPECT_EQ(own.Msg("get_preco"), "Recebendo preço do servidor...");
-  EXPECT_EQ(own.Msg("AGUARDE"), "Aguarde...");  // two levels down
+  EXPECT_EQ(own.Msg("AGUARDE"), "Aguarde...");         // two levels down
   EXPECT_EQ(own.Msg("Get_Operador"), "Get_Operador");  // nowhere: the key itself
   EXPECT_EQ(own.find("Get_Operador"), nullptr);
   EXPECT_TRUE(own.contains("produto"));

@@ -45,8 +45,7 @@ std::size_t requestedRefusing(const std::vector<std::uint8_t>& doc) {
 
 // Appends a 32-bit array or map header claiming `count` items.
 void header(std::vector<std::uint8_t>& doc, std::uint8_t tag, std::uint32_t count) {
-  doc.insert(doc.end(), {tag, static_cast<std::uint8_t>(count >> 24),
-                         static_cast<std::uint8_t>(count >> 16),
+  doc.insert(doc.end(), {tag, static_cast<std::uint8_t>(count >> 24), static_cast<std::uint8_t>(count >> 16),
                          static_cast<std::uint8_t>(count >> 8), static_cast<std::uint8_t>(count)});
 }
 
@@ -56,15 +55,13 @@ TEST(PacketAllocation, NestedClaimsOnTheSameBytesAreNotMultiplied) {
   // Lists in lists, each claiming as many items as there are bytes after
   // its header, then a byte no document may hold and a megabyte of nils.
   std::vector<std::uint8_t> doc;
-  for (int i = 0; i < kLevels; ++i)
-    header(doc, 0xDD, static_cast<std::uint32_t>(kPadding + 1 + 5 * (kLevels - 1 - i)));
+  for (int i = 0; i < kLevels; ++i) header(doc, 0xDD, static_cast<std::uint32_t>(kPadding + 1 + 5 * (kLevels - 1 - i)));
   doc.push_back(0xC1);
   doc.resize(doc.size() + kPadding, 0xC0);
   EXPECT_LT(requestedRefusing(doc), 16 * doc.size());
 
   // The same through a packet: rows claiming the bytes left, each row too.
-  std::vector<std::uint8_t> rows = {0x82, 0xA6, 'f', 'i', 'e', 'l', 'd', 's', 0x90,
-                                    0xA4, 'r',  'o', 'w', 's'};
+  std::vector<std::uint8_t> rows = {0x82, 0xA6, 'f', 'i', 'e', 'l', 'd', 's', 0x90, 0xA4, 'r', 'o', 'w', 's'};
   header(rows, 0xDD, kPadding + 6);
   header(rows, 0xDD, kPadding + 1);
   rows.push_back(0xC1);

@@ -46,21 +46,24 @@ bool sameList(const std::vector<Value>& a, const std::vector<Value>& b);
 bool same(const Value& a, const Value& b) {
   if (a.type() != b.type()) return false;
   switch (a.type()) {
-    case ValueType::Number: return sameNumber(a.number(), b.number());
-    case ValueType::DateTime: return sameNumber(a.dateTime().days, b.dateTime().days);
-    case ValueType::Array: return sameList(a.array(), b.array());
+    case ValueType::Number:
+      return sameNumber(a.number(), b.number());
+    case ValueType::DateTime:
+      return sameNumber(a.dateTime().days, b.dateTime().days);
+    case ValueType::Array:
+      return sameList(a.array(), b.array());
     case ValueType::Packet: {
       const DataPacket& p = a.packet();
       const DataPacket& q = b.packet();
-      if (p.fields != q.fields || p.delta != q.delta || p.rows.size() != q.rows.size())
-        return false;
+      if (p.fields != q.fields || p.delta != q.delta || p.rows.size() != q.rows.size()) return false;
       for (size_t i = 0; i < p.rows.size(); ++i)
         if (p.rows[i].kind != q.rows[i].kind || !sameList(p.rows[i].values, q.rows[i].values) ||
             !sameList(p.rows[i].original, q.rows[i].original))
           return false;
       return true;
     }
-    default: return a == b;
+    default:
+      return a == b;
   }
 }
 
@@ -85,16 +88,13 @@ DataPacket everyFieldType() {
                            {"DTVENDA", FieldType::DateTime, 0, false},
                            {"IDATIVO", FieldType::Boolean, 0, false},
                            {"NRITEM", FieldType::Integer, 0, false}});
-  p.rows.push_back({RowKind::Unchanged,
-                    {"0001", "S", 12.34, DateTime(46364.5), true, 3},
-                    {}});
+  p.rows.push_back({RowKind::Unchanged, {"0001", "S", 12.34, DateTime(46364.5), true, 3}, {}});
   p.rows.push_back({RowKind::Unchanged, {Value(), Value(), Value(), Value(), Value(), Value()}, {}});
   return p;
 }
 
 DataPacket deltaOfEveryKind() {
-  DataPacket p = packetOf({{"NRITEM", FieldType::Integer, 0, true},
-                           {"QTITEM", FieldType::Float, 0, false}});
+  DataPacket p = packetOf({{"NRITEM", FieldType::Integer, 0, true}, {"QTITEM", FieldType::Float, 0, false}});
   p.delta = true;
   p.rows.push_back({RowKind::Insert, {1, 2.5}, {}});
   p.rows.push_back({RowKind::Modify, {2, 3.0}, {2, 1.0}});
@@ -108,18 +108,17 @@ class Codec : public ::testing::TestWithParam<Enc> {
  protected:
   void expectRoundTrip(const Value& v) {
     const Value back = decode(encode(v, GetParam()), GetParam());
-    EXPECT_TRUE(same(v, back)) << encodeValueJson(v) << "\ncame back as\n"
-                               << encodeValueJson(back);
+    EXPECT_TRUE(same(v, back)) << encodeValueJson(v) << "\ncame back as\n" << encodeValueJson(back);
   }
 };
 
 TEST_P(Codec, DoublesKeepEveryBit) {
   constexpr double inf = std::numeric_limits<double>::infinity();
   constexpr double tiny = std::numeric_limits<double>::denorm_min();
-  const double edge[] = {0.0,     -0.0,     0.1,         -2.675,   1e-300, 1e300,
-                         DBL_MAX, -DBL_MAX, DBL_MIN,     tiny,     -tiny,  DBL_MIN / 3,
-                         0x1p53,  0x1p53 + 2, -0x1p53 - 2, 0x1p64, 12345678.9, inf,
-                         -inf,    std::numeric_limits<double>::quiet_NaN()};
+  const double edge[] = {0.0,    -0.0,        0.1,      -2.675,     1e-300,
+                         1e300,  DBL_MAX,     -DBL_MAX, DBL_MIN,    tiny,
+                         -tiny,  DBL_MIN / 3, 0x1p53,   0x1p53 + 2, -0x1p53 - 2,
+                         0x1p64, 12345678.9,  inf,      -inf,       std::numeric_limits<double>::quiet_NaN()};
   for (double d : edge) expectRoundTrip(Value(d));
   std::mt19937_64 rng(2600);
   ValueArray random;
@@ -155,8 +154,7 @@ TEST_P(Codec, TextsNullsBooleansAndArrays) {
   expectRoundTrip(Value(true));
   expectRoundTrip(Value(false));
   expectRoundTrip(Value(ValueArray{}));
-  expectRoundTrip(Value(ValueArray{ValueArray{}, ValueArray{ValueArray{Value()}}, "x", 1,
-                                   DateTime(2), false}));
+  expectRoundTrip(Value(ValueArray{ValueArray{}, ValueArray{ValueArray{Value()}}, "x", 1, DateTime(2), false}));
 }
 
 TEST_P(Codec, PacketsDeltasAndPacketsInArrays) {
@@ -166,8 +164,8 @@ TEST_P(Codec, PacketsDeltasAndPacketsInArrays) {
   expectRoundTrip(Value(deltaOfEveryKind()));
   expectRoundTrip(Value(bench::makeSalePacket(60)));
   // A remote call's arguments: texts, a date and change logs side by side.
-  expectRoundTrip(Value(ValueArray{"0001", "001", DateTime(46364), Value(deltaOfEveryKind()),
-                                   Value(), ValueArray{Value(everyFieldType())}}));
+  expectRoundTrip(Value(ValueArray{"0001", "001", DateTime(46364), Value(deltaOfEveryKind()), Value(),
+                                   ValueArray{Value(everyFieldType())}}));
 }
 
 TEST_P(Codec, NestingUpToTheLimitAndNoFurther) {
@@ -214,10 +212,9 @@ TEST_P(Codec, EncodingRefusesWhatDecodingWouldRefuse) {
 // else must be refused with PacketError: never a crash, a hang or another
 // exception.
 TEST_P(Codec, FuzzedDocumentsOnlyEverThrowPacketError) {
-  const Value seeds[] = {
-      Value(deltaOfEveryKind()), Value(everyFieldType()),
-      Value(ValueArray{"Manutenção", -0.0, std::numeric_limits<double>::quiet_NaN(),
-                       DateTime(-1.5), ValueArray{ValueArray{true}}, Value(DataPacket{})})};
+  const Value seeds[] = {Value(deltaOfEveryKind()), Value(everyFieldType()),
+                         Value(ValueArray{"Manutenção", -0.0, std::numeric_limits<double>::quiet_NaN(), DateTime(-1.5),
+                                          ValueArray{ValueArray{true}}, Value(DataPacket{})})};
   std::mt19937 rng(13002600);
   int decoded = 0;
   for (const Value& seed : seeds) {
@@ -228,11 +225,21 @@ TEST_P(Codec, FuzzedDocumentsOnlyEverThrowPacketError) {
       for (int k = 0; k < edits && !doc.empty(); ++k) {
         const size_t at = rng() % doc.size();
         switch (rng() % 5) {
-          case 0: doc[at] = static_cast<char>(rng()); break;
-          case 1: doc[at] = static_cast<char>(doc[at] ^ (1 << (rng() % 8))); break;
-          case 2: doc.resize(at); break;
-          case 3: doc.insert(at, 1, static_cast<char>(rng())); break;
-          default: doc.insert(at, doc.substr(rng() % doc.size(), 1 + rng() % 16)); break;
+          case 0:
+            doc[at] = static_cast<char>(rng());
+            break;
+          case 1:
+            doc[at] = static_cast<char>(doc[at] ^ (1 << (rng() % 8)));
+            break;
+          case 2:
+            doc.resize(at);
+            break;
+          case 3:
+            doc.insert(at, 1, static_cast<char>(rng()));
+            break;
+          default:
+            doc.insert(at, doc.substr(rng() % doc.size(), 1 + rng() % 16));
+            break;
         }
       }
       Value v;
@@ -248,8 +255,7 @@ TEST_P(Codec, FuzzedDocumentsOnlyEverThrowPacketError) {
   EXPECT_GT(decoded, 0);  // the mutations also reach documents that stay valid
 }
 
-INSTANTIATE_TEST_SUITE_P(PacketCodec, Codec,
-                         ::testing::Values(Enc::Json, Enc::Cbor, Enc::MessagePack),
+INSTANTIATE_TEST_SUITE_P(PacketCodec, Codec, ::testing::Values(Enc::Json, Enc::Cbor, Enc::MessagePack),
                          [](const auto& info) {
                            return info.param == Enc::Json   ? std::string("Json")
                                   : info.param == Enc::Cbor ? std::string("Cbor")
@@ -261,30 +267,25 @@ TEST(PacketJson, ShapesAreStable) {
   EXPECT_EQ(encodeValueJson(Value(5)), "5");
   EXPECT_EQ(encodeValueJson(Value(-0.0)), "-0.0");
   EXPECT_EQ(encodeValueJson(Value(0.1)), "0.1");
-  EXPECT_EQ(encodeValueJson(Value(-std::numeric_limits<double>::infinity())),
-            R"({"n":"-Infinity"})");
+  EXPECT_EQ(encodeValueJson(Value(-std::numeric_limits<double>::infinity())), R"({"n":"-Infinity"})");
   EXPECT_EQ(encodeValueJson(Value(DateTime(46364.4375))), R"({"d":46364.4375})");
   EXPECT_EQ(encodeValueJson(Value(ValueArray{"a", Value(), true})), R"(["a",null,true])");
-  DataPacket p = packetOf({{"NRSEQVENDA", FieldType::String, 10, true},
-                           {"VRDESCVENDA", FieldType::Float, 0, false}});
+  DataPacket p = packetOf({{"NRSEQVENDA", FieldType::String, 10, true}, {"VRDESCVENDA", FieldType::Float, 0, false}});
   p.rows.push_back({RowKind::Unchanged, {"0000000001", 2.5}, {}});
-  EXPECT_EQ(encodeValueJson(Value(p)),
-            R"({"delta":false,"fields":[["NRSEQVENDA","string",10,true],)"
-            R"(["VRDESCVENDA","float",0,false]],"rows":[["0000000001",2.5]]})");
+  EXPECT_EQ(encodeValueJson(Value(p)), R"({"delta":false,"fields":[["NRSEQVENDA","string",10,true],)"
+                                       R"(["VRDESCVENDA","float",0,false]],"rows":[["0000000001",2.5]]})");
   p.delta = true;
   p.rows = {{RowKind::Modify, {"0000000001", 3.0}, {"0000000001", 2.5}},
             {RowKind::Insert, {"0000000002", Value()}, {}}};
-  EXPECT_EQ(encodeValueJson(Value(p)),
-            R"({"delta":true,"fields":[["NRSEQVENDA","string",10,true],)"
-            R"(["VRDESCVENDA","float",0,false]],"rows":[)"
-            R"({"kind":"modify","original":["0000000001",2.5],"values":["0000000001",3]},)"
-            R"({"kind":"insert","values":["0000000002",null]}]})");
+  EXPECT_EQ(encodeValueJson(Value(p)), R"({"delta":true,"fields":[["NRSEQVENDA","string",10,true],)"
+                                       R"(["VRDESCVENDA","float",0,false]],"rows":[)"
+                                       R"({"kind":"modify","original":["0000000001",2.5],"values":["0000000001",3]},)"
+                                       R"({"kind":"insert","values":["0000000002",null]}]})");
 }
 
 TEST(PacketJson, OtherClientsMayOrderMembersFreelyAndOmitDelta) {
-  const Value v = decodeValueJson(
-      R"({"rows":[[1.0,{"d":2}], {"values":[null,null],"kind":"insert"}],)"
-      R"("fields":[["N","integer",0,false],["D","datetime",0,false]]})");
+  const Value v = decodeValueJson(R"({"rows":[[1.0,{"d":2}], {"values":[null,null],"kind":"insert"}],)"
+                                  R"("fields":[["N","integer",0,false],["D","datetime",0,false]]})");
   const DataPacket& p = v.packet();
   EXPECT_FALSE(p.delta);
   ASSERT_EQ(p.rows.size(), 2u);
@@ -321,8 +322,7 @@ TEST(PacketJson, MalformedDocumentsSayWhatIsWrong) {
       {rows(R"({"kind":"upsert","values":[1,"a"]}])"), "row 0 has an unknown kind \"upsert\""},
       {rows(R"({"kind":"insert","values":[1,"a"],"original":[1,"a"]}])"),
        "kind insert, which carries no original values"},
-      {rows(R"({"kind":"modify","values":[1,"a"],"original":[1]}])"),
-       "1 original values for 2 fields"},
+      {rows(R"({"kind":"modify","values":[1,"a"],"original":[1]}])"), "1 original values for 2 fields"},
       {rows(R"({"kind":"modify"}])"), "must have the members kind and values"},
       {rows(R"({"kind":"modify","values":[1,"a"],"extra":1}])"), "unknown member \"extra\""},
       {rows(R"({"kind":2,"values":[1,"a"]}])"), "its kind must be a text"},
@@ -331,16 +331,14 @@ TEST(PacketJson, MalformedDocumentsSayWhatIsWrong) {
       {rows(R"([1,{"d":1}]])"), "field \"S\": a date does not fit the field type string"},
       {rows(R"([1,["a"]]])"), "field \"S\": an array does not fit the field type string"},
       {rows(R"([1,"a"]],"delta":"yes")"), "delta flag must be a boolean"},
-      {std::string(kMaxWireDepth + 1, '[') + std::string(kMaxWireDepth + 1, ']'),
-       "nests deeper than 64 levels"},
+      {std::string(kMaxWireDepth + 1, '[') + std::string(kMaxWireDepth + 1, ']'), "nests deeper than 64 levels"},
   };
   for (const auto& [doc, message] : cases) {
     try {
       decodeValueJson(doc);
       ADD_FAILURE() << "accepted: " << doc;
     } catch (const PacketError& e) {
-      EXPECT_NE(std::string(e.what()).find(message), std::string::npos)
-          << doc << "\n  gave: " << e.what();
+      EXPECT_NE(std::string(e.what()).find(message), std::string::npos) << doc << "\n  gave: " << e.what();
     }
   }
 }
@@ -368,11 +366,9 @@ TEST(PacketBinary, HostileDocumentsAreRefusedWithoutCrashing) {
   expectRefused(std::vector<std::uint8_t>(1'000'000, 0x81), F::Cbor, "nests deeper");
   expectRefused(std::vector<std::uint8_t>(1'000'000, 0x91), F::MessagePack, "nests deeper");
   // Lengths far beyond the data.
-  expectRefused(bytes({0x9B, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}), F::Cbor,
-                "malformed CBOR");
+  expectRefused(bytes({0x9B, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}), F::Cbor, "malformed CBOR");
   expectRefused(bytes({0xDD, 0xFF, 0xFF, 0xFF, 0xFF}), F::MessagePack, "malformed MessagePack");
-  expectRefused(bytes({0x7B, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}), F::Cbor,
-                "malformed CBOR");
+  expectRefused(bytes({0x7B, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}), F::Cbor, "malformed CBOR");
   // Things the model has no place for.
   expectRefused(bytes({0x41, 0x00}), F::Cbor, "binary data");
   expectRefused(bytes({0xD4, 0x01, 0x00}), F::MessagePack, "binary data");
@@ -397,8 +393,8 @@ TEST(PacketBinary, WireDefaultIsTheMeasuredFlavour) {
 // they replaced: same bytes out, same values or the same refusal back.
 
 std::string randomText(std::mt19937_64& rng) {
-  static constexpr std::string_view pieces[] = {
-      "a", "Z", "0", " ", "\r\n", std::string_view("\0", 1), "ç", "ã", "☕", "𝄞", "\x7f"};
+  static constexpr std::string_view pieces[] = {"a", "Z", "0", " ", "\r\n", std::string_view("\0", 1),
+                                                "ç", "ã", "☕", "𝄞", "\x7f"};
   static const size_t lengths[] = {0, 1, 15, 16, 31, 32, 255, 256, 65535, 65536};
   if (rng() % 8 == 0) return std::string(lengths[rng() % std::size(lengths)], 'x');
   std::string s;
@@ -409,23 +405,51 @@ std::string randomText(std::mt19937_64& rng) {
 }
 
 double randomNumber(std::mt19937_64& rng) {
-  static const double edges[] = {0.0, -0.0, 127, 128, 255, 256, 65535, 65536, 4294967295.0,
-                                 4294967296.0, -32, -33, -128, -129, -32768, -32769,
-                                 -2147483648.0, -2147483649.0, 0x1p53 - 1, -0x1p53 + 1, 0x1p53,
-                                 0x1p64, std::numeric_limits<double>::infinity(),
+  static const double edges[] = {0.0,
+                                 -0.0,
+                                 127,
+                                 128,
+                                 255,
+                                 256,
+                                 65535,
+                                 65536,
+                                 4294967295.0,
+                                 4294967296.0,
+                                 -32,
+                                 -33,
+                                 -128,
+                                 -129,
+                                 -32768,
+                                 -32769,
+                                 -2147483648.0,
+                                 -2147483649.0,
+                                 0x1p53 - 1,
+                                 -0x1p53 + 1,
+                                 0x1p53,
+                                 0x1p64,
+                                 std::numeric_limits<double>::infinity(),
                                  -std::numeric_limits<double>::infinity(),
                                  std::numeric_limits<double>::quiet_NaN(),
-                                 std::numeric_limits<double>::denorm_min(), DBL_MAX, FLT_MAX,
-                                 -FLT_MAX, FLT_TRUE_MIN, 0.5, 1e300};
+                                 std::numeric_limits<double>::denorm_min(),
+                                 DBL_MAX,
+                                 FLT_MAX,
+                                 -FLT_MAX,
+                                 FLT_TRUE_MIN,
+                                 0.5,
+                                 1e300};
   switch (rng() % 5) {
-    case 0: return edges[rng() % std::size(edges)];
+    case 0:
+      return edges[rng() % std::size(edges)];
     case 1: {
       const auto whole = static_cast<std::int64_t>(rng() % (1ull << 54)) - (1ll << 53);
       return static_cast<double>(whole);
     }
-    case 2: return static_cast<double>(std::bit_cast<float>(static_cast<std::uint32_t>(rng())));
-    case 3: return std::bit_cast<double>(rng());
-    default: return static_cast<double>(static_cast<int>(rng() % 400) - 200) / 8;
+    case 2:
+      return static_cast<double>(std::bit_cast<float>(static_cast<std::uint32_t>(rng())));
+    case 3:
+      return std::bit_cast<double>(rng());
+    default:
+      return static_cast<double>(static_cast<int>(rng() % 400) - 200) / 8;
   }
 }
 
@@ -433,11 +457,15 @@ Value randomScalar(std::mt19937_64& rng, FieldType type) {
   if (rng() % 5 == 0) return Value();
   switch (type) {
     case FieldType::String:
-    case FieldType::FixedString: return randomText(rng);
+    case FieldType::FixedString:
+      return randomText(rng);
     case FieldType::Float:
-    case FieldType::Integer: return randomNumber(rng);
-    case FieldType::DateTime: return DateTime(randomNumber(rng));
-    case FieldType::Boolean: return rng() % 2 == 0;
+    case FieldType::Integer:
+      return randomNumber(rng);
+    case FieldType::DateTime:
+      return DateTime(randomNumber(rng));
+    case FieldType::Boolean:
+      return rng() % 2 == 0;
   }
   return Value();
 }
@@ -453,8 +481,8 @@ DataPacket randomPacket(std::mt19937_64& rng) {
   DataPacket p;
   const size_t fieldCount = rng() % 9;
   for (size_t i = 0; i < fieldCount; ++i)
-    p.fields.push_back({randomText(rng).substr(0, 20), static_cast<FieldType>(rng() % 6),
-                        static_cast<int>(rng() % 300), rng() % 2 == 0});
+    p.fields.push_back({randomText(rng).substr(0, 20), static_cast<FieldType>(rng() % 6), static_cast<int>(rng() % 300),
+                        rng() % 2 == 0});
   p.delta = rng() % 2 == 0;
   const size_t rowCount = rng() % 12;
   for (size_t i = 0; i < rowCount; ++i) {
@@ -470,19 +498,26 @@ DataPacket randomPacket(std::mt19937_64& rng) {
 
 Value randomValue(std::mt19937_64& rng, int depth) {
   switch (rng() % (depth < 4 ? 8 : 6)) {
-    case 0: return Value();
-    case 1: return randomText(rng);
-    case 2: return randomNumber(rng);
-    case 3: return DateTime(randomNumber(rng));
-    case 4: return rng() % 2 == 0;
-    case 5: return randomScalar(rng, static_cast<FieldType>(rng() % 6));
+    case 0:
+      return Value();
+    case 1:
+      return randomText(rng);
+    case 2:
+      return randomNumber(rng);
+    case 3:
+      return DateTime(randomNumber(rng));
+    case 4:
+      return rng() % 2 == 0;
+    case 5:
+      return randomScalar(rng, static_cast<FieldType>(rng() % 6));
     case 6: {
       ValueArray a;
       const size_t n = rng() % 10 == 0 ? 16 + rng() % 3 : rng() % 6;
       for (size_t i = 0; i < n; ++i) a.push_back(randomValue(rng, depth + 1));
       return a;
     }
-    default: return randomPacket(rng);
+    default:
+      return randomPacket(rng);
   }
 }
 
@@ -546,8 +581,7 @@ TEST(PacketMessagePack, ReadersAgreeOnFuzzedAndTruncatedDocuments) {
   std::mt19937_64 rng(13002600);
   std::vector<std::vector<std::uint8_t>> seeds;
   while (seeds.size() < 40)
-    if (auto doc = written(randomValue(rng, 1), true); doc && doc->size() < 4000)
-      seeds.push_back(*doc);
+    if (auto doc = written(randomValue(rng, 1), true); doc && doc->size() < 4000) seeds.push_back(*doc);
   seeds.push_back(detail::writeMessagePack(Value(deltaOfEveryKind())));
   for (const auto& seed : seeds) {
     for (size_t cut = 0; cut < seed.size(); ++cut)
@@ -558,9 +592,15 @@ TEST(PacketMessagePack, ReadersAgreeOnFuzzedAndTruncatedDocuments) {
       for (int k = 0; k < edits && !doc.empty(); ++k) {
         const size_t at = rng() % doc.size();
         switch (rng() % 4) {
-          case 0: doc[at] = static_cast<std::uint8_t>(rng()); break;
-          case 1: doc[at] ^= static_cast<std::uint8_t>(1u << (rng() % 8)); break;
-          case 2: doc.erase(doc.begin() + static_cast<long>(at)); break;
+          case 0:
+            doc[at] = static_cast<std::uint8_t>(rng());
+            break;
+          case 1:
+            doc[at] ^= static_cast<std::uint8_t>(1u << (rng() % 8));
+            break;
+          case 2:
+            doc.erase(doc.begin() + static_cast<long>(at));
+            break;
           default:
             doc.insert(doc.begin() + static_cast<long>(at), static_cast<std::uint8_t>(rng()));
         }
@@ -573,18 +613,19 @@ TEST(PacketMessagePack, ReadersAgreeOnFuzzedAndTruncatedDocuments) {
 // Other writers may pick longer forms than ours: wider integers and
 // lengths, 64-bit floats, 16- and 32-bit maps and arrays.
 TEST(PacketMessagePack, LongerFormsOfOtherWritersAreRead) {
-  const auto doc = bytes({0xDC, 0x00, 0x06,                          // array16 of 6
-                          0xDA, 0x00, 0x03, 'a', 'b', 'c',           // str16 "abc"
-                          0xCF, 0, 0, 0, 0, 0, 0, 0, 5,              // uint64 5
-                          0xD3, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFD,  // int64 -3
-                          0xCB, 0x3F, 0xE0, 0, 0, 0, 0, 0, 0,        // float64 0.5
-                          0xDF, 0, 0, 0, 1, 0xD9, 1, 'd', 0xCA, 0x40, 0, 0, 0,  // map32 {"d": 2.0f}
-                          0xDE, 0, 3,                                // map16 packet
-                          0xA6, 'f', 'i', 'e', 'l', 'd', 's', 0x91,
-                          0x94, 0xA1, 'N', 0xA7, 'i', 'n', 't', 'e', 'g', 'e', 'r',  // [N, integer,
-                          0xD1, 0, 0, 0xC2,                                          //  0, false]
-                          0xA4, 'r', 'o', 'w', 's', 0xDD, 0, 0, 0, 1, 0x91, 0xD0, 0x85,
-                          0xA5, 'd', 'e', 'l', 't', 'a', 0xC3});
+  const auto doc =
+      bytes({0xDC, 0x00, 0x06,                                                           // array16 of 6
+             0xDA, 0x00, 0x03, 'a',  'b',  'c',                                          // str16 "abc"
+             0xCF, 0,    0,    0,    0,    0,    0,    0,    5,                          // uint64 5
+             0xD3, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFD,                       // int64 -3
+             0xCB, 0x3F, 0xE0, 0,    0,    0,    0,    0,    0,                          // float64 0.5
+             0xDF, 0,    0,    0,    1,    0xD9, 1,    'd',  0xCA, 0x40, 0,    0,    0,  // map32 {"d": 2.0f}
+             0xDE, 0,    3,                                                              // map16 packet
+             0xA6, 'f',  'i',  'e',  'l',  'd',  's',  0x91, 0x94, 0xA1, 'N',  0xA7, 'i',
+             'n',  't',  'e',  'g',  'e',  'r',  // [N, integer,
+             0xD1, 0,    0,    0xC2,             //  0, false]
+             0xA4, 'r',  'o',  'w',  's',  0xDD, 0,    0,    0,    1,    0x91, 0xD0, 0x85,
+             0xA5, 'd',  'e',  'l',  't',  'a',  0xC3});
   DataPacket p = packetOf({{"N", FieldType::Integer, 0, false}});
   p.delta = true;
   p.rows.push_back({RowKind::Unchanged, {-123}, {}});
@@ -603,14 +644,13 @@ TEST(PacketMessagePack, HostileLengthsAndNestingAreRefusedBeforeAllocating) {
   expectRefused(bytes({0xDB, 0xFF, 0xFF, 0xFF, 0xFF, 'a'}), F::MessagePack,
                 "a text of 4294967295 bytes goes past the end");
   // A map member takes two bytes at least: three members in five bytes.
-  expectRefused(bytes({0x83, 0xA1, 'd', 0x01, 0xA1}), F::MessagePack,
-                "a map of 3 items goes past the end");
+  expectRefused(bytes({0x83, 0xA1, 'd', 0x01, 0xA1}), F::MessagePack, "a map of 3 items goes past the end");
   // A packet claiming a million rows and a million values in a row.
-  expectRefused(bytes({0x82, 0xA6, 'f', 'i', 'e', 'l', 'd', 's', 0x90, 0xA4, 'r', 'o', 'w', 's',
-                       0xDD, 0x00, 0x0F, 0x42, 0x40, 0x90}),
+  expectRefused(bytes({0x82, 0xA6, 'f', 'i', 'e',  'l',  'd',  's',  0x90, 0xA4,
+                       'r',  'o',  'w', 's', 0xDD, 0x00, 0x0F, 0x42, 0x40, 0x90}),
                 F::MessagePack, "an array of 1000000 items");
-  expectRefused(bytes({0x82, 0xA6, 'f', 'i', 'e', 'l', 'd', 's', 0x90, 0xA4, 'r', 'o', 'w', 's',
-                       0x91, 0xDD, 0x00, 0x0F, 0x42, 0x40, 0xC0}),
+  expectRefused(bytes({0x82, 0xA6, 'f', 'i',  'e',  'l',  'd',  's',  0x90, 0xA4, 'r',
+                       'o',  'w',  's', 0x91, 0xDD, 0x00, 0x0F, 0x42, 0x40, 0xC0}),
                 F::MessagePack, "an array of 1000000 items");
   // Dates in dates, a million deep, recurse no further than the limit.
   std::vector<std::uint8_t> dates;
@@ -650,12 +690,10 @@ TEST(PacketMessagePack, MalformedDocumentsSayWhatIsWrong) {
       {R"({"fields":[["A","string",1.5,false]],"rows":[]})", "whole number from 0"},
       {R"({"fields":[["A","string",1,"S"]],"rows":[]})", "boolean required flag"},
       {rows(R"([1])"), "packet row 0 has 1 values for 2 fields"},
-      {rows(R"([1,"a"],{"kind":"upsert","values":[1,"a"]})"),
-       "row 1 has an unknown kind \"upsert\""},
+      {rows(R"([1,"a"],{"kind":"upsert","values":[1,"a"]})"), "row 1 has an unknown kind \"upsert\""},
       {rows(R"({"kind":"insert","values":[1,"a"],"original":[1,"a"]})"),
        "kind insert, which carries no original values"},
-      {rows(R"({"kind":"modify","values":[1,"a"],"original":[1]})"),
-       "1 original values for 2 fields"},
+      {rows(R"({"kind":"modify","values":[1,"a"],"original":[1]})"), "1 original values for 2 fields"},
       {rows(R"({"kind":"modify"})"), "must have the members kind and values"},
       {rows(R"({"kind":"modify","values":[1,"a"],"extra":1})"), "unknown member \"extra\""},
       {rows(R"({"kind":2,"values":[1,"a"]})"), "its kind must be a text"},
@@ -682,8 +720,8 @@ TEST(PacketMessagePack, MalformedDocumentsSayWhatIsWrong) {
     }
   }
   // A member twice, which a JSON model cannot hold.
-  expectRefused(bytes({0x83, 0xA4, 'r', 'o', 'w', 's', 0x90, 0xA4, 'r', 'o', 'w', 's', 0x90, 0xA6,
-                       'f', 'i', 'e', 'l', 'd', 's', 0x90}),
+  expectRefused(bytes({0x83, 0xA4, 'r',  'o', 'w', 's', 0x90, 0xA4, 'r', 'o', 'w',
+                       's',  0x90, 0xA6, 'f', 'i', 'e', 'l',  'd',  's', 0x90}),
                 BinaryFlavor::MessagePack, "a packet has the member \"rows\" twice");
 }
 

@@ -38,16 +38,14 @@ TEST(RemoteProtocol, RepliesRoundTripInBothFormats) {
     EXPECT_EQ(b.error, refused.error);
     EXPECT_EQ(b.code, "refused");
   }
-  EXPECT_EQ(proto::encodeReply(refused, WireFormat::Json),
-            R"([false,"Venda já concluída.","refused"])");
+  EXPECT_EQ(proto::encodeReply(refused, WireFormat::Json), R"([false,"Venda já concluída.","refused"])");
 }
 
 TEST(RemoteProtocol, RefusesWhatIsNotAReply) {
   for (const char* doc :
-       {R"("ok")", "[]", "[true,1]", "[1,2,3]", R"([false,1,"x"])", R"([false,"x",null])",
-        "[true,null,{\"d\":1}]", "[true,null,[1]]", "[true,null,[[-1,2]]]", "[true,null,[[1.5,2]]]",
-        "[true,null,[[\"0\",2]]]", "[true,null,[[0,1,2]]]", "[true,null,[[1e9,2]]]",
-        "[true,null,[]"}) {
+       {R"("ok")", "[]", "[true,1]", "[1,2,3]", R"([false,1,"x"])", R"([false,"x",null])", "[true,null,{\"d\":1}]",
+        "[true,null,[1]]", "[true,null,[[-1,2]]]", "[true,null,[[1.5,2]]]", "[true,null,[[\"0\",2]]]",
+        "[true,null,[[0,1,2]]]", "[true,null,[[1e9,2]]]", "[true,null,[]"}) {
     EXPECT_THROW(proto::decodeReply(doc, WireFormat::Json), PacketError) << doc;
   }
 }
@@ -77,8 +75,7 @@ class ScriptedTransport : public RemoteTransport {
     return r;
   }
   void logoff(const std::string& token) override { s_.logoffs.push_back(token); }
-  RemoteResult call(const std::string& token, const std::string& op,
-                    std::vector<Value>& args) override {
+  RemoteResult call(const std::string& token, const std::string& op, std::vector<Value>& args) override {
     s_.callTokens.push_back(token);
     args.at(0) = "atualizado";
     return RemoteResult::success(op);
@@ -137,9 +134,7 @@ TEST(TNetConnection, AFailingBeforeConnectIsAFailedOpen) {
   TNetConnection conn("Vnd02600.rdmManutVenda", std::make_unique<ScriptedTransport>(script));
   conn.BeforeConnect = [](TNetConnection&) { throw std::runtime_error("sem contexto de logon"); };
   EXPECT_FALSE(conn.open());
-  EXPECT_EQ(
-      conn.lastError(),
-      "Não foi possível preparar a conexão com o servidor de aplicação: sem contexto de logon");
+  EXPECT_EQ(conn.lastError(), "Não foi possível preparar a conexão com o servidor de aplicação: sem contexto de logon");
   EXPECT_TRUE(script.connects.empty());
 }
 
@@ -190,8 +185,7 @@ TEST(HttpTransport, NothingListeningIsAFailedResultInPortuguese) {
   conn.Host = "127.0.0.1";
   conn.Port = port;
   const std::string expected =
-      "Não foi possível conectar ao servidor de aplicação em 127.0.0.1:" + std::to_string(port) +
-      ".";
+      "Não foi possível conectar ao servidor de aplicação em 127.0.0.1:" + std::to_string(port) + ".";
   EXPECT_FALSE(conn.open());
   EXPECT_EQ(conn.lastError(), expected);
   std::vector<Value> args{"0001"};
@@ -210,8 +204,7 @@ TEST(HttpTransport, RefusesAddressesItCannotUse) {
   const Case cases[] = {
       {"", 8600, "Endereço do servidor de aplicação não configurado."},
       {"http://", 8600, "Endereço do servidor de aplicação não configurado."},
-      {"https://servidor", 8600,
-       "Endereço do servidor de aplicação não suportado: https://servidor (use http://)."},
+      {"https://servidor", 8600, "Endereço do servidor de aplicação não suportado: https://servidor (use http://)."},
       {"servidor", 0, "Porta do servidor de aplicação inválida: 0."},
       {"servidor", 70000, "Porta do servidor de aplicação inválida: 70000."},
   };
@@ -265,8 +258,8 @@ class CrashingServer {
         in.erase(0, end + 4);
         const std::string body = R"([true,"Vnd02600.rdmManutVenda",[]])";
         const std::string out =
-            "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: " +
-            std::to_string(body.size()) + "\r\n\r\n" + body;
+            "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: " + std::to_string(body.size()) +
+            "\r\n\r\n" + body;
         send(c, out.data(), out.size(), MSG_NOSIGNAL);
       }
       close(c);
@@ -308,26 +301,23 @@ TEST(HttpTransport, ASlowServerTimesOut) {
   conn.Port = port;
   ASSERT_TRUE(conn.open()) << conn.lastError();
   std::vector<Value> args;
-  EXPECT_EQ(conn.call("Lenta", args).error,
-            "O servidor de aplicação em 127.0.0.1:" + std::to_string(port) +
-                " não respondeu: a conexão caiu ou o tempo de espera se esgotou.");
+  EXPECT_EQ(conn.call("Lenta", args).error, "O servidor de aplicação em 127.0.0.1:" + std::to_string(port) +
+                                                " não respondeu: a conexão caiu ou o tempo de espera se esgotou.");
   svr.stop();
   serving.join();
 }
 
 TEST(HttpTransport, SomethingElseAtTheAddressIsNoServer) {
   httplib::Server svr;
-  svr.Get("/api/v1/health", [](const httplib::Request&, httplib::Response& res) {
-    res.set_content("ok", "text/plain");
-  });
+  svr.Get("/api/v1/health",
+          [](const httplib::Request&, httplib::Response& res) { res.set_content("ok", "text/plain"); });
   const int port = svr.bind_to_any_port("127.0.0.1");
   std::thread serving([&] { svr.listen_after_bind(); });
   while (!svr.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
 
   auto conn = httpTo("127.0.0.1", port);
   EXPECT_FALSE(conn->open());
-  EXPECT_EQ(conn->lastError(),
-            "O endereço 127.0.0.1:" + std::to_string(port) + " não é de um servidor de aplicação.");
+  EXPECT_EQ(conn->lastError(), "O endereço 127.0.0.1:" + std::to_string(port) + " não é de um servidor de aplicação.");
   svr.stop();
   serving.join();
 }

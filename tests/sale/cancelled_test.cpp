@@ -36,9 +36,10 @@ class CancelledItems : public itemstest::ItemsScreen {
     return runGesture([&] { g.selectColumn(next); }) && g.selectedField()->name() == next;
   }
   int storedRows() {
-    return std::stoi(scalar("SELECT COUNT(*) FROM ITVENDACANC WHERE CDFILIAL = '0001' AND CDCAIXA = '001' AND "
-                            "NRSEQVENDA = :N",
-                            {{"N", sale("NRSEQVENDA")}}));
+    return std::stoi(
+        scalar("SELECT COUNT(*) FROM ITVENDACANC WHERE CDFILIAL = '0001' AND CDCAIXA = '001' AND "
+               "NRSEQVENDA = :N",
+               {{"N", sale("NRSEQVENDA")}}));
   }
 };
 
@@ -144,11 +145,11 @@ TEST_F(CancelledItems, LookUpQuantityRequiredAndTypingFlagCleared) {
   startNewRow();
   platform::DBGrid& g = f->dbgItensCancelados;
   g.setSelectedIndex(g.columnIndex("CDARVPROD"));
-  const std::string position =
-      scalar("SELECT COUNT(*) FROM PRODUTO P JOIN PRODFILIAL F ON F.CDPRODUTO = P.CDPRODUTO "
-             "WHERE P.CDNVPRODUTO = 3 AND F.CDFILIAL = '0001' AND F.IDPERVENDA = 'S' AND P.IDATIVO = 'S' "
-             "AND P.CDARVPROD <= :C",
-             {{"C", code}});
+  const std::string position = scalar(
+      "SELECT COUNT(*) FROM PRODUTO P JOIN PRODFILIAL F ON F.CDPRODUTO = P.CDPRODUTO "
+      "WHERE P.CDNVPRODUTO = 3 AND F.CDFILIAL = '0001' AND F.IDPERVENDA = 'S' AND P.IDATIVO = 'S' "
+      "AND P.CDARVPROD <= :C",
+      {{"C", code}});
   ui.picks.push_back(std::stoi(position));
   calls.clear();
   ASSERT_TRUE(runGesture([&] { g.OnEditButtonClick(g); })) << ui.lastText();

@@ -167,8 +167,8 @@ TEST_F(Conclude, CancellingATypedSale) {
   EXPECT_EQ(ui.shown.back().kind, MsgKind::Information);
   EXPECT_EQ(ui.lastText(), "Cancelamento realizado com sucesso.");
   ASSERT_EQ(callsOf("CancelaVenda"), 1);
-  const auto cancel = std::find_if(calls.begin(), calls.end(),
-                                   [](const std::string& c) { return c.rfind("CancelaVenda(", 0) == 0; });
+  const auto cancel =
+      std::find_if(calls.begin(), calls.end(), [](const std::string& c) { return c.rfind("CancelaVenda(", 0) == 0; });
   EXPECT_EQ(cancel->rfind("CancelaVenda(0001, 001, 0000000054, 000000000001, ", 0), 0u) << *cancel;
   EXPECT_EQ(status(kPendingTyped), "C");
   for (const char* caption : {"Cancelando venda no servidor...", "Recebendo venda do servidor..."})

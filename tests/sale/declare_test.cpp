@@ -40,7 +40,8 @@ TEST(SaleDeclarations, GridsShowDeclaredFields) {
     EXPECT_EQ(set.fieldCount(), c.fieldCount);
     set.createDataSet();
     EXPECT_TRUE(set.active());
-    for (int i = 0; i < grid.columnCount(); ++i) EXPECT_NE(grid.column(i).field(), nullptr) << grid.column(i).fieldName();
+    for (int i = 0; i < grid.columnCount(); ++i)
+      EXPECT_NE(grid.column(i).field(), nullptr) << grid.column(i).fieldName();
     EXPECT_TRUE(grid.options().confirmDelete);
   }
 }

@@ -91,8 +91,8 @@ TEST_F(SaleHeader, PostChecksRulesInOrder) {
 TEST_F(SaleHeader, ConsumerIsPaddedBeforeTheServerIsAsked) {
   editPending();
   const std::string client(20, '0');
-  sale("NRINSJURCLIE").setAsString(
-      lookup("SELECT NRINSJURCLIE FROM CLIENTE WHERE CDCLIENTE = :P", client + "6").asText());
+  sale("NRINSJURCLIE")
+      .setAsString(lookup("SELECT NRINSJURCLIE FROM CLIENTE WHERE CDCLIENTE = :P", client + "6").asText());
   sale("CDCONSUMIDOR").setAsString("1");
   EXPECT_EQ(postRefusal(), "");
   EXPECT_EQ(sale("CDCONSUMIDOR").asString(), client + "1");

@@ -18,9 +18,9 @@ using platform::Value;
 TEST_F(ItemsScreen, NewItemIsNumberedAndPricedFromItsTreeCode) {
   openOnTypedPendingSale();
   const std::string code = productWithTwoRates(10, 2.5);
-  const std::string expectedNumber = scalar(
-      "SELECT MAX(NRSEQUITVEND) FROM ITVENDA WHERE CDFILIAL = '0001' AND CDCAIXA = '001' AND NRSEQVENDA = :N",
-      {{"N", sale("NRSEQVENDA")}});
+  const std::string expectedNumber =
+      scalar("SELECT MAX(NRSEQUITVEND) FROM ITVENDA WHERE CDFILIAL = '0001' AND CDCAIXA = '001' AND NRSEQVENDA = :N",
+             {{"N", sale("NRSEQVENDA")}});
   typeNewItem(code);
   EXPECT_EQ(item("NRSEQUITVEND").size(), 3u);
   EXPECT_GT(item("NRSEQUITVEND"), expectedNumber);
@@ -182,8 +182,7 @@ TEST_F(ItemsScreen, PostReportsMissingAndNonPositiveFigures) {
          it.fieldByName("VRUNITVEND").clear();
        },
        "Vr. Unit. deve ser informado.", "VRUNITVEND"},
-      {[&] { it.fieldByName("VRUNITVEND").setAsFloat(-1); }, "Vr. Unit. deve ser maior ou igual a zero.",
-       "VRUNITVEND"},
+      {[&] { it.fieldByName("VRUNITVEND").setAsFloat(-1); }, "Vr. Unit. deve ser maior ou igual a zero.", "VRUNITVEND"},
       {[&] {
          it.fieldByName("VRUNITVEND").setAsFloat(1);
          it.fieldByName("VRUNITVENDCL").setAsFloat(-1);
@@ -295,8 +294,8 @@ TEST_F(ItemsScreen, PickListFillsTheItemWithTheChosenProductAndItsPrice) {
   EXPECT_EQ(item("CDPRODUTO"), chosen);
   EXPECT_EQ(item("CDARVPROD"), f->cdsProduto.fieldByName("CDARVPROD").asString());
   EXPECT_EQ(item("NMPRODUTO"), f->cdsProduto.fieldByName("NMPRODUTO").asString());
-  const std::string price = scalar("SELECT VRPRECITEM FROM ITTABEPREC WHERE CDTABEPREC = '001' AND CDPRODUTO = :P",
-                                   {{"P", chosen}});
+  const std::string price =
+      scalar("SELECT VRPRECITEM FROM ITTABEPREC WHERE CDTABEPREC = '001' AND CDPRODUTO = :P", {{"P", chosen}});
   EXPECT_DOUBLE_EQ(itemNumber("VRUNITVEND"), std::stod(price));
   ASSERT_GE(calls.size(), 2u);
   EXPECT_EQ(calls[calls.size() - 2], "getPesquisaProd(0001, 3)");

@@ -92,7 +92,8 @@ class ItemsScreen : public livetest::LiveScreen {
 
   // Reloads the current sale's items and item taxes from the server.
   void loadItems() {
-    const Value items = serverCall("GetItens", {Value(sale("CDFILIAL")), Value(sale("CDCAIXA")), Value(sale("NRSEQVENDA"))});
+    const Value items =
+        serverCall("GetItens", {Value(sale("CDFILIAL")), Value(sale("CDCAIXA")), Value(sale("NRSEQVENDA"))});
     load(f->cdsItens, items.array()[0]);
     load(f->cdsImpostoItem, items.array()[1]);
   }
@@ -135,8 +136,7 @@ class ItemsScreen : public livetest::LiveScreen {
   bool typeCell(const char* field, const std::string& text, const char* next) {
     f->dbgItens.setSelectedIndex(f->dbgItens.columnIndex(field));
     f->dbgItens.typeText(text);
-    return platform::runGesture([&] { f->dbgItens.selectColumn(next); }) &&
-           f->dbgItens.selectedField()->name() == next;
+    return platform::runGesture([&] { f->dbgItens.selectColumn(next); }) && f->dbgItens.selectedField()->name() == next;
   }
 
   SteeredTransport::Steering steering;

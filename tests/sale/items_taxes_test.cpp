@@ -44,8 +44,8 @@ class ItemTaxes : public ItemsScreen {
   }
 
   int count(const std::string& op) const {
-    return static_cast<int>(std::count_if(calls.begin(), calls.end(),
-                                          [&](const std::string& c) { return c.rfind(op + "(", 0) == 0; }));
+    return static_cast<int>(
+        std::count_if(calls.begin(), calls.end(), [&](const std::string& c) { return c.rfind(op + "(", 0) == 0; }));
   }
 
   // The server works out no tax, as for a product it does not find.
@@ -82,10 +82,11 @@ TEST_F(ItemTaxes, NewItemTakesTheRegisteredRatesWhenTheServerWorksOutNone) {
 // and the totals show the server's new sale total.
 TEST_F(ItemTaxes, PostedItemReachesTheServerWithItsTaxesAndTheNewTotal) {
   openOnTypedPendingSale();
-  const double before = std::stod(scalar(
-      "SELECT COUNT(*) FROM ITVENDA WHERE CDFILIAL = '0001' AND CDCAIXA = '001' AND NRSEQVENDA = :N",
-      {{"N", sale("NRSEQVENDA")}}));
-  const Value sum = serverCall("GetSumVenda", {Value(sale("CDFILIAL")), Value(sale("CDCAIXA")), Value(sale("NRSEQVENDA"))});
+  const double before =
+      std::stod(scalar("SELECT COUNT(*) FROM ITVENDA WHERE CDFILIAL = '0001' AND CDCAIXA = '001' AND NRSEQVENDA = :N",
+                       {{"N", sale("NRSEQVENDA")}}));
+  const Value sum =
+      serverCall("GetSumVenda", {Value(sale("CDFILIAL")), Value(sale("CDCAIXA")), Value(sale("NRSEQVENDA"))});
   const double totalBefore = sum.packet().rows.at(0).values.at(0).asNumber();
   ASSERT_TRUE(postNewItem(productWithTwoRates(10, 2))) << ui.lastText();
   EXPECT_EQ(count("GravaVenda"), 1);
@@ -270,9 +271,10 @@ TEST_F(ItemTaxes, FailedDeletionsRestoreWhatWasDeleted) {
   const int taxes = f->cdsImpostoItem.recordCount();
   ASSERT_GT(taxes, 0);
   auto stored = [&] {
-    return scalar("SELECT COUNT(*) FROM ITVENDAIMPOS WHERE CDFILIAL = '0001' AND CDCAIXA = '001' AND "
-                  "NRSEQVENDA = :N AND NRSEQUITVEND = :I",
-                  {{"N", sale("NRSEQVENDA")}, {"I", nr}});
+    return scalar(
+        "SELECT COUNT(*) FROM ITVENDAIMPOS WHERE CDFILIAL = '0001' AND CDCAIXA = '001' AND "
+        "NRSEQVENDA = :N AND NRSEQUITVEND = :I",
+        {{"N", sale("NRSEQVENDA")}, {"I", nr}});
   };
   ASSERT_EQ(stored(), std::to_string(taxes));
 
@@ -316,7 +318,8 @@ TEST_F(ItemTaxes, PendingEditsAreSavedBeforeAnItemIsDeleted) {
   const std::string deleted = item("NRSEQUITVEND");
   ASSERT_TRUE(runGesture([&] { f->cdsItens.remove(); })) << ui.lastText();
   const std::string where = "WHERE CDFILIAL = '0001' AND CDCAIXA = '001' AND NRSEQVENDA = :N AND NRSEQUITVEND = :I";
-  EXPECT_EQ(scalar("SELECT QTPRODVEND FROM ITVENDA " + where, {{"N", sale("NRSEQVENDA")}, {"I", edited}}).substr(0, 1), "7");
+  EXPECT_EQ(scalar("SELECT QTPRODVEND FROM ITVENDA " + where, {{"N", sale("NRSEQVENDA")}, {"I", edited}}).substr(0, 1),
+            "7");
   EXPECT_EQ(scalar("SELECT COUNT(*) FROM ITVENDA " + where, {{"N", sale("NRSEQVENDA")}, {"I", deleted}}), "0");
   EXPECT_EQ(f->cdsItens.changeCount(), 0);
 }
@@ -348,8 +351,8 @@ TEST_F(ItemTaxes, TaxInsertionReplacesRowsTheItemAlreadyHad) {
   const int before = f->cdsImpostoItem.recordCount();
   ASSERT_GT(before, 0);
   const std::string product = item("CDPRODUTO");
-  const std::string expected = scalar(
-      "SELECT COUNT(*) FROM ALIQIMPFIS WHERE CDFILIAL = '0001' AND CDPRODUTO = :P", {{"P", product}});
+  const std::string expected =
+      scalar("SELECT COUNT(*) FROM ALIQIMPFIS WHERE CDFILIAL = '0001' AND CDPRODUTO = :P", {{"P", product}});
   f->itemsPart.boState = true;
   ASSERT_TRUE(runGesture([&] { f->itemsPart.InsereImpostoItens(); })) << ui.lastText();
   const std::vector<TaxRow> rows = taxRows();

@@ -45,16 +45,21 @@ class Receipts : public itemstest::ItemsScreen {
     sql("INSERT INTO MOVCAIXA (CDFILIAL, CDCAIXA, DTABERCAIX, NRSEQUMOVI, CDTIPORECE, VRMOVIVEND, IDTIPOMOVIVE, "
         "NRSEQVENDA, IDTIPORECE) SELECT CDFILIALTUR, CDCAIXATUR, DTABERTUR, :M, :T, :V, :E, NRSEQVENDA, :K "
         "FROM VENDA WHERE CDFILIAL = '0001' AND CDCAIXA = '001' AND NRSEQVENDA = :N",
-        {{"M", std::string(number)}, {"T", std::string(type)}, {"V", amount}, {"E", std::string(movement)},
-         {"K", std::string(kind)}, {"N", sale("NRSEQVENDA")}});
+        {{"M", std::string(number)},
+         {"T", std::string(type)},
+         {"V", amount},
+         {"E", std::string(movement)},
+         {"K", std::string(kind)},
+         {"N", sale("NRSEQVENDA")}});
   }
   void reloadReceipts() {
     ASSERT_TRUE(runGesture([&] { f->sbtVerificarClick(); })) << ui.lastText();
   }
   int stored() {
-    return std::stoi(scalar("SELECT COUNT(*) FROM MOVCAIXA WHERE CDFILIAL = '0001' AND CDCAIXA = '001' AND "
-                            "NRSEQVENDA = :N",
-                            {{"N", sale("NRSEQVENDA")}}));
+    return std::stoi(
+        scalar("SELECT COUNT(*) FROM MOVCAIXA WHERE CDFILIAL = '0001' AND CDCAIXA = '001' AND "
+               "NRSEQVENDA = :N",
+               {{"N", sale("NRSEQVENDA")}}));
   }
   int callsOf(const std::string& op) const {
     int n = 0;

@@ -34,8 +34,8 @@ TEST_F(SaleScreen, SaleCodesShowTheirTexts) {
                         Case{"IDTIPOVENDA", Value("D"), "Lançadas no Tillora"}, Case{"IDTIPOVENDA", Value("E"), ""},
                         Case{"IDESTOQUE", Value("S"), "Atualizado"}, Case{"IDESTOQUE", Value(), "Não atualizado"},
                         Case{"IDTPEMISVEND", Value("N"), "NFC-e"}, Case{"IDTPEMISVEND", Value(), "ECF"},
-                        Case{"IDORIGEMVENDA", Value("DLV_SAT"), "Delivey SAT"},
-                        Case{"IDORIGEMVENDA", Value("ABC"), ""}, Case{"IDORIGEMVENDA", Value("vnd_man"), ""}}) {
+                        Case{"IDORIGEMVENDA", Value("DLV_SAT"), "Delivey SAT"}, Case{"IDORIGEMVENDA", Value("ABC"), ""},
+                        Case{"IDORIGEMVENDA", Value("vnd_man"), ""}}) {
     EXPECT_EQ(shown(c.field, c.code), c.text) << c.field << " " << c.code.asText();
   }
   EXPECT_EQ(sale("IDORIGEMVENDA").asString(), "vnd_man");
@@ -54,8 +54,8 @@ class SellerChange : public SaleScreen {
     return f;
   }
   static std::string note(const std::string& seller) {
-    return "Operador " + platform::Operador() + "-" + platform::NomeOperador() + " - Novo vendedor: " + seller +
-           " - " + platform::formatDate(platform::today());
+    return "Operador " + platform::Operador() + "-" + platform::NomeOperador() + " - Novo vendedor: " + seller + " - " +
+           platform::formatDate(platform::today());
   }
 };
 
@@ -114,7 +114,10 @@ TEST_F(SellerChange, CancelOrPostEndsTheMode) {
   EXPECT_TRUE(gesture([&] { f.cdsPedidoVenda.next(); })) << ui.lastText();
   EXPECT_FALSE(f.sellerChangeMode);
   EXPECT_EQ(callsOf("GravaVenda"), 1);
-  EXPECT_FALSE(gesture([&] { f.cdsPedidoVenda.prior(); f.cdsPedidoVenda.edit(); }));
+  EXPECT_FALSE(gesture([&] {
+    f.cdsPedidoVenda.prior();
+    f.cdsPedidoVenda.edit();
+  }));
   EXPECT_EQ(f.cdsPedidoVenda.state(), DataSetState::Browse);
 }
 

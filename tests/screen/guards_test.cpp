@@ -143,8 +143,8 @@ TEST_F(Guards, ApprovedZReductionLocksEveryChangeOfTheOpenings) {
   ASSERT_EQ(f.cdsReducaoZ.fieldByName("IDSTATUS").asString(), "A");
   calls.clear();
   const int rows = f.cdsAberCaixa.recordCount();
-  for (auto change : {&platform::ClientDataSet::append, &platform::ClientDataSet::edit,
-                      &platform::ClientDataSet::remove}) {
+  for (auto change :
+       {&platform::ClientDataSet::append, &platform::ClientDataSet::edit, &platform::ClientDataSet::remove}) {
     ui.shown.clear();
     EXPECT_FALSE(gesture([&] { (f.cdsAberCaixa.*change)(); }));
     EXPECT_EQ(ui.lastText(), kApproved);

@@ -27,11 +27,11 @@ TEST_F(Inventory, PagesInOrderWithCaptions) {
             (std::vector<std::string>{"tshAberCaixa|Abertura de Caixa", "tshFolhaDados|Venda",
                                       "tshFormulario|Itens da Venda", "tshItensCancelados|Itens Cancelados",
                                       "tshRecebimento|Recebimento", "tshReducao|Redução Z"}));
-  EXPECT_EQ(captions(f.pgcReducao),
-            (std::vector<std::string>{"tshFolhaRZ|Folha de Dados", "tshFormRed|Formulário",
-                                      "tshDadosAdic|Dados Adicionais", "tshImposto|Imposto",
-                                      "tshTotaliz|Totalizadores não Fiscais", "tshFormaPag|Forma de Pagamento",
-                                      "tshObservacao|Observação"}));
+  EXPECT_EQ(
+      captions(f.pgcReducao),
+      (std::vector<std::string>{"tshFolhaRZ|Folha de Dados", "tshFormRed|Formulário", "tshDadosAdic|Dados Adicionais",
+                                "tshImposto|Imposto", "tshTotaliz|Totalizadores não Fiscais",
+                                "tshFormaPag|Forma de Pagamento", "tshObservacao|Observação"}));
   EXPECT_EQ(f.pgcPadrao.activePage(), &f.tshAberCaixa);
   EXPECT_EQ(f.pgcReducao.activePage(), &f.tshFolhaRZ);
   EXPECT_EQ(f.caption(), "Manutenção da Venda");
@@ -133,21 +133,24 @@ struct ColumnCase {
 TEST_F(Inventory, GridColumnsInOrder) {
   const ColumnCase cases[] = {
       {"dbgAberCaixa", {"IDSITUACAO", "DTABERCAIX", "DTMOVTURCAIX", "CDOPERABER", "DTFECHCAIX", "-NMOPERADOR"}},
-      {"dbgPadrao", {"IDSITUVENDA", "CDCAIXA", "NRSEQVENDA", "NRCUPOMFIS", "DTENTRVENDA", "HRVENDA", "IDTPEMISVEND",
-                     "NRINSJURCLIE", "CDCONSUMIDOR", "NRINSCRCONS", "IDTIPOVENDA", "CDVENDEDOR", "CDSERVFILI",
-                     "IDESTOQUE", "IDORIGEMVENDA", "NRORDEMVND", "NRSERIEVND", "NRSERIEIMPVND", "NRSUBSERIEVND"}},
-      {"dbgItens", {"CDARVPROD", "NMPRODUTO", "SGUNIDADE", "QTPRODVEND", "VRUNITVEND", "VRUNITVENDCL", "-VRPERCVEND",
-                    "VRACRITVEND", "VRDESITVEND", "VRTOTAL"}},
+      {"dbgPadrao",
+       {"IDSITUVENDA", "CDCAIXA", "NRSEQVENDA", "NRCUPOMFIS", "DTENTRVENDA", "HRVENDA", "IDTPEMISVEND", "NRINSJURCLIE",
+        "CDCONSUMIDOR", "NRINSCRCONS", "IDTIPOVENDA", "CDVENDEDOR", "CDSERVFILI", "IDESTOQUE", "IDORIGEMVENDA",
+        "NRORDEMVND", "NRSERIEVND", "NRSERIEIMPVND", "NRSUBSERIEVND"}},
+      {"dbgItens",
+       {"CDARVPROD", "NMPRODUTO", "SGUNIDADE", "QTPRODVEND", "VRUNITVEND", "VRUNITVENDCL", "-VRPERCVEND", "VRACRITVEND",
+        "VRDESITVEND", "VRTOTAL"}},
       {"dbgImpostoItem", {"SGIMPOSTO", "VRPEALPRODIT", "VRIMPOPRODIT"}},
-      {"dbgItensCancelados", {"CDARVPROD", "NMPRODUTO", "SGUNIDADE", "QTPRODVENDC", "VRUNITVENDC", "VRUNITVENCLC",
-                              "VRACRITVENDC", "VRDESITVENDC", "VRTOTAL"}},
+      {"dbgItensCancelados",
+       {"CDARVPROD", "NMPRODUTO", "SGUNIDADE", "QTPRODVENDC", "VRUNITVENDC", "VRUNITVENCLC", "VRACRITVENDC",
+        "VRDESITVENDC", "VRTOTAL"}},
       {"dbgTipoRece", {"IDTIPOMOVIVE", "CDTIPORECE", "NMTIPORECE", "VRMOVIVEND", "VRMOVIVEOUT", "QTPARCRECEB"}},
       {"dbgFolhaRZ", {"DTREDUCAOZ", "NRECFREDZ"}},
       {"dbgImposto", {"SGIMPOSTO", "VRALIQIMPRZ", "VRBCALCIMPRZ", "VRIMPOSTORZ"}},
       {"dbgTotalizadores", {"NRTOTNFISCRZ", "DSTOTNFISCRZ", "NRCONTOTNFIS", "VRACUTOTNFIS"}},
       {"dbgFormPag", {"CDTIPORECE", "NMTIPORECE", "VRFORMPGTORZ", "CDTPRECEORIG"}},
-      {"dbgObservacao", {"-CDFILIAL", "-CDCAIXA", "-NRECFREDZ", "-DTREDUCAOZ", "NRSEQOBSREDZ", "DTOBSERVREDZ",
-                         "DSOBSERVREDZ"}},
+      {"dbgObservacao",
+       {"-CDFILIAL", "-CDCAIXA", "-NRECFREDZ", "-DTREDUCAOZ", "NRSEQOBSREDZ", "DTOBSERVREDZ", "DSOBSERVREDZ"}},
   };
   for (const ColumnCase& c : cases) {
     SCOPED_TRACE(c.grid);
@@ -259,10 +262,10 @@ TEST_F(Inventory, ZReductionFormEditsInTabOrder) {
   const auto& date = f.control<platform::DateEdit>("depReducaoZ");
   EXPECT_TRUE(f.tshFormRed.contains(date));
   EXPECT_FALSE(date.enabled());
-  const char* form[] = {"dbeNrECF", "dbeReInicio", "dbeSerieRedZ", "dbeReducao", "dbeLeituraX",
+  const char* form[] = {"dbeNrECF",        "dbeReInicio",     "dbeSerieRedZ",   "dbeReducao",    "dbeLeituraX",
                         "dbeComprNFiscal", "dbeCancelamento", "dbePrimCFiscal", "dbeUltCFiscal", "dbeGranTotal",
-                        "dbeVendBruta", "debTotIss", "dbeTotCancel", "dbeTotDesc", "dbeVendLiq", "dbeTotAcre",
-                        "dbeGranTotIni", "dbeOrigemRed", "dbeMarcMode"};
+                        "dbeVendBruta",    "debTotIss",       "dbeTotCancel",   "dbeTotDesc",    "dbeVendLiq",
+                        "dbeTotAcre",      "dbeGranTotIni",   "dbeOrigemRed",   "dbeMarcMode"};
   const auto& order = f.controls();
   int last = static_cast<int>(std::find(order.begin(), order.end(), &date) - order.begin());
   for (const char* name : form) {

@@ -2,8 +2,8 @@
 
 #include <stdexcept>
 
-#include "platform/module.h"
 #include "platform/form.h"
+#include "platform/module.h"
 #include "screen_fixture.h"
 
 namespace {

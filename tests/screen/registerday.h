@@ -45,10 +45,10 @@ inline void loadDay(screen::TfrmManutVenda& f, platform::DateTime day, const std
 
 // Loads the sales of the current opening and makes `sale` current.
 inline void loadSales(screen::TfrmManutVenda& f, const std::string& sale) {
-  const platform::Value v = callServer(f, "GetPedidoVenda",
-                                       {f.cdsAberCaixa.fieldByName("CDFILIAL").asString(),
-                                        f.cdsAberCaixa.fieldByName("CDCAIXA").asString(),
-                                        f.cdsAberCaixa.fieldByName("DTABERCAIX").value()});
+  const platform::Value v =
+      callServer(f, "GetPedidoVenda",
+                 {f.cdsAberCaixa.fieldByName("CDFILIAL").asString(), f.cdsAberCaixa.fieldByName("CDCAIXA").asString(),
+                  f.cdsAberCaixa.fieldByName("DTABERCAIX").value()});
   ASSERT_TRUE(v.isArray());
   f.cdsPedidoVenda.setData(v.array().at(0).packet());
   f.cdsSumVenda.setData(v.array().at(1).packet());

@@ -32,19 +32,25 @@ struct Offer {
 };
 
 Offer offered(const screen::TfrmManutVenda& f) {
-  return {f.mnuIncluir.enabled(),      f.mnuAlterar.enabled(),      f.mnuExcluir.enabled(),
-          f.mnuProcurar.enabled(),     f.mnuVerificar.enabled(),    f.mnuCancelar.enabled(),
-          f.mnuConfirmar.enabled(),    f.mnuCancelaVenda.enabled(), f.mnuConcluiVenda.enabled(),
-          f.mnuAlteraVend.enabled(),   f.mnuFecharCaixa.enabled()};
+  return {f.mnuIncluir.enabled(),    f.mnuAlterar.enabled(),      f.mnuExcluir.enabled(),
+          f.mnuProcurar.enabled(),   f.mnuVerificar.enabled(),    f.mnuCancelar.enabled(),
+          f.mnuConfirmar.enabled(),  f.mnuCancelaVenda.enabled(), f.mnuConcluiVenda.enabled(),
+          f.mnuAlteraVend.enabled(), f.mnuFecharCaixa.enabled()};
 }
 
 std::string describe(const Offer& o) {
   std::string s;
-  const std::pair<bool, const char*> parts[] = {
-      {o.include, "incluir"},       {o.alter, "alterar"},          {o.remove, "excluir"},
-      {o.search, "procurar"},       {o.verify, "verificar"},       {o.cancel, "cancelar"},
-      {o.confirm, "confirmar"},     {o.cancelSale, "cancelaVenda"}, {o.concludeSale, "concluiVenda"},
-      {o.changeSeller, "alteraVend"}, {o.closeRegister, "fecharCaixa"}};
+  const std::pair<bool, const char*> parts[] = {{o.include, "incluir"},
+                                                {o.alter, "alterar"},
+                                                {o.remove, "excluir"},
+                                                {o.search, "procurar"},
+                                                {o.verify, "verificar"},
+                                                {o.cancel, "cancelar"},
+                                                {o.confirm, "confirmar"},
+                                                {o.cancelSale, "cancelaVenda"},
+                                                {o.concludeSale, "concluiVenda"},
+                                                {o.changeSeller, "alteraVend"},
+                                                {o.closeRegister, "fecharCaixa"}};
   for (const auto& [on, name] : parts)
     if (on) s += std::string(s.empty() ? "" : " ") + name;
   return s.empty() ? "(nada)" : s;
@@ -91,8 +97,8 @@ TEST_F(ScreenState, NothingIsOfferedBeforeTheDayIsLoaded) {
   EXPECT_FALSE(f.mnuFolhaDados.checked());
   EXPECT_EQ(f.pgcPadrao.activePage(), &f.tshAberCaixa);
   EXPECT_EQ(f.pgcReducao.activePage(), &f.tshFolhaRZ);
-  for (platform::TabSheet* p : {&f.tshFolhaDados, &f.tshFormulario, &f.tshRecebimento, &f.tshItensCancelados,
-                                &f.tshReducao})
+  for (platform::TabSheet* p :
+       {&f.tshFolhaDados, &f.tshFormulario, &f.tshRecebimento, &f.tshItensCancelados, &f.tshReducao})
     EXPECT_FALSE(p->enabled()) << p->name();
   EXPECT_FALSE(f.mnuFolhaDados.enabled());
   EXPECT_TRUE(f.medFilial.enabled());
@@ -218,15 +224,15 @@ TEST_F(ScreenState, SaleDetailRowsNeedATypedPendingSale) {
     goToPage(f, *p.page);
     ASSERT_EQ(f.currentSet(), p.set) << p.page->name();
     const bool rows = !p.set->isEmpty();
-    const std::string withRows = rows ? "incluir alterar excluir procurar verificar fecharCaixa" : "incluir fecharCaixa";
+    const std::string withRows =
+        rows ? "incluir alterar excluir procurar verificar fecharCaixa" : "incluir fecharCaixa";
     EXPECT_EQ(describe(offered(f)), withRows) << p.page->name();
     // The imported pending sale (53) changes nothing here.
     goToPage(f, f.tshFolhaDados);
     ASSERT_TRUE(f.cdsPedidoVenda.locate("NRSEQVENDA", Value("0000000053")));
     goToPage(f, *p.page);
     const bool importedRows = !p.set->isEmpty();
-    EXPECT_EQ(describe(offered(f)), importedRows ? "procurar verificar fecharCaixa" : "fecharCaixa")
-        << p.page->name();
+    EXPECT_EQ(describe(offered(f)), importedRows ? "procurar verificar fecharCaixa" : "fecharCaixa") << p.page->name();
     goToPage(f, f.tshFolhaDados);
   }
 
@@ -264,8 +270,8 @@ TEST_F(ScreenState, ZReductionRows) {
 
   ASSERT_TRUE(f.mnuImposto.click());
   EXPECT_EQ(f.currentSet(), &f.cdsImposto);
-  for (platform::MenuItem* m : {&f.mnuFolhaRZ, &f.mnuForm, &f.mnuDadosAdic, &f.mnuTotFiscais, &f.mnuFormPag,
-                                &f.mnuObservacao})
+  for (platform::MenuItem* m :
+       {&f.mnuFolhaRZ, &f.mnuForm, &f.mnuDadosAdic, &f.mnuTotFiscais, &f.mnuFormPag, &f.mnuObservacao})
     EXPECT_FALSE(m->checked()) << m->name();
   EXPECT_TRUE(f.mnuImposto.checked());
 
@@ -309,8 +315,7 @@ TEST_F(ScreenState, VerifyFetchesThePageShownUnderItsCaption) {
   for (const Case& c : {Case{&f.tshFolhaDados, "GetPedidoVenda(", "Recebendo venda do servidor..."},
                         Case{&f.tshFormulario, "GetItens(", "Recebendo item de venda do servidor..."},
                         Case{&f.tshRecebimento, "GetTipoRece(", "Recebendo item de venda do servidor..."},
-                        Case{&f.tshItensCancelados, "GetItensCancelados(",
-                             "Recebendo itens cancelados do servidor..."},
+                        Case{&f.tshItensCancelados, "GetItensCancelados(", "Recebendo itens cancelados do servidor..."},
                         Case{&f.tshAberCaixa, "GetAberCaixa(", "Recebendo abertura de caixa do servidor..."}}) {
     goToPage(f, *c.page);
     calls.clear();

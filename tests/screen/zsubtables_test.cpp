@@ -87,8 +87,7 @@ TEST_F(ZSubTables, RefusedDeletionBringsTheRowBack) {
   };
   const Case cases[] = {{&totaliz, &screen::TfrmManutVenda::cdsTotaliz, "SetTotaliz"},
                         {&formPag, &screen::TfrmManutVenda::cdsFormaPag, "SetFormaPag"},
-                        {&observacao, &screen::TfrmManutVenda::cdsObservacao,
-                         "GravaVendaReducao"}};
+                        {&observacao, &screen::TfrmManutVenda::cdsObservacao, "GravaVendaReducao"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.operation);
     answers = {{c.operation, RemoteResult::failure("Falha simulada")}};

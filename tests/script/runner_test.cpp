@@ -81,9 +81,8 @@ TEST_F(RunnerTest, LeavingAControlTabsOnEvenFromOneOutOfTheTabOrder) {
 }
 
 TEST_F(RunnerTest, ObservationsOfTheScreenAreWrittenWithoutChangingIt) {
-  ASSERT_EQ(run(std::string(kOpen) +
-                "digitar medCdCaixa 12345\nclicar sbtImprimir\nregistro cdsPedidoVenda proximo\n"
-                "mostrar cdsPedidoVenda CDFILIAL\nmostrar edtFilial\ntecla dbgItens Insert\n"),
+  ASSERT_EQ(run(std::string(kOpen) + "digitar medCdCaixa 12345\nclicar sbtImprimir\nregistro cdsPedidoVenda proximo\n"
+                                     "mostrar cdsPedidoVenda CDFILIAL\nmostrar edtFilial\ntecla dbgItens Insert\n"),
             script::kRunOk)
       << transcript();
   EXPECT_TRUE(has("> digitar medCdCaixa 12345\n  (aceitos 3 de 5 caracteres)\n  foco: medCdCaixa\n"));
@@ -111,10 +110,9 @@ TEST_F(RunnerTest, RecordSetContentsShowEveryRowAndTheCurrentOne) {
     set.post();
   }
   set.first();
-  ASSERT_EQ(run("registro cdsSumVenda ultimo\nmostrar cdsSumVenda " + f.name() + "\n"), script::kRunOk)
-      << transcript();
+  ASSERT_EQ(run("registro cdsSumVenda ultimo\nmostrar cdsSumVenda " + f.name() + "\n"), script::kRunOk) << transcript();
   EXPECT_TRUE(has("  cdsSumVenda: registro 2 de 2 (navegação)\n"));
-  EXPECT_TRUE(has("  cdsSumVenda: 2 registro(s), atual 2 (navegação)\n    1 | " + f.name() + "=" ));
+  EXPECT_TRUE(has("  cdsSumVenda: 2 registro(s), atual 2 (navegação)\n    1 | " + f.name() + "="));
   EXPECT_TRUE(has("  * 2 | " + f.name() + "="));
 }
 
@@ -200,7 +198,8 @@ namespace {
 TEST(ExpectedTranscript, ComparedByLinesIgnoringCarriageReturns) {
   EXPECT_TRUE(script::sameTranscript("> abrir\r\n  foco: medFilial\r\n", "> abrir\n  foco: medFilial\n"));
   EXPECT_FALSE(script::sameTranscript("> abrir\n", "> abrir\n  erro: x\n"));
-  const script::TranscriptDifference d = script::firstDifference("> abrir\n  foco: medFilial\n", "> abrir\n  foco: medCdCaixa\n");
+  const script::TranscriptDifference d =
+      script::firstDifference("> abrir\n  foco: medFilial\n", "> abrir\n  foco: medCdCaixa\n");
   EXPECT_EQ(d.line, 2);
   EXPECT_EQ(d.expected, "  foco: medFilial");
   EXPECT_EQ(d.actual, "  foco: medCdCaixa");

@@ -29,9 +29,9 @@ TEST(ScriptedUi, QuestionsTakeQueuedAnswersThenTheDefault) {
   ui.answers = {MsgResult::Yes};
   EXPECT_EQ(ui.showMessage("Falhou.", MsgKind::Error, MsgButtons::Ok), MsgResult::Ok);
   EXPECT_EQ(ui.answers.size(), 1u);
-  EXPECT_EQ(ui.lines, (std::vector<std::string>{"pergunta: Excluir? -> sim",
-                                                "pergunta: Excluir? -> não (sem resposta preparada)",
-                                                "erro: Falhou."}));
+  EXPECT_EQ(ui.lines,
+            (std::vector<std::string>{"pergunta: Excluir? -> sim", "pergunta: Excluir? -> não (sem resposta preparada)",
+                                      "erro: Falhou."}));
   EXPECT_EQ(ui.texts().size(), 3u);
 }
 
@@ -57,10 +57,10 @@ TEST(ScriptedUi, LookUpsChooseQueuedRowsAndAnEmptyListTakesNoPick) {
   ui.picks = {9};
   EXPECT_FALSE(ui.pickRecord(set, "Filial", ""));
   EXPECT_EQ(set.fieldByName("CDFILIAL").asString(), "0002");
-  EXPECT_EQ(ui.lines, (std::vector<std::string>{"pesquisa: Filial -> lista vazia: Não há filial cadastrada",
-                                                "pesquisa: Filial (3 linhas) -> linha 2",
-                                                "pesquisa: Filial (3 linhas) -> nenhum",
-                                                "pesquisa: Filial (3 linhas) -> nenhum"}));
+  EXPECT_EQ(ui.lines,
+            (std::vector<std::string>{"pesquisa: Filial -> lista vazia: Não há filial cadastrada",
+                                      "pesquisa: Filial (3 linhas) -> linha 2", "pesquisa: Filial (3 linhas) -> nenhum",
+                                      "pesquisa: Filial (3 linhas) -> nenhum"}));
 }
 
 // A transport that answers every call with an empty result.

@@ -21,8 +21,7 @@ std::string parseError(std::string_view text) {
 }
 
 TEST(ScriptSyntax, WordsSplitOnBlanksWithQuotedWordsKeptWhole) {
-  EXPECT_EQ(splitWords("digitar  medFilial\t0001", 1),
-            (std::vector<std::string>{"digitar", "medFilial", "0001"}));
+  EXPECT_EQ(splitWords("digitar  medFilial\t0001", 1), (std::vector<std::string>{"digitar", "medFilial", "0001"}));
   EXPECT_EQ(splitWords(R"(digitar memObs "texto com  espaços")", 1),
             (std::vector<std::string>{"digitar", "memObs", "texto com  espaços"}));
   // An empty quoted word is a word (typing nothing, expecting an empty text).
@@ -57,8 +56,7 @@ TEST(ScriptSyntax, UnknownCommandsAndWrongArgumentsStopTheWholeScript) {
             "linha 2: número de argumentos errado; uso: digitar CONTROLE TEXTO");
   EXPECT_EQ(parseError("abrir agora"), "linha 1: número de argumentos errado; uso: abrir");
   EXPECT_EQ(parseError("responder talvez"), "linha 1: responda sim ou nao, não \"talvez\"");
-  EXPECT_EQ(parseError("escolher 0"),
-            "linha 1: escolha o número da linha (a partir de 1) ou nenhum, não \"0\"");
+  EXPECT_EQ(parseError("escolher 0"), "linha 1: escolha o número da linha (a partir de 1) ou nenhum, não \"0\"");
   EXPECT_EQ(parseError("registro cdsItens pular"), "linha 1: ação de registro desconhecida: \"pular\"");
   EXPECT_EQ(parseError("tecla dbgItens Ctrl+Apagar"), "linha 1: tecla desconhecida: \"Ctrl+Apagar\"");
   // Everything the runner knows parses.

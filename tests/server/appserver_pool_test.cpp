@@ -24,8 +24,9 @@ class PooledSession : public ::testing::Test {
     admin_ = db_->connect();
     soci::session& s = admin_->session();
     server::migrate(s);
-    platform::sqlExecute(s, "INSERT INTO FILIAL (CDFILIAL, NMFILIAL, CDEMPRESA) "
-                            "VALUES ('0001', 'Matriz', '01')");
+    platform::sqlExecute(s,
+                         "INSERT INTO FILIAL (CDFILIAL, NMFILIAL, CDEMPRESA) "
+                         "VALUES ('0001', 'Matriz', '01')");
     platform::sqlExecute(s,
                          "INSERT INTO OPERADOR (CDOPERADOR, NMOPERADOR, DSHASHSENHA, IDATIVO) "
                          "VALUES ('000000000001', 'Ana', :H, 'S')",
@@ -33,15 +34,13 @@ class PooledSession : public ::testing::Test {
 
     server::OperationRegistry registry;
     registry.add("Processo", "", [](server::OperationContext& ctx, std::vector<Value>&) {
-      return platform::sqlSelect(ctx.db, "SELECT pg_backend_pid() AS PID", {},
-                                 {{"PID", platform::FieldType::Integer}})
+      return platform::sqlSelect(ctx.db, "SELECT pg_backend_pid() AS PID", {}, {{"PID", platform::FieldType::Integer}})
           .rows[0]
           .values[0];
     });
     server::AppServerOptions options;
     options.databaseSessions = 1;  // every call draws the same pooled session
-    app_ = std::make_unique<server::AppServer>(db_->connectionString(), std::move(registry),
-                                               options);
+    app_ = std::make_unique<server::AppServer>(db_->connectionString(), std::move(registry), options);
     const server::LogonOutcome logon = app_->logon("000000000001", "ana123", "0001");
     ASSERT_EQ(logon.status, server::CallStatus::Ok) << logon.error;
     token_ = logon.token;
@@ -60,9 +59,7 @@ class PooledSession : public ::testing::Test {
     soci::session& s = admin_->session();
     platform::sqlSelect(s, "SELECT CAST(pg_terminate_backend(:P) AS INTEGER) AS OK", {{"P", pid}});
     for (int i = 0; i < 500; ++i) {
-      if (platform::sqlSelect(s, "SELECT pid FROM pg_stat_activity WHERE pid = :P", {{"P", pid}})
-              .rows.empty())
-        return;
+      if (platform::sqlSelect(s, "SELECT pid FROM pg_stat_activity WHERE pid = :P", {{"P", pid}}).rows.empty()) return;
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     FAIL() << "database process " << pid << " still running";

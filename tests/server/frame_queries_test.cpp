@@ -35,11 +35,10 @@ TEST_P(FrameQueries, OpeningsOfADayWithNamesInOpeningOrder) {
   const DateTime day = encodeDate(2026, 3, 4);
   const DataPacket p = selectAberCaixa(s(), "0001", "002", DateTime(day.days + 0.6));
   EXPECT_EQ(p.fields, aberCaixaFields());
-  EXPECT_EQ(names(p), (std::vector<std::string>{
-                          "IDSITUACAO", "CDFILIAL", "CAIXA", "DTABERCAIX", "NMOPERADOR",
-                          "DTFECHCAIX", "NMOPEFECHA", "VRMOVIVEND", "CDTIPORECE", "NMTIPORECE",
-                          "CDCAIXA", "NMCAIXA", "DTMOVTURCAIX", "NRECFTURCAIX", "CDOPERADOR",
-                          "CDOPERABER"}));
+  EXPECT_EQ(names(p),
+            (std::vector<std::string>{"IDSITUACAO", "CDFILIAL", "CAIXA", "DTABERCAIX", "NMOPERADOR", "DTFECHCAIX",
+                                      "NMOPEFECHA", "VRMOVIVEND", "CDTIPORECE", "NMTIPORECE", "CDCAIXA", "NMCAIXA",
+                                      "DTMOVTURCAIX", "NRECFTURCAIX", "CDOPERADOR", "CDOPERABER"}));
   ASSERT_EQ(p.rows.size(), 2u);
   const int opened = p.fieldIndex("DTABERCAIX");
   EXPECT_LT(p.rows[0].values[opened].dateTime(), p.rows[1].values[opened].dateTime());
@@ -74,31 +73,33 @@ TEST_P(FrameQueries, SalesOfAnOpeningAsTheSalesRecordSetDeclaresThem) {
 // Every concluded demo sale is paid exactly; its server total must be what
 // its receipts add up to.
 TEST_P(FrameQueries, ConcludedSaleTotalsMatchTheirReceipts) {
-  const DataPacket sales = sqlSelect(
-      s(),
-      "SELECT V.CDFILIAL, V.CDCAIXA, V.NRSEQVENDA, (SELECT SUM(M.VRMOVIVEND) FROM MOVCAIXA M "
-      "WHERE M.CDFILIAL = V.CDFILIAL AND M.CDCAIXA = V.CDCAIXA AND M.NRSEQVENDA = V.NRSEQVENDA "
-      "AND M.IDTIPOMOVIVE = 'E') AS PAGO FROM VENDA V WHERE V.IDSITUVENDA = 'O' "
-      "AND V.CDCAIXA = '001' ORDER BY 1, 3",
-      {}, {{"CDFILIAL", FieldType::String, 4}, {"CDCAIXA", FieldType::String, 3},
-           {"NRSEQVENDA", FieldType::String, 10}, {"PAGO", FieldType::Float}});
+  const DataPacket sales =
+      sqlSelect(s(),
+                "SELECT V.CDFILIAL, V.CDCAIXA, V.NRSEQVENDA, (SELECT SUM(M.VRMOVIVEND) FROM MOVCAIXA M "
+                "WHERE M.CDFILIAL = V.CDFILIAL AND M.CDCAIXA = V.CDCAIXA AND M.NRSEQVENDA = V.NRSEQVENDA "
+                "AND M.IDTIPOMOVIVE = 'E') AS PAGO FROM VENDA V WHERE V.IDSITUVENDA = 'O' "
+                "AND V.CDCAIXA = '001' ORDER BY 1, 3",
+                {},
+                {{"CDFILIAL", FieldType::String, 4},
+                 {"CDCAIXA", FieldType::String, 3},
+                 {"NRSEQVENDA", FieldType::String, 10},
+                 {"PAGO", FieldType::Float}});
   ASSERT_GT(sales.rows.size(), 20u);
   for (const PacketRow& r : sales.rows) {
     const auto& v = r.values;
     const DataPacket sum = selectSumVenda(s(), v[0].text(), v[1].text(), v[2].text());
     ASSERT_EQ(sum.fields, sumVendaFields());
     ASSERT_EQ(sum.rows.size(), 1u);
-    EXPECT_EQ(std::llround(sum.rows[0].values[0].number() * 100), std::llround(v[3].asNumber() * 100))
-        << v[2].text();
+    EXPECT_EQ(std::llround(sum.rows[0].values[0].number() * 100), std::llround(v[3].asNumber() * 100)) << v[2].text();
   }
 }
 
 TEST_P(FrameQueries, CancelledItemsCarryProductNamesInNumberOrder) {
-  const DataPacket sale = sqlSelect(
-      s(), "SELECT CDFILIAL, CDCAIXA, NRSEQVENDA FROM VENDA V WHERE EXISTS (SELECT 1 FROM "
-           "ITVENDACANC C WHERE C.CDFILIAL = V.CDFILIAL AND C.CDCAIXA = V.CDCAIXA AND "
-           "C.NRSEQVENDA = V.NRSEQVENDA) ORDER BY 1, 2, 3",
-      {});
+  const DataPacket sale = sqlSelect(s(),
+                                    "SELECT CDFILIAL, CDCAIXA, NRSEQVENDA FROM VENDA V WHERE EXISTS (SELECT 1 FROM "
+                                    "ITVENDACANC C WHERE C.CDFILIAL = V.CDFILIAL AND C.CDCAIXA = V.CDCAIXA AND "
+                                    "C.NRSEQVENDA = V.NRSEQVENDA) ORDER BY 1, 2, 3",
+                                    {});
   ASSERT_FALSE(sale.rows.empty());
   const auto& k = sale.rows[0].values;
   const DataPacket p = selectItensCancelados(s(), k[0].text(), k[1].text(), k[2].text());
@@ -110,8 +111,7 @@ TEST_P(FrameQueries, CancelledItemsCarryProductNamesInNumberOrder) {
   EXPECT_TRUE(selectItensCancelados(s(), k[0].text(), k[1].text(), "9999999999").rows.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, FrameQueries, ::testing::ValuesIn(testdb::backends()),
-                         testdb::backendName);
+INSTANTIATE_TEST_SUITE_P(Backends, FrameQueries, ::testing::ValuesIn(testdb::backends()), testdb::backendName);
 
 // Each item total is cut to cents the way the items grid shows it; the sale
 // total is their sum.

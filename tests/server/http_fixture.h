@@ -45,30 +45,26 @@ inline server::OperationRegistry testRegistry() {
   server::OperationRegistry r;
   r.add("Eco", "SDFP", [](server::OperationContext&, std::vector<Value>& a) { return Value(a); });
   r.add("getPerManut", "S", [](server::OperationContext& ctx, std::vector<Value>& a) {
-    return Value(platform::sqlSelect(ctx.db, "SELECT NMFILIAL FROM FILIAL WHERE CDFILIAL = :F",
-                                     {{"F", a[0]}}));
+    return Value(platform::sqlSelect(ctx.db, "SELECT NMFILIAL FROM FILIAL WHERE CDFILIAL = :F", {{"F", a[0]}}));
   });
   r.add("GravaVenda", "P&P&P&S", [](server::OperationContext& ctx, std::vector<Value>& a) {
     for (int i = 0; i < 3; ++i) mark(a[i], "gravado");
     return Value(ctx.operatorName);
   });
   // Answers the operator argument as the operation received it.
-  r.add("CancelaVenda", "SSSSS",
-        [](server::OperationContext&, std::vector<Value>& a) { return a[3]; });
+  r.add("CancelaVenda", "SSSSS", [](server::OperationContext&, std::vector<Value>& a) { return a[3]; });
   r.add("GravaVendaReducao", "P&P&P&P&P&SS", [](server::OperationContext&, std::vector<Value>& a) {
     for (int i = 0; i < 5; ++i) mark(a[i], "reducao");
     return Value();
   });
   // Writes a branch, then refuses: the write must not survive.
   r.add("Recusa", "S", [](server::OperationContext& ctx, std::vector<Value>& a) -> Value {
-    platform::sqlExecute(
-        ctx.db, "INSERT INTO FILIAL (CDFILIAL, NMFILIAL, CDEMPRESA) VALUES (:F, 'X', '01')",
-        {{"F", a[0]}});
+    platform::sqlExecute(ctx.db, "INSERT INTO FILIAL (CDFILIAL, NMFILIAL, CDEMPRESA) VALUES (:F, 'X', '01')",
+                         {{"F", a[0]}});
     throw server::OperationError("Venda já concluída.");
   });
   r.add("ContaFiliais", "", [](server::OperationContext& ctx, std::vector<Value>&) {
-    return platform::sqlSelect(ctx.db, "SELECT COUNT(*) AS N FROM FILIAL", {},
-                               {{"N", FieldType::Integer}})
+    return platform::sqlSelect(ctx.db, "SELECT COUNT(*) AS N FROM FILIAL", {}, {{"N", FieldType::Integer}})
         .rows[0]
         .values[0];
   });
@@ -112,8 +108,7 @@ class HttpServerTest : public ::testing::Test {
 
   // Replaces the running server with one of these options, on the same
   // database.
-  void startServer(server::AppServerOptions appOptions,
-                   server::HttpServerOptions httpOptions = {}) {
+  void startServer(server::AppServerOptions appOptions, server::HttpServerOptions httpOptions = {}) {
     http_.reset();
     app_ = std::make_shared<server::AppServer>(db_.connectionString(), testRegistry(), appOptions);
     httpOptions.keepAlive = std::chrono::seconds(1);  // stopping waits for idle connections
@@ -136,13 +131,12 @@ class HttpServerTest : public ::testing::Test {
   }
 
   std::unique_ptr<platform::TNetConnection> inProcessConnection() {
-    return std::make_unique<platform::TNetConnection>(
-        std::string(server::kServerObject), std::make_unique<server::InProcessTransport>(app_));
+    return std::make_unique<platform::TNetConnection>(std::string(server::kServerObject),
+                                                      std::make_unique<server::InProcessTransport>(app_));
   }
 
   // Logs on as the first operator at branch 0001; fails the test otherwise.
-  void logOn(platform::TNetConnection& conn, const char* code = "000000000001",
-             const char* password = "ana123") {
+  void logOn(platform::TNetConnection& conn, const char* code = "000000000001", const char* password = "ana123") {
     const platform::LogonResult r = conn.logon(code, password, "0001");
     ASSERT_TRUE(r.ok) << r.error;
   }

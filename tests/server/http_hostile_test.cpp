@@ -35,8 +35,7 @@ class RawSocket {
 
   bool connected() const { return connected_; }
   bool send(std::string_view bytes) {
-    return ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL) ==
-           static_cast<ssize_t>(bytes.size());
+    return ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(bytes.size());
   }
   // What the server sent until it closed or went quiet.
   std::string receive() {

@@ -43,16 +43,15 @@ class HttpProtocol : public HttpServerTest {
 };
 
 TEST_F(HttpProtocol, EchoesEveryKindInJsonAndInBinary) {
-  auto res = post("/api/v1/call/Eco", R"(["a", {"d": 46000.5}, 2.5, null])",
-                  "Application/JSON; charset=utf-8", auth());
+  auto res = post("/api/v1/call/Eco", R"(["a", {"d": 46000.5}, 2.5, null])", "Application/JSON; charset=utf-8", auth());
   ASSERT_TRUE(res);
   EXPECT_EQ(res->status, 200);
   EXPECT_EQ(res->get_header_value("Content-Type"), "application/json");
   EXPECT_EQ(res->body, R"([true,["a",{"d":46000.5},2.5,null],[]])");
 
   const ValueArray args{"ç", platform::DateTime(46000), -0.0, Value(onePacket("x"))};
-  res = post("/api/v1/call/eco", proto::encodeBody(args, platform::WireFormat::Binary),
-             "application/x-msgpack", auth());
+  res =
+      post("/api/v1/call/eco", proto::encodeBody(args, platform::WireFormat::Binary), "application/x-msgpack", auth());
   ASSERT_TRUE(res);
   EXPECT_EQ(res->get_header_value("Content-Type"), "application/msgpack");
   const proto::Reply reply = proto::decodeReply(res->body, platform::WireFormat::Binary);
@@ -71,35 +70,32 @@ TEST_F(HttpProtocol, BadRequestsAreRefusedClearlyAndChangeNothing) {
   };
   const std::string json = "application/json";
   const Case cases[] = {
-      {"unknown operation", "/api/v1/call/NaoExiste", "[]", json, true, 404,
-       proto::code::kUnknownOperation, "Operação desconhecida no servidor: NaoExiste."},
-      {"too few arguments", "/api/v1/call/Eco", R"(["a"])", json, true, 400,
-       proto::code::kBadRequest, "Operação Eco: esperados 4 argumentos, recebidos 1."},
+      {"unknown operation", "/api/v1/call/NaoExiste", "[]", json, true, 404, proto::code::kUnknownOperation,
+       "Operação desconhecida no servidor: NaoExiste."},
+      {"too few arguments", "/api/v1/call/Eco", R"(["a"])", json, true, 400, proto::code::kBadRequest,
+       "Operação Eco: esperados 4 argumentos, recebidos 1."},
       {"wrong type", "/api/v1/call/Recusa", "[1]", json, true, 400, proto::code::kBadRequest,
        "Operação Recusa: o argumento 1 deve ser texto."},
-      {"a packet where a text goes", "/api/v1/call/Recusa",
-       R"([{"fields":[["A","string",1,false]],"rows":[]}])", json, true, 400,
-       proto::code::kBadRequest, "Operação Recusa: o argumento 1 deve ser texto."},
-      {"truncated JSON", "/api/v1/call/Recusa", R"(["0009")", json, true, 400,
-       proto::code::kBadRequest, "Corpo da requisição malformado"},
-      {"malformed packet", "/api/v1/call/Recusa",
-       R"([{"fields":[["A","nada",0,false]],"rows":[]}])", json, true, 400,
+      {"a packet where a text goes", "/api/v1/call/Recusa", R"([{"fields":[["A","string",1,false]],"rows":[]}])", json,
+       true, 400, proto::code::kBadRequest, "Operação Recusa: o argumento 1 deve ser texto."},
+      {"truncated JSON", "/api/v1/call/Recusa", R"(["0009")", json, true, 400, proto::code::kBadRequest,
+       "Corpo da requisição malformado"},
+      {"malformed packet", "/api/v1/call/Recusa", R"([{"fields":[["A","nada",0,false]],"rows":[]}])", json, true, 400,
        proto::code::kBadRequest, "Corpo da requisição malformado"},
       {"malformed MessagePack", "/api/v1/call/Recusa", "\x91\xc1", "application/msgpack", true, 400,
        proto::code::kBadRequest, "Corpo da requisição malformado"},
-      {"body not a list", "/api/v1/call/Recusa", R"("0009")", json, true, 400,
-       proto::code::kBadRequest, "O corpo da requisição deve ser a lista de argumentos."},
+      {"body not a list", "/api/v1/call/Recusa", R"("0009")", json, true, 400, proto::code::kBadRequest,
+       "O corpo da requisição deve ser a lista de argumentos."},
       {"unsupported media type", "/api/v1/call/Recusa", R"(["0009"])", "text/plain", true, 415,
        proto::code::kUnsupportedMediaType, "Tipo de conteúdo não suportado"},
-      {"no token", "/api/v1/call/Recusa", R"(["0009"])", json, false, 401,
-       proto::code::kUnauthorized, "Sessão não iniciada"},
-      {"logon of the wrong shape", "/api/v1/logon", R"(["000000000001","ana123"])", json, false,
-       400, proto::code::kBadRequest, "A entrada no sistema espera o operador, a senha e a filial"},
-      {"unknown path", "/api/v1/chamar/Recusa", R"(["0009"])", json, true, 404,
-       proto::code::kNotFound,
+      {"no token", "/api/v1/call/Recusa", R"(["0009"])", json, false, 401, proto::code::kUnauthorized,
+       "Sessão não iniciada"},
+      {"logon of the wrong shape", "/api/v1/logon", R"(["000000000001","ana123"])", json, false, 400,
+       proto::code::kBadRequest, "A entrada no sistema espera o operador, a senha e a filial"},
+      {"unknown path", "/api/v1/chamar/Recusa", R"(["0009"])", json, true, 404, proto::code::kNotFound,
        "Recurso inexistente no servidor de aplicação: /api/v1/chamar/Recusa."},
-      {"operation name with other characters", "/api/v1/call/Recusa;DROP", R"(["0009"])", json,
-       true, 404, proto::code::kNotFound, "Recurso inexistente"},
+      {"operation name with other characters", "/api/v1/call/Recusa;DROP", R"(["0009"])", json, true, 404,
+       proto::code::kNotFound, "Recurso inexistente"},
   };
   const double branches = branchCount();
   for (const Case& c : cases) {
@@ -140,8 +136,7 @@ TEST_F(HttpProtocol, HostileBytesNeitherBreakRepliesNorForgeLogLines) {
   auto res = client_->Get("/api/%FF%0A2026-01-01%20forjada", auth());
   ASSERT_TRUE(res);
   EXPECT_EQ(res->status, 404);
-  EXPECT_EQ(replyOf(res).error,
-            "Recurso inexistente no servidor de aplicação: /api/??2026-01-01 forjada.");
+  EXPECT_EQ(replyOf(res).error, "Recurso inexistente no servidor de aplicação: /api/??2026-01-01 forjada.");
 
   httplib::Headers strange = auth();
   strange.emplace("X-Vnd-Object", "\xff\xfe");

@@ -66,8 +66,7 @@ TEST_F(HttpServerTest, CallsNeedALiveSession) {
   std::vector<Value> args{"0001"};
   RemoteResult r = conn->call("getPerManut", args);
   EXPECT_FALSE(r.ok);
-  EXPECT_EQ(r.error,
-            "Sessão não iniciada: entre no sistema antes de usar o servidor de aplicação.");
+  EXPECT_EQ(r.error, "Sessão não iniciada: entre no sistema antes de usar o servidor de aplicação.");
 
   conn->setSessionToken(std::string(64, 'a'));
   r = conn->call("getPerManut", args);
@@ -86,8 +85,7 @@ TEST_F(HttpServerTest, CallsNeedALiveSession) {
   const std::string token = conn->sessionToken();
   conn->logoff();
   EXPECT_TRUE(conn->sessionToken().empty());
-  EXPECT_EQ(other->call("getPerManut", args).error,
-            "Sessão inexistente ou encerrada. Entre novamente no sistema.");
+  EXPECT_EQ(other->call("getPerManut", args).error, "Sessão inexistente ou encerrada. Entre novamente no sistema.");
   EXPECT_EQ(app_->sessionCount(), 0u);
 }
 
@@ -105,8 +103,7 @@ TEST_F(HttpServerTest, SessionsExpireAfterInactivityOnly) {
   }
   // ...and a pause longer than it ends the session.
   std::this_thread::sleep_for(std::chrono::milliseconds(600));
-  EXPECT_EQ(conn->call("getPerManut", args).error,
-            "Sessão expirada por inatividade. Entre novamente no sistema.");
+  EXPECT_EQ(conn->call("getPerManut", args).error, "Sessão expirada por inatividade. Entre novamente no sistema.");
   EXPECT_EQ(app_->sessionCount(), 0u);
 }
 
@@ -155,8 +152,7 @@ TEST_F(HttpServerTest, OperatorArgumentsMustBeTheSessionsOperator) {
 
 TEST(AppServerSetup, RefusesAWriteOperationWithoutItsOperatorArgument) {
   server::OperationRegistry registry;
-  registry.add("GravaVenda", "P&P&P&",
-               [](server::OperationContext&, std::vector<Value>&) { return Value(); });
+  registry.add("GravaVenda", "P&P&P&", [](server::OperationContext&, std::vector<Value>&) { return Value(); });
   EXPECT_THROW(server::AppServer("sqlite::memory:", std::move(registry)), std::logic_error);
 }
 

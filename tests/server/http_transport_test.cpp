@@ -38,8 +38,7 @@ TEST_F(HttpServerTest, InProcessAndHttpGiveTheSameAnswers) {
       {"Eco", {"texto", platform::DateTime(46083.75), 1e-300, Value(onePacket("ç"))}},
       {"Eco", {Value(), 46083.0, Value(), Value()}},  // a day count where a date goes
       {"GravaVenda", {onePacket("a"), onePacket("b"), Value(), "000000000001"}},
-      {"GravaVendaReducao",
-       {Value(), Value(), Value(), Value(), Value(), "000000000001", "Ana Paula Ferraz"}},
+      {"GravaVendaReducao", {Value(), Value(), Value(), Value(), Value(), "000000000001", "Ana Paula Ferraz"}},
       {"GravaVenda", {Value(), Value(), Value(), "000000000002"}},
       {"Recusa", {"0009"}},
       {"Eco", {"só um"}},
@@ -76,8 +75,7 @@ TEST_F(HttpServerTest, AServerThatGoesAwayIsAFailedResultAndIsFoundAgain) {
   http_.reset();
   RemoteResult r = conn->call("getPerManut", args);
   EXPECT_FALSE(r.ok);
-  EXPECT_EQ(r.error, "Não foi possível conectar ao servidor de aplicação em 127.0.0.1:" +
-                         std::to_string(port) + ".");
+  EXPECT_EQ(r.error, "Não foi possível conectar ao servidor de aplicação em 127.0.0.1:" + std::to_string(port) + ".");
 
   // The server comes back on the same port with its sessions: the same
   // connection and session go on without a new open.
@@ -101,8 +99,7 @@ TEST_F(HttpServerTest, OpenChecksTheServerObject) {
   std::vector<Value> args{"0001"};
   EXPECT_EQ(conn.call("getPerManut", args).error, conn.lastError());
 
-  platform::TNetConnection local("Vnd99999.rdmOutro",
-                                 std::make_unique<server::InProcessTransport>(app_));
+  platform::TNetConnection local("Vnd99999.rdmOutro", std::make_unique<server::InProcessTransport>(app_));
   EXPECT_FALSE(local.open());
   EXPECT_EQ(local.lastError(), conn.lastError());
 }

@@ -26,12 +26,11 @@ std::vector<std::string> names(const DataPacket& p) {
 
 TEST(FrameRegistry, OperationsAndArgumentKindsAsTheScreenCallsThem) {
   const std::vector<std::pair<std::string, std::string>> table = {
-      {"GetAberCaixa", "SSD"},     {"GetPedidoVenda", "SSD"},   {"getAbertura", "SSD"},
-      {"getCaixaAberto", "SSD"},   {"SetFechaCaixa", "SSD"},    {"GetItens", "SSS"},
-      {"GetTipoRece", "SSS"},      {"GetItensCancelados", "SSS"}, {"GetSumVenda", "SSS"},
-      {"getConsumidor", "SSS"},    {"PrxPedidoVenda", "SS"},    {"getPerManut", "S"},
-      {"getVdDataAber", "S"},      {"GetOperador", ""},         {"DelPedidoVenda", "P"},
-      {"SetAberCaixa", "P"},       {"GravaVenda", "P&P&P&S"},   {"GetBuscaManut", "SSDS"},
+      {"GetAberCaixa", "SSD"},   {"GetPedidoVenda", "SSD"}, {"getAbertura", "SSD"},   {"getCaixaAberto", "SSD"},
+      {"SetFechaCaixa", "SSD"},  {"GetItens", "SSS"},       {"GetTipoRece", "SSS"},   {"GetItensCancelados", "SSS"},
+      {"GetSumVenda", "SSS"},    {"getConsumidor", "SSS"},  {"PrxPedidoVenda", "SS"}, {"getPerManut", "S"},
+      {"getVdDataAber", "S"},    {"GetOperador", ""},       {"DelPedidoVenda", "P"},  {"SetAberCaixa", "P"},
+      {"GravaVenda", "P&P&P&S"}, {"GetBuscaManut", "SSDS"},
   };
   for (const auto& [name, signature] : table) {
     const OperationSpec* spec = srv().registry().find(name);
@@ -74,7 +73,7 @@ TEST_P(FrameReads, FilterPanelLoadInOneCall) {
                                                  {"IDUTSUBTCONS", FieldType::String, 1}}));
   ASSERT_EQ(at(1).rows.size(), 1u);
   EXPECT_EQ(at(1).rows[0].values[2].text(), "2");  // prices may not be typed in this branch
-  ASSERT_EQ(at(2).rows.size(), 1u);                 // the day's Z reduction
+  ASSERT_EQ(at(2).rows.size(), 1u);                // the day's Z reduction
   EXPECT_EQ(at(2).rows[0].values[at(2).fieldIndex("DTREDUCAOZ")].dateTime(), day);
   EXPECT_EQ(at(4).fields, (std::vector<FieldDef>{{"CDCLIENTE", FieldType::String, 21},
                                                  {"NMRAZSOCCLIE", FieldType::String, 50},
@@ -89,11 +88,12 @@ TEST_P(FrameReads, FilterPanelLoadInOneCall) {
   // "T": the cancelled items of every sale of the day; a sale number: its own.
   const DataPacket& dayItems = at(3);
   EXPECT_EQ(dayItems.fields, itensCanceladosFields());
-  const double expected = frametest::number(
-      s(), "SELECT COUNT(*) AS N FROM ITVENDACANC C JOIN VENDA V ON V.CDFILIAL = C.CDFILIAL AND "
-           "V.CDCAIXA = C.CDCAIXA AND V.NRSEQVENDA = C.NRSEQVENDA WHERE V.CDFILIAL = '0002' AND "
-           "V.CDCAIXA = '001' AND V.DTENTRVENDA = :D",
-      {{"D", day}});
+  const double expected =
+      frametest::number(s(),
+                        "SELECT COUNT(*) AS N FROM ITVENDACANC C JOIN VENDA V ON V.CDFILIAL = C.CDFILIAL AND "
+                        "V.CDCAIXA = C.CDCAIXA AND V.NRSEQVENDA = C.NRSEQVENDA WHERE V.CDFILIAL = '0002' AND "
+                        "V.CDCAIXA = '001' AND V.DTENTRVENDA = :D",
+                        {{"D", day}});
   ASSERT_GT(expected, 0);
   ASSERT_EQ(static_cast<double>(dayItems.rows.size()), expected);
   const std::string nr = dayItems.rows[0].values[dayItems.fieldIndex("NRSEQVENDA")].text();
@@ -118,26 +118,24 @@ TEST_P(FrameReads, SalesOfAnOpeningWithTheFirstSalesTotal) {
 }
 
 TEST_P(FrameReads, ItemsTaxesAndCancelledItemsOfASale) {
-  const DataPacket sale = sqlSelect(
-      s(), "SELECT V.NRSEQVENDA FROM VENDA V WHERE V.CDFILIAL = '0001' AND V.CDCAIXA = '001' AND "
-           "EXISTS (SELECT 1 FROM ITVENDACANC C WHERE C.CDFILIAL = V.CDFILIAL AND C.CDCAIXA = "
-           "V.CDCAIXA AND C.NRSEQVENDA = V.NRSEQVENDA) ORDER BY 1",
-      {});
+  const DataPacket sale =
+      sqlSelect(s(),
+                "SELECT V.NRSEQVENDA FROM VENDA V WHERE V.CDFILIAL = '0001' AND V.CDCAIXA = '001' AND "
+                "EXISTS (SELECT 1 FROM ITVENDACANC C WHERE C.CDFILIAL = V.CDFILIAL AND C.CDCAIXA = "
+                "V.CDCAIXA AND C.NRSEQVENDA = V.NRSEQVENDA) ORDER BY 1",
+                {});
   ASSERT_FALSE(sale.rows.empty());
   const std::string nr = sale.rows[0].values[0].text();
   const Value v = srv().value(s(), "GetItens", {"0001", "001", nr});
   ASSERT_EQ(v.array().size(), 3u);
   const DataPacket &items = v.array()[0].packet(), &taxes = v.array()[1].packet();
   EXPECT_EQ(names(items),
-            (std::vector<std::string>{"CDFILIAL", "NRSEQVENDA", "NRSEQUITVEND", "NMPRODUTO",
-                                      "CDARVPROD", "CDPRODUTO", "SGUNIDADE", "QTPRODVEND",
-                                      "VRUNITVEND", "VRPERCVEND", "VRDESITVEND", "CDCAIXA",
-                                      "VRUNITVENDCL", "CDGRUPPROD", "CDSUBGRPROD", "CDFISUBGRVND",
-                                      "VRACRITVEND"}));
-  EXPECT_EQ(names(taxes), (std::vector<std::string>{"CDFILIAL", "CDCAIXA", "NRSEQVENDA",
-                                                    "NRSEQUITVEND", "NRSEQITIMPOS", "CDIMPOSTO",
-                                                    "VRPEALPRODIT", "VRIMPOPRODIT", "CDIMPOSTOEX",
-                                                    "SGIMPOSTO", "CDPRODUTO"}));
+            (std::vector<std::string>{"CDFILIAL", "NRSEQVENDA", "NRSEQUITVEND", "NMPRODUTO", "CDARVPROD", "CDPRODUTO",
+                                      "SGUNIDADE", "QTPRODVEND", "VRUNITVEND", "VRPERCVEND", "VRDESITVEND", "CDCAIXA",
+                                      "VRUNITVENDCL", "CDGRUPPROD", "CDSUBGRPROD", "CDFISUBGRVND", "VRACRITVEND"}));
+  EXPECT_EQ(names(taxes),
+            (std::vector<std::string>{"CDFILIAL", "CDCAIXA", "NRSEQVENDA", "NRSEQUITVEND", "NRSEQITIMPOS", "CDIMPOSTO",
+                                      "VRPEALPRODIT", "VRIMPOPRODIT", "CDIMPOSTOEX", "SGIMPOSTO", "CDPRODUTO"}));
   EXPECT_EQ(taxes.fields[taxes.fieldIndex("CDPRODUTO")].type, FieldType::FixedString);
   EXPECT_EQ(taxes.fields[taxes.fieldIndex("CDIMPOSTOEX")].type, FieldType::Float);
   ASSERT_FALSE(items.rows.empty());
@@ -153,10 +151,9 @@ TEST_P(FrameReads, ItemsTaxesAndCancelledItemsOfASale) {
 TEST_P(FrameReads, ReceiptsOfASale) {
   const DataPacket receipts = srv().packet(s(), "GetTipoRece", {"0002", "001", "0000000001"});
   EXPECT_EQ(names(receipts),
-            (std::vector<std::string>{"NMTIPORECE", "CDTIPORECE", "VRMOVIVEND", "CDFILIAL",
-                                      "CDCAIXA", "DTABERCAIX", "NRSEQUMOVI", "IDTIPOMOVIVE",
-                                      "DTHRINCMOV", "NRSEQVENDA", "DTMOVIMCAIXA", "VRMOVIVEOUT",
-                                      "IDTIPORECE", "CDINDICE", "VRCOTINDOUT", "QTPARCRECEB"}));
+            (std::vector<std::string>{"NMTIPORECE", "CDTIPORECE", "VRMOVIVEND", "CDFILIAL", "CDCAIXA", "DTABERCAIX",
+                                      "NRSEQUMOVI", "IDTIPOMOVIVE", "DTHRINCMOV", "NRSEQVENDA", "DTMOVIMCAIXA",
+                                      "VRMOVIVEOUT", "IDTIPORECE", "CDINDICE", "VRCOTINDOUT", "QTPARCRECEB"}));
   ASSERT_FALSE(receipts.rows.empty());
   for (const PacketRow& r : receipts.rows) EXPECT_FALSE(r.values[0].asText().empty());
 }
@@ -169,8 +166,7 @@ TEST_P(FrameReads, BranchParametersForTheGuards) {
   EXPECT_TRUE(srv().packet(s(), "getPerManut", {"0009"}).rows.empty());  // permits
 
   const DataPacket window = srv().packet(s(), "getVdDataAber", {"0002"});
-  EXPECT_EQ(names(window), (std::vector<std::string>{"DTPROCVND", "IDPERLANCANTDP",
-                                                     "IDPERLANCPOSDP", "NRDIAANTLANC",
+  EXPECT_EQ(names(window), (std::vector<std::string>{"DTPROCVND", "IDPERLANCANTDP", "IDPERLANCPOSDP", "NRDIAANTLANC",
                                                      "NRDIAPOSLANC"}));
   ASSERT_EQ(window.rows.size(), 1u);
   const auto& w = window.rows[0].values;
@@ -183,12 +179,12 @@ TEST_P(FrameReads, BranchParametersForTheGuards) {
 
 TEST_P(FrameReads, OperatorsOfferedForAnOpeningAreTheActiveOnes) {
   const DataPacket ops = srv().packet(s(), "GetOperador", {});
-  EXPECT_EQ(ops.fields, (std::vector<FieldDef>{{"CDOPERADOR", FieldType::String, 30},
-                                               {"NMOPERADOR", FieldType::String, 100}}));
+  EXPECT_EQ(ops.fields,
+            (std::vector<FieldDef>{{"CDOPERADOR", FieldType::String, 30}, {"NMOPERADOR", FieldType::String, 100}}));
   std::vector<std::string> codes;
   for (const PacketRow& r : ops.rows) codes.push_back(r.values[0].text());
-  EXPECT_EQ(codes, (std::vector<std::string>{"000000000001", "000000000002", "000000000003",
-                                             "000000000004", "000000000005", "000000000099"}));
+  EXPECT_EQ(codes, (std::vector<std::string>{"000000000001", "000000000002", "000000000003", "000000000004",
+                                             "000000000005", "000000000099"}));
 }
 
 TEST_P(FrameReads, OpenRegisterAndDuplicateOpeningLookUps) {
@@ -208,8 +204,8 @@ TEST_P(FrameReads, OpenRegisterAndDuplicateOpeningLookUps) {
 TEST_P(FrameReads, ConsumersOfAClientOneOrAll) {
   const std::string client = Ajusta("2", 21);
   const DataPacket all = srv().packet(s(), "getConsumidor", {client, "", "T"});
-  EXPECT_EQ(names(all), (std::vector<std::string>{"CDCONSUMIDOR", "NMCONSUMIDOR", "CDCCUSCLIE",
-                                                  "CDTIPOCONS", "IDVERSALDCON"}));
+  EXPECT_EQ(names(all),
+            (std::vector<std::string>{"CDCONSUMIDOR", "NMCONSUMIDOR", "CDCCUSCLIE", "CDTIPOCONS", "IDVERSALDCON"}));
   ASSERT_EQ(all.rows.size(), 3u);
   EXPECT_EQ(all.rows[0].values[0].text(), Ajusta("1", 21));
   EXPECT_EQ(all.rows[0].values[4].text(), "S");  // the first consumer's balance is checked
@@ -226,7 +222,6 @@ TEST_P(FrameReads, NextSaleNumberIsTheHighestPlusOneAtWidthTen) {
   EXPECT_EQ(srv().value(s(), "PrxPedidoVenda", {"0001", "999"}), Value("0000000001"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, FrameReads, ::testing::ValuesIn(testdb::backends()),
-                         testdb::backendName);
+INSTANTIATE_TEST_SUITE_P(Backends, FrameReads, ::testing::ValuesIn(testdb::backends()), testdb::backendName);
 
 }  // namespace

@@ -34,9 +34,14 @@ class RegisterWrites : public ::testing::TestWithParam<std::string> {
   // A new opening as the screen fills it: opening at the given time, the
   // movement date its day, the operator opening it.
   Changes newOpening(const std::string& filial, const std::string& caixa, DateTime opened) {
-    return {{"CDFILIAL", filial},      {"CDCAIXA", caixa},  {"DTABERCAIX", opened},
-            {"DTMOVTURCAIX", dateOf(opened)}, {"CDOPERADOR", kOp1}, {"CDOPERABER", kOp1},
-            {"NMOPERADOR", "Ana Paula Ferraz"}, {"CAIXA", "(exibição)"}};
+    return {{"CDFILIAL", filial},
+            {"CDCAIXA", caixa},
+            {"DTABERCAIX", opened},
+            {"DTMOVTURCAIX", dateOf(opened)},
+            {"CDOPERADOR", kOp1},
+            {"CDOPERABER", kOp1},
+            {"NMOPERADOR", "Ana Paula Ferraz"},
+            {"CAIXA", "(exibição)"}};
   }
   RemoteResult save(const DataPacket& delta) { return srv_.call(s(), "SetAberCaixa", {delta}); }
   RemoteResult insert(const Changes& c) {
@@ -54,9 +59,7 @@ class RegisterWrites : public ::testing::TestWithParam<std::string> {
     frametest::addDelete(d, read);
     return save(d);
   }
-  double count(const std::string& sql, const SqlParams& p = {}) {
-    return frametest::number(s(), sql, p);
-  }
+  double count(const std::string& sql, const SqlParams& p = {}) { return frametest::number(s(), sql, p); }
 
   frametest::FrameServer srv_;
   frametest::DemoDb demo_;
@@ -87,10 +90,8 @@ TEST_P(RegisterWrites, NewOpeningsAndWhatTheServerRefuses) {
   const Changes shift = newOpening("0001", "001", at(23, 0));
   const std::vector<std::pair<Changes, std::string>> refusals = {
       {newOpening("0001", "001", at(6, 0)), "Data de abertura já cadastrada."},
-      {with(shift, "DTMOVTURCAIX", encodeDate(2026, 3, 4)),
-       "Data de abertura deve ser igual a data de movimento."},
-      {with(shift, "DTFECHCAIX", at(23, 30)),
-       "Uma abertura de caixa só é fechada pelo fechamento do caixa."},
+      {with(shift, "DTMOVTURCAIX", encodeDate(2026, 3, 4)), "Data de abertura deve ser igual a data de movimento."},
+      {with(shift, "DTFECHCAIX", at(23, 30)), "Uma abertura de caixa só é fechada pelo fechamento do caixa."},
       {with(shift, "CDOPERABER", ""), "Operador deve ser informado."},
       {with(shift, "CDOPERABER", "000000000077"), "Operador não cadastrado."},
       {newOpening("0001", "001", encodeDateTime(2026, 3, 2, 23, 0, 0)), kApproved},
@@ -109,14 +110,16 @@ TEST_P(RegisterWrites, CorrectingAnOpenOpeningCarriesItsSales) {
   const DateTime day = frametest::openDay();
   const PacketRow read = openings("0001", "001", day).rows.at(0);
   const DateTime was = read.values[3].dateTime();
-  const double sales = count("SELECT COUNT(*) AS N FROM VENDA WHERE DTABERTUR = :A AND "
-                             "CDFILIALTUR = '0001' AND CDCAIXATUR = '001'",
-                             {{"A", was}});
+  const double sales = count(
+      "SELECT COUNT(*) AS N FROM VENDA WHERE DTABERTUR = :A AND "
+      "CDFILIALTUR = '0001' AND CDCAIXATUR = '001'",
+      {{"A", was}});
   ASSERT_GT(sales, 0);
 
   // Someone else changed the operator after this screen read the row.
-  sqlExecute(s(), "UPDATE TURCAIXA SET CDOPERABER = '000000000003' WHERE CDFILIAL = '0001' AND "
-                  "CDCAIXA = '001' AND DTABERCAIX = :A",
+  sqlExecute(s(),
+             "UPDATE TURCAIXA SET CDOPERABER = '000000000003' WHERE CDFILIAL = '0001' AND "
+             "CDCAIXA = '001' AND DTABERCAIX = :A",
              {{"A", was}});
   const RemoteResult stale = modify(read, {{"CDOPERABER", "000000000002"}});
   EXPECT_FALSE(stale.ok);
@@ -134,19 +137,18 @@ TEST_P(RegisterWrites, CorrectingAnOpenOpeningCarriesItsSales) {
   EXPECT_EQ(moved.values.back().text(), "000000000002");
 
   const DateTime tomorrow = DateTime(day.days + 1);
-  expectRefused(modify(moved, {{"DTABERCAIX", DateTime(tomorrow.days + 0.25)},
-                               {"DTMOVTURCAIX", tomorrow}}),
+  expectRefused(modify(moved, {{"DTABERCAIX", DateTime(tomorrow.days + 0.25)}, {"DTMOVTURCAIX", tomorrow}}),
                 "A abertura de caixa possui vendas ou movimentos; sua data de movimento não pode "
                 "ser alterada.");
   expectRefused(modify(moved, {{"DTFECHCAIX", DateTime(day.days + 0.9)}}),
                 "Uma abertura de caixa só é fechada pelo fechamento do caixa.");
   const PacketRow closed = openings("0001", "001", encodeDate(2026, 3, 5)).rows.at(0);
-  expectRefused(modify(closed, {{"CDOPERABER", "000000000002"}}),
-                "Operação Bloqueada! Caixa fechado.");
+  expectRefused(modify(closed, {{"CDOPERABER", "000000000002"}}), "Operação Bloqueada! Caixa fechado.");
 
   // Branch 0002 accepts movements at most two days before its processing date.
-  sqlExecute(s(), "UPDATE TURCAIXA SET DTFECHCAIX = NULL, CDOPEFECHA = NULL WHERE CDFILIAL = "
-                  "'0002' AND CDCAIXA = '001' AND DTMOVTURCAIX < :D",
+  sqlExecute(s(),
+             "UPDATE TURCAIXA SET DTFECHCAIX = NULL, CDOPEFECHA = NULL WHERE CDFILIAL = "
+             "'0002' AND CDCAIXA = '001' AND DTMOVTURCAIX < :D",
              {{"D", encodeDate(2026, 3, 3)}});
   const PacketRow old = openings("0002", "001", encodeDate(2026, 3, 2)).rows.at(0);
   expectRefused(modify(old, {{"CDOPERABER", "000000000002"}}),
@@ -156,8 +158,7 @@ TEST_P(RegisterWrites, CorrectingAnOpenOpeningCarriesItsSales) {
 
 TEST_P(RegisterWrites, OnlyOpeningsWithoutSalesOrMovementsAreDeleted) {
   const DataPacket busy = openings("0001", "002", frametest::openDay());
-  expectRefused(remove(busy.rows.at(0)),
-                "A abertura de caixa possui vendas ou movimentos e não pode ser excluída.");
+  expectRefused(remove(busy.rows.at(0)), "A abertura de caixa possui vendas ou movimentos e não pode ser excluída.");
   const DateTime next = encodeDate(2026, 3, 7);
   ASSERT_TRUE(insert(newOpening("0001", "002", DateTime(next.days + 0.25))).ok);
   sqlExecute(s(), "UPDATE TURCAIXA SET DTFECHCAIX = :X WHERE DTMOVTURCAIX = :D",
@@ -172,8 +173,7 @@ TEST_P(RegisterWrites, ADeltaIsSavedWholeOrNotAtAll) {
   DataPacket d = frametest::deltaOf(aberCaixaFields());
   frametest::addInsert(d, newOpening("0001", "003", DateTime(next.days + 0.25)));
   frametest::addInsert(d, newOpening("0001", "003", DateTime(next.days + 0.30)));
-  expectRefused(save(d),
-                "Operação bloqueada. Já existe caixa aberto para esta filial, caixa e data.");
+  expectRefused(save(d), "Operação bloqueada. Já existe caixa aberto para esta filial, caixa e data.");
   EXPECT_TRUE(openings("0001", "003", next).rows.empty());
   EXPECT_TRUE(srv_.call(s(), "SetAberCaixa", {Value()}).ok);  // nothing to save
 }
@@ -183,10 +183,10 @@ TEST_P(RegisterWrites, ADeltaIsSavedWholeOrNotAtAll) {
 // locked.
 TEST_P(RegisterWrites, EveryDemoDayClosesAgainstItsZReductions) {
   const DataPacket closed = sqlSelect(
-      s(), "SELECT CDFILIAL, CDCAIXA, DTABERCAIX FROM TURCAIXA WHERE DTFECHCAIX IS NOT NULL "
-           "ORDER BY 1, 2, 3",
-      {}, {{"CDFILIAL", FieldType::String, 4}, {"CDCAIXA", FieldType::String, 3},
-           {"DTABERCAIX", FieldType::DateTime}});
+      s(),
+      "SELECT CDFILIAL, CDCAIXA, DTABERCAIX FROM TURCAIXA WHERE DTFECHCAIX IS NOT NULL "
+      "ORDER BY 1, 2, 3",
+      {}, {{"CDFILIAL", FieldType::String, 4}, {"CDCAIXA", FieldType::String, 3}, {"DTABERCAIX", FieldType::DateTime}});
   ASSERT_GE(closed.rows.size(), 28u);
   sqlExecute(s(), "UPDATE TURCAIXA SET DTFECHCAIX = NULL, CDOPEFECHA = NULL");
   int approved = 0;
@@ -198,16 +198,14 @@ TEST_P(RegisterWrites, EveryDemoDayClosesAgainstItsZReductions) {
       ++approved;
       continue;
     }
-    EXPECT_EQ(res.value, Value("OK")) << k[0].text() << "/" << k[1].text() << " "
-                                      << formatDateTime(k[2].dateTime());
+    EXPECT_EQ(res.value, Value("OK")) << k[0].text() << "/" << k[1].text() << " " << formatDateTime(k[2].dateTime());
   }
   EXPECT_EQ(approved, 1);
   EXPECT_EQ(count("SELECT COUNT(*) AS N FROM TURCAIXA WHERE CDOPEFECHA = '000000000099' AND "
                   "DTFECHCAIX >= DTABERCAIX"),
             static_cast<double>(closed.rows.size() - 1));
   const auto& last = closed.rows.back().values;
-  expectRefused(srv_.call(s(), "SetFechaCaixa", {last[0], last[1], last[2]}),
-                "Operação Bloqueada! Caixa fechado.");
+  expectRefused(srv_.call(s(), "SetFechaCaixa", {last[0], last[1], last[2]}), "Operação Bloqueada! Caixa fechado.");
   expectRefused(srv_.call(s(), "SetFechaCaixa", {"0001", "001", encodeDate(2026, 3, 9)}),
                 "Abertura de caixa não encontrada.");
 }
@@ -215,18 +213,21 @@ TEST_P(RegisterWrites, EveryDemoDayClosesAgainstItsZReductions) {
 // The open day has no Z reduction yet; a closed day whose figures are
 // spoiled one at a time answers the first failing verdict and stays open.
 TEST_P(RegisterWrites, ClosingVerdictsFromTheStoredFigures) {
-  expectRefused(srv_.call(s(), "SetFechaCaixa",
-                          {"0001", "003", frametest::lastOpening(s(), "0001", "003")}),
+  expectRefused(srv_.call(s(), "SetFechaCaixa", {"0001", "003", frametest::lastOpening(s(), "0001", "003")}),
                 "Redução Z deve ser informada.");
   const DateTime day = encodeDate(2026, 3, 5);
-  const std::string nr =
-      sqlSelect(s(), "SELECT MIN(NRSEQVENDA) AS N FROM VENDA WHERE CDFILIAL = '0001' AND "
-                     "CDCAIXA = '003' AND DTENTRVENDA = :D AND IDSITUVENDA = 'O'",
-                {{"D", day}}, {{"N", FieldType::String, 10}})
-          .rows.at(0).values[0].text();
+  const std::string nr = sqlSelect(s(),
+                                   "SELECT MIN(NRSEQVENDA) AS N FROM VENDA WHERE CDFILIAL = '0001' AND "
+                                   "CDCAIXA = '003' AND DTENTRVENDA = :D AND IDSITUVENDA = 'O'",
+                                   {{"D", day}}, {{"N", FieldType::String, 10}})
+                             .rows.at(0)
+                             .values[0]
+                             .text();
   const SqlParams key = {{"D", day}, {"N", nr}};
-  sqlExecute(s(), "UPDATE TURCAIXA SET DTFECHCAIX = NULL, CDOPEFECHA = NULL WHERE CDFILIAL = "
-                  "'0001' AND CDCAIXA = '003' AND DTMOVTURCAIX = :D", key);
+  sqlExecute(s(),
+             "UPDATE TURCAIXA SET DTFECHCAIX = NULL, CDOPEFECHA = NULL WHERE CDFILIAL = "
+             "'0001' AND CDCAIXA = '003' AND DTMOVTURCAIX = :D",
+             key);
   const DateTime opened = openings("0001", "003", day).rows.at(0).values[3].dateTime();
   const std::string z = " WHERE CDFILIAL = '0001' AND CDCAIXA = '003' AND DTREDUCAOZ = :D";
   const std::string sale = " WHERE CDFILIAL = '0001' AND CDCAIXA = '003' AND NRSEQVENDA = :N";
@@ -251,8 +252,7 @@ TEST_P(RegisterWrites, ClosingVerdictsFromTheStoredFigures) {
          "UPDATE VENDA SET NRSERIEIMPVND = (SELECT NRSERIEREDZ FROM REDUCAOZ" + z + ")" + sale}},
        "VENDASERIEERRADASERIE-OUTRA"},
       // Several faults: the first in the verdicts' order wins.
-      {{net,
-        {"UPDATE VENDA SET IDSITUVENDA = 'P'" + sale, "UPDATE VENDA SET IDSITUVENDA = 'O'" + sale}},
+      {{net, {"UPDATE VENDA SET IDSITUVENDA = 'P'" + sale, "UPDATE VENDA SET IDSITUVENDA = 'O'" + sale}},
        "VENDASPENDENTES"},
   };
   for (const Case& c : cases) {
@@ -289,7 +289,6 @@ TEST(ClosingVerdict, ZColumnsAndSeries) {
   EXPECT_EQ(closingVerdict(sales, z), "VENDACANCERRADA");
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, RegisterWrites, ::testing::ValuesIn(testdb::backends()),
-                         testdb::backendName);
+INSTANTIATE_TEST_SUITE_P(Backends, RegisterWrites, ::testing::ValuesIn(testdb::backends()), testdb::backendName);
 
 }  // namespace

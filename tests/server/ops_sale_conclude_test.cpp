@@ -14,8 +14,7 @@ using frametest::Item;
 
 namespace {
 
-const std::string kWarning =
-    "Atenção. Os valores da venda bruta e venda líquida da redução Z devem ser atualizados.";
+const std::string kWarning = "Atenção. Os valores da venda bruta e venda líquida da redução Z devem ser atualizados.";
 const std::string kCancelNote = "A venda foi cancelada pelo operador \r\n";
 
 class Conclusion : public SaleOps {
@@ -25,11 +24,12 @@ class Conclusion : public SaleOps {
   }
   std::string column(const Sale& sale, const std::string& name) {
     return sqlSelect(s(), "SELECT " + name + " FROM VENDA WHERE NRSEQVENDA = :N", {{"N", sale.nr}})
-        .rows.at(0).values[0].asText();
+        .rows.at(0)
+        .values[0]
+        .asText();
   }
   std::string status(const Sale& sale) { return column(sale, "IDSITUVENDA"); }
-  void pay(const Sale& sale, const std::string& nrMov, double amount,
-           const std::string& type = "001") {
+  void pay(const Sale& sale, const std::string& nrMov, double amount, const std::string& type = "001") {
     ASSERT_TRUE(saveReceipts(receipt(sale, nrMov, type, amount)).ok);
   }
 };
@@ -51,12 +51,10 @@ TEST_P(Conclusion, VerdictsInOrderThenConcluded) {
   EXPECT_EQ(conclude(sale, 20), Value("Operação bloqueada. A venda não foi totalmente paga."));
   EXPECT_NE(conclude(sale, 19.99).text().find("alterado por outro usuário"), std::string::npos);
   pay(sale, "0000000902", 0.02);
-  EXPECT_EQ(conclude(sale, 20),
-            Value("Valor dos recebimentos deve igual ao valor total da venda."));
+  EXPECT_EQ(conclude(sale, 20), Value("Valor dos recebimentos deve igual ao valor total da venda."));
   EXPECT_EQ(status(sale), "P");
 
-  ASSERT_TRUE(ok("DelTipoRece", {changeDelta(receiptsOf(sale), 1, RowKind::Delete), kOperator})
-                  .isNull());
+  ASSERT_TRUE(ok("DelTipoRece", {changeDelta(receiptsOf(sale), 1, RowKind::Delete), kOperator}).isNull());
   pay(sale, "0000000903", 0.01);
   EXPECT_EQ(conclude(sale, 20), Value("@" + kWarning));
   EXPECT_EQ(status(sale), "O");
@@ -86,18 +84,20 @@ TEST_P(Conclusion, ZReductionNetSaleBoundsTheDaysSales) {
   EXPECT_EQ(conclude(second, 0.01), Value("Dif_Vr_Reduz"));
   EXPECT_EQ(status(second), "P");
 
-  sqlExecute(s(), "UPDATE REDUCAOZ SET VRVENLIQREDZ = VRVENLIQREDZ + 1, IDSTATUS = 'A' "
-                  "WHERE DTREDUCAOZ = :D",
+  sqlExecute(s(),
+             "UPDATE REDUCAOZ SET VRVENLIQREDZ = VRVENLIQREDZ + 1, IDSTATUS = 'A' "
+             "WHERE DTREDUCAOZ = :D",
              {{"D", first.day}});
   EXPECT_NE(conclude(second, 0.01).text().find("status de Aprovada"), std::string::npos);
-  sqlExecute(s(), "UPDATE REDUCAOZ SET IDSTATUS = NULL WHERE DTREDUCAOZ = :D",
-             {{"D", first.day}});
-  sqlExecute(s(), "UPDATE TURCAIXA SET DTFECHCAIX = :D WHERE CDFILIAL = '0001' "
-                  "AND CDCAIXA = '001' AND DTABERCAIX = :A",
+  sqlExecute(s(), "UPDATE REDUCAOZ SET IDSTATUS = NULL WHERE DTREDUCAOZ = :D", {{"D", first.day}});
+  sqlExecute(s(),
+             "UPDATE TURCAIXA SET DTFECHCAIX = :D WHERE CDFILIAL = '0001' "
+             "AND CDCAIXA = '001' AND DTABERCAIX = :A",
              {{"D", now()}, {"A", first.opened}});
   EXPECT_EQ(conclude(second, 0.01), Value("Operação Bloqueada! Caixa fechado."));
-  sqlExecute(s(), "UPDATE TURCAIXA SET DTFECHCAIX = NULL WHERE CDFILIAL = '0001' "
-                  "AND CDCAIXA = '001' AND DTABERCAIX = :A",
+  sqlExecute(s(),
+             "UPDATE TURCAIXA SET DTFECHCAIX = NULL WHERE CDFILIAL = '0001' "
+             "AND CDCAIXA = '001' AND DTABERCAIX = :A",
              {{"A", first.opened}});
   EXPECT_EQ(conclude(second, 0.01), Value("@" + kWarning));
 }
@@ -112,24 +112,20 @@ TEST_P(Conclusion, Cancelling) {
   int n = 0;
   for (const auto& [column, value, error] : unfit) {
     const Sale sale = newSale("000090021" + std::to_string(++n));
-    sqlExecute(s(), "UPDATE VENDA SET " + column + " = :V WHERE NRSEQVENDA = :N",
-               {{"V", value}, {"N", sale.nr}});
+    sqlExecute(s(), "UPDATE VENDA SET " + column + " = :V WHERE NRSEQVENDA = :N", {{"V", value}, {"N", sale.nr}});
     EXPECT_EQ(refused("CancelaVenda", {"0001", "001", sale.nr, kOperator, kCancelNote}), error);
   }
 
   const std::string client = "000000000000000000002", consumer = "000000000000000000001";
   const Sale sale = newSale("0000900204", {Item{1, 25, 0, 0, 0}}, client, consumer);
   const std::string inserted = "A venda foi inserida pelo operador \r\n000000000001-Ana-01/03/2026";
-  sqlExecute(s(), "UPDATE VENDA SET TXOBSVENDA = :T WHERE NRSEQVENDA = :N",
-             {{"T", inserted}, {"N", sale.nr}});
+  sqlExecute(s(), "UPDATE VENDA SET TXOBSVENDA = :T WHERE NRSEQVENDA = :N", {{"T", inserted}, {"N", sale.nr}});
   pay(sale, "0000000921", 25, "005");
-  const std::string balance =
-      "SELECT VRSALDOCONS AS N FROM SALDOCONS WHERE CDCLIENTE = :C AND CDCONSUMIDOR = :K";
+  const std::string balance = "SELECT VRSALDOCONS AS N FROM SALDOCONS WHERE CDCLIENTE = :C AND CDCONSUMIDOR = :K";
   const SqlParams who = {{"C", client}, {"K", consumer}};
   EXPECT_DOUBLE_EQ(number(balance, who), -5);
   ASSERT_EQ(conclude(sale, 25), Value("@" + kWarning));
-  EXPECT_NE(refused("CancelaVenda", {"0001", "001", sale.nr, "999999999999", kCancelNote})
-                .find("não cadastrado"),
+  EXPECT_NE(refused("CancelaVenda", {"0001", "001", sale.nr, "999999999999", kCancelNote}).find("não cadastrado"),
             std::string::npos);
   EXPECT_TRUE(ok("CancelaVenda", {"0001", "001", sale.nr, "000000000002", kCancelNote}).isNull());
   EXPECT_EQ(status(sale), "C");
@@ -143,13 +139,11 @@ TEST_P(Conclusion, Cancelling) {
              {{"T", std::string(1990, 'x')}, {"N", full.nr}});
   ok("CancelaVenda", {"0001", "001", full.nr, kOperator, kCancelNote});
   const std::string text = column(full, "TXOBSVENDA");
-  const std::string note =
-      "\r\n" + kCancelNote + kOperator + "-" + kOperatorName + "-" + formatDate(today());
+  const std::string note = "\r\n" + kCancelNote + kOperator + "-" + kOperatorName + "-" + formatDate(today());
   EXPECT_EQ(utf8Length(text), 2000u);
   EXPECT_EQ(text.substr(text.size() - note.size()), note);
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, Conclusion, ::testing::ValuesIn(testdb::backends()),
-                         testdb::backendName);
+INSTANTIATE_TEST_SUITE_P(Backends, Conclusion, ::testing::ValuesIn(testdb::backends()), testdb::backendName);
 
 }  // namespace

@@ -36,8 +36,10 @@ inline std::vector<Value> rowOf(const std::vector<FieldDef>& fields, const Field
   for (const auto& [name, value] : values) {
     size_t i = 0;
     while (i < fields.size() && fields[i].name != name) ++i;
-    if (i == fields.size()) ADD_FAILURE() << "campo desconhecido " << name;
-    else row[i] = value;
+    if (i == fields.size())
+      ADD_FAILURE() << "campo desconhecido " << name;
+    else
+      row[i] = value;
   }
   return row;
 }
@@ -53,8 +55,7 @@ inline DataPacket insertDelta(const std::vector<FieldDef>& fields, const Fields&
 
 // A change log touching row `index` of a packet read from the server: Modify
 // with the changes, or Delete.
-inline DataPacket changeDelta(const DataPacket& read, size_t index, RowKind kind,
-                              const Fields& changes = {}) {
+inline DataPacket changeDelta(const DataPacket& read, size_t index, RowKind kind, const Fields& changes = {}) {
   DataPacket d;
   d.fields = read.fields;
   d.delta = true;
@@ -78,9 +79,7 @@ class SaleOps : public ::testing::TestWithParam<std::string> {
   }
 
   soci::session& s() { return demo_.conn->session(); }
-  double number(const std::string& sql, const platform::SqlParams& p = {}) {
-    return frametest::number(s(), sql, p);
-  }
+  double number(const std::string& sql, const platform::SqlParams& p = {}) { return frametest::number(s(), sql, p); }
 
   platform::RemoteResult call(const std::string& op, std::vector<Value> args) {
     server::OperationContext ctx{s(), kOperator, kOperatorName};
@@ -101,36 +100,40 @@ class SaleOps : public ::testing::TestWithParam<std::string> {
 
   // A pending sale typed on the screen, in the open opening of register
   // 0001/001 on the demo's last day, with items of the first product.
-  Sale newSale(const std::string& nr, const std::vector<frametest::Item>& items = {},
-               const std::string& client = "", const std::string& consumer = "") {
-    const Sale sale{"0001", "001", nr, frametest::lastOpening(s(), "0001", "001"),
-                    frametest::openDay()};
-    platform::sqlExecute(
-        s(),
-        "INSERT INTO VENDA (CDFILIAL, CDCAIXA, NRSEQVENDA, DTENTRVENDA, IDSITUVENDA, DTABERTUR, "
-        "CDFILIALTUR, CDCAIXATUR, IDTIPOVENDA, IDORIGEMVENDA, CDCLIENTE, CDCONSUMIDOR) "
-        "VALUES (:F, :C, :N, :M, 'P', :A, :F, :C, 'S', 'VND_MAN', :L, :K)",
-        {{"F", sale.filial}, {"C", sale.caixa}, {"N", nr}, {"M", sale.day}, {"A", sale.opened},
-         {"L", client.empty() ? Value() : Value(client)},
-         {"K", consumer.empty() ? Value() : Value(consumer)}});
+  Sale newSale(const std::string& nr, const std::vector<frametest::Item>& items = {}, const std::string& client = "",
+               const std::string& consumer = "") {
+    const Sale sale{"0001", "001", nr, frametest::lastOpening(s(), "0001", "001"), frametest::openDay()};
+    platform::sqlExecute(s(),
+                         "INSERT INTO VENDA (CDFILIAL, CDCAIXA, NRSEQVENDA, DTENTRVENDA, IDSITUVENDA, DTABERTUR, "
+                         "CDFILIALTUR, CDCAIXATUR, IDTIPOVENDA, IDORIGEMVENDA, CDCLIENTE, CDCONSUMIDOR) "
+                         "VALUES (:F, :C, :N, :M, 'P', :A, :F, :C, 'S', 'VND_MAN', :L, :K)",
+                         {{"F", sale.filial},
+                          {"C", sale.caixa},
+                          {"N", nr},
+                          {"M", sale.day},
+                          {"A", sale.opened},
+                          {"L", client.empty() ? Value() : Value(client)},
+                          {"K", consumer.empty() ? Value() : Value(consumer)}});
     frametest::insertItems(s(), sale.filial, sale.caixa, nr, items);
     return sale;
   }
   std::vector<Value> keyArgs(const Sale& sale) { return {sale.filial, sale.caixa, sale.nr}; }
 
   // A receipt of the sale as the receipts record set posts it.
-  DataPacket receipt(const Sale& sale, const std::string& nrMov, const std::string& type,
-                     double amount) {
-    return insertDelta(server::tipoReceFields(),
-                       {{"CDTIPORECE", type}, {"VRMOVIVEND", amount}, {"CDFILIAL", sale.filial},
-                        {"CDCAIXA", sale.caixa}, {"DTABERCAIX", sale.opened},
-                        {"NRSEQUMOVI", nrMov}, {"IDTIPOMOVIVE", "E"},
-                        {"DTHRINCMOV", platform::now()}, {"NRSEQVENDA", sale.nr},
-                        {"DTMOVIMCAIXA", sale.day}, {"QTPARCRECEB", 1.0}});
+  DataPacket receipt(const Sale& sale, const std::string& nrMov, const std::string& type, double amount) {
+    return insertDelta(server::tipoReceFields(), {{"CDTIPORECE", type},
+                                                  {"VRMOVIVEND", amount},
+                                                  {"CDFILIAL", sale.filial},
+                                                  {"CDCAIXA", sale.caixa},
+                                                  {"DTABERCAIX", sale.opened},
+                                                  {"NRSEQUMOVI", nrMov},
+                                                  {"IDTIPOMOVIVE", "E"},
+                                                  {"DTHRINCMOV", platform::now()},
+                                                  {"NRSEQVENDA", sale.nr},
+                                                  {"DTMOVIMCAIXA", sale.day},
+                                                  {"QTPARCRECEB", 1.0}});
   }
-  DataPacket receiptsOf(const Sale& sale) {
-    return server::selectTipoRece(s(), sale.filial, sale.caixa, sale.nr);
-  }
+  DataPacket receiptsOf(const Sale& sale) { return server::selectTipoRece(s(), sale.filial, sale.caixa, sale.nr); }
   // GravaTipoRece as the screen sends it.
   platform::RemoteResult saveReceipts(const DataPacket& delta) {
     return call("GravaTipoRece", {delta, "Inclusão de débito realizada pelo operador."});

@@ -26,17 +26,16 @@ class SaleReceipts : public SaleOps {
   // description, operator.
   std::vector<std::vector<Value>> moves(const Sale& sale) {
     std::vector<std::vector<Value>> out;
-    for (const PacketRow& r :
-         sqlSelect(s(),
-                   "SELECT IDTIPOMOVCONS, VRMOVCONS, CDCONSUMIDOR, DSMOVCONS, CDOPERADOR "
-                   "FROM MOVCONS WHERE NRSEQVENDA = :N ORDER BY DTMOVCONS, NRSEQMOVCONS",
-                   {{"N", sale.nr}},
-                   {{"IDTIPOMOVCONS", FieldType::String, 1},
-                    {"VRMOVCONS", FieldType::Float},
-                    {"CDCONSUMIDOR", FieldType::String, 21},
-                    {"DSMOVCONS", FieldType::String, 100},
-                    {"CDOPERADOR", FieldType::String, 12}})
-             .rows)
+    for (const PacketRow& r : sqlSelect(s(),
+                                        "SELECT IDTIPOMOVCONS, VRMOVCONS, CDCONSUMIDOR, DSMOVCONS, CDOPERADOR "
+                                        "FROM MOVCONS WHERE NRSEQVENDA = :N ORDER BY DTMOVCONS, NRSEQMOVCONS",
+                                        {{"N", sale.nr}},
+                                        {{"IDTIPOMOVCONS", FieldType::String, 1},
+                                         {"VRMOVCONS", FieldType::Float},
+                                         {"CDCONSUMIDOR", FieldType::String, 21},
+                                         {"DSMOVCONS", FieldType::String, 100},
+                                         {"CDOPERADOR", FieldType::String, 12}})
+                                  .rows)
       out.push_back(r.values);
     return out;
   }
@@ -50,15 +49,13 @@ TEST_P(SaleReceipts, MovementNumbersAndThePaidAmount) {
   ASSERT_TRUE(saveReceipts(receipt(sale, first, "001", 10.1)).ok);
   ASSERT_TRUE(saveReceipts(receipt(sale, ok("PrxMovCaixa", opening).text(), "003", 20.2)).ok);
   EXPECT_EQ(ok("PrxMovCaixa", opening), Value("0000000008"));
-  EXPECT_EQ(ok("PrxMovCaixa", {"0001", "001", DateTime(sale.opened.days + 0.5)}),
-            Value("0000000001"));
+  EXPECT_EQ(ok("PrxMovCaixa", {"0001", "001", DateTime(sale.opened.days + 0.5)}), Value("0000000001"));
   // Cents, whatever binary noise the sum carries on either database.
   const DataPacket paid = ok("GetVerifValorPag", keyArgs(sale)).packet();
   EXPECT_EQ(paid.fields, (std::vector<FieldDef>{{"VALOR", FieldType::Float, 0}}));
   EXPECT_EQ(paid.rows.at(0).values, (std::vector<Value>{30.3}));
   // A number someone else took meanwhile is refused, not overwritten.
-  EXPECT_NE(saveReceipts(receipt(sale, first, "001", 1)).error.find("já existe"),
-            std::string::npos);
+  EXPECT_NE(saveReceipts(receipt(sale, first, "001", 1)).error.find("já existe"), std::string::npos);
 }
 
 // Posting, raising, retyping and deleting an account receipt: each change
@@ -67,19 +64,17 @@ TEST_P(SaleReceipts, AccountReceiptsDebitAndCreditTheConsumer) {
   const Sale sale = newSale("0000900102", {}, kClient, kConsumer);
   ASSERT_TRUE(saveReceipts(receipt(sale, "0000000901", "005", 25.0)).ok);
   EXPECT_DOUBLE_EQ(balance(kConsumer), -5.0);
-  ASSERT_TRUE(saveReceipts(changeDelta(receiptsOf(sale), 0, RowKind::Modify,
-                                       {{"VRMOVIVEND", 40.0}})).ok);
-  ASSERT_TRUE(saveReceipts(changeDelta(receiptsOf(sale), 0, RowKind::Modify,
-                                       {{"CDTIPORECE", "001"}, {"VRMOVIVEND", 30.0}})).ok);
+  ASSERT_TRUE(saveReceipts(changeDelta(receiptsOf(sale), 0, RowKind::Modify, {{"VRMOVIVEND", 40.0}})).ok);
+  ASSERT_TRUE(
+      saveReceipts(changeDelta(receiptsOf(sale), 0, RowKind::Modify, {{"CDTIPORECE", "001"}, {"VRMOVIVEND", 30.0}}))
+          .ok);
   EXPECT_DOUBLE_EQ(balance(kConsumer), 20.0);
-  ASSERT_TRUE(saveReceipts(changeDelta(receiptsOf(sale), 0, RowKind::Modify,
-                                       {{"CDTIPORECE", "005"}})).ok);
+  ASSERT_TRUE(saveReceipts(changeDelta(receiptsOf(sale), 0, RowKind::Modify, {{"CDTIPORECE", "005"}})).ok);
   EXPECT_DOUBLE_EQ(balance(kConsumer), -10.0);
 
   // The sale's consumer changes; the refund still goes to the account that
   // was debited.
-  sqlExecute(s(), "UPDATE VENDA SET CDCONSUMIDOR = :K WHERE NRSEQVENDA = :N",
-             {{"K", kOtherConsumer}, {"N", sale.nr}});
+  sqlExecute(s(), "UPDATE VENDA SET CDCONSUMIDOR = :K WHERE NRSEQVENDA = :N", {{"K", kOtherConsumer}, {"N", sale.nr}});
   const double other = balance(kOtherConsumer);
   ok("DelTipoRece", {changeDelta(receiptsOf(sale), 0, RowKind::Delete), "000000000002"});
   EXPECT_DOUBLE_EQ(balance(kConsumer), 20.0);
@@ -87,14 +82,13 @@ TEST_P(SaleReceipts, AccountReceiptsDebitAndCreditTheConsumer) {
 
   const std::string debit = "Inclusão de débito realizada pelo operador.";
   const std::string reversal = "Estorno de débito realizado pelo operador.";
-  EXPECT_EQ(moves(sale), (std::vector<std::vector<Value>>{
-                             {"D", 25.0, kConsumer, debit, kOperator},
-                             {"D", 15.0, kConsumer, debit, kOperator},
-                             {"C", 40.0, kConsumer, reversal, kOperator},
-                             {"D", 30.0, kConsumer, debit, kOperator},
-                             {"C", 30.0, kConsumer,
-                              "Estorno de débito: recebimento excluído pelo operador.",
-                              "000000000002"}}));
+  EXPECT_EQ(moves(sale),
+            (std::vector<std::vector<Value>>{
+                {"D", 25.0, kConsumer, debit, kOperator},
+                {"D", 15.0, kConsumer, debit, kOperator},
+                {"C", 40.0, kConsumer, reversal, kOperator},
+                {"D", 30.0, kConsumer, debit, kOperator},
+                {"C", 30.0, kConsumer, "Estorno de débito: recebimento excluído pelo operador.", "000000000002"}}));
 }
 
 // Every refusal leaves the receipts and accounts as they were, including
@@ -112,13 +106,11 @@ TEST_P(SaleReceipts, RefusedChangeLogsWriteNothing) {
       {withCash(receipt(sale, "0000000954", "099", 5)), "Tipo de recebimento não cadastrado."},
       {withCash(receipt(sale, "0000000955", "001", -5)), "não pode ser negativo"},
       {withCash(receipt(sale, "0000000952", "001", 5), "VRMOVIVEND"), "Valor deve ser informado."},
-      {withCash(receipt(sale, "0000000951", "001", 5), "DTABERCAIX",
-                DateTime(sale.opened.days - 1)),
+      {withCash(receipt(sale, "0000000951", "001", 5), "DTABERCAIX", DateTime(sale.opened.days - 1)),
        "abertura de caixa da venda"},
   };
   const double before = number("SELECT COUNT(*) AS N FROM MOVCAIXA");
-  for (const auto& [delta, error] : cases)
-    EXPECT_NE(saveReceipts(delta).error.find(error), std::string::npos) << error;
+  for (const auto& [delta, error] : cases) EXPECT_NE(saveReceipts(delta).error.find(error), std::string::npos) << error;
   EXPECT_EQ(number("SELECT COUNT(*) AS N FROM MOVCAIXA"), before);
 
   // Stored receipts changed by someone else since they were read, or of a
@@ -134,17 +126,14 @@ TEST_P(SaleReceipts, RefusedChangeLogsWriteNothing) {
             "Operação bloqueada. A venda não está pendente.");
   EXPECT_DOUBLE_EQ(balance(kConsumer), 12.0);
   EXPECT_EQ(moves(other).size(), 1u);
-  EXPECT_NE(refused("DelTipoRece", {Value(), "999999999999"}).find("não cadastrado"),
-            std::string::npos);
+  EXPECT_NE(refused("DelTipoRece", {Value(), "999999999999"}).find("não cadastrado"), std::string::npos);
 }
 
 TEST_P(SaleReceipts, QuotationsOfTheDayAndOriginReceiptTypes) {
-  const DataPacket dollar =
-      ok("GetIndice", {"0001", DateTime(encodeDate(2026, 3, 5).days + 0.6)}).packet();
+  const DataPacket dollar = ok("GetIndice", {"0001", DateTime(encodeDate(2026, 3, 5).days + 0.6)}).packet();
   EXPECT_EQ(dollar.fields[3], (FieldDef{"DTREFIND", FieldType::DateTime, 0}));
   ASSERT_EQ(dollar.rows.size(), 1u);
-  EXPECT_EQ(dollar.rows[0].values,
-            (std::vector<Value>{"M", "D", "0001", encodeDate(2026, 3, 5), 5.1823}));
+  EXPECT_EQ(dollar.rows[0].values, (std::vector<Value>{"M", "D", "0001", encodeDate(2026, 3, 5), 5.1823}));
   // The euro has no quotation on the open day.
   EXPECT_TRUE(ok("GetIndice", {"0002", frametest::openDay()}).packet().rows.empty());
 
@@ -168,7 +157,6 @@ TEST_P(SaleReceipts, QuotationsOfTheDayAndOriginReceiptTypes) {
   EXPECT_EQ(origins(), before);
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, SaleReceipts, ::testing::ValuesIn(testdb::backends()),
-                         testdb::backendName);
+INSTANTIATE_TEST_SUITE_P(Backends, SaleReceipts, ::testing::ValuesIn(testdb::backends()), testdb::backendName);
 
 }  // namespace

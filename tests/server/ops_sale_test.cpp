@@ -28,19 +28,18 @@ class SaleWrites : public ::testing::TestWithParam<std::string> {
     demo_ = frametest::freshDemo(GetParam());
     product_ = sqlSelect(s(), "SELECT MIN(CDPRODUTO) AS P FROM PRODUTO WHERE CDNVPRODUTO = 3", {},
                          {{"P", FieldType::String, 10}})
-                   .rows.at(0).values[0].text();
+                   .rows.at(0)
+                   .values[0]
+                   .text();
   }
   soci::session& s() { return demo_.conn->session(); }
 
   // The sales of a register's opening that starts on the day.
   DataPacket sales(const std::string& filial, const std::string& caixa, DateTime day) {
     const DataPacket o = srv_.packet(s(), "GetAberCaixa", {filial, caixa, day});
-    return srv_.value(s(), "GetPedidoVenda", {filial, caixa, o.rows.at(0).values[3]})
-        .array()[0]
-        .packet();
+    return srv_.value(s(), "GetPedidoVenda", {filial, caixa, o.rows.at(0).values[3]}).array()[0].packet();
   }
-  PacketRow saleRow(const std::string& filial, const std::string& caixa, DateTime day,
-                    const std::string& nr) {
+  PacketRow saleRow(const std::string& filial, const std::string& caixa, DateTime day, const std::string& nr) {
     const DataPacket p = sales(filial, caixa, day);
     for (const PacketRow& r : p.rows)
       if (r.values[0].text() == nr) return r;
@@ -48,21 +47,30 @@ class SaleWrites : public ::testing::TestWithParam<std::string> {
     return {};
   }
   // A new sale of an opening, as the screen fills it before posting.
-  Changes newSale(const std::string& filial, const std::string& caixa, const std::string& nr,
-                  DateTime opened, DateTime day) {
-    return {{"NRSEQVENDA", nr},     {"CDFILIAL", filial},       {"CDCAIXA", caixa},
-            {"CDEMPRESA", "01"},    {"CDCLIENTE", Ajusta("1", 21)}, {"NRINSJURCLIE", "000"},
-            {"NMRAZSOCCLIE", "Consumidor final"}, {"DTENTRVENDA", day}, {"DTVENDA", day},
-            {"IDSITUVENDA", "P"},   {"DTABERTUR", opened},      {"CDFILIALTUR", filial},
-            {"CDCAIXATUR", caixa},  {"IDTIPOVENDA", "S"},       {"IDORIGEMVENDA", "VND_MAN"},
-            {"NRSERIEVND", "1"},    {"ITENSCANC", "N"}};
+  Changes newSale(const std::string& filial, const std::string& caixa, const std::string& nr, DateTime opened,
+                  DateTime day) {
+    return {{"NRSEQVENDA", nr},
+            {"CDFILIAL", filial},
+            {"CDCAIXA", caixa},
+            {"CDEMPRESA", "01"},
+            {"CDCLIENTE", Ajusta("1", 21)},
+            {"NRINSJURCLIE", "000"},
+            {"NMRAZSOCCLIE", "Consumidor final"},
+            {"DTENTRVENDA", day},
+            {"DTVENDA", day},
+            {"IDSITUVENDA", "P"},
+            {"DTABERTUR", opened},
+            {"CDFILIALTUR", filial},
+            {"CDCAIXATUR", caixa},
+            {"IDTIPOVENDA", "S"},
+            {"IDORIGEMVENDA", "VND_MAN"},
+            {"NRSERIEVND", "1"},
+            {"ITENSCANC", "N"}};
   }
-  Changes item(const std::string& nr, const std::string& no, double q, double u, double d = 0,
-               double a = 0) {
-    return {{"CDFILIAL", "0001"}, {"CDCAIXA", "001"},    {"NRSEQVENDA", nr},
-            {"NRSEQUITVEND", no}, {"CDPRODUTO", product_}, {"NMPRODUTO", "(exibição)"},
-            {"QTPRODVEND", q},    {"VRUNITVEND", u},     {"VRUNITVENDCL", 0.0},
-            {"VRDESITVEND", d},   {"VRACRITVEND", a}};
+  Changes item(const std::string& nr, const std::string& no, double q, double u, double d = 0, double a = 0) {
+    return {{"CDFILIAL", "0001"},    {"CDCAIXA", "001"},          {"NRSEQVENDA", nr}, {"NRSEQUITVEND", no},
+            {"CDPRODUTO", product_}, {"NMPRODUTO", "(exibição)"}, {"QTPRODVEND", q},  {"VRUNITVEND", u},
+            {"VRUNITVENDCL", 0.0},   {"VRDESITVEND", d},          {"VRACRITVEND", a}};
   }
   RemoteResult grava(const DataPacket* sale, const DataPacket* items, const DataPacket* taxes) {
     auto arg = [](const DataPacket* p) { return p ? Value(*p) : Value(); };
@@ -72,9 +80,7 @@ class SaleWrites : public ::testing::TestWithParam<std::string> {
     EXPECT_TRUE(r.ok) << r.error;
     return r.ok ? r.value.packet().rows.at(0).values[0].number() : -1;
   }
-  double count(const std::string& sql, const SqlParams& p = {}) {
-    return frametest::number(s(), sql, p);
-  }
+  double count(const std::string& sql, const SqlParams& p = {}) { return frametest::number(s(), sql, p); }
 
   frametest::FrameServer srv_;
   frametest::DemoDb demo_;
@@ -93,13 +99,19 @@ TEST_P(SaleWrites, ANewSaleWithItemsAndTaxesThenCorrectedAndTrimmed) {
   frametest::addInsert(sale, newSale("0001", "001", nr, opened, day));
   DataPacket items = frametest::deltaOf(itensFields());
   frametest::addInsert(items, item(nr, "001", 2, 10, 0.5));  // 19.50
-  frametest::addInsert(items, item(nr, "002", 3, 0.1));       // 0.30
+  frametest::addInsert(items, item(nr, "002", 3, 0.1));      // 0.30
   DataPacket taxes = frametest::deltaOf(impostoItemFields());
-  frametest::addInsert(taxes, {{"CDFILIAL", "0001"}, {"CDCAIXA", "001"}, {"NRSEQVENDA", nr},
-                               {"NRSEQUITVEND", "001"}, {"NRSEQITIMPOS", "001"},
-                               {"CDIMPOSTO", "01"}, {"VRPEALPRODIT", 18.0},
-                               {"VRIMPOPRODIT", 3.6}, {"CDIMPOSTOEX", 1.0},
-                               {"SGIMPOSTO", "ICMS18"}, {"CDPRODUTO", product_}});
+  frametest::addInsert(taxes, {{"CDFILIAL", "0001"},
+                               {"CDCAIXA", "001"},
+                               {"NRSEQVENDA", nr},
+                               {"NRSEQUITVEND", "001"},
+                               {"NRSEQITIMPOS", "001"},
+                               {"CDIMPOSTO", "01"},
+                               {"VRPEALPRODIT", 18.0},
+                               {"VRIMPOPRODIT", 3.6},
+                               {"CDIMPOSTOEX", 1.0},
+                               {"SGIMPOSTO", "ICMS18"},
+                               {"CDPRODUTO", product_}});
   EXPECT_DOUBLE_EQ(total(grava(&sale, &items, &taxes)), 19.80);
 
   const PacketRow stored = saleRow("0001", "001", day, nr);
@@ -127,8 +139,7 @@ TEST_P(SaleWrites, ANewSaleWithItemsAndTaxesThenCorrectedAndTrimmed) {
   const RemoteResult twice = grava(&sale, nullptr, nullptr);
   EXPECT_FALSE(twice.ok);
   EXPECT_NE(twice.error.find("já existe"), std::string::npos) << twice.error;
-  EXPECT_EQ(srv_.value(s(), "PrxPedidoVenda", {"0001", "001"}).text(),
-            Ajusta(std::to_string(std::stoll(nr) + 1), 10));
+  EXPECT_EQ(srv_.value(s(), "PrxPedidoVenda", {"0001", "001"}).text(), Ajusta(std::to_string(std::stoll(nr) + 1), 10));
 }
 
 TEST_P(SaleWrites, ASettledSaleOnlyTakesASellerChange) {
@@ -144,7 +155,8 @@ TEST_P(SaleWrites, ASettledSaleOnlyTakesASellerChange) {
   // Allowed although the register is closed: no money changes.
   DataPacket seller = frametest::deltaOf(saleFields());
   frametest::addModify(seller, *concluded,
-                       {{"CDVENDEDOR", "0003"}, {"NMRAZSOCVEN", "(exibição)"},
+                       {{"CDVENDEDOR", "0003"},
+                        {"NMRAZSOCVEN", "(exibição)"},
                         {"TXOBSVENDA", " - Operador 000000000001-Ana - Novo vendedor: 0003"}});
   ASSERT_TRUE(grava(&seller, nullptr, nullptr).ok);
   const PacketRow after = saleRow("0001", "001", closedDay, nr);
@@ -159,13 +171,11 @@ TEST_P(SaleWrites, ASettledSaleOnlyTakesASellerChange) {
   DataPacket items = frametest::deltaOf(itensFields());
   frametest::addModify(items, read.array()[0].packet().rows.at(0), {{"QTPRODVEND", 9.0}});
   expectRefused(grava(nullptr, &items, nullptr),
-                "Operação não permitida. A venda " + nr +
-                    " não está pendente: seus itens não podem ser alterados.");
+                "Operação não permitida. A venda " + nr + " não está pendente: seus itens não podem ser alterados.");
   DataPacket gone = frametest::deltaOf(saleFields());
   frametest::addDelete(gone, after);
   expectRefused(srv_.call(s(), "DelPedidoVenda", {gone}),
-                "Operação não permitida. A venda " + nr +
-                    " não está pendente e não pode ser excluída.");
+                "Operação não permitida. A venda " + nr + " não está pendente e não pode ser excluída.");
 
   // A pending sale is concluded or cancelled by their own operations only.
   const DataPacket open = sales("0001", "001", frametest::openDay());
@@ -173,15 +183,13 @@ TEST_P(SaleWrites, ASettledSaleOnlyTakesASellerChange) {
     if (r.values[status].text() != "P") continue;
     DataPacket conclude = frametest::deltaOf(saleFields());
     frametest::addModify(conclude, r, {{"IDSITUVENDA", "O"}});
-    expectRefused(grava(&conclude, nullptr, nullptr),
-                  "A situação da venda só muda ao concluí-la ou cancelá-la.");
+    expectRefused(grava(&conclude, nullptr, nullptr), "A situação da venda só muda ao concluí-la ou cancelá-la.");
     break;
   }
 }
 
 TEST_P(SaleWrites, RegisterGuardsOnNewSales) {
-  auto tryInsert = [&](const std::string& filial, const std::string& caixa, DateTime day,
-                       const Changes& extra = {}) {
+  auto tryInsert = [&](const std::string& filial, const std::string& caixa, DateTime day, const Changes& extra = {}) {
     const DataPacket o = srv_.packet(s(), "GetAberCaixa", {filial, caixa, day});
     Changes c = newSale(filial, caixa, "0000900001", o.rows.at(0).values[3].dateTime(), day);
     c.insert(c.end(), extra.begin(), extra.end());
@@ -189,26 +197,21 @@ TEST_P(SaleWrites, RegisterGuardsOnNewSales) {
     frametest::addInsert(d, c);
     return grava(&d, nullptr, nullptr);
   };
-  sqlExecute(s(), "UPDATE TURCAIXA SET DTFECHCAIX = NULL WHERE DTMOVTURCAIX = :D",
-             {{"D", encodeDate(2026, 3, 2)}});
+  sqlExecute(s(), "UPDATE TURCAIXA SET DTFECHCAIX = NULL WHERE DTMOVTURCAIX = :D", {{"D", encodeDate(2026, 3, 2)}});
   const DateTime open = frametest::openDay();
-  expectRefused(tryInsert("0001", "001", encodeDate(2026, 3, 5)),
-                "Operação Bloqueada! Caixa fechado.");
+  expectRefused(tryInsert("0001", "001", encodeDate(2026, 3, 5)), "Operação Bloqueada! Caixa fechado.");
   expectRefused(tryInsert("0001", "001", encodeDate(2026, 3, 2)),
                 "Operação Bloqueada. Os dados deste caixa e desta data não poderá sofrer "
                 "alterações, pois a Redução Z deste dia está com status de Aprovada.");
   expectRefused(tryInsert("0002", "001", encodeDate(2026, 3, 2)),
                 "Operação não permitida. A data de movimento não se enquadra nos parâmetros "
                 "definidos para a data de processamento.");
-  expectRefused(tryInsert("0001", "001", open, {{"IDSITUVENDA", "O"}}),
-                "Uma venda incluída deve estar pendente.");
+  expectRefused(tryInsert("0001", "001", open, {{"IDSITUVENDA", "O"}}), "Uma venda incluída deve estar pendente.");
   expectRefused(tryInsert("0001", "001", open, {{"CDCAIXATUR", "002"}}),
                 "A venda 0000900001 deve pertencer a uma abertura do seu próprio caixa.");
-  expectRefused(tryInsert("0001", "001", open, {{"DTENTRVENDA", Value()}}),
-                "Data da venda deve ser informada.");
+  expectRefused(tryInsert("0001", "001", open, {{"DTENTRVENDA", Value()}}), "Data da venda deve ser informada.");
   sqlExecute(s(), "UPDATE PARAMVENDA SET IDPERMANUTVEN = 'N' WHERE CDFILIAL = '0001'");
-  expectRefused(tryInsert("0001", "001", open),
-                "Filial não permite realizar manutenção das vendas.");
+  expectRefused(tryInsert("0001", "001", open), "Filial não permite realizar manutenção das vendas.");
   EXPECT_EQ(count("SELECT COUNT(*) AS N FROM VENDA WHERE NRSEQVENDA = '0000900001'"), 0);
   EXPECT_TRUE(tryInsert("0002", "001", open).ok);
 }
@@ -230,8 +233,7 @@ TEST_P(SaleWrites, ItemFiguresAndAtomicity) {
       {item(nr, "901", 1, -1), "Vr. Unit. deve ser maior ou igual a zero."},
       {item(nr, "901", 1, 0), "Vr.Unit ou Vr.Cliente deve ser maior que zero."},
       {item(nr, "901", 2, 10, -1), "Desconto deve ser maior ou igual a zero."},
-      {item(nr, "901", 2, 10, 20.01),
-       "Valor do desconto deve ser menor que o valor total do produto."},
+      {item(nr, "901", 2, 10, 20.01), "Valor do desconto deve ser menor que o valor total do produto."},
       {item(nr, "901", 2, 10, 25, 5),  // the surcharge leaves nothing to pay
        "Valor do desconto deve ser menor que o valor total do produto."},
       {item(nr, "901", 2, 10, 0, -1), "Acréscimo deve ser maior ou igual a zero."},
@@ -245,13 +247,14 @@ TEST_P(SaleWrites, ItemFiguresAndAtomicity) {
   }
   EXPECT_NE(saleRow("0001", "001", day, nr).values[coupon], Value("777777"));
   DataPacket limit = frametest::deltaOf(itensFields());
-  frametest::addInsert(limit, item(nr, "901", 2, 10, 20));  // the whole line as discount
+  frametest::addInsert(limit, item(nr, "901", 2, 10, 20));     // the whole line as discount
   frametest::addInsert(limit, item(nr, "902", 2, 10, 22, 5));  // covered by the surcharge
   EXPECT_TRUE(grava(nullptr, &limit, nullptr).ok);
 
   // The stored sale changed after this screen read it.
-  sqlExecute(s(), "UPDATE VENDA SET HRVENDA = '23:59:59' WHERE CDFILIAL = '0001' AND "
-                  "CDCAIXA = '001' AND NRSEQVENDA = :N",
+  sqlExecute(s(),
+             "UPDATE VENDA SET HRVENDA = '23:59:59' WHERE CDFILIAL = '0001' AND "
+             "CDCAIXA = '001' AND NRSEQVENDA = :N",
              {{"N", nr}});
   DataPacket stale = frametest::deltaOf(saleFields());
   frametest::addModify(stale, *pending, {{"NRCUPOMFIS", "777777"}});
@@ -263,19 +266,22 @@ TEST_P(SaleWrites, ItemFiguresAndAtomicity) {
 // A pending sale goes with its items, receipts and consumer-account debits;
 // the debited amounts return to the consumers' balances.
 TEST_P(SaleWrites, DeletingAPendingSaleReturnsItsAccountDebits) {
-  const DataPacket debit = sqlSelect(
-      s(),
-      "SELECT V.CDFILIAL, V.CDCAIXA, V.NRSEQVENDA, M.CDCLIENTE, M.CDCONSUMIDOR, M.VRMOVCONS "
-      "FROM VENDA V JOIN MOVCONS M ON M.CDFILIAL = V.CDFILIAL AND M.CDCAIXA = V.CDCAIXA AND "
-      "M.NRSEQVENDA = V.NRSEQVENDA WHERE V.IDSITUVENDA = 'P' AND M.IDTIPOMOVCONS = 'D'",
-      {}, {{"CDFILIAL", FieldType::String, 4}, {"CDCAIXA", FieldType::String, 3},
-           {"NRSEQVENDA", FieldType::String, 10}, {"CDCLIENTE", FieldType::String, 21},
-           {"CDCONSUMIDOR", FieldType::String, 21}, {"VRMOVCONS", FieldType::Float}});
+  const DataPacket debit =
+      sqlSelect(s(),
+                "SELECT V.CDFILIAL, V.CDCAIXA, V.NRSEQVENDA, M.CDCLIENTE, M.CDCONSUMIDOR, M.VRMOVCONS "
+                "FROM VENDA V JOIN MOVCONS M ON M.CDFILIAL = V.CDFILIAL AND M.CDCAIXA = V.CDCAIXA AND "
+                "M.NRSEQVENDA = V.NRSEQVENDA WHERE V.IDSITUVENDA = 'P' AND M.IDTIPOMOVCONS = 'D'",
+                {},
+                {{"CDFILIAL", FieldType::String, 4},
+                 {"CDCAIXA", FieldType::String, 3},
+                 {"NRSEQVENDA", FieldType::String, 10},
+                 {"CDCLIENTE", FieldType::String, 21},
+                 {"CDCONSUMIDOR", FieldType::String, 21},
+                 {"VRMOVCONS", FieldType::Float}});
   ASSERT_EQ(debit.rows.size(), 1u);
   const auto& k = debit.rows[0].values;
   const SqlParams consumer = {{"C", k[3]}, {"K", k[4]}};
-  const std::string balance =
-      "SELECT VRSALDOCONS AS N FROM SALDOCONS WHERE CDCLIENTE = :C AND CDCONSUMIDOR = :K";
+  const std::string balance = "SELECT VRSALDOCONS AS N FROM SALDOCONS WHERE CDCLIENTE = :C AND CDCONSUMIDOR = :K";
   const double before = count(balance, consumer);
   DataPacket gone = frametest::deltaOf(saleFields());
   frametest::addDelete(gone, saleRow(k[0].text(), k[1].text(), frametest::openDay(), k[2].text()));
@@ -354,7 +360,6 @@ TEST_P(SaleWrites, ValuesNoColumnCanHoldAreRefusedNamingTheField) {
                 "ser gravado.");
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, SaleWrites, ::testing::ValuesIn(testdb::backends()),
-                         testdb::backendName);
+INSTANTIATE_TEST_SUITE_P(Backends, SaleWrites, ::testing::ValuesIn(testdb::backends()), testdb::backendName);
 
 }  // namespace

@@ -82,26 +82,32 @@ PacketRow modified(const DataPacket& read, size_t row, const Row& changes) {
 PacketRow deleted(const DataPacket& read, size_t row) {
   return {RowKind::Delete, read.rows[row].values, read.rows[row].values};
 }
-Value deltaValue(const DataPacket& read, std::vector<PacketRow> rows) {
-  return delta(read.fields, std::move(rows));
-}
+Value deltaValue(const DataPacket& read, std::vector<PacketRow> rows) { return delta(read.fields, std::move(rows)); }
 
 // A valid new Z reduction of 0001/001 on the open day.
 Row newRecord() {
-  return {{"CDFILIAL", kBranch},         {"CDCAIXA", kReg},
-          {"NRECFREDZ", kEcf},           {"DTREDUCAOZ", day(6)},
-          {"NRREINIREDZ", "0000000001"}, {"NRREDREDZ", "0000000999"},
-          {"NRPRIMCFREDZ", "0000001000"}, {"NRULTCFREDZ", "0000001010"},
-          {"VRGTREDZ", 500000.0},        {"VRVENBRUREDZ", 110.0},
-          {"VRTOTCANREDZ", 10.0},        {"VRTOTDESREDZ", 5.0},
-          {"VRVENLIQREDZ", 95.0},        {"VRSTRIBREDZ", 10.0},
-          {"VRISENCREDZ", 0.0},          {"VRNINCIDREDZ", 0.0},
-          {"IDORIGEMREDZ", "VND"},       {"NRSERIEREDZ", "SERIE-TESTE"},
-          {"CDOPERADOR", "000000000001"}, {"DSMODMARCAECF", "Fiscalis FX-4000"}};
+  return {{"CDFILIAL", kBranch},
+          {"CDCAIXA", kReg},
+          {"NRECFREDZ", kEcf},
+          {"DTREDUCAOZ", day(6)},
+          {"NRREINIREDZ", "0000000001"},
+          {"NRREDREDZ", "0000000999"},
+          {"NRPRIMCFREDZ", "0000001000"},
+          {"NRULTCFREDZ", "0000001010"},
+          {"VRGTREDZ", 500000.0},
+          {"VRVENBRUREDZ", 110.0},
+          {"VRTOTCANREDZ", 10.0},
+          {"VRTOTDESREDZ", 5.0},
+          {"VRVENLIQREDZ", 95.0},
+          {"VRSTRIBREDZ", 10.0},
+          {"VRISENCREDZ", 0.0},
+          {"VRNINCIDREDZ", 0.0},
+          {"IDORIGEMREDZ", "VND"},
+          {"NRSERIEREDZ", "SERIE-TESTE"},
+          {"CDOPERADOR", "000000000001"},
+          {"DSMODMARCAECF", "Fiscalis FX-4000"}};
 }
-Row keyOn(int d) {
-  return {{"CDFILIAL", kBranch}, {"CDCAIXA", kReg}, {"NRECFREDZ", kEcf}, {"DTREDUCAOZ", day(d)}};
-}
+Row keyOn(int d) { return {{"CDFILIAL", kBranch}, {"CDCAIXA", kReg}, {"NRECFREDZ", kEcf}, {"DTREDUCAOZ", day(d)}}; }
 Row with(Row r, const Row& more) {
   for (const auto& [k, v] : more) r[k] = v;
   return r;
@@ -173,14 +179,17 @@ TEST_P(ZRead, ReadsTheDaysReductionsAndSubTablesAsTheRecordSetsDeclareThem) {
   EXPECT_TRUE(srv().reducao(6).rows.empty());
 
   const std::vector<std::pair<std::string, std::vector<std::string>>> subs = {
-      {"GetImposto", {"CDFILIAL", "CDCAIXA", "DTREDUCAOZ", "SGIMPOSTO", "VRALIQIMPRZ",
-                      "VRBCALCIMPRZ", "VRIMPOSTORZ", "NRECFREDZ", "CDIMPOSTO"}},
-      {"GetTotaliz", {"CDFILIAL", "CDCAIXA", "DTREDUCAOZ", "NRTOTNFISCRZ", "DSTOTNFISCRZ",
-                      "NRCONTOTNFIS", "VRACUTOTNFIS", "NRECFREDZ"}},
-      {"GetFormaPag", {"CDFILIAL", "CDCAIXA", "DTREDUCAOZ", "CDTIPORECE", "VRFORMPGTORZ",
-                       "NMTIPORECE", "CDTPRECEORIG", "NMTPORIGEM", "NRECFREDZ"}},
-      {"GetObservacao", {"CDFILIAL", "CDCAIXA", "NRECFREDZ", "DTREDUCAOZ", "NRSEQOBSREDZ",
-                         "DTOBSERVREDZ", "DSOBSERVREDZ"}}};
+      {"GetImposto",
+       {"CDFILIAL", "CDCAIXA", "DTREDUCAOZ", "SGIMPOSTO", "VRALIQIMPRZ", "VRBCALCIMPRZ", "VRIMPOSTORZ", "NRECFREDZ",
+        "CDIMPOSTO"}},
+      {"GetTotaliz",
+       {"CDFILIAL", "CDCAIXA", "DTREDUCAOZ", "NRTOTNFISCRZ", "DSTOTNFISCRZ", "NRCONTOTNFIS", "VRACUTOTNFIS",
+        "NRECFREDZ"}},
+      {"GetFormaPag",
+       {"CDFILIAL", "CDCAIXA", "DTREDUCAOZ", "CDTIPORECE", "VRFORMPGTORZ", "NMTIPORECE", "CDTPRECEORIG", "NMTPORIGEM",
+        "NRECFREDZ"}},
+      {"GetObservacao",
+       {"CDFILIAL", "CDCAIXA", "NRECFREDZ", "DTREDUCAOZ", "NRSEQOBSREDZ", "DTOBSERVREDZ", "DSOBSERVREDZ"}}};
   for (const auto& [op, expected] : subs) {
     EXPECT_EQ(names(srv().sub(op, 3)), expected) << op;
     // No current Z reduction: an empty printer number gives the fields only.
@@ -229,26 +238,23 @@ TEST_P(ZRead, ChecksTheScreenAsksBeforePosting) {
                     rec[z.fieldIndex("VRGTREDZ")].asNumber() - rec[z.fieldIndex("VRVENBRUREDZ")].asNumber(), 0.001);
       else
         EXPECT_NEAR(grand.rows.at(0).values[0].asNumber(),
-                    srv().reducao(d - 1, reg).rows[0].values[z.fieldIndex("VRGTREDZ")].asNumber(),
-                    0.001);
+                    srv().reducao(d - 1, reg).rows[0].values[z.fieldIndex("VRGTREDZ")].asNumber(), 0.001);
     }
   // No sale current on the screen: the register is found by its printer
   // (field 16 is the net sale).
-  const Value byPrinter =
-      srv().ok("GetTotais", {kBranch, "", day(3), day(3), kEcf + formatDate(day(3)), "S"});
+  const Value byPrinter = srv().ok("GetTotais", {kBranch, "", day(3), day(3), kEcf + formatDate(day(3)), "S"});
   EXPECT_NEAR(byPrinter.array()[0].packet().rows[0].values[0].asNumber(),
               srv().reducao(3).rows[0].values[16].asNumber(), 0.001);
   // A day without sales totals 0.
-  EXPECT_EQ(srv().ok("GetTotais", {kBranch, kReg, day(1), day(1), "", "S"})
-                .array()[0].packet().rows[0].values[0],
+  EXPECT_EQ(srv().ok("GetTotais", {kBranch, kReg, day(1), day(1), "", "S"}).array()[0].packet().rows[0].values[0],
             Value(0.0));
 
   // A tax and rate already recorded, and one that is not.
   const DataPacket taxes = srv().sub("GetImposto", 3);
   const Value sigla = taxes.rows[0].values[3], rate = taxes.rows[0].values[4];
   EXPECT_EQ(srv().ok("GetVdImpostoZ", {kBranch, kReg, kEcf, day(3), sigla, rate}).packet().rows.size(), 1u);
-  EXPECT_TRUE(srv().ok("GetVdImpostoZ", {kBranch, kReg, kEcf, day(3), sigla, rate.asNumber() + 1})
-                  .packet().rows.empty());
+  EXPECT_TRUE(
+      srv().ok("GetVdImpostoZ", {kBranch, kReg, kEcf, day(3), sigla, rate.asNumber() + 1}).packet().rows.empty());
 
   // Payment forms against receipts: the demo's forms are exactly the receipts
   // of the day's paid sales, so the other forms of an origin plus the form
@@ -271,8 +277,7 @@ TEST_P(ZRead, ChecksTheScreenAsksBeforePosting) {
   const DataPacket next = srv().ok("GetProxCod", {kBranch, kReg, kEcf, day(3)}).packet();
   EXPECT_EQ(next.fields, (std::vector<FieldDef>{{"NRSEQOBSREDZ", FieldType::String, 4}}));
   EXPECT_EQ(next.rows.at(0).values[0], Value(withObs ? "1" : "0"));
-  EXPECT_EQ(srv().ok("GetProxCod", {kBranch, kReg, kEcf, day(6)}).packet().rows.at(0).values[0],
-            Value("0"));
+  EXPECT_EQ(srv().ok("GetProxCod", {kBranch, kReg, kEcf, day(6)}).packet().rows.at(0).values[0], Value("0"));
 }
 
 TEST_P(ZRead, ProposesThePrinterAndTheNextReductionCounter) {
@@ -291,8 +296,7 @@ TEST_P(ZRead, ProposesThePrinterAndTheNextReductionCounter) {
 }
 
 TEST_P(ZRead, RefusesAMalformedChangeLogAndAcceptsAnEmptySave) {
-  const DataPacket bad = delta({{"DSOBSERVREDZ", FieldType::String, 200}},
-                               {{RowKind::Insert, {Value("x")}, {}}});
+  const DataPacket bad = delta({{"DSOBSERVREDZ", FieldType::String, 200}}, {{RowKind::Insert, {Value("x")}, {}}});
   EXPECT_FALSE(srv().call("GravaVendaReducao", {Value(), Value(), Value(), Value(), bad, "", ""}).ok);
   srv().ok("GravaVendaReducao", {Value(), Value(), Value(), Value(), Value(), "000000000002", "Bruno"});
 }
@@ -301,37 +305,37 @@ TEST_P(ZRead, RefusesAMalformedChangeLogAndAcceptsAnEmptySave) {
 
 TEST_P(ZOps, SavesANewReductionWithItsSubTablesInOneCall) {
   const auto [tax, sigla] = icmsTax(srv());
-  const DataPacket rec = srv().reducao(6), taxes = srv().sub("GetImposto", 6),
-                   tot = srv().sub("GetTotaliz", 6), forms = srv().sub("GetFormaPag", 6),
-                   obs = srv().sub("GetObservacao", 6);
+  const DataPacket rec = srv().reducao(6), taxes = srv().sub("GetImposto", 6), tot = srv().sub("GetTotaliz", 6),
+                   forms = srv().sub("GetFormaPag", 6), obs = srv().sub("GetObservacao", 6);
   std::vector<Value> args = {
       deltaValue(rec, {inserted(rec.fields, newRecord())}),
-      deltaValue(taxes, {inserted(taxes.fields,
-                                  with(keyOn(6), {{"CDIMPOSTO", ""}, {"SGIMPOSTO", sigla},
-                                                  {"VRALIQIMPRZ", 7.0}, {"VRBCALCIMPRZ", 0.99},
-                                                  {"VRIMPOSTORZ", 99.0}}))}),
+      deltaValue(taxes, {inserted(taxes.fields, with(keyOn(6), {{"CDIMPOSTO", ""},
+                                                                {"SGIMPOSTO", sigla},
+                                                                {"VRALIQIMPRZ", 7.0},
+                                                                {"VRBCALCIMPRZ", 0.99},
+                                                                {"VRIMPOSTORZ", 99.0}}))}),
       deltaValue(tot, {inserted(tot.fields, with(keyOn(6), {{"NRTOTNFISCRZ", "01"},
                                                             {"DSTOTNFISCRZ", "Sangria"},
                                                             {"NRCONTOTNFIS", "0001"},
                                                             {"VRACUTOTNFIS", 50.0}}))}),
-      deltaValue(forms, {inserted(forms.fields, with(keyOn(6), {{"CDTIPORECE", "001"},
-                                                                {"VRFORMPGTORZ", 95.0},
-                                                                {"NMTIPORECE", "joined"}}))}),
-      deltaValue(obs, {inserted(obs.fields, with(keyOn(6), {{"NRSEQOBSREDZ", "0001"},
-                                                            {"DTOBSERVREDZ", day(7)},
-                                                            {"DSOBSERVREDZ", " "}}))}),
-      "000000000001", "Ana Paula Ferraz"};
+      deltaValue(forms,
+                 {inserted(forms.fields,
+                           with(keyOn(6), {{"CDTIPORECE", "001"}, {"VRFORMPGTORZ", 95.0}, {"NMTIPORECE", "joined"}}))}),
+      deltaValue(
+          obs, {inserted(obs.fields,
+                         with(keyOn(6), {{"NRSEQOBSREDZ", "0001"}, {"DTOBSERVREDZ", day(7)}, {"DSOBSERVREDZ", " "}}))}),
+      "000000000001",
+      "Ana Paula Ferraz"};
   srv().ok("GravaVendaReducao", args);
 
   ASSERT_EQ(srv().reducao(6).rows.size(), 1u);
   const DataPacket t = srv().sub("GetImposto", 6);
   ASSERT_EQ(t.rows.size(), 1u);
-  EXPECT_EQ(t.rows[0].values[8], Value(tax));            // found by its abbreviation
+  EXPECT_EQ(t.rows[0].values[8], Value(tax));              // found by its abbreviation
   EXPECT_DOUBLE_EQ(t.rows[0].values[6].asNumber(), 0.06);  // 7 % of 0.99, cut to cents
   EXPECT_EQ(srv().sub("GetTotaliz", 6).rows.size(), 1u);
   EXPECT_EQ(srv().sub("GetFormaPag", 6).rows.size(), 1u);
-  EXPECT_EQ(srv().ok("GetProxCod", {kBranch, kReg, kEcf, day(6)}).packet().rows[0].values[0],
-            Value("1"));
+  EXPECT_EQ(srv().ok("GetProxCod", {kBranch, kReg, kEcf, day(6)}).packet().rows[0].values[0], Value("1"));
   // Stamped with the session's operator, whatever the call names.
   EXPECT_EQ(srv().number("SELECT COUNT(*) AS N FROM OBSREDUCAOZ WHERE CDOPERADOR = '000000000002' "
                          "AND DTREDUCAOZ = :D",
@@ -340,8 +344,8 @@ TEST_P(ZOps, SavesANewReductionWithItsSubTablesInOneCall) {
 }
 
 TEST_P(ZOps, ApprovedDayTakesNoChangeAtAll) {
-  const DataPacket rec = srv().reducao(2), taxes = srv().sub("GetImposto", 2),
-                   tot = srv().sub("GetTotaliz", 2), forms = srv().sub("GetFormaPag", 2);
+  const DataPacket rec = srv().reducao(2), taxes = srv().sub("GetImposto", 2), tot = srv().sub("GetTotaliz", 2),
+                   forms = srv().sub("GetFormaPag", 2);
   ASSERT_EQ(rec.rows[0].values[rec.fieldIndex("IDSTATUS")], Value("A"));
   const Value none;
   const std::vector<std::pair<std::string, std::vector<Value>>> attempts = {
@@ -354,12 +358,11 @@ TEST_P(ZOps, ApprovedDayTakesNoChangeAtAll) {
        {none, none, none, none,
         delta(srv().sub("GetObservacao", 2).fields,
               {inserted(srv().sub("GetObservacao", 2).fields,
-                        with(keyOn(2), {{"NRSEQOBSREDZ", "0009"}, {"DSOBSERVREDZ", "x"},
-                                        {"DTOBSERVREDZ", day(2)}}))}),
+                        with(keyOn(2), {{"NRSEQOBSREDZ", "0009"}, {"DSOBSERVREDZ", "x"}, {"DTOBSERVREDZ", day(2)}}))}),
         "", ""}},
       // A second printer's reduction on the approved day.
-      {"SetReducaoZ", {deltaValue(rec, {inserted(rec.fields, with(newRecord(), {{"DTREDUCAOZ", day(2)},
-                                                                                {"NRECFREDZ", "777"}}))})}},
+      {"SetReducaoZ",
+       {deltaValue(rec, {inserted(rec.fields, with(newRecord(), {{"DTREDUCAOZ", day(2)}, {"NRECFREDZ", "777"}}))})}},
   };
   for (const auto& [op, args] : attempts) {
     const RemoteResult r = srv().call(op, args);
@@ -373,8 +376,7 @@ TEST_P(ZOps, ApprovedDayTakesNoChangeAtAll) {
 }
 
 TEST_P(ZOps, ClosedDayKeepsTheFiguresTheClosingVerified) {
-  const DataPacket rec = srv().reducao(3), taxes = srv().sub("GetImposto", 3),
-                   tot = srv().sub("GetTotaliz", 3);
+  const DataPacket rec = srv().reducao(3), taxes = srv().sub("GetImposto", 3), tot = srv().sub("GetTotaliz", 3);
   for (auto [op, args] : std::vector<std::pair<std::string, std::vector<Value>>>{
            {"SetReducaoZ", {deltaValue(rec, {modified(rec, 0, {{"NRLEITREDZ", "0000000009"}})})}},
            {"SetReducaoZ", {deltaValue(rec, {deleted(rec, 0)})}},
@@ -396,8 +398,7 @@ TEST_P(ZOps, RecordRulesUseTheScreensTexts) {
       {{{"VRVENLIQREDZ", 95.01}},
        "Valor informado na (Venda Bruta - Cancelamentos - Descontos) deve ser igual ao valor "
        "informado na Venda Líquida."},
-      {{{"NRPRIMCFREDZ", "0000001011"}},
-       "Cupom Fiscal Inicial deve ser menor ou igual ao Cupom Fiscal Final."},
+      {{{"NRPRIMCFREDZ", "0000001011"}}, "Cupom Fiscal Inicial deve ser menor ou igual ao Cupom Fiscal Final."},
       {{{"VRNINCIDREDZ", Value()}}, "Valor não incidência deve ser informado."},
       {{{"IDSTATUS", "A"}},
        "O status de aprovação da Redução Z é definido fora desta tela e não pode ser alterado aqui."},
@@ -409,18 +410,22 @@ TEST_P(ZOps, RecordRulesUseTheScreensTexts) {
   }
   EXPECT_TRUE(srv().reducao(6).rows.empty());
   // Equal grand total and gross sale pass; a surcharge takes no part in the net sale.
-  srv().ok("SetReducaoZ", {deltaValue(rec, {inserted(rec.fields, with(newRecord(), {{"VRGTREDZ", 110.0},
-                                                                                    {"VRTOTACRREDZ", 3.0}}))})});
+  srv().ok("SetReducaoZ",
+           {deltaValue(rec, {inserted(rec.fields, with(newRecord(), {{"VRGTREDZ", 110.0}, {"VRTOTACRREDZ", 3.0}}))})});
   // One reduction per printer and per serial number a day, whatever its time.
   const std::string dup = "Redução Z já incluida nessa data e esse ECF.";
-  EXPECT_EQ(srv().call("SetReducaoZ", {deltaValue(rec, {inserted(rec.fields,
-                                                                 with(newRecord(), {{"DTREDUCAOZ", DateTime(day(6).days + 0.5)},
-                                                                                    {"NRSERIEREDZ", "OUTRA"}}))})})
-                .error,
-            dup);
-  EXPECT_EQ(srv().call("SetReducaoZ", {deltaValue(rec, {inserted(rec.fields, with(newRecord(), {{"NRECFREDZ", "777"}}))})})
-                .error,
-            dup);
+  EXPECT_EQ(
+      srv()
+          .call("SetReducaoZ",
+                {deltaValue(rec, {inserted(rec.fields, with(newRecord(), {{"DTREDUCAOZ", DateTime(day(6).days + 0.5)},
+                                                                          {"NRSERIEREDZ", "OUTRA"}}))})})
+          .error,
+      dup);
+  EXPECT_EQ(
+      srv()
+          .call("SetReducaoZ", {deltaValue(rec, {inserted(rec.fields, with(newRecord(), {{"NRECFREDZ", "777"}}))})})
+          .error,
+      dup);
   // Printer, date and serial number of a stored reduction stay as they are.
   const DataPacket stored = srv().reducao(6);
   EXPECT_EQ(srv().call("SetReducaoZ", {deltaValue(stored, {modified(stored, 0, {{"NRSERIEREDZ", "X"}})})}).error,
@@ -434,16 +439,16 @@ TEST_P(ZOps, SubTableRulesUseTheScreensTexts) {
   const DataPacket taxes = srv().sub("GetImposto", 6), tot = srv().sub("GetTotaliz", 6),
                    forms = srv().sub("GetFormaPag", 6), obs = srv().sub("GetObservacao", 6);
   const Row taxRow = with(keyOn(6), {{"CDIMPOSTO", tax}, {"VRALIQIMPRZ", 18.0}, {"VRBCALCIMPRZ", 10.0}});
-  const Row totRow = with(keyOn(6), {{"NRTOTNFISCRZ", "01"}, {"DSTOTNFISCRZ", "Sangria"},
-                                     {"NRCONTOTNFIS", "1"}, {"VRACUTOTNFIS", 1.0}});
+  const Row totRow = with(
+      keyOn(6), {{"NRTOTNFISCRZ", "01"}, {"DSTOTNFISCRZ", "Sangria"}, {"NRCONTOTNFIS", "1"}, {"VRACUTOTNFIS", 1.0}});
   const Row formRow = with(keyOn(6), {{"CDTIPORECE", "001"}, {"VRFORMPGTORZ", 1.0}});
-  const Row obsRow = with(keyOn(6), {{"NRSEQOBSREDZ", "0001"}, {"DTOBSERVREDZ", day(6)},
-                                     {"DSOBSERVREDZ", "Conferida."}});
+  const Row obsRow =
+      with(keyOn(6), {{"NRSEQOBSREDZ", "0001"}, {"DTOBSERVREDZ", day(6)}, {"DSOBSERVREDZ", "Conferida."}});
   srv().ok("SetImposto", {deltaValue(taxes, {inserted(taxes.fields, taxRow)}), "", ""});
   srv().ok("SetTotaliz", {deltaValue(tot, {inserted(tot.fields, totRow)}), "", ""});
   srv().ok("SetFormaPag", {deltaValue(forms, {inserted(forms.fields, formRow)}), "", ""});
-  srv().ok("GravaVendaReducao", {Value(), Value(), Value(), Value(),
-                                 deltaValue(obs, {inserted(obs.fields, obsRow)}), "", ""});
+  srv().ok("GravaVendaReducao",
+           {Value(), Value(), Value(), Value(), deltaValue(obs, {inserted(obs.fields, obsRow)}), "", ""});
 
   const Value none;
   auto grava = [&](int part, const DataPacket& read, PacketRow row) {
@@ -475,8 +480,7 @@ TEST_P(ZOps, TaxesAndPaymentFormsStayWithinTheNetSaleAndTheReceipts) {
   const auto [tax, sigla] = icmsTax(srv());
   const DataPacket taxes = srv().sub("GetImposto", 6), forms = srv().sub("GetFormaPag", 6);
   auto taxRow = [&](double rate, double base) {
-    return inserted(taxes.fields, with(keyOn(6), {{"CDIMPOSTO", tax}, {"VRALIQIMPRZ", rate},
-                                                  {"VRBCALCIMPRZ", base}}));
+    return inserted(taxes.fields, with(keyOn(6), {{"CDIMPOSTO", tax}, {"VRALIQIMPRZ", rate}, {"VRBCALCIMPRZ", base}}));
   };
   EXPECT_EQ(srv().call("SetImposto", {deltaValue(taxes, {taxRow(18, 50), taxRow(12, 35.01)}), "", ""}).error,
             "Operação bloqueada. As bases de ICMS por alíquota somadas aos totais de substituição "
@@ -484,10 +488,12 @@ TEST_P(ZOps, TaxesAndPaymentFormsStayWithinTheNetSaleAndTheReceipts) {
   srv().ok("SetImposto", {deltaValue(taxes, {taxRow(18, 50), taxRow(12, 35)}), "", ""});
 
   auto formRow = [&](const char* type, double value, Value origin) {
-    return inserted(forms.fields, with(keyOn(6), {{"CDTIPORECE", type}, {"VRFORMPGTORZ", value},
-                                                  {"CDTPRECEORIG", origin}}));
+    return inserted(forms.fields,
+                    with(keyOn(6), {{"CDTIPORECE", type}, {"VRFORMPGTORZ", value}, {"CDTPRECEORIG", origin}}));
   };
-  EXPECT_EQ(srv().call("SetFormaPag", {deltaValue(forms, {formRow("001", 60, Value()), formRow("003", 35.01, Value())}), "", ""})
+  EXPECT_EQ(srv()
+                .call("SetFormaPag",
+                      {deltaValue(forms, {formRow("001", 60, Value()), formRow("003", 35.01, Value())}), "", ""})
                 .error,
             "Operação bloqueada. As formas de pagamento da Redução Z somam 95,01, mais que a venda "
             "líquida (95,00).");
@@ -495,9 +501,10 @@ TEST_P(ZOps, TaxesAndPaymentFormsStayWithinTheNetSaleAndTheReceipts) {
   // With a net sale that is no limit, the cash receipts of the open day's
   // sales are: a form of cash origin may reach them, not one cent more.
   const DataPacket rec = srv().reducao(6);
-  srv().ok("SetReducaoZ", {deltaValue(rec, {modified(rec, 0, {{"VRGTREDZ", 900000.0},
-                                                              {"VRVENBRUREDZ", 100015.0},
-                                                              {"VRVENLIQREDZ", 100000.0}})})});
+  srv().ok(
+      "SetReducaoZ",
+      {deltaValue(
+          rec, {modified(rec, 0, {{"VRGTREDZ", 900000.0}, {"VRVENBRUREDZ", 100015.0}, {"VRVENLIQREDZ", 100000.0}})})});
   const double cash = srv().number(
       "SELECT SUM(M.VRMOVIVEND) AS N FROM MOVCAIXA M JOIN VENDA V ON V.CDFILIAL = M.CDFILIAL AND "
       "V.CDCAIXA = M.CDCAIXA AND V.NRSEQVENDA = M.NRSEQVENDA WHERE M.CDFILIAL = :F AND "
@@ -515,7 +522,8 @@ TEST_P(ZOps, TaxesAndPaymentFormsStayWithinTheNetSaleAndTheReceipts) {
   // The form being typed is left out of the other forms of its origin.
   EXPECT_EQ(check("004").second, 0.0);
   EXPECT_NEAR(check("003").second, cash - 1, 0.001);
-  EXPECT_NE(srv().call("SetFormaPag", {deltaValue(forms, {formRow("003", 1.01, "001")}), "", ""})
+  EXPECT_NE(srv()
+                .call("SetFormaPag", {deltaValue(forms, {formRow("003", 1.01, "001")}), "", ""})
                 .error.find("mais que os recebimentos desse tipo nas vendas do dia"),
             std::string::npos);
   srv().ok("SetFormaPag", {deltaValue(forms, {formRow("003", 1.0, "001")}), "", ""});
@@ -526,25 +534,26 @@ TEST_P(ZOps, AFailingPartLeavesNothingBehind) {
   const RemoteResult r = srv().call(
       "GravaVendaReducao",
       {deltaValue(rec, {inserted(rec.fields, newRecord())}), Value(), Value(), Value(),
-       deltaValue(obs, {inserted(obs.fields, with(keyOn(6), {{"NRSEQOBSREDZ", "0001"},
-                                                             {"DSOBSERVREDZ", ""}}))}),
-       "", ""});
+       deltaValue(obs, {inserted(obs.fields, with(keyOn(6), {{"NRSEQOBSREDZ", "0001"}, {"DSOBSERVREDZ", ""}}))}), "",
+       ""});
   EXPECT_EQ(r.error, "Observação deve ser informada.");
   EXPECT_TRUE(srv().reducao(6).rows.empty());
 }
 
 TEST_P(ZOps, RowsChangedOrDeletedBySomeoneElseAreRefused) {
   const DataPacket taxes = srv().sub("GetImposto", 4), tot = srv().sub("GetTotaliz", 4);
-  sqlExecute(srv().s(), "UPDATE TOTNFISCREDZ SET VRACUTOTNFIS = VRACUTOTNFIS + 1 WHERE DTREDUCAOZ = :D "
-                        "AND CDFILIAL = :F AND CDCAIXA = :C AND NRTOTNFISCRZ = '01'",
+  sqlExecute(srv().s(),
+             "UPDATE TOTNFISCREDZ SET VRACUTOTNFIS = VRACUTOTNFIS + 1 WHERE DTREDUCAOZ = :D "
+             "AND CDFILIAL = :F AND CDCAIXA = :C AND NRTOTNFISCRZ = '01'",
              {{"D", day(4)}, {"F", kBranch}, {"C", kReg}});
-  const RemoteResult changed = srv().call(
-      "SetTotaliz", {deltaValue(tot, {modified(tot, 0, {{"DSTOTNFISCRZ", "Sangrias"}})}), "", ""});
+  const RemoteResult changed =
+      srv().call("SetTotaliz", {deltaValue(tot, {modified(tot, 0, {{"DSTOTNFISCRZ", "Sangrias"}})}), "", ""});
   EXPECT_NE(changed.error.find("foi alterado por outro usuário"), std::string::npos) << changed.error;
 
   // Day 04/03 is closed; taxes of a day still open are used for the deletion.
-  sqlExecute(srv().s(), "UPDATE TURCAIXA SET DTFECHCAIX = NULL WHERE DTMOVTURCAIX = :D "
-                        "AND CDFILIAL = :F AND CDCAIXA = :C",
+  sqlExecute(srv().s(),
+             "UPDATE TURCAIXA SET DTFECHCAIX = NULL WHERE DTMOVTURCAIX = :D "
+             "AND CDFILIAL = :F AND CDCAIXA = :C",
              {{"D", day(4)}, {"F", kBranch}, {"C", kReg}});
   sqlExecute(srv().s(), "DELETE FROM IMPOSTOREDZ WHERE DTREDUCAOZ = :D AND CDFILIAL = :F AND CDCAIXA = :C",
              {{"D", day(4)}, {"F", kBranch}, {"C", kReg}});
@@ -560,31 +569,30 @@ TEST_P(ZOps, DeletionsGoChildrenFirstAndMakeRoomForRetypedRows) {
   srv().ok("SetImposto", {deltaValue(taxes, {inserted(taxes.fields, taxRow)}), "", ""});
   taxes = srv().sub("GetImposto", 6);
   // Deleted and typed again in one save.
-  srv().ok("SetImposto", {deltaValue(taxes, {deleted(taxes, 0),
-                                             inserted(taxes.fields, with(taxRow, {{"VRBCALCIMPRZ", 20.0}}))}),
-                          "", ""});
+  srv().ok(
+      "SetImposto",
+      {deltaValue(taxes, {deleted(taxes, 0), inserted(taxes.fields, with(taxRow, {{"VRBCALCIMPRZ", 20.0}}))}), "", ""});
   taxes = srv().sub("GetImposto", 6);
   ASSERT_EQ(taxes.rows.size(), 1u);
   EXPECT_EQ(taxes.rows[0].values[5].asNumber(), 20.0);
 
   // The record and its tax row deleted together: the tax row goes first.
   const DataPacket rec = srv().reducao(6);
-  srv().ok("GravaVendaReducao", {deltaValue(rec, {deleted(rec, 0)}), deltaValue(taxes, {deleted(taxes, 0)}),
-                                 Value(), Value(), Value(), "", ""});
+  srv().ok("GravaVendaReducao", {deltaValue(rec, {deleted(rec, 0)}), deltaValue(taxes, {deleted(taxes, 0)}), Value(),
+                                 Value(), Value(), "", ""});
   EXPECT_TRUE(srv().reducao(6).rows.empty());
   // A deleted reduction takes its sub-tables along.
   const DataPacket open5 = srv().reducao(5);
-  sqlExecute(srv().s(), "UPDATE TURCAIXA SET DTFECHCAIX = NULL WHERE DTMOVTURCAIX = :D AND CDFILIAL = :F "
-                        "AND CDCAIXA = :C",
+  sqlExecute(srv().s(),
+             "UPDATE TURCAIXA SET DTFECHCAIX = NULL WHERE DTMOVTURCAIX = :D AND CDFILIAL = :F "
+             "AND CDCAIXA = :C",
              {{"D", day(5)}, {"F", kBranch}, {"C", kReg}});
   srv().ok("SetReducaoZ", {deltaValue(open5, {deleted(open5, 0)})});
   EXPECT_TRUE(srv().sub("GetFormaPag", 5).rows.empty());
   EXPECT_TRUE(srv().sub("GetImposto", 5).rows.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, ZRead, ::testing::ValuesIn(testdb::backends()),
-                         testdb::backendName);
-INSTANTIATE_TEST_SUITE_P(Backends, ZOps, ::testing::ValuesIn(testdb::backends()),
-                         testdb::backendName);
+INSTANTIATE_TEST_SUITE_P(Backends, ZRead, ::testing::ValuesIn(testdb::backends()), testdb::backendName);
+INSTANTIATE_TEST_SUITE_P(Backends, ZOps, ::testing::ValuesIn(testdb::backends()), testdb::backendName);
 
 }  // namespace

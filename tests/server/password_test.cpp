@@ -17,8 +17,7 @@ TEST(Password, SaltedHashVerifiesOnlyItsPassword) {
 }
 
 TEST(Password, MalformedStoredTextNeverMatches) {
-  for (const char* stored :
-       {"", "ana123", "pbkdf2-sha256$", "pbkdf2-sha256$0$00$00", "pbkdf2-sha256$10$zz$00",
-        "pbkdf2-sha256$10$0101$abc", "pbkdf2-sha1$10$0101$0101", "pbkdf2-sha256$x$01$01"})
+  for (const char* stored : {"", "ana123", "pbkdf2-sha256$", "pbkdf2-sha256$0$00$00", "pbkdf2-sha256$10$zz$00",
+                             "pbkdf2-sha256$10$0101$abc", "pbkdf2-sha1$10$0101$0101", "pbkdf2-sha256$x$01$01"})
     EXPECT_FALSE(verifyPassword("ana123", stored)) << stored;
 }

@@ -64,20 +64,19 @@ TEST_P(SharedSessions, ALogonThroughOneInstanceWorksThroughAnother) {
   a.http.reset();
   a = start();
   EXPECT_TRUE(to(a, token)->call("getPerManut", args).ok);
-  EXPECT_EQ(platform::sqlSelect(db_->connect()->session(),
-                                "SELECT COUNT(*) AS N FROM SESSAOSERVIDOR WHERE DSHASHTOKEN = :T",
-                                {{"T", token}}, {{"N", platform::FieldType::Integer}})
-                .rows[0]
-                .values[0]
-                .asNumber(),
-            0);
+  EXPECT_EQ(
+      platform::sqlSelect(db_->connect()->session(), "SELECT COUNT(*) AS N FROM SESSAOSERVIDOR WHERE DSHASHTOKEN = :T",
+                          {{"T", token}}, {{"N", platform::FieldType::Integer}})
+          .rows[0]
+          .values[0]
+          .asNumber(),
+      0);
 
   viaB->logoff();
   r = to(a, token)->call("getPerManut", args);
   EXPECT_EQ(r.error, "Sessão inexistente ou encerrada. Entre novamente no sistema.");
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, SharedSessions, ::testing::ValuesIn(testdb::backends()),
-                         testdb::backendName);
+INSTANTIATE_TEST_SUITE_P(Backends, SharedSessions, ::testing::ValuesIn(testdb::backends()), testdb::backendName);
 
 }  // namespace

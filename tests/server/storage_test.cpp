@@ -15,11 +15,11 @@ using namespace server;
 namespace {
 
 const std::vector<std::string> kAllTables = {
-    "FILIAL", "LOJA", "CAIXA", "ECFCAIXA", "OPERADOR", "VENDEDOR", "CLIENTE", "CLIENFILIAL",
-    "CONSUMIDOR", "SALDOCONS", "SERVICO", "NIVELPROD", "PRODUTO", "PRODFILIAL", "TABEPREC",
-    "ITTABEPREC", "IMPOSTO", "ALIQIMPFIS", "INDICE", "MOVINDICE", "TIPORECE", "PARAMVENDA",
-    "PARAMPROC", "ITEMPERSON", "PARAMGERAL", "TURCAIXA", "VENDA", "ITVENDA", "ITVENDAIMPOS",
-    "ITVENDACANC", "MOVCAIXA", "MOVCONS", "REDUCAOZ", "IMPOSTOREDZ", "TOTNFISCREDZ",
+    "FILIAL",       "LOJA",        "CAIXA",      "ECFCAIXA",   "OPERADOR",  "VENDEDOR",    "CLIENTE",
+    "CLIENFILIAL",  "CONSUMIDOR",  "SALDOCONS",  "SERVICO",    "NIVELPROD", "PRODUTO",     "PRODFILIAL",
+    "TABEPREC",     "ITTABEPREC",  "IMPOSTO",    "ALIQIMPFIS", "INDICE",    "MOVINDICE",   "TIPORECE",
+    "PARAMVENDA",   "PARAMPROC",   "ITEMPERSON", "PARAMGERAL", "TURCAIXA",  "VENDA",       "ITVENDA",
+    "ITVENDAIMPOS", "ITVENDACANC", "MOVCAIXA",   "MOVCONS",    "REDUCAOZ",  "IMPOSTOREDZ", "TOTNFISCREDZ",
     "FORMPGTOREDZ", "OBSREDUCAOZ"};
 
 // Quotations of the dollar index: key CDINDICE + DTREFIND (a date), values
@@ -33,9 +33,7 @@ const std::vector<std::string> kQuoteKey = {"CDINDICE", "DTREFIND"};
 
 DateTime day(int d) { return encodeDate(2026, 3, d); }
 
-PacketRow insertRow(DateTime date, double value) {
-  return {RowKind::Insert, {"0001", date, value, "M", "Dólar"}, {}};
-}
+PacketRow insertRow(DateTime date, double value) { return {RowKind::Insert, {"0001", date, value, "M", "Dólar"}, {}}; }
 
 class Storage : public ::testing::TestWithParam<std::string> {
  protected:
@@ -93,14 +91,14 @@ TEST_P(Storage, MigrationsCreateAndUpgrade) {
   EXPECT_EQ(sqlSelect(c->session(), "SELECT NRVERSAO FROM SCHEMA_VERSION", {}).rows.size(),
             static_cast<size_t>(latestSchemaVersion()));
 
-  sqlExecute(c->session(), "INSERT INTO SCHEMA_VERSION VALUES (99, 'futura', :T)",
-             {{"T", now()}});
+  sqlExecute(c->session(), "INSERT INTO SCHEMA_VERSION VALUES (99, 'futura', :T)", {{"T", now()}});
   EXPECT_THROW(migrate(c->session()), SqlError);
 }
 
 TEST_P(Storage, ForeignKeysAreEnforced) {
-  EXPECT_THROW(sqlExecute(s(), "INSERT INTO CAIXA (CDFILIAL, CDCAIXA, NMCAIXA, CDLOJA) "
-                               "VALUES ('9999', '001', 'x', '1')"),
+  EXPECT_THROW(sqlExecute(s(),
+                          "INSERT INTO CAIXA (CDFILIAL, CDCAIXA, NMCAIXA, CDLOJA) "
+                          "VALUES ('9999', '001', 'x', '1')"),
                SqlError);
   EXPECT_THROW(store({{RowKind::Insert, {"0009", day(2), 5.0, "M", ""}, {}}}), SqlError);
 }
@@ -118,23 +116,21 @@ TEST_P(Storage, SelectPacketTypesNullsAndDeclaredShape) {
   EXPECT_EQ(p.rows[1].values[4].text(), "Dólar");
 
   // Aggregates come back as the declared numbers; a parameter may repeat.
-  const DataPacket sum = selectPacket(
-      s(),
-      "SELECT SUM(VRINDICE) AS SOMA, COUNT(*) AS QTDE FROM MOVINDICE "
-      "WHERE CDINDICE = :I AND (DTREFIND >= :D OR :D IS NOT NULL)",
-      {{"I", "0001"}, {"D", day(1)}},
-      {{"SOMA", FieldType::Float}, {"QTDE", FieldType::Integer}});
+  const DataPacket sum =
+      selectPacket(s(),
+                   "SELECT SUM(VRINDICE) AS SOMA, COUNT(*) AS QTDE FROM MOVINDICE "
+                   "WHERE CDINDICE = :I AND (DTREFIND >= :D OR :D IS NOT NULL)",
+                   {{"I", "0001"}, {"D", day(1)}}, {{"SOMA", FieldType::Float}, {"QTDE", FieldType::Integer}});
   EXPECT_NEAR(sum.rows[0].values[0].number(), 5.4234, 1e-9);
   EXPECT_EQ(sum.rows[0].values[1].number(), 2.0);
 
-  EXPECT_THROW(selectPacket(s(), "SELECT CDINDICE, VRINDICE FROM MOVINDICE", {},
-                            {{"CDINDICE", FieldType::String, 4}}),
+  EXPECT_THROW(selectPacket(s(), "SELECT CDINDICE, VRINDICE FROM MOVINDICE", {}, {{"CDINDICE", FieldType::String, 4}}),
                SqlError);  // a column the client does not declare
   EXPECT_THROW(selectPacket(s(), "SELECT CDINDICE FROM MOVINDICE", {}, kQuoteFields),
                SqlError);  // a declared field the query lacks
-  EXPECT_THROW(selectPacket(s(), "SELECT CDINDICE FROM MOVINDICE WHERE CDINDICE = :X", {},
-                            {{"CDINDICE", FieldType::String, 4}}),
-               SqlError);  // a parameter without value
+  EXPECT_THROW(
+      selectPacket(s(), "SELECT CDINDICE FROM MOVINDICE WHERE CDINDICE = :X", {}, {{"CDINDICE", FieldType::String, 4}}),
+      SqlError);  // a parameter without value
 }
 
 TEST_P(Storage, DeltaInsertModifyDelete) {
@@ -165,8 +161,7 @@ TEST_P(Storage, DeltaInsertModifyDelete) {
     store({insertRow(day(6), 1.0)});
     FAIL() << "duplicate accepted";
   } catch (const ConflictError& e) {
-    EXPECT_NE(std::string(e.what()).find("MOVINDICE (CDINDICE=0001, DTREFIND=06/03/2026)"),
-              std::string::npos)
+    EXPECT_NE(std::string(e.what()).find("MOVINDICE (CDINDICE=0001, DTREFIND=06/03/2026)"), std::string::npos)
         << e.what();
   }
 }
@@ -175,8 +170,7 @@ TEST_P(Storage, ChangedOrDeletedByAnotherUserIsRefused) {
   store({insertRow(day(2), 5.10), insertRow(day(3), 5.20)});
   const DataPacket read = quotes(s());  // what this user sees on screen
   auto other = db_->connect();          // another user's connection
-  sqlExecute(other->session(), "UPDATE MOVINDICE SET VRINDICE = 6.0 WHERE DTREFIND = :D",
-             {{"D", day(2)}});
+  sqlExecute(other->session(), "UPDATE MOVINDICE SET VRINDICE = 6.0 WHERE DTREFIND = :D", {{"D", day(2)}});
   sqlExecute(other->session(), "DELETE FROM MOVINDICE WHERE DTREFIND = :D", {{"D", day(3)}});
 
   try {
@@ -187,8 +181,7 @@ TEST_P(Storage, ChangedOrDeletedByAnotherUserIsRefused) {
               "O registro MOVINDICE (CDINDICE=0001, DTREFIND=02/03/2026) foi alterado por outro "
               "usuário. Recarregue os dados e tente novamente.");
   }
-  EXPECT_THROW(store({{RowKind::Delete, read.rows[0].values, read.rows[0].values}}),
-               ConflictError);
+  EXPECT_THROW(store({{RowKind::Delete, read.rows[0].values, read.rows[0].values}}), ConflictError);
   try {
     store({modify(read.rows[1], 2, 5.5)});
     FAIL() << "modify of a deleted row accepted";
@@ -221,8 +214,7 @@ TEST_P(Storage, FailingRowLeavesNothingBehind) {
   // A conflict in the second row undoes the first.
   EXPECT_THROW(store({insertRow(day(9), 7.0), modify(read.rows[0], 2, 9.9)}), ConflictError);
   // So does a database refusal (unknown index: foreign key).
-  EXPECT_THROW(store({insertRow(day(10), 7.0), {RowKind::Insert, {"0009", day(11), 1.0, "", ""}, {}}}),
-               SqlError);
+  EXPECT_THROW(store({insertRow(day(10), 7.0), {RowKind::Insert, {"0009", day(11), 1.0, "", ""}, {}}}), SqlError);
   const DataPacket after = quotes(s());
   ASSERT_EQ(after.rows.size(), 1u);
   EXPECT_EQ(after.rows[0].values[2].number(), 5.10);
@@ -232,8 +224,7 @@ TEST_P(Storage, FailingRowLeavesNothingBehind) {
 TEST_P(Storage, TextComparisonIgnoresPaddingAndEmptyEqualsNull) {
   store({{RowKind::Insert, {"0001", day(2), 1.0, "", "Dólar"}, {}}});
   // The client pads fixed-width fields and turns empty texts into nulls.
-  PacketRow r{RowKind::Modify, {"0001", day(2), 2.0, Value(), "Dólar"},
-              {"0001", day(2), 1.0, Value(), "Dólar   "}};
+  PacketRow r{RowKind::Modify, {"0001", day(2), 2.0, Value(), "Dólar"}, {"0001", day(2), 1.0, Value(), "Dólar   "}};
   store({r});
   EXPECT_EQ(quotes(s()).rows[0].values[2].number(), 2.0);
 }
@@ -245,7 +236,7 @@ TEST_P(Storage, ReadersSeeOnlyCommittedWritesAndAreNotBlocked) {
     Transaction tx(s());
     applyDelta(s(), "MOVINDICE", kQuoteKey, delta({insertRow(day(3), 5.20)}));
     EXPECT_EQ(quotes(reader->session()).rows.size(), 1u);  // uncommitted, and no wait
-  }  // not committed: rolled back
+  }                                                        // not committed: rolled back
   EXPECT_EQ(quotes(s()).rows.size(), 1u);
   {
     Transaction tx(s());
@@ -284,7 +275,6 @@ TEST_P(Storage, TheLoserOfASameKeyRaceGetsTheConflictMessage) {
             "dados e tente novamente.");
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, Storage, ::testing::ValuesIn(testdb::backends()),
-                         testdb::backendName);
+INSTANTIATE_TEST_SUITE_P(Backends, Storage, ::testing::ValuesIn(testdb::backends()), testdb::backendName);
 
 }  // namespace

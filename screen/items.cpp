@@ -62,6 +62,7 @@ void ItemsPart::cdsItensCalcFields(ClientDataSet& ds) {
 }
 
 void ItemsPart::cdsItensBeforeInsert(ClientDataSet&) {
+  recomputedTaxPosts_ = 0;
   itemGuards(f, true);
   if (text(f.cdsPedidoVenda, "IDSITUVENDA") != "P") Abort();
 }
@@ -77,7 +78,10 @@ void ItemsPart::cdsItensAfterInsert(ClientDataSet& ds) {
   ds.fieldByName("NRSEQUITVEND").setAsString(answer.asText());
 }
 
-void ItemsPart::cdsItensBeforeEdit(ClientDataSet&) { itemGuards(f, false); }
+void ItemsPart::cdsItensBeforeEdit(ClientDataSet&) {
+  recomputedTaxPosts_ = 0;
+  itemGuards(f, false);
+}
 
 void ItemsPart::cdsItensBeforePost(ClientDataSet& ds) {
   Vd_CdProduto(true);
@@ -92,11 +96,20 @@ void ItemsPart::cdsItensBeforePost(ClientDataSet& ds) {
 }
 
 void ItemsPart::cdsItensAfterPost(ClientDataSet&) {
+  recomputedTaxPosts_ = 0;
   InsereImpostoItens();
   f.saving.sbtConfirmarClick();
 }
 
 void ItemsPart::cdsItensAfterCancel(ClientDataSet&) {
+  // The tax values recomputed from the dropped prices go with them;
+  // otherwise the next save would store taxes of a price never kept.
+  ClientDataSet& taxes = f.cdsImpostoItem;
+  if (recomputedTaxPosts_ > 0 && taxes.active()) {
+    taxes.cancel();
+    for (; recomputedTaxPosts_ > 0; --recomputedTaxPosts_) taxes.undoLastChange(false);
+  }
+  recomputedTaxPosts_ = 0;
   f.state.dtsPadraoStateChange();
   if (f.cdsPedidoVenda.editing()) f.cdsPedidoVenda.cancel();
   atualizaTotalVenda();

@@ -75,6 +75,10 @@ class ItemsPart : public ScreenPart {
   bool itemKeyBlocked(const std::string& fieldName) const;
   // The user may not insert tax rows; the screen's own insertion lifts this.
   bool blockTaxInsert_ = true;
+  // Tax rows re-posted by price recomputations during the item's current
+  // edit, the latest changes of cdsImpostoItem: cancelling the edit undoes
+  // exactly these.
+  int recomputedTaxPosts_ = 0;
 };
 
 }  // namespace screen

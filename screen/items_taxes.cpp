@@ -164,6 +164,7 @@ void ItemsPart::recalculaImpostoItem() {
       continue;
     taxes.edit();
     taxes.post();
+    ++recomputedTaxPosts_;
   }
 }
 

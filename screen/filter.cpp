@@ -157,6 +157,9 @@ void FilterPanel::panFilialExit() {
                                  &f.cdsClientePV, &f.cdsCadastroECF, &f.cdsReducaoAnt};
   element(f, all, std::size(sets) - 1);
   for (size_t i = 0; i < std::size(sets); ++i) loadPacket(*sets[i], all.array()[i]);
+  // The openings' loading refreshed the actions and pages before the Z
+  // reductions arrived: the pages that depend on them follow now.
+  f.state.dtsPadraoStateChange();
 }
 
 }  // namespace screen

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QBoxLayout>
+#include <QClipboard>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -773,6 +774,16 @@ bool FormView::keyPressed(Control& c, QKeyEvent* e) {
   };
   auto* edit = dynamic_cast<Edit*>(&c);
   const bool plain = (shift & (ssCtrl | ssAlt | ssShift)) == 0;
+  // A paste (Ctrl+V, Shift+Insert) types the clipboard's text through the
+  // model, as a scanner types a code: the control's keys and mask judge it.
+  if (e->matches(QKeySequence::Paste)) {
+    const std::string clip = QGuiApplication::clipboard()->text().toStdString();
+    if (auto* grid = dynamic_cast<DBGrid*>(&c))
+      gesture([&] { grid->paste(clip); });
+    else if (edit)
+      gesture([&] { edit->paste(clip); });
+    return true;
+  }
   // F2 or Alt+Down on an input with a look-up button beside it opens the
   // look-up; on a grid cell with one, Alt+Down opens it (F2 there opens the
   // cell's editor).

@@ -181,6 +181,15 @@ int typeThrough(std::string_view utf8, const std::function<bool(int key)>& press
   return accepted;
 }
 
+std::string pastedText(std::string_view clipboard) {
+  std::u32string line;
+  for (char32_t ch : utf8Decode(clipboard)) {
+    if (ch == U'\r' || ch == U'\n') break;
+    if (ch >= 0x20 && ch != 0x7F) line.push_back(ch);
+  }
+  return utf8Encode(line);
+}
+
 int Edit::typeText(std::string_view utf8) {
   if (!focused() && !setFocus()) return 0;
   return typeThrough(

@@ -101,6 +101,11 @@ int keyCodeForChar(char32_t ch);
 // as typed characters. Answers how many the control accepted.
 int typeThrough(std::string_view utf8, const std::function<bool(int key)>& pressKey,
                 const std::function<bool(char32_t ch)>& typeChar);
+// What a paste types into one edit or cell: the clipboard text's first
+// line, without the line break a copied cell or a scanner adds and without
+// tabs or other control characters, which would act as keys there (move to
+// another cell, post the row) instead of being part of the value.
+std::string pastedText(std::string_view clipboard);
 // Whether a key-down would type into the cell or edit that has the focus:
 // a character key, Backspace or Delete, without Ctrl or Alt.
 bool isTypingKey(int key, ShiftState shift);
@@ -320,6 +325,9 @@ class Edit : public Control {
   // Select everything and type over it: clears (when typing is allowed),
   // then types.
   int retype(std::string_view utf8);
+  // The user's paste: pastedText(clipboard) typed, so each character passes
+  // the same key handling and mask as if typed.
+  int paste(std::string_view clipboard) { return typeText(pastedText(clipboard)); }
   // A key press: OnKeyDown, then the key's own effect: Backspace removes the
   // last character, Delete clears the text, Tab moves the focus to the next
   // tab stop (Shift+Tab the previous), Enter types a line break in

@@ -341,6 +341,9 @@ class DBGrid : public Control, private DataSetListener {
 
   // --- The user's gestures.
   int typeText(std::string_view utf8);
+  // A paste into the selected cell: pastedText(clipboard) typed, whole even
+  // where it does not fit the field's optional mask (a bar code).
+  int paste(std::string_view clipboard) { return typeText(pastedText(clipboard)); }
   bool pressKey(int key, ShiftState shift = ssNone);
   // The look-up button of the selected cell: runs OnEditButtonClick when
   // the column offers it (ButtonStyle::Ellipsis). True when it ran.

@@ -3,6 +3,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -397,6 +398,45 @@ TEST_F(ClientTest, PageChangesKeepTheDayAndMoveTheFocusOntoTheNewPage) {
   EXPECT_EQ(form.cdsAberCaixa.recNo(), 1);
   EXPECT_EQ(form.cdsPedidoVenda.recNo(), before + 1);
   EXPECT_TRUE(ui.shown.empty()) << ui.shown.back();
+}
+
+// A code pasted into the item's code cell (Ctrl+V or Shift+Insert, with the
+// line break a copied cell brings) or typed there by a scanner arrives
+// whole, past the tree code's mask, and finds its product.
+TEST_F(ClientTest, PastedAndScannedCodesReachTheItemsCodeCellWhole) {
+  screen::TfrmManutVenda& form = openDay("1", "06032026");
+  auto* pages = view->findChild<QTabWidget*>("pgcPadrao");
+  auto* items = view->findChild<QTableView*>("dbgItens");
+  ASSERT_TRUE(pages && items);
+  clickTab(pages, 1);
+  ASSERT_TRUE(form.cdsPedidoVenda.locate("NRSEQVENDA", platform::Value("0000000054")));
+  clickTab(pages, 2);
+  ASSERT_EQ(pages->currentIndex(), 2);
+  clickRow(items, 0);
+  const struct {
+    const char* code;
+    QKeyCombination paste;  // none: typed key by key
+  } entries[] = {{"7890000000017\n", QKeyCombination(Qt::CTRL, Qt::Key_V)},
+                 {"EX00001", QKeyCombination(Qt::SHIFT, Qt::Key_Insert)},
+                 {"7890000000017", QKeyCombination()}};
+  for (const auto& entry : entries) {
+    SCOPED_TRACE(entry.code);
+    QTest::keyClick(items, Qt::Key_Insert);
+    ASSERT_EQ(form.cdsItens.state(), platform::DataSetState::Insert);
+    form.dbgItens.setSelectedIndex(form.dbgItens.columnIndex("CDARVPROD"));
+    if (entry.paste.key() == Qt::Key_unknown) {
+      QTest::keyClicks(items, entry.code);
+    } else {
+      QApplication::clipboard()->setText(QString::fromUtf8(entry.code));
+      QTest::keyClick(items, entry.paste.key(), entry.paste.keyboardModifiers());
+    }
+    EXPECT_EQ(form.dbgItens.editText(), QString::fromUtf8(entry.code).trimmed().toStdString());
+    QTest::keyClick(items, Qt::Key_Tab);
+    EXPECT_TRUE(ui.shown.empty()) << ui.shown.back();
+    EXPECT_EQ(form.cdsItens.fieldByName("CDARVPROD").asString(), "01010001");
+    QTest::keyClick(items, Qt::Key_Escape);
+    EXPECT_EQ(form.cdsItens.state(), platform::DataSetState::Browse);
+  }
 }
 
 // The operator and branch stay in the status bar while menus open and close.

@@ -142,9 +142,7 @@ void CancelledItemsPart::dbgItensCanceladosEditButtonClick(Control&) {
 }
 
 void CancelledItemsPart::precoItemCancelado(const std::string& cdProduto) {
-  const auto [unit, client] = screen::items::productPrices(f, cdProduto);
-  f.cdsItensCancelados.fieldByName("VRUNITVENDC").setAsFloat(unit);
-  f.cdsItensCancelados.fieldByName("VRUNITVENCLC").setAsFloat(client);
+  screen::items::takePrices(f, f.cdsItensCancelados, cdProduto, "VRUNITVENDC", "VRUNITVENCLC");
 }
 
 void CancelledItemsPart::Vd_CdProdutoCanc(bool required) {

@@ -146,8 +146,8 @@ void ItemsPart::cdsItensAfterDelete(ClientDataSet& ds) {
   // The item's taxes were deleted with it by the server, or not at all.
   try {
     sendAtOnce(f, ds, "DeletaItens", "DelVenda",
-               {Value(text(f.cdsPedidoVenda, "CDFILIAL")), Value(text(f.cdsPedidoVenda, "CDCAIXA"))},
-               [this](const Value& total) { loadPacket(f.cdsSumVenda, total); });
+               {.keys = {Value(text(f.cdsPedidoVenda, "CDFILIAL")), Value(text(f.cdsPedidoVenda, "CDCAIXA"))},
+                .accepted = [this](const Value& total) { loadPacket(f.cdsSumVenda, total); }});
   } catch (...) {
     f.cdsImpostoItem.cancelUpdates();
     throw;

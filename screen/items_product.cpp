@@ -113,9 +113,7 @@ void ItemsPart::Vd_VrAcre() {
 void ItemsPart::Vd_PrecoVazio() { screen::items::checkPrices(f, f.cdsItens, "VRUNITVEND", "VRUNITVENDCL"); }
 
 void ItemsPart::retornaPrecoItem(const std::string& cdProduto) {
-  const auto [unit, client] = screen::items::productPrices(f, cdProduto);
-  f.cdsItens.fieldByName("VRUNITVEND").setAsFloat(unit);
-  f.cdsItens.fieldByName("VRUNITVENDCL").setAsFloat(client);
+  screen::items::takePrices(f, f.cdsItens, cdProduto, "VRUNITVEND", "VRUNITVENDCL");
 }
 
 void ItemsPart::pesquisaProduto() {

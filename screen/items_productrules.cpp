@@ -40,7 +40,8 @@ void takeProduct(screen::TfrmManutVenda& f, ClientDataSet& row, const std::strin
   copyProduct(q, row);
 }
 
-std::pair<double, double> productPrices(screen::TfrmManutVenda& f, const std::string& cdProduto) {
+void takePrices(screen::TfrmManutVenda& f, ClientDataSet& row, const std::string& cdProduto, const char* unitField,
+                const char* clientField) {
   const ClientDataSet& sale = f.cdsPedidoVenda;
   Value answer;
   {
@@ -49,7 +50,10 @@ std::pair<double, double> productPrices(screen::TfrmManutVenda& f, const std::st
                   {Value(f.medFilial.text()), Value(text(sale, "CDCLIENTE")), Value(cdProduto),
                    Value(text(sale, "CDCONSUMIDOR")), Value(text(sale, "CDLOJA")), Value("VND_")});
   }
-  return {FloatMask(screen::element(f, answer, 0).asText()), FloatMask(screen::element(f, answer, 1).asText())};
+  const double unit = FloatMask(screen::element(f, answer, 0).asText());
+  const double client = FloatMask(screen::element(f, answer, 1).asText());
+  row.fieldByName(unitField).setAsFloat(unit);
+  row.fieldByName(clientField).setAsFloat(client);
 }
 
 bool pickProduct(screen::TfrmManutVenda& f) {

@@ -8,7 +8,6 @@
 // MensErro and talk to the server).
 
 #include <string>
-#include <utility>
 
 #include "platform/dataset.h"
 
@@ -27,10 +26,11 @@ void copyProduct(const platform::ClientDataSet& from, platform::ClientDataSet& t
 // the tree code. Reports and aborts otherwise.
 void takeProduct(screen::TfrmManutVenda& f, platform::ClientDataSet& row, const std::string& typed);
 
-// The unit price and the client's part of the product for the current sale,
-// as the server's price rule answers them (under the "Get_Preco"
-// animation).
-std::pair<double, double> productPrices(screen::TfrmManutVenda& f, const std::string& cdProduto);
+// Puts into `row`'s unit and client price fields the product's unit price
+// and client's part for the current sale, as the server's price rule
+// answers them (under the "Get_Preco" animation).
+void takePrices(screen::TfrmManutVenda& f, platform::ClientDataSet& row, const std::string& cdProduto,
+                const char* unitField, const char* clientField);
 
 // The product pick list; true when the user chose one (cdsProduto is on it).
 bool pickProduct(screen::TfrmManutVenda& f);

@@ -17,6 +17,7 @@
 #include "screen/fetch.h"
 #include "screen/frmmanutvenda.h"
 #include "screen/items_support.h"
+#include "screen/sendnow.h"
 
 namespace screen {
 
@@ -192,16 +193,7 @@ void ReceiptsPart::cdsTipoReceBeforeDelete(ClientDataSet& r) {
 }
 
 void ReceiptsPart::cdsTipoReceAfterDelete(ClientDataSet& r) {
-  if (r.changeCount() < 1) return;
-  try {
-    ProgressScope sending(kProgressSending, f.Msg("DelVenda"));
-    std::vector<Value> args{Value(r.delta()), Value(Operador())};
-    CheckResultServ(f.netManutVenda.call("DelTipoRece", args));
-    r.mergeChangeLog();
-  } catch (...) {
-    r.cancelUpdates();
-    throw;
-  }
+  sendAtOnce(f, r, "DelTipoRece", "DelVenda", {.trailing = {Value(Operador())}});
 }
 
 void ReceiptsPart::dbgTipoReceColExit(Control&) {

@@ -13,14 +13,16 @@ namespace screen {
 using namespace platform;
 
 void sendAtOnce(TfrmManutVenda& f, ClientDataSet& set, const char* operation, std::string_view captionKey,
-                std::vector<Value> keys, const std::function<void(const Value& answer)>& accepted) {
+                SendOptions options) {
   if (set.changeCount() < 1) return;
   try {
     std::optional<ProgressScope> sending;
     if (!captionKey.empty()) sending.emplace(kProgressSending, f.Msg(captionKey));
-    keys.push_back(Value(set.delta()));
-    const Value answer = CheckResultServ(f.netManutVenda.call(operation, keys));
-    if (accepted) accepted(answer);
+    std::vector<Value> args = std::move(options.keys);
+    args.push_back(Value(set.delta()));
+    args.insert(args.end(), options.trailing.begin(), options.trailing.end());
+    const Value answer = CheckResultServ(f.netManutVenda.call(operation, args));
+    if (options.accepted) options.accepted(answer);
     set.mergeChangeLog();
   } catch (...) {
     set.cancelUpdates();

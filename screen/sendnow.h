@@ -20,9 +20,17 @@ namespace screen {
 
 class TfrmManutVenda;
 
-// Sends `set`'s change log to the server's `operation`, with `keys` before
-// the log in the call's arguments, and returns normally when the server took
-// it. With no pending change it sends nothing.
+// What travels with a change log sent at once, and what the server's
+// answer is given to.
+struct SendOptions {
+  std::vector<platform::Value> keys{};      // arguments before the change log
+  std::vector<platform::Value> trailing{};  // arguments after it
+  std::function<void(const platform::Value& answer)> accepted{};
+};
+
+// Sends `set`'s change log to the server's `operation`, with the options'
+// keys before it and trailing arguments after it, and returns normally when
+// the server took it. With no pending change it sends nothing.
 //
 // - `captionKey`, when not empty, is the catalogue key of the sending
 //   animation's caption; empty sends without an animation.
@@ -34,7 +42,6 @@ class TfrmManutVenda;
 //   rows show what the server holds; the error is shown and the action is
 //   aborted as every failed server call is (the exception propagates).
 void sendAtOnce(TfrmManutVenda& f, platform::ClientDataSet& set, const char* operation, std::string_view captionKey,
-                std::vector<platform::Value> keys = {},
-                const std::function<void(const platform::Value& answer)>& accepted = {});
+                SendOptions options = {});
 
 }  // namespace screen

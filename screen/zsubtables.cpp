@@ -8,6 +8,7 @@
 #include "platform/logon.h"
 #include "platform/uiservice.h"
 #include "screen/frmmanutvenda.h"
+#include "screen/sendnow.h"
 
 namespace screen::zsub {
 
@@ -19,14 +20,9 @@ void copyZKey(TfrmManutVenda& f, ClientDataSet& set) {
 }
 
 void sendDeletion(TfrmManutVenda& f, ClientDataSet& set, const char* operation) {
-  if (set.changeCount() < 1) return;
   try {
-    ProgressScope sending(kProgressSending, f.Msg("DelReducaoZ"));
-    std::vector<Value> args{Value(set.delta()), Value(Operador()), Value(NomeOperador())};
-    CheckResultServ(f.netManutVenda.call(operation, args));
-    set.mergeChangeLog();
+    sendAtOnce(f, set, operation, "DelReducaoZ", {.trailing = {Value(Operador()), Value(NomeOperador())}});
   } catch (...) {
-    set.cancelUpdates();
     f.state.dtsPadraoStateChange();
     throw;
   }

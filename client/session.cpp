@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "platform/batchingtransport.h"
 #include "platform/httptransport.h"
 #include "platform/sqlconnection.h"
 #include "server/demodata.h"
@@ -71,8 +72,13 @@ Session::~Session() {
 }
 
 std::unique_ptr<platform::RemoteTransport> Session::makeTransport() const {
-  if (server_) return std::make_unique<server::InProcessTransport>(server_);
-  return std::make_unique<platform::HttpTransport>();
+  std::unique_ptr<platform::RemoteTransport> transport;
+  if (server_)
+    transport = std::make_unique<server::InProcessTransport>(server_);
+  else
+    transport = std::make_unique<platform::HttpTransport>();
+  if (!options_.batching) return transport;
+  return std::make_unique<platform::BatchingTransport>(std::move(transport));
 }
 
 void Session::prepare(platform::TNetConnection& connection) const {

@@ -39,6 +39,10 @@ struct SessionOptions {
   // Empty: embedded server. Otherwise the server's address ("host:port" or
   // "http://host:port").
   std::string server;
+  // The calls one user action makes in a row travel together, one round
+  // trip for all (platform/batchingtransport.h); off, each call goes alone,
+  // which is only of use to compare the two.
+  bool batching = true;
 };
 
 class Session {
@@ -57,7 +61,7 @@ class Session {
   bool loggedOn() const { return !token_.empty(); }
   const std::string& token() const { return token_; }
 
-  // A transport to this session's server.
+  // A transport to this session's server (batching as the options say).
   std::unique_ptr<platform::RemoteTransport> makeTransport() const;
   // Gives a screen's connection this session's transport and token.
   void prepare(platform::TNetConnection& connection) const;

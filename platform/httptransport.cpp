@@ -171,17 +171,54 @@ LogonResult HttpTransport::logon(const std::string& operatorCode, const std::str
 
 void HttpTransport::logoff(const std::string& token) { post(std::string(proto::kLogoffPath), token, ValueArray{}); }
 
+RemoteResult HttpTransport::answer(const std::string& operation, proto::Reply& reply, std::vector<Value>& args) const {
+  if (!reply.ok) return RemoteResult::failure(std::move(reply.error));
+  for (const auto& [index, value] : reply.refs)
+    if (index >= args.size())
+      return RemoteResult::failure("Resposta inválida do servidor de aplicação em " + where() + " à operação " +
+                                   operation + ".");
+  for (auto& [index, value] : reply.refs) args[index] = std::move(value);
+  return RemoteResult::success(std::move(reply.result));
+}
+
 RemoteResult HttpTransport::call(const std::string& token, const std::string& operation, std::vector<Value>& args) {
   if (!validOperationName(operation)) return RemoteResult::failure("Nome de operação inválido: \"" + operation + "\".");
   Exchange ex = post(std::string(proto::kCallPath) + operation, token, ValueArray(args));
   if (!ex.failure.empty()) return RemoteResult::failure(std::move(ex.failure));
-  if (!ex.reply.ok) return RemoteResult::failure(std::move(ex.reply.error));
-  for (const auto& [index, value] : ex.reply.refs)
-    if (index >= args.size())
-      return RemoteResult::failure("Resposta inválida do servidor de aplicação em " + where() + " à operação " +
-                                   operation + ".");
-  for (auto& [index, value] : ex.reply.refs) args[index] = std::move(value);
-  return RemoteResult::success(std::move(ex.reply.result));
+  return answer(operation, ex.reply, args);
+}
+
+std::vector<RemoteResult> HttpTransport::callBatch(const std::string& token, std::vector<RemoteCall>& calls) {
+  if (calls.empty()) return {};
+  for (const RemoteCall& c : calls)
+    if (!validOperationName(c.operation))
+      return {RemoteResult::failure("Nome de operação inválido: \"" + c.operation + "\".")};
+  Exchange ex = post(std::string(proto::kBatchPath), token, batchToValue(calls));
+  // A refusal of the whole batch (no session, a malformed batch) is what
+  // its first call would have got alone.
+  if (!ex.failure.empty()) return {RemoteResult::failure(std::move(ex.failure))};
+  if (!ex.reply.ok) return {RemoteResult::failure(std::move(ex.reply.error))};
+  const std::string invalid = "Resposta inválida do servidor de aplicação em " + where() + " ao lote de chamadas.";
+  if (!ex.reply.result.isArray() || ex.reply.result.array().empty() ||
+      ex.reply.result.array().size() > calls.size())
+    return {RemoteResult::failure(invalid)};
+  std::vector<RemoteResult> results;
+  std::vector<Value> answers;
+  for (const Value& envelope : ex.reply.result.array()) {
+    RemoteCall& c = calls[results.size()];
+    resolveAnswerRefs(c, answers);
+    proto::Reply reply;
+    try {
+      reply = proto::replyFromValue(envelope);
+    } catch (const PacketError&) {
+      results.push_back(RemoteResult::failure(invalid));
+      break;
+    }
+    results.push_back(answer(c.operation, reply, c.args));
+    if (!results.back().ok) break;
+    answers.push_back(results.back().value);
+  }
+  return results;
 }
 
 }  // namespace platform

@@ -17,6 +17,7 @@
 
 #include "platform/packetcodec.h"
 #include "platform/remote.h"
+#include "platform/remoteprotocol.h"
 
 namespace httplib {
 class Client;
@@ -43,12 +44,17 @@ class HttpTransport : public RemoteTransport {
   LogonResult logon(const std::string& operatorCode, const std::string& password, const std::string& branch) override;
   void logoff(const std::string& token) override;
   RemoteResult call(const std::string& token, const std::string& operation, std::vector<Value>& args) override;
+  // One request for the whole batch.
+  std::vector<RemoteResult> callBatch(const std::string& token, std::vector<RemoteCall>& calls) override;
 
  private:
   struct Exchange;
   Exchange post(const std::string& path, const std::string& token, const Value& body);
   std::string where() const;
   std::string transportFailure(httplib::Error error) const;
+  // The answer to `operation`: its result, its by-reference arguments put
+  // into `args`; a failure when the server names an argument not sent.
+  RemoteResult answer(const std::string& operation, protocol::Reply& reply, std::vector<Value>& args) const;
 
   HttpTransportOptions options_;
   RemoteEndpoint endpoint_;

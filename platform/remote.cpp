@@ -2,19 +2,28 @@
 
 #include <exception>
 
+#include "platform/batchingtransport.h"
 #include "platform/httptransport.h"
 
 namespace platform {
 
+namespace {
+
+std::unique_ptr<RemoteTransport> defaultTransport() {
+  return std::make_unique<BatchingTransport>(std::make_unique<HttpTransport>());
+}
+
+}  // namespace
+
 TNetConnection::TNetConnection(std::string serverName, std::unique_ptr<RemoteTransport> transport)
     : ServerName(std::move(serverName)),
-      transport_(transport ? std::move(transport) : std::make_unique<HttpTransport>()) {}
+      transport_(transport ? std::move(transport) : defaultTransport()) {}
 
 TNetConnection::~TNetConnection() { close(); }
 
 void TNetConnection::setTransport(std::unique_ptr<RemoteTransport> transport) {
   close();
-  transport_ = transport ? std::move(transport) : std::make_unique<HttpTransport>();
+  transport_ = transport ? std::move(transport) : defaultTransport();
 }
 
 bool TNetConnection::open() {
@@ -57,6 +66,25 @@ void TNetConnection::logoff() {
 RemoteResult TNetConnection::call(const std::string& operation, std::vector<Value>& args) {
   if (!connected_ && !open()) return RemoteResult::failure(lastError_);
   return transport_->call(token_, operation, args);
+}
+
+std::vector<RemoteResult> TNetConnection::callBatch(std::vector<RemoteCall>& calls) {
+  if (!connected_ && !open()) return {RemoteResult::failure(lastError_)};
+  return transport_->callBatch(token_, calls);
+}
+
+void TNetConnection::expect(std::vector<RemoteCall> calls) { transport_->expect(std::move(calls)); }
+
+std::vector<RemoteResult> RemoteTransport::callBatch(const std::string& token, std::vector<RemoteCall>& calls) {
+  std::vector<RemoteResult> results;
+  std::vector<Value> answers;
+  for (RemoteCall& c : calls) {
+    resolveAnswerRefs(c, answers);
+    results.push_back(call(token, c.operation, c.args));
+    if (!results.back().ok) break;
+    answers.push_back(results.back().value);
+  }
+  return results;
 }
 
 }  // namespace platform

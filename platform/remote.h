@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/remotebatch.h"
 #include "platform/remoteresult.h"
 #include "platform/value.h"
 
@@ -60,11 +61,26 @@ class RemoteTransport {
   // Runs an operation; on success by-reference arguments are updated in
   // `args`, on failure `args` is left as it was.
   virtual RemoteResult call(const std::string& token, const std::string& operation, std::vector<Value>& args) = 0;
+
+  // Runs the calls in order, stopping at the first failure, and answers one
+  // result per call run (a failure, if any, last). Each call's references
+  // are resolved from the answers before it and its by-reference arguments
+  // come back updated. This one runs them through call(), a round trip
+  // each; a transport that can send them in one exchange does.
+  virtual std::vector<RemoteResult> callBatch(const std::string& token, std::vector<RemoteCall>& calls);
+
+  // The calls about to be made one by one through call(), in this order; a
+  // transport that batches (BatchingTransport) sends them together at the
+  // first of them. An empty list withdraws what was announced. Others
+  // ignore it.
+  virtual void expect(std::vector<RemoteCall> calls) { (void)calls; }
 };
 
 // A transport that passes everything on to another; a subclass overrides
 // call() to watch or change the calls (recording them, failing some), and
-// the rest keeps working as the inner transport does.
+// the rest keeps working as the inner transport does. A batch goes through
+// call() one call at a time, so that such a subclass sees every call; the
+// announced calls are passed on, to the transport that batches them.
 class ForwardingTransport : public RemoteTransport {
  public:
   explicit ForwardingTransport(std::unique_ptr<RemoteTransport> inner) : inner_(std::move(inner)) {}
@@ -77,6 +93,7 @@ class ForwardingTransport : public RemoteTransport {
   RemoteResult call(const std::string& token, const std::string& operation, std::vector<Value>& args) override {
     return inner_->call(token, operation, args);
   }
+  void expect(std::vector<RemoteCall> calls) override { inner_->expect(std::move(calls)); }
 
  protected:
   RemoteTransport& inner() { return *inner_; }
@@ -87,7 +104,8 @@ class ForwardingTransport : public RemoteTransport {
 
 class TNetConnection {
  public:
-  // Without a transport the connection goes over HTTP.
+  // Without a transport the connection goes over HTTP, the calls one action
+  // announces batched (BatchingTransport).
   explicit TNetConnection(std::string serverName, std::unique_ptr<RemoteTransport> transport = nullptr);
   ~TNetConnection();
   TNetConnection(const TNetConnection&) = delete;
@@ -122,6 +140,13 @@ class TNetConnection {
   // Calls an operation by name with positional arguments; by-reference
   // arguments come back updated in `args`.
   RemoteResult call(const std::string& operation, std::vector<Value>& args);
+  // Runs several calls in order in one exchange where the transport can,
+  // stopping at the first failure (RemoteTransport::callBatch).
+  std::vector<RemoteResult> callBatch(std::vector<RemoteCall>& calls);
+  // Announces the calls one user action is about to make through call(),
+  // so that they travel together (RemoteTransport::expect); an empty list
+  // withdraws them.
+  void expect(std::vector<RemoteCall> calls);
 
  private:
   std::unique_ptr<RemoteTransport> transport_;

@@ -38,13 +38,15 @@ Value decodeBodyWithin(std::string_view body, WireFormat format, std::size_t max
                                    maxItems);
 }
 
-std::string encodeReply(const Reply& reply, WireFormat format) {
-  if (!reply.ok) return encodeBody(ValueArray{false, reply.error, reply.code}, format);
+Value replyToValue(const Reply& reply) {
+  if (!reply.ok) return ValueArray{false, reply.error, reply.code};
   ValueArray refs;
   refs.reserve(reply.refs.size());
   for (const auto& [index, value] : reply.refs) refs.push_back(ValueArray{index, value});
-  return encodeBody(ValueArray{true, reply.result, std::move(refs)}, format);
+  return ValueArray{true, reply.result, std::move(refs)};
 }
+
+std::string encodeReply(const Reply& reply, WireFormat format) { return encodeBody(replyToValue(reply), format); }
 
 namespace {
 
@@ -52,8 +54,9 @@ namespace {
 
 }  // namespace
 
-Reply decodeReply(std::string_view body, WireFormat format) {
-  const Value doc = decodeBody(body, format);
+Reply decodeReply(std::string_view body, WireFormat format) { return replyFromValue(decodeBody(body, format)); }
+
+Reply replyFromValue(const Value& doc) {
   if (!doc.isArray() || doc.array().size() != 3 || !doc.array()[0].isBoolean())
     notAReply("expected [ok, result, refs] or [false, text, code]");
   const ValueArray& a = doc.array();

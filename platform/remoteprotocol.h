@@ -22,6 +22,9 @@ inline constexpr std::string_view kCallPath = "/api/v1/call/";  // + operation n
 inline constexpr std::string_view kLogonPath = "/api/v1/logon";
 inline constexpr std::string_view kLogoffPath = "/api/v1/logoff";
 inline constexpr std::string_view kHealthPath = "/api/v1/health";
+// Several calls in one request (remotebatch.h); the reply's result lists
+// one reply envelope per call run.
+inline constexpr std::string_view kBatchPath = "/api/v1/batch";
 
 // Names the server object a request is meant for; a server serving another
 // object answers 404.
@@ -77,5 +80,9 @@ Value decodeBody(std::string_view body, WireFormat format);
 std::string encodeReply(const Reply& reply, WireFormat format);
 // Throws PacketError for a body that is not a reply envelope.
 Reply decodeReply(std::string_view body, WireFormat format);
+// The envelope as a value, and back (throws PacketError), for the replies
+// a batch's reply carries.
+Value replyToValue(const Reply& reply);
+Reply replyFromValue(const Value& doc);
 
 }  // namespace platform::protocol

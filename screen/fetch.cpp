@@ -56,6 +56,32 @@ void fetchInto(TfrmManutVenda& f, std::string_view captionKey, const char* opera
   fetch(f, captionKey, operation, std::move(args), [&target](const Value& answer) { loadPacket(target, answer); });
 }
 
+namespace {
+
+// One user action at a time on the user-interface thread: the depth of the
+// batch scopes it has open.
+int batchDepth = 0;
+
+}  // namespace
+
+BatchScope::BatchScope(TfrmManutVenda& f, std::vector<RemoteCall> calls) : f_(f), outermost_(batchDepth++ == 0) {
+  if (outermost_) f_.netManutVenda.expect(std::move(calls));
+}
+
+BatchScope::~BatchScope() {
+  --batchDepth;
+  // What an aborted action did not ask for is not kept for the next one.
+  if (outermost_) f_.netManutVenda.expect({});
+}
+
+std::vector<RemoteCall> keyedByAnswer(std::vector<RemoteCall> calls, std::size_t call, int element,
+                                      const std::vector<std::string>& fields) {
+  for (RemoteCall& c : calls)
+    for (std::size_t i = 0; i < fields.size(); ++i)
+      if (!fields[i].empty()) c.refs.push_back({i, call, element, fields[i]});
+  return calls;
+}
+
 const Value& element(const TfrmManutVenda& f, const Value& answer, std::size_t i) {
   if (!answer.isArray() || answer.array().size() <= i) MensErro(f.Msg("Resp_Invalida"));
   return answer.array()[i];

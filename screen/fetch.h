@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/dataset.h"
+#include "platform/remotebatch.h"
 #include "platform/value.h"
 
 namespace screen {
@@ -44,6 +45,35 @@ void fetch(TfrmManutVenda& f, std::string_view captionKey, const char* operation
 // The same for an answer that replaces one record set.
 void fetchInto(TfrmManutVenda& f, std::string_view captionKey, const char* operation, std::vector<platform::Value> args,
                platform::ClientDataSet& target);
+
+// The calls one user action is about to make in a row, with no step of the
+// user between them: while the scope lives they are announced to the
+// connection, which sends them to the server together at the first of them
+// and hands each answer to its call, so the code that makes the calls runs
+// as it would with a round trip each (the same checks, loads and captions).
+// A call that differs from the announcement just goes alone. Scopes nest:
+// an outer action's announcement covers the loads it sets off (the sales an
+// opening's loading fetches), so an inner scope announces nothing.
+class BatchScope {
+ public:
+  BatchScope(TfrmManutVenda& f, std::vector<platform::RemoteCall> calls);
+  ~BatchScope();
+  BatchScope(const BatchScope&) = delete;
+  BatchScope& operator=(const BatchScope&) = delete;
+
+ private:
+  TfrmManutVenda& f_;
+  bool outermost_;
+};
+
+// The same calls with their first arguments taken, in a batch, from the
+// answer of the batch's call `call` (element `element` of it): argument i
+// is field `fields[i]` of the row a record set loading that answer makes
+// current (an empty name leaves the argument as it is). Where there is no
+// row, the arguments stay as given: what currentText and currentDate read
+// then.
+std::vector<platform::RemoteCall> keyedByAnswer(std::vector<platform::RemoteCall> calls, std::size_t call, int element,
+                                                const std::vector<std::string>& fields);
 
 // Element `i` of an array answer; an answer of another shape is reported
 // with the catalogue's "Resp_Invalida" and aborts.

@@ -2,6 +2,7 @@
 // on. Entering it discards everything loaded; leaving it validates the three
 // values and loads the day in one remote call.
 
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -152,9 +153,25 @@ void FilterPanel::panFilialExit() {
   // fetches the first opening's sales.
   ProgressScope receiving(kProgressReceiving, f.Msg("Get_Vendas"));
   std::vector<Value> args{Value(f.medFilial.text()), Value(f.medCdCaixa.text()), Value(*day), Value("T")};
-  const Value all = CheckResultServ(f.netManutVenda.call("GetBuscaManut", args));
   ClientDataSet* const sets[] = {&f.cdsAberCaixa, &f.cdsParametro,   &f.cdsReducaoZ,  &f.cdsItensCancelados,
                                  &f.cdsClientePV, &f.cdsCadastroECF, &f.cdsReducaoAnt};
+  constexpr int kOpenings = 0, kReductions = 2;
+  // Loading the answer sets off the loads of its first opening's sales and
+  // of their first sale, then of its first Z reduction's sub-tables, keyed
+  // by those rows: the server takes the keys from the answers before them.
+  std::vector<RemoteCall> calls{{"GetBuscaManut", args, {}}};
+  const auto add = [&calls](std::vector<RemoteCall> more) {
+    calls.insert(calls.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
+  };
+  const std::size_t salesCall = calls.size();
+  add(keyedByAnswer({{"GetPedidoVenda", {Value(""), Value(""), Value(DateTime(0))}, {}}}, 0, kOpenings,
+                    {"CDFILIAL", "CDCAIXA", "DTABERCAIX"}));
+  add(keyedByAnswer(Retrieval::saleMoveCalls({Value(""), Value(""), Value("")}), salesCall, 0,
+                    {"CDFILIAL", "CDCAIXA", "NRSEQVENDA"}));
+  add(keyedByAnswer(ZReductionPart::subTableCalls({args[0], args[1], args[2], Value("")}), 0, kReductions,
+                    {"", "", "", "NRECFREDZ"}));
+  BatchScope batch(f, std::move(calls));
+  const Value all = CheckResultServ(f.netManutVenda.call("GetBuscaManut", args));
   element(f, all, std::size(sets) - 1);
   for (size_t i = 0; i < std::size(sets); ++i) loadPacket(*sets[i], all.array()[i]);
   // The openings' loading refreshed the actions and pages before the Z

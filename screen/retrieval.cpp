@@ -76,10 +76,15 @@ void Retrieval::sbtProcurarClick() {
   f.TfrmPadrao::sbtProcurarClick();
 }
 
+std::vector<RemoteCall> Retrieval::saleMoveCalls(const std::vector<Value>& key) {
+  return {{"GetItens", key, {}}, {"GetTipoRece", key, {}}, {"GetSumVenda", key, {}}};
+}
+
 void Retrieval::cdsPedidoVendaAfterScroll() {
   const ClientDataSet& v = f.cdsPedidoVenda;
   const std::vector<Value> key = saleKey(v);
   {
+    BatchScope batch(f, saleMoveCalls(key));
     // One animation for the three calls of a move.
     ProgressScope receiving(kProgressReceiving, f.Msg("Get_ItemVenda"));
     std::vector<Value> args = key;

@@ -3,6 +3,9 @@
 //
 // Thread-safety: none; the user-interface thread only.
 
+#include <vector>
+
+#include "platform/remotebatch.h"
 #include "screen/screenpart.h"
 
 namespace screen {
@@ -14,6 +17,8 @@ class Retrieval : public ScreenPart {
   void sbtVerificarClick();
   void sbtProcurarClick();
   void cdsPedidoVendaAfterScroll();
+  // The calls moving to the sale `key` names makes, in their order.
+  static std::vector<platform::RemoteCall> saleMoveCalls(const std::vector<platform::Value>& key);
   // Shows the loaded cdsSumVenda's SOMA in the three total boxes.
   void showSumVenda();
 };

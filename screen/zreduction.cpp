@@ -102,7 +102,12 @@ void ZReductionPart::tshReducaoEnter() {
               f.cdsReducaoZ);
 }
 
+std::vector<RemoteCall> ZReductionPart::subTableCalls(const std::vector<Value>& key) {
+  return {{"GetImposto", key, {}}, {"GetTotaliz", key, {}}, {"GetFormaPag", key, {}}, {"GetObservacao", key, {}}};
+}
+
 void ZReductionPart::cdsReducaoZAfterScroll() {
+  BatchScope batch(f, subTableCalls(subTableKey(f)));
   fetchInto(f, "Get_ImpostoZ", "GetImposto", subTableKey(f), f.cdsImposto);
   fetchInto(f, "Get_Totaliz", "GetTotaliz", subTableKey(f), f.cdsTotaliz);
   fetchInto(f, "Get_FormaPag", "GetFormaPag", subTableKey(f), f.cdsFormaPag);

@@ -28,6 +28,9 @@ class ZReductionPart : public ScreenPart {
   void tshReducaoEnter();
   // The current Z reduction changed: its four sub-tables are fetched again.
   void cdsReducaoZAfterScroll();
+  // The calls moving to the Z reduction `key` names (branch, register,
+  // day, reduction number) makes, in their order.
+  static std::vector<platform::RemoteCall> subTableCalls(const std::vector<platform::Value>& key);
 
   // The guards every Z record set runs before a row is inserted, edited or
   // deleted: the day's approval lock, then the branch's maintenance

@@ -123,6 +123,7 @@ Runner::Runner(RunOptions options, std::ostream& transcript) : options_(std::mov
   so.database = options_.database;
   so.demo = options_.demo;
   so.server = options_.server;
+  so.batching = options_.batching;
   try {
     session_ = std::make_unique<client::Session>(so);
   } catch (...) {

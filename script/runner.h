@@ -59,6 +59,9 @@ struct RunOptions {
   // Empty: embedded server; otherwise "host:port" of a vnd-server (the
   // local queries still read `database`, which is then required).
   std::string server;
+  // False: every remote call goes alone, a round trip each, instead of the
+  // calls of one action together; the transcript is the same either way.
+  bool batching = true;
   // Where the screen is also presented (a desktop client's main window, to
   // see or render what the script did); the runner stays the screen's host
   // for its connection and transcript.

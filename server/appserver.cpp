@@ -345,6 +345,35 @@ CallOutcome AppServer::call(std::string_view token, std::string_view operation, 
   CallStatus status;
   if (std::string why = sessionOf(token, session, status); !why.empty())
     return {status, RemoteResult::failure(std::move(why))};
+  return callAs(session, operation, args);
+}
+
+BatchOutcome AppServer::callBatch(std::string_view token, std::vector<platform::RemoteCall>& calls) {
+  BatchOutcome out;
+  auto refuse = [&out](CallStatus status, std::string why) {
+    out.refusal = {status, RemoteResult::failure(std::move(why))};
+    return out;
+  };
+  Session session;
+  CallStatus status;
+  if (std::string why = sessionOf(token, session, status); !why.empty()) return refuse(status, std::move(why));
+  if (std::string why = platform::batchRefusal(calls); !why.empty())
+    return refuse(CallStatus::BadRequest, std::move(why));
+  for (const platform::RemoteCall& c : calls)
+    if (const OperationSpec* spec = registry_.find(c.operation); spec && spec->access != Access::Read)
+      return refuse(CallStatus::BadRequest,
+                    "A operação " + spec->name + " altera dados e não pode ir num lote de chamadas.");
+  std::vector<Value> answers;
+  for (platform::RemoteCall& c : calls) {
+    platform::resolveAnswerRefs(c, answers);
+    out.calls.push_back(callAs(session, c.operation, c.args));
+    if (out.calls.back().status != CallStatus::Ok) break;
+    answers.push_back(out.calls.back().result.value);
+  }
+  return out;
+}
+
+CallOutcome AppServer::callAs(const Session& session, std::string_view operation, std::vector<Value>& args) {
   const OperationSpec* spec = registry_.find(operation);
   if (std::string why = registry_.refusal(operation, args); !why.empty())
     return {spec ? CallStatus::BadRequest : CallStatus::UnknownOperation, RemoteResult::failure(std::move(why))};

@@ -30,6 +30,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/remotebatch.h"
 #include "platform/remoteresult.h"
 #include "platform/sqlconnection.h"
 #include "platform/value.h"
@@ -66,6 +67,11 @@ enum class CallStatus {
 struct CallOutcome {
   CallStatus status = CallStatus::Ok;
   platform::RemoteResult result;  // the failure text when status != Ok
+};
+
+struct BatchOutcome {
+  CallOutcome refusal;  // of the whole batch, when its status is not Ok
+  std::vector<CallOutcome> calls;
 };
 
 struct LogonOutcome {
@@ -111,6 +117,14 @@ class AppServer {
   // Runs an operation for a session; by-reference arguments come back
   // updated in `args` when the status is Ok.
   CallOutcome call(std::string_view token, std::string_view operation, std::vector<platform::Value>& args);
+  // Runs reads for a session in order, each as call() runs it alone (its
+  // checks, its own transaction), its references resolved from the answers
+  // before it, and stops after the first that does not succeed: one outcome
+  // per call run, the failure last. A session that is not live, or a batch
+  // that cannot run as sent (too many calls, a bad reference, an operation
+  // that writes: a write's failure is handled by the screen call by call),
+  // refuses the whole batch and nothing runs.
+  BatchOutcome callBatch(std::string_view token, std::vector<platform::RemoteCall>& calls);
 
   // Live sessions in the database (all instances'); 0 when it cannot be read.
   std::size_t sessionCount();
@@ -125,6 +139,7 @@ class AppServer {
   // Empty when the token names a live session (then in `out`), else why not.
   // Unavailable is set when the database could not be asked.
   std::string sessionOf(std::string_view token, Session& out, CallStatus& status);
+  CallOutcome callAs(const Session& session, std::string_view operation, std::vector<platform::Value>& args);
 
   std::string connString_;
   OperationRegistry registry_;

@@ -191,6 +191,8 @@ class Handlers {
         std::all_of(path.begin() + static_cast<std::ptrdiff_t>(callPrefix.size()), path.end(),
                     [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }))
       call(req, path.substr(callPrefix.size()), res);
+    else if (post && path == proto::kBatchPath)
+      batch(req, res);
     else if (post && path == proto::kLogonPath)
       logon(req, peer, res);
     else if (post && path == proto::kLogoffPath)
@@ -204,7 +206,8 @@ class Handlers {
   }
 
   // Whether a call is a read, which is served by workers of its own so that
-  // readers do not queue behind writers waiting for the database's lock.
+  // readers do not queue behind writers waiting for the database's lock. A
+  // batch holds reads only.
   bool isRead(const std::string& path) const {
     const std::string callPrefix(proto::kCallPath);
     if (path.rfind(callPrefix, 0) != 0) return true;
@@ -261,6 +264,44 @@ class Handlers {
     for (std::size_t i = 0; i < params.size(); ++i)
       if (params[i].byRef) refs.emplace_back(i, std::move((*args)[i]));
     send(res, 200, proto::Reply::success(std::move(outcome.result.value), std::move(refs)), *format);
+  }
+
+  // Answers [true, [reply, ...], []]: one reply envelope per call run, as
+  // each call would have been answered alone, the first failure last. Only
+  // what fails the whole batch (no session, a malformed batch) is a refusal
+  // of the request itself.
+  void batch(const Request& req, Response& res) {
+    const auto format = bodyFormat(req, res);
+    if (!format || !objectServed(req, res)) return;
+    const std::string token = bearerToken(req);
+    if (CallOutcome s = app_.checkSession(token); s.status != CallStatus::Ok)
+      return refuse(res, httpStatus(s.status), s.result.error, replyCode(s.status), *format);
+    auto body = arguments(req, res, *format);
+    if (!body) return;
+    std::vector<platform::RemoteCall> calls;
+    try {
+      calls = platform::batchFromValue(Value(std::move(*body)));
+    } catch (const platform::PacketError& e) {
+      return refuse(res, 400, "Lote de chamadas malformado (" + printable(e.what()) + ").", proto::code::kBadRequest,
+                    *format);
+    }
+    BatchOutcome batch = app_.callBatch(token, calls);
+    if (const CallOutcome& r = batch.refusal; r.status != CallStatus::Ok)
+      return refuse(res, httpStatus(r.status), r.result.error, replyCode(r.status), *format);
+    ValueArray replies;
+    for (std::size_t i = 0; i < batch.calls.size(); ++i) {
+      CallOutcome& outcome = batch.calls[i];
+      if (outcome.status != CallStatus::Ok) {
+        replies.push_back(proto::replyToValue(proto::Reply::failure(outcome.result.error, replyCode(outcome.status))));
+        continue;
+      }
+      std::vector<std::pair<std::size_t, Value>> refs;
+      const auto& params = app_.registry().find(calls[i].operation)->params;
+      for (std::size_t p = 0; p < params.size(); ++p)
+        if (params[p].byRef) refs.emplace_back(p, std::move(calls[i].args[p]));
+      replies.push_back(proto::replyToValue(proto::Reply::success(std::move(outcome.result.value), std::move(refs))));
+    }
+    send(res, 200, proto::Reply::success(std::move(replies)), *format);
   }
 
   void logon(const Request& req, const std::string& peer, Response& res) {

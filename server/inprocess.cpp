@@ -60,4 +60,17 @@ platform::RemoteResult InProcessTransport::call(const std::string& token, const 
   }
 }
 
+std::vector<platform::RemoteResult> InProcessTransport::callBatch(const std::string& token,
+                                                                 std::vector<platform::RemoteCall>& calls) {
+  std::vector<platform::RemoteResult> results;
+  try {
+    BatchOutcome batch = server_->callBatch(token, calls);
+    if (batch.refusal.status != CallStatus::Ok) return {std::move(batch.refusal.result)};
+    for (CallOutcome& outcome : batch.calls) results.push_back(std::move(outcome.result));
+  } catch (const std::exception& e) {
+    results.push_back(platform::RemoteResult::failure(internalError(e)));
+  }
+  return results;
+}
+
 }  // namespace server

@@ -33,6 +33,8 @@ class InProcessTransport : public platform::RemoteTransport {
   void logoff(const std::string& token) override;
   platform::RemoteResult call(const std::string& token, const std::string& operation,
                               std::vector<platform::Value>& args) override;
+  std::vector<platform::RemoteResult> callBatch(const std::string& token,
+                                                std::vector<platform::RemoteCall>& calls) override;
 
  private:
   std::shared_ptr<AppServer> server_;

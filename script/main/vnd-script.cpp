@@ -22,6 +22,8 @@ constexpr const char* kUsage =
     "  --demo                preenche o banco dado com a demonstração se ele estiver vazio\n"
     "  --servidor host:porta usa um vnd-server em vez do servidor embutido (exige --banco\n"
     "                        para as consultas locais)\n"
+    "  --sem-lote            cada chamada ao servidor vai sozinha, em vez das chamadas de\n"
+    "                        uma ação juntas (a transcrição é a mesma)\n"
     "  --saida ARQUIVO       grava a transcrição no arquivo em vez da saída padrão\n"
     "  --esperado ARQUIVO    compara a transcrição com a esperada; sai com 1 se diferir\n"
     "  --atualizar           com --esperado: regrava o arquivo esperado com esta transcrição\n"
@@ -52,6 +54,8 @@ int parseArgs(int argc, char** argv, Options& o) {
       o.run.demo = true;
     } else if (arg == "--servidor" && hasValue) {
       o.run.server = argv[++i];
+    } else if (arg == "--sem-lote") {
+      o.run.batching = false;
     } else if (arg == "--saida" && hasValue) {
       o.output = argv[++i];
     } else if (arg == "--esperado" && hasValue) {

@@ -156,13 +156,13 @@ std::string rateText(const TaxRate& rate) {
 const char* continuityCheck(ZBreakKind kind) {
   switch (kind) {
     case ZBreakKind::Reduction:
-      return "CONF_CONTREDUCAO";
+      return "CONTREDUCAO";
     case ZBreakKind::GrandTotal:
-      return "CONF_CONTGT";
+      return "CONTGT";
     case ZBreakKind::FirstCoupon:
-      return "CONF_CONTCUPOM";
+      return "CONTCUPOM";
     case ZBreakKind::Restart:
-      return "CONF_CONTREINICIO";
+      return "CONTREINICIO";
   }
   return "";
 }
@@ -225,10 +225,10 @@ std::vector<DayCheckLine> dayCheck(soci::session& db, const std::string& filial,
   const std::vector<DayZ> zs = dayZs(db, params);
   Lines lines(zs.empty() ? std::string() : zs.front().ecf);
 
-  lines.count("CONF_REDZ", "", z.count > 0, std::nullopt, z.count);
+  lines.count("REDZ", "", z.count > 0, std::nullopt, z.count);
 
   lines.count("VENDASPENDENTES", "", sales.pending == 0, 0, sales.pending);
-  for (const DaySale& s : sales.pendingSales) Lines::onSale(lines.add("CONF_PENDENTE", s.number, false), s);
+  for (const DaySale& s : sales.pendingSales) Lines::onSale(lines.add("PENDENTE", s.number, false), s);
 
   const DayReceipts receipts = dayReceipts(db, params);
   std::vector<std::pair<const DaySale*, long long>> unpaid;
@@ -237,8 +237,8 @@ std::vector<DayCheckLine> dayCheck(soci::session& db, const std::string& filial,
     const long long value = paid == receipts.bySale.end() ? 0 : paid->second;
     if (value != s.total) unpaid.push_back({&s, value});
   }
-  lines.count("CONF_RECEB", "", unpaid.empty(), 0, static_cast<double>(unpaid.size()));
-  for (const auto& [s, paid] : unpaid) Lines::onSale(lines.money("CONF_RECEBVENDA", s->number, s->total, paid), *s);
+  lines.count("RECEB", "", unpaid.empty(), 0, static_cast<double>(unpaid.size()));
+  for (const auto& [s, paid] : unpaid) Lines::onSale(lines.money("RECEBVENDA", s->number, s->total, paid), *s);
 
   for (const FigureCheck& c : figureChecks(sales, z)) {
     lines.money(c.verdict, "", c.expected, c.found, zPageOf(c.verdict));
@@ -247,13 +247,13 @@ std::vector<DayCheckLine> dayCheck(soci::session& db, const std::string& filial,
     for (const auto& [rate, base] : sales.icmsByRate) rates[rate].first += base;
     for (const auto& [rate, base] : z.icmsByRate) rates[rate].second += base;
     for (const auto& [rate, figures] : rates)
-      lines.money("CONF_ALIQUOTA", rateText(rate), figures.first, figures.second, "I");
+      lines.money("ALIQUOTA", rateText(rate), figures.first, figures.second, "I");
   }
 
   std::map<std::string, std::pair<long long, long long>> forms;  // receipts, Z
   for (const auto& [type, value] : receipts.byType) forms[type].first += value;
   for (const auto& [type, value] : dayForms(db, params)) forms[type].second += value;
-  for (const auto& [type, figures] : forms) lines.money("CONF_FORMAPAG", type, figures.first, figures.second, "P");
+  for (const auto& [type, figures] : forms) lines.money("FORMAPAG", type, figures.first, figures.second, "P");
 
   for (const std::string& s : sales.series) {
     DayCheckLine& l = lines.add("VENDASERIEERRADA", s, z.series.count(s) > 0);

@@ -5,24 +5,24 @@
 //
 // The lines, in this order (each check's summary line first, then the
 // lines it names one by one):
-// - CONF_REDZ: the day has a Z reduction (found: how many);
+// - REDZ: the day has a Z reduction (found: how many);
 // - VENDASPENDENTES: no sale is pending (found: how many), then
-//   CONF_PENDENTE for each pending sale;
-// - CONF_RECEB: every concluded sale is paid exactly (found: how many are
-//   not), then CONF_RECEBVENDA for each such sale (expected its total, found
+//   PENDENTE for each pending sale;
+// - RECEB: every concluded sale is paid exactly (found: how many are
+//   not), then RECEBVENDA for each such sale (expected its total, found
 //   its receipts);
 // - the closing's figure comparisons, in its verdicts' order (dayfigures.h:
 //   VENDALIQERRADA ... IMPOSTOVENDIF), each with the ICMS split by rate
-//   after the ICMS line (CONF_ALIQUOTA, detail "code rate");
-// - CONF_FORMAPAG per receipt type: the receipts of the concluded and
+//   after the ICMS line (ALIQUOTA, detail "code rate");
+// - FORMAPAG per receipt type: the receipts of the concluded and
 //   returned sales (expected) against the Z payment forms of that origin
 //   type (found);
 // - VENDASERIEERRADA per fiscal printer series of the day's sales: some Z
 //   reduction of the day carries it;
 // - for each Z reduction of the day whose printer has an earlier one
-//   stored: CONF_CONTREDUCAO, CONF_CONTGT, CONF_CONTCUPOM and
-//   CONF_CONTREINICIO (platform/zcontinuity.h), detail the printer number.
-// The closing's verdict is the first failing line among CONF_REDZ (a
+//   stored: CONTREDUCAO, CONTGT, CONTCUPOM and
+//   CONTREINICIO (platform/zcontinuity.h), detail the printer number.
+// The closing's verdict is the first failing line among REDZ (a
 // refusal there), VENDASPENDENTES, the figure comparisons and the series.
 //
 // Thread-safety: as the session.

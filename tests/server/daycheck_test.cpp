@@ -70,7 +70,7 @@ TEST_P(DayCheck, EveryClosedDemoDayChecksClean) {
       EXPECT_EQ(r.values[2].asText(), "S") << d.values[0].asText() << "/" << d.values[1].asText() << " "
                                            << formatDate(d.values[2].asDateTime()) << ": " << r.values[0].asText()
                                            << " " << r.values[1].asText();
-      if (r.values[0].asText() == "CONF_CONTREDUCAO") ++continued;
+      if (r.values[0].asText() == "CONTREDUCAO") ++continued;
     }
   }
   EXPECT_GE(continued, 20);
@@ -110,13 +110,13 @@ TEST_P(DayCheck, ListsEveryProblemOfTheDayWithItsFigures) {
                   "AND NRSEQVENDA = :N", {{"N", paid}});
   const DataPacket p = check("0001", "003", day);
 
-  Line pend = lineOf(p, "CONF_PENDENTE", pending);
+  Line pend = lineOf(p, "PENDENTE", pending);
   ASSERT_TRUE(pend.found);
   EXPECT_EQ(pend.v["NRSEQVENDA"], Value(pending));
   EXPECT_FALSE(pend.v["DTABERTUR"].isNull());
   EXPECT_EQ(lineOf(p, "VENDASPENDENTES").v["VRENCONTRADO"], Value(1.0));
 
-  Line unpaid = lineOf(p, "CONF_RECEBVENDA", paid);
+  Line unpaid = lineOf(p, "RECEBVENDA", paid);
   ASSERT_TRUE(unpaid.found);
   EXPECT_NEAR(unpaid.v["VRENCONTRADO"].asNumber() - unpaid.v["VRESPERADO"].asNumber(), 1.0, 1e-9);
   EXPECT_NEAR(unpaid.v["VRDIFERENCA"].asNumber(), 1.0, 1e-9);
@@ -131,23 +131,23 @@ TEST_P(DayCheck, ListsEveryProblemOfTheDayWithItsFigures) {
   EXPECT_NEAR(net.v["VRENCONTRADO"].asNumber(), netBefore.v["VRENCONTRADO"].asNumber() + 0.01, 1e-9);
   EXPECT_LT(net.v["VRESPERADO"].asNumber(), netBefore.v["VRESPERADO"].asNumber());
 
-  Line form = lineOf(p, "CONF_FORMAPAG", type);
+  Line form = lineOf(p, "FORMAPAG", type);
   EXPECT_EQ(form.v["IDCONFERE"], Value("N"));
   EXPECT_EQ(form.v["IDPAGINAZ"], Value("P"));
 
   EXPECT_EQ(lineOf(p, "VENDASERIEERRADA", "SERIE-OUTRA").v["IDCONFERE"], Value("N"));
 
-  Line counter = lineOf(p, "CONF_CONTREDUCAO", ecf);
+  Line counter = lineOf(p, "CONTREDUCAO", ecf);
   EXPECT_EQ(counter.v["IDCONFERE"], Value("N"));
   EXPECT_EQ(counter.v["VRESPERADO"], Value(std::stod(reduction)));
   EXPECT_EQ(counter.v["VRENCONTRADO"], Value(9999.0));
-  EXPECT_EQ(lineOf(p, "CONF_CONTGT", ecf).v["IDCONFERE"], Value("S"));
+  EXPECT_EQ(lineOf(p, "CONTGT", ecf).v["IDCONFERE"], Value("S"));
 
   // The ICMS by rate still agrees: the pending sale's ICMS items left both
   // the ICMS line and their rates' lines by the same amounts.
   long long icmsRates = 0;
   for (const PacketRow& r : p.rows)
-    if (r.values[0].asText() == "CONF_ALIQUOTA") icmsRates += std::llround(r.values[4].asNumber() * 100);
+    if (r.values[0].asText() == "ALIQUOTA") icmsRates += std::llround(r.values[4].asNumber() * 100);
   EXPECT_EQ(icmsRates, std::llround(lineOf(p, "ICMSERRADA").v["VRESPERADO"].asNumber() * 100));
 
   // Looking changed nothing; the closing still answers its first verdict.

@@ -21,6 +21,7 @@ TfrmManutVenda::TfrmManutVenda()
       btnCancelaVenda(add<Button>("btnCancelaVenda", &panMenu)),
       btnConcluiVenda(add<Button>("btnConcluiVenda", &panMenu)),
       btnFecharCaixa(add<Button>("btnFecharCaixa", &panMenu)),
+      btnConfereCaixa(add<Button>("btnConfereCaixa", &panMenu)),
       sbtAlteraVend(add<Button>("sbtAlteraVend", &panMenu)),
       panFilial(add<Panel>("panFilial")),
       medFilial(add<MaskEdit>("medFilial", &panFilial, ">aaaa;0; ")),
@@ -71,6 +72,7 @@ TfrmManutVenda::TfrmManutVenda()
       mnuTotFiscais(add<MenuItem>("mnuTotFiscais", &mnuReducao, "&Total Fiscais")),
       mnuFormPag(add<MenuItem>("mnuFormPag", &mnuReducao, "Forma de &Pagamento")),
       mnuObservacao(add<MenuItem>("mnuObservacao", &mnuReducao, "&Observação")),
+      mnuConfereCaixa(add<MenuItem>("mnuConfereCaixa", &mnuOperacao, "Conferir Cai&xa")),
       mnuCancelaVenda(add<MenuItem>("mnuCancelaVenda", &mnuManutencao, "Cancelar &Venda", "Ctrl+B")),
       mnuConcluiVenda(add<MenuItem>("mnuConcluiVenda", &mnuManutencao, "Concluir Venda", "Ctrl+O")),
       mnuFecharCaixa(add<MenuItem>("mnuFecharCaixa", &mnuManutencao, "Fechar Caixa", "Ctrl+F")),
@@ -94,6 +96,7 @@ TfrmManutVenda::TfrmManutVenda()
        {ScreenButton{&btnCancelaVenda, "Cancelar Venda", "Cancelar Venda"},
         ScreenButton{&btnConcluiVenda, "Concluir Venda", "Concluir Venda"},
         ScreenButton{&btnFecharCaixa, "Fechar Caixa", "Fechar Caixa"},
+        ScreenButton{&btnConfereCaixa, "Conferir Caixa", "Confere o dia do caixa sem fechá-lo"},
         ScreenButton{&sbtAlteraVend, "Altera Vendedor", "Altera o nome do vendedor na venda."}}) {
     b.button->setCaption(b.caption);
     b.button->setHint(b.hint);
@@ -118,7 +121,8 @@ TfrmManutVenda::TfrmManutVenda()
 
   for (ScreenPart* part : std::initializer_list<ScreenPart*>{
            &filter, &retrieval, &state, &saving, &guards, &salePart, &itemsPart, &receiptsPart, &cancelledPart,
-           &registerPart, &zReductionPart, &zTaxesPart, &zTotalizersPart, &zPaymentFormsPart, &zObservationsPart})
+           &registerPart, &zReductionPart, &zTaxesPart, &zTotalizersPart, &zPaymentFormsPart, &zObservationsPart,
+           &dayCheckPart})
     part->wire();
 }
 

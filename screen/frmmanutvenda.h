@@ -28,6 +28,7 @@
 #include "platform/localquery.h"
 #include "platform/remote.h"
 #include "screen/cancelled.h"
+#include "screen/daycheck.h"
 #include "screen/filter.h"
 #include "screen/guards.h"
 #include "screen/items.h"
@@ -128,6 +129,9 @@ class TfrmManutVenda : public platform::TfrmPadrao {
   platform::ClientDataSet cdsOperador{"cdsOperador"};
   platform::ClientDataSet cdsAbertura{"cdsAbertura"};
   platform::ClientDataSet cdsCaixaAberto{"cdsCaixaAberto"};
+  // The day check's list and a printer's previous Z reduction.
+  platform::ClientDataSet cdsConfereCaixa{"cdsConfereCaixa"};
+  platform::ClientDataSet cdsReducaoZAnterior{"cdsReducaoZAnterior"};
 
   // --- Local queries.
   platform::TADOIBQuery qryFilial{"qryFilial"};
@@ -167,6 +171,7 @@ class TfrmManutVenda : public platform::TfrmPadrao {
   platform::Button& btnCancelaVenda;
   platform::Button& btnConcluiVenda;
   platform::Button& btnFecharCaixa;
+  platform::Button& btnConfereCaixa;
   platform::Button& sbtAlteraVend;
   platform::Panel& panFilial;
   platform::MaskEdit& medFilial;
@@ -218,6 +223,7 @@ class TfrmManutVenda : public platform::TfrmPadrao {
   platform::MenuItem& mnuTotFiscais;
   platform::MenuItem& mnuFormPag;
   platform::MenuItem& mnuObservacao;
+  platform::MenuItem& mnuConfereCaixa;
   platform::MenuItem& mnuCancelaVenda;
   platform::MenuItem& mnuConcluiVenda;
   platform::MenuItem& mnuFecharCaixa;
@@ -239,6 +245,7 @@ class TfrmManutVenda : public platform::TfrmPadrao {
   ZTotalizersPart zTotalizersPart{*this};
   ZPaymentFormsPart zPaymentFormsPart{*this};
   ZObservationsPart zObservationsPart{*this};
+  DayCheckPart dayCheckPart{*this};
 
  private:
   void declareRecordSets();

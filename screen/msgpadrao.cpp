@@ -267,6 +267,42 @@ constexpr MessageEntry kMsgPadrao[] = {
 
     // Z reduction observations.
     {"Obs_Inf", "Observação deve ser informada."},
+
+    // Day check: the list's title and words, and one description per check
+    // the server answers ("Conf_" and its code; %s is the line's detail).
+    {"Get_ConfereCaixa", "Recebendo conferência do caixa do servidor..."},
+    {"Conf_Titulo", "Conferir Caixa"},
+    {"Conf_Vazia", "Não há o que conferir neste caixa e data."},
+    {"Conf_OK", "OK"},
+    {"Conf_Dif", "Divergente"},
+    {"Conf_Venda_N_Enc", "Venda %s não encontrada nas aberturas deste caixa e data."},
+    {"Conf_REDZ", "Redução Z informada para o dia"},
+    {"Conf_VENDASPENDENTES", "Vendas pendentes"},
+    {"Conf_PENDENTE", "Venda %s pendente"},
+    {"Conf_RECEB", "Vendas concluídas com recebimentos diferentes do total"},
+    {"Conf_RECEBVENDA", "Venda %s: total da venda × recebimentos"},
+    {"Conf_VENDALIQERRADA", "Venda líquida: vendas concluídas e devolvidas × Redução Z"},
+    {"Conf_VENDACANCERRADA", "Cancelamentos: vendas canceladas × Redução Z"},
+    {"Conf_ICMSERRADA", "ICMS: itens das vendas × bases de cálculo da Redução Z"},
+    {"Conf_ALIQUOTA", "ICMS alíquota %s: itens das vendas × Redução Z"},
+    {"Conf_NINCIDERRADA", "Não incidência: itens das vendas × Redução Z"},
+    {"Conf_ISENTOERRADA", "Isenção: itens das vendas × Redução Z"},
+    {"Conf_SUBTRERRADA", "Substituição tributária: itens das vendas × Redução Z"},
+    {"Conf_IMPOSTODIF", "Venda líquida × ICMS, substituição, isenção e não incidência da Redução Z"},
+    {"Conf_IMPOSTOVENDIF", "Venda líquida da Redução Z × ICMS, substituição, isenção e não incidência das vendas"},
+    {"Conf_FORMAPAG", "Forma de pagamento %s: recebimentos × Redução Z"},
+    {"Conf_VENDASERIEERRADA", "Redução Z para o nr. de série %s das vendas"},
+    {"Conf_CONTREDUCAO", "ECF %s: contador de redução segue o da redução anterior"},
+    {"Conf_CONTGT", "ECF %s: grande total inicial × grande total final da redução anterior"},
+    {"Conf_CONTCUPOM", "ECF %s: cupom fiscal inicial após o cupom final da redução anterior"},
+    {"Conf_CONTREINICIO", "ECF %s: reinício não menor que o da redução anterior"},
+
+    // Z reduction continuity: warnings beside the form's fields.
+    {"Get_ReducaoZAnt", "Recebendo redução Z anterior do ECF do servidor..."},
+    {"Aviso_ContReducao", "Atenção: pela redução anterior deste ECF, a redução esperada é %s."},
+    {"Aviso_ContGT", "Atenção: o grande total final da redução anterior deste ECF é %s."},
+    {"Aviso_ContCupom", "Atenção: o cupom fiscal final da redução anterior deste ECF é %s."},
+    {"Aviso_ContReinicio", "Atenção: o reinício da redução anterior deste ECF é %s; não pode diminuir."},
 };
 
 }  // namespace

@@ -24,6 +24,7 @@ void RegisterPart::cdsAberCaixaAfterScroll() {
   const bool editing = s == DataSetState::Edit || s == DataSetState::Insert;
   f.mnuFecharCaixa.setEnabled(!editing && a.active() && !a.isEmpty() && a.fieldByName("DTFECHCAIX").isNull());
   f.btnFecharCaixa.setEnabled(f.mnuFecharCaixa.enabled());
+  f.dayCheckPart.refreshAction();
 }
 
 }  // namespace screen

@@ -2,6 +2,7 @@
 // own; the screen frame declares the reference sets loaded with the filter,
 // the sale total and the branch permission.
 #include "platform/declare.h"
+#include "register/daycheck.h"
 #include "register/register.h"
 #include "sale/sale.h"
 #include "screen/frmmanutvenda.h"
@@ -122,6 +123,8 @@ void TfrmManutVenda::declareRecordSets() {
   cashregister::declareOperador(cdsOperador);
   cashregister::declareRegistro(cdsAbertura);
   cashregister::declareRegistro(cdsCaixaAberto);
+  cashregister::declareConfereCaixa(cdsConfereCaixa);
+  cashregister::declareReducaoZAnterior(cdsReducaoZAnterior);
 
   declareFilterQueries(qryFilial, qryPesqCaixa);
   sale::declareVdCliente(qryVdCliente);
@@ -143,7 +146,8 @@ void TfrmManutVenda::declareRecordSets() {
            &cdsValorTotal,  &cdsGrandeTotal,  &cdsCodItensCanc, &cdsVerifReducaoZ, &cdsVdImpostoZ,  &cdsVdTotaliz,
            &cdsVdPagto,     &cdsProxCod,      &cdsOperador,     &cdsAbertura,      &cdsCaixaAberto, &qryFilial,
            &qryPesqCaixa,   &qryVdCliente,    &qryCliente,      &qryVendedor,      &qryPesqServico, &qryLojaVnd,
-           &qryProdValid,   &qryPesqTipoRece, &qryVdOperador,   &qryPesquisaImp,   &qryTipoRec};
+           &qryProdValid,   &qryPesqTipoRece, &qryVdOperador,   &qryPesquisaImp,   &qryTipoRec,
+           &cdsConfereCaixa, &cdsReducaoZAnterior};
 
   const std::pair<DataSource*, ClientDataSet*> links[] = {
       {&dtsAberCaixa, &cdsAberCaixa},   {&dtsPedidoVenda, &cdsPedidoVenda},

@@ -297,6 +297,7 @@ void ScreenState::dtsPadraoStateChange() {
   checkPageMenus();
   for (const auto& [item, page] : pageMenus_) item->setEnabled(page->enabled());
   bindBranch(f, s);  // 9
+  f.dayCheckPart.refreshAction();
 }
 
 void ScreenState::dtsItensStateChange() {

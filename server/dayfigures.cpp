@@ -1,6 +1,7 @@
 #include "server/dayfigures.h"
 
 #include <cmath>
+#include <unordered_map>
 
 #include "platform/consiste.h"
 #include "platform/datetime.h"
@@ -38,42 +39,74 @@ DaySales daySales(soci::session& db, const std::string& filial, const std::strin
   const SqlParams params = dayParams(filial, caixa, day);
   const std::string ofDay = "V.CDFILIAL = :F AND V.CDCAIXA = :C AND V.DTENTRVENDA >= :D0 AND V.DTENTRVENDA < :D1";
   DaySales out;
-  for (const PacketRow& r : sqlSelect(db, "SELECT V.IDSITUVENDA, V.NRSERIEIMPVND FROM VENDA V WHERE " + ofDay, params,
-                                      {{"IDSITUVENDA", S, 1}, {"NRSERIEIMPVND", S, 50}})
+  std::unordered_map<std::string, size_t> concluded;  // number -> index in concludedSales
+  for (const PacketRow& r : sqlSelect(db,
+                                      "SELECT V.NRSEQVENDA, V.DTABERTUR, V.IDSITUVENDA, V.NRSERIEIMPVND FROM VENDA V "
+                                      "WHERE " +
+                                          ofDay + " ORDER BY V.NRSEQVENDA",
+                                      params,
+                                      {{"NRSEQVENDA", S, 10},
+                                       {"DTABERTUR", FieldType::DateTime},
+                                       {"IDSITUVENDA", S, 1},
+                                       {"NRSERIEIMPVND", S, 50}})
                                 .rows) {
-    if (r.values[0].asText() == "P") ++out.pending;
-    const std::string series = trim(r.values[1].asText());
+    const std::string status = r.values[2].asText();
+    DaySale sale{r.values[0].asText(), r.values[1].isNull() ? DateTime() : r.values[1].asDateTime(), 0};
+    if (status == "P") {
+      ++out.pending;
+      out.pendingSales.push_back(std::move(sale));
+    } else if (status == "O") {
+      concluded.emplace(sale.number, out.concludedSales.size());
+      out.concludedSales.push_back(std::move(sale));
+    }
+    const std::string series = trim(r.values[3].asText());
     if (!series.empty()) out.series.insert(series);
   }
+  // Each item with the fiscal tax it counts under: its first item tax
+  // (lowest NRSEQITIMPOS) of class ICMS, substitution, exempt or
+  // non-incidence. One pass over the day's items, the tax found by key.
   const DataPacket items =
       sqlSelect(db,
-                "SELECT V.IDSITUVENDA, I.QTPRODVEND, I.VRUNITVEND, I.VRUNITVENDCL, I.VRDESITVEND, "
-                "I.VRACRITVEND, "
-                "(SELECT IM.IDTIPOIMPOS FROM ITVENDAIMPOS T JOIN IMPOSTO IM ON IM.CDIMPOSTO = T.CDIMPOSTO "
-                " WHERE T.CDFILIAL = I.CDFILIAL AND T.CDCAIXA = I.CDCAIXA AND T.NRSEQVENDA = I.NRSEQVENDA "
-                " AND T.NRSEQUITVEND = I.NRSEQUITVEND AND IM.IDTIPOIMPOS IN ('T', 'F', 'I', 'N') "
-                " ORDER BY T.NRSEQITIMPOS LIMIT 1) AS CLASSE "
+                "SELECT V.NRSEQVENDA, V.IDSITUVENDA, I.QTPRODVEND, I.VRUNITVEND, I.VRUNITVENDCL, I.VRDESITVEND, "
+                "I.VRACRITVEND, IM.IDTIPOIMPOS, T.CDIMPOSTO, T.VRPEALPRODIT "
                 "FROM VENDA V JOIN ITVENDA I ON I.CDFILIAL = V.CDFILIAL AND I.CDCAIXA = V.CDCAIXA "
-                "AND I.NRSEQVENDA = V.NRSEQVENDA WHERE " +
+                "AND I.NRSEQVENDA = V.NRSEQVENDA "
+                "LEFT JOIN ITVENDAIMPOS T ON T.CDFILIAL = I.CDFILIAL AND T.CDCAIXA = I.CDCAIXA "
+                "AND T.NRSEQVENDA = I.NRSEQVENDA AND T.NRSEQUITVEND = I.NRSEQUITVEND "
+                "AND T.NRSEQITIMPOS = (SELECT MIN(T2.NRSEQITIMPOS) FROM ITVENDAIMPOS T2 "
+                " JOIN IMPOSTO I2 ON I2.CDIMPOSTO = T2.CDIMPOSTO "
+                " WHERE T2.CDFILIAL = I.CDFILIAL AND T2.CDCAIXA = I.CDCAIXA AND T2.NRSEQVENDA = I.NRSEQVENDA "
+                " AND T2.NRSEQUITVEND = I.NRSEQUITVEND AND I2.IDTIPOIMPOS IN ('T', 'F', 'I', 'N')) "
+                "LEFT JOIN IMPOSTO IM ON IM.CDIMPOSTO = T.CDIMPOSTO "
+                "WHERE " +
                     ofDay,
                 params,
-                {{"IDSITUVENDA", S, 1},
+                {{"NRSEQVENDA", S, 10},
+                 {"IDSITUVENDA", S, 1},
                  {"QTPRODVEND", F},
                  {"VRUNITVEND", F},
                  {"VRUNITVENDCL", F},
                  {"VRDESITVEND", F},
                  {"VRACRITVEND", F},
-                 {"CLASSE", S, 1}});
+                 {"IDTIPOIMPOS", S, 1},
+                 {"CDIMPOSTO", S, 2},
+                 {"VRPEALPRODIT", F}});
   for (const PacketRow& r : items.rows) {
     const auto& v = r.values;
-    const std::string status = v[0].asText();
+    const std::string status = v[1].asText();
     const long long line =
-        cents(ItemTotal(v[1].asNumber(), v[2].asNumber(), v[3].asNumber(), v[4].asNumber(), v[5].asNumber()));
+        cents(ItemTotal(v[2].asNumber(), v[3].asNumber(), v[4].asNumber(), v[5].asNumber(), v[6].asNumber()));
     if (status == "C") {
       out.cancelled += line;
     } else if (status == "O" || status == "D") {
       out.net += line;
-      addToColumn(out.taxes, v[6].asText(), line);
+      const std::string fiscalClass = v[7].asText();
+      addToColumn(out.taxes, fiscalClass, line);
+      if (fiscalClass == "T") out.icmsByRate[{v[8].asText(), cents(v[9].asNumber())}] += line;
+      if (status == "O") {
+        const auto sale = concluded.find(v[0].asText());
+        if (sale != concluded.end()) out.concludedSales[sale->second].total += line;
+      }
     }
   }
   return out;
@@ -106,28 +139,37 @@ DayReductions dayReductions(soci::session& db, const std::string& filial, const 
     if (!series.empty()) out.series.insert(series);
   }
   for (const PacketRow& r : sqlSelect(db,
-                                      "SELECT R.VRBCALCIMPRZ FROM IMPOSTOREDZ R "
+                                      "SELECT R.VRBCALCIMPRZ, R.CDIMPOSTO, R.VRALIQIMPRZ FROM IMPOSTOREDZ R "
                                       "JOIN REDUCAOZ Z ON Z.CDFILIAL = R.CDFILIAL AND Z.CDCAIXA = R.CDCAIXA "
                                       "AND Z.NRECFREDZ = R.NRECFREDZ AND Z.DTREDUCAOZ = R.DTREDUCAOZ "
                                       "JOIN IMPOSTO I ON I.CDIMPOSTO = R.CDIMPOSTO "
                                       "WHERE I.IDTIPOIMPOS = 'T' AND " +
                                           ofDay,
-                                      params, {{"VRBCALCIMPRZ", F}})
+                                      params, {{"VRBCALCIMPRZ", F}, {"CDIMPOSTO", S, 2}, {"VRALIQIMPRZ", F}})
                                 .rows)
-    out.taxes.icms += cents(r.values[0].asNumber());
+  {
+    const long long base = cents(r.values[0].asNumber());
+    out.taxes.icms += base;
+    out.icmsByRate[{r.values[1].asText(), cents(r.values[2].asNumber())}] += base;
+  }
   return out;
+}
+
+std::vector<FigureCheck> figureChecks(const DaySales& sales, const DayReductions& z) {
+  return {{"VENDALIQERRADA", sales.net, z.net},
+          {"VENDACANCERRADA", sales.cancelled, z.cancelled},
+          {"ICMSERRADA", sales.taxes.icms, z.taxes.icms},
+          {"NINCIDERRADA", sales.taxes.nonIncidence, z.taxes.nonIncidence},
+          {"ISENTOERRADA", sales.taxes.exempt, z.taxes.exempt},
+          {"SUBTRERRADA", sales.taxes.substitution, z.taxes.substitution},
+          {"IMPOSTODIF", z.net, z.taxes.sum()},
+          {"IMPOSTOVENDIF", z.net, sales.taxes.sum()}};
 }
 
 std::string closingVerdict(const DaySales& sales, const DayReductions& z) {
   if (sales.pending > 0) return "VENDASPENDENTES";
-  if (sales.net != z.net) return "VENDALIQERRADA";
-  if (sales.cancelled != z.cancelled) return "VENDACANCERRADA";
-  if (sales.taxes.icms != z.taxes.icms) return "ICMSERRADA";
-  if (sales.taxes.nonIncidence != z.taxes.nonIncidence) return "NINCIDERRADA";
-  if (sales.taxes.exempt != z.taxes.exempt) return "ISENTOERRADA";
-  if (sales.taxes.substitution != z.taxes.substitution) return "SUBTRERRADA";
-  if (z.taxes.sum() != z.net) return "IMPOSTODIF";
-  if (sales.taxes.sum() != z.net) return "IMPOSTOVENDIF";
+  for (const FigureCheck& c : figureChecks(sales, z))
+    if (c.expected != c.found) return c.verdict;
   for (const std::string& s : sales.series)
     if (!z.series.count(s)) return "VENDASERIEERRADA" + s;
   return "OK";

@@ -19,8 +19,11 @@
 //
 // All amounts are whole cents.
 
+#include <map>
 #include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/value.h"
 
@@ -35,11 +38,26 @@ struct TaxColumns {
   long long sum() const { return icms + substitution + exempt + nonIncidence; }
 };
 
+// An ICMS rate: the tax's code and its rate in hundredths of a percent.
+using TaxRate = std::pair<std::string, long long>;
+
+// A sale of the day as the day check names it: its number and the opening
+// it belongs to.
+struct DaySale {
+  std::string number;
+  platform::DateTime opening;
+  long long total = 0;
+};
+
 struct DaySales {
   int pending = 0;  // sales still "P"
   long long net = 0, cancelled = 0;
   TaxColumns taxes;
   std::set<std::string> series;  // non-blank NRSERIEIMPVND of the day's sales
+  // The ICMS column split by the rate of each item's ICMS tax.
+  std::map<TaxRate, long long> icmsByRate;
+  std::vector<DaySale> pendingSales;    // in number order
+  std::vector<DaySale> concludedSales;  // "O", in number order, with their totals
 };
 
 struct DayReductions {
@@ -47,11 +65,23 @@ struct DayReductions {
   long long net = 0, cancelled = 0;
   TaxColumns taxes;
   std::set<std::string> series;  // non-blank NRSERIEREDZ
+  std::map<TaxRate, long long> icmsByRate;  // IMPOSTOREDZ bases by code and rate
 };
 
 DaySales daySales(soci::session& db, const std::string& filial, const std::string& caixa, platform::DateTime day);
 DayReductions dayReductions(soci::session& db, const std::string& filial, const std::string& caixa,
                             platform::DateTime day);
+
+// One comparison the closing makes, in its verdicts' order: the verdict it
+// answers when the two figures differ, what the figure should be and what
+// was found. For the sales' own figures the sales give the expected figure
+// and the Z reductions the one found; the two tax sums are measured against
+// the Z's net sale.
+struct FigureCheck {
+  const char* verdict;
+  long long expected, found;
+};
+std::vector<FigureCheck> figureChecks(const DaySales& sales, const DayReductions& z);
 
 // The register closing's verdict for these figures, checked in this order:
 // "VENDASPENDENTES", "VENDALIQERRADA", "VENDACANCERRADA", "ICMSERRADA",

@@ -1,5 +1,6 @@
 #include "server/operations_all.h"
 
+#include "server/daycheck.h"
 #include "server/ops_frame.h"
 #include "server/ops_sales.h"
 #include "server/ops_zreduction.h"
@@ -10,6 +11,7 @@ void registerAllOperations(OperationRegistry& registry) {
   registerFrameOperations(registry);
   registerSaleOperations(registry);
   registerZOperations(registry);
+  registerDayCheckOperations(registry);
 }
 
 }  // namespace server

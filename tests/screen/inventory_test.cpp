@@ -226,6 +226,8 @@ TEST_F(Inventory, RecordSetFields) {
       {"qryFilial", "CDSEGMER", 2, FieldType::String, 5, "CDSEGMER", false},
       {"qryPesqTipoRece", "CDTIPORECE", 0, FieldType::String, 3, "Código", true},
       {"qryVdOperador", "NMOPERADOR", 1, FieldType::String, 50, "NMOPERADOR", true},
+      {"cdsConfereCaixa", "DSDIFERENCA", 4, FieldType::String, 20, "Diferença", true},
+      {"cdsConfereCaixa", "IDPAGINAZ", 8, FieldType::String, 1, "IDPAGINAZ", false},
   };
   for (const FieldCase& c : cases) {
     SCOPED_TRACE(std::string(c.set) + "." + c.field);
@@ -238,7 +240,7 @@ TEST_F(Inventory, RecordSetFields) {
     EXPECT_EQ(fd.displayLabel(), c.label);
     EXPECT_EQ(fd.visible(), c.visible);
   }
-  EXPECT_EQ(f.recordSets().size(), 53u);
+  EXPECT_EQ(f.recordSets().size(), 55u);
 }
 
 TEST_F(Inventory, FieldFormatsMasksAndCalculatedTotals) {

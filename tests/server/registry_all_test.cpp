@@ -43,6 +43,8 @@ const Expected kOperations[] = {
     {"SetImposto", "PSS"},         {"SetTotaliz", "PSS"},
     {"SetFormaPag", "PSS"},        {"GravaVenda", "P&P&P&S"},
     {"GravaTipoRece", "P&S"},      {"GravaVendaReducao", "P&P&P&P&P&SS"},
+    // The day check and the Z form's continuity warnings.
+    {"GetConfereCaixa", "SSD"},    {"GetReducaoZAnterior", "SSSD"},
 };
 
 TEST(Registry, ServesEveryOperationOfTheScreenWithItsSignature) {

@@ -32,6 +32,7 @@
 #include "screen/guards.h"
 #include "screen/items.h"
 #include "screen/openings.h"
+#include "screen/pagecontext.h"
 #include "screen/receipts.h"
 #include "screen/retrieval.h"
 #include "screen/sale.h"
@@ -239,6 +240,7 @@ class TfrmManutVenda : public platform::TfrmPadrao {
   ZTotalizersPart zTotalizersPart{*this};
   ZPaymentFormsPart zPaymentFormsPart{*this};
   ZObservationsPart zObservationsPart{*this};
+  PageContext pageContext{*this};
 
  private:
   void declareRecordSets();

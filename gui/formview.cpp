@@ -618,6 +618,8 @@ QWidget* FormView::buildGrid(DBGrid& grid, QWidget* parent) {
   empty->hide();
   DBGrid* g = &grid;
   grids_[&grid] = {view, model, ellipsis, frozen, empty};
+  gridAreas_[view->viewport()] = g;
+  view->viewport()->installEventFilter(this);
   QObject::connect(view->horizontalScrollBar(), &QAbstractSlider::rangeChanged, this, [this, g] { placeFrozen(*g); });
   QObject::connect(ellipsis, &QToolButton::clicked, this, [this, g] { gesture([g] { g->clickEditButton(); }); });
   // A width the user dragged is the user's from then on.
@@ -1016,6 +1018,13 @@ void FormView::turnPage(Control& from, bool back) {
 }
 
 bool FormView::eventFilter(QObject* watched, QEvent* event) {
+  // A grid's rows' area given more or less room (a maximised window, the
+  // row indicator appearing) spreads its columns again.
+  if (event->type() == QEvent::Resize)
+    if (auto area = gridAreas_.find(watched); area != gridAreas_.end() && !controls_.empty()) {
+      sizeColumns(*area->second);
+      return false;
+    }
   auto it = controls_.find(watched);
   if (it == controls_.end()) return QWidget::eventFilter(watched, event);
   Control& c = *it->second;
@@ -1032,9 +1041,8 @@ bool FormView::eventFilter(QObject* watched, QEvent* event) {
     }
     case QEvent::KeyPress:
       return keyPressed(c, static_cast<QKeyEvent*>(event));
-    case QEvent::Resize:
     case QEvent::Show:
-      // A grid given more room (a maximised window) spreads it again.
+      // A grid shown again fits its columns to the room it has now.
       if (c.kind() == ControlKind::DBGrid) sizeColumns(static_cast<DBGrid&>(c));
       return false;
     case QEvent::FocusIn: {

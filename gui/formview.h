@@ -112,6 +112,8 @@ class FormView : public QWidget {
     QLabel* empty;       // the grid's empty text, over its rows' area
   };
   std::unordered_map<const platform::Control*, GridParts> grids_;
+  // Each grid's rows' area (its viewport), whose resizes refit the columns.
+  std::unordered_map<const QObject*, platform::DBGrid*> gridAreas_;
   struct DateParts {
     QToolButton* pick;  // opens the calendar
     QLabel* weekDay;

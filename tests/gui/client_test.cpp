@@ -588,6 +588,8 @@ TEST_F(ClientTest, PagesTellWhatTheyShowAndTheObservationIsSized) {
   EXPECT_TRUE(header.startsWith(QString::fromStdString("Venda " + number))) << header.toStdString();
   EXPECT_TRUE(header.contains(QStringLiteral("Total ") + QString::fromStdString(form.nedTotal.text())))
       << header.toStdString();
+  // The items fit their grid once its row indicator has taken its room.
+  EXPECT_EQ(view->findChild<QTableView*>("dbgItens")->horizontalScrollBar()->maximum(), 0);
   const QString taxes = view->findChild<QLabel*>("lblImpostoItem")->text();
   EXPECT_TRUE(taxes.startsWith(QStringLiteral("Impostos do item ") +
                                QString::fromStdString(form.cdsItens.fieldByName("NRSEQUITVEND").asString())))

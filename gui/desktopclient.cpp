@@ -3,8 +3,11 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "gui/waitingtransport.h"
 #include "platform/form.h"
+#include "platform/localquery.h"
 #include "platform/screenhost.h"
+#include "platform/uiservice.h"
 
 namespace gui {
 
@@ -33,7 +36,14 @@ platform::Module loadModule(const std::string& path) {
 DesktopClient::DesktopClient(client::SessionOptions options, const std::string& modulePath)
     : session_(std::move(options)), module_(loadModule(modulePath)), window_(std::make_unique<MainWindow>()) {
   window_->setScreenOpener([this](MainWindow&) { module_.call("CriaManutVenda"); });
-  window_->setConnectionPreparer([this](platform::TNetConnection& c) { session_.prepare(c); });
+  window_->setConnectionPreparer([this](platform::TNetConnection& c) {
+    session_.prepare(c);
+    // The screen's calls show their progress caption only when they take a
+    // while; the token set above stays with the connection.
+    c.setTransport(std::make_unique<WaitingTransport>(session_.makeTransport(), [] {
+      if (auto* services = dynamic_cast<QtUiServices*>(&platform::ui())) services->showLateCaption();
+    }));
+  });
   platform::setScreenHost(window_.get());
 }
 
@@ -50,6 +60,21 @@ std::string DesktopClient::logon(const LogonRequest& request) {
   if (!r.ok) return r.error.empty() ? "Não foi possível entrar no sistema." : r.error;
   window_->showLogon();
   return {};
+}
+
+std::string DesktopClient::pickBranch() {
+  platform::TADOIBQuery branches("qryLogonFilial", &session_.database());
+  branches.SQL = "SELECT CDFILIAL, NMFILIAL FROM FILIAL ORDER BY CDFILIAL";
+  branches.declareField({"CDFILIAL", platform::FieldType::String, 4}, "Filial");
+  branches.declareField({"NMFILIAL", platform::FieldType::String, 40}, "Nome");
+  try {
+    branches.open();
+  } catch (const std::exception& e) {
+    platform::ui().showMessage(e.what(), platform::MsgKind::Error, platform::MsgButtons::Ok);
+    return {};
+  }
+  if (!platform::ui().pickRecord(branches, "Filial", "Não há filial cadastrada")) return {};
+  return branches.fieldByName("CDFILIAL").asText();
 }
 
 platform::Form* DesktopClient::screen() const {

@@ -47,6 +47,9 @@ class DesktopClient {
   // Logs on through the session: "" on success (the status line then shows
   // who is logged on), else the refusal for the user.
   std::string logon(const LogonRequest& request);
+  // The logon dialog's branch look-up: lists the database's branches and
+  // answers the code chosen, "" when none was.
+  std::string pickBranch();
 
   client::Session& session() { return session_; }
   MainWindow& window() { return *window_; }

@@ -4,18 +4,24 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStandardItemModel>
+#include <QStatusBar>
 #include <QTableView>
+#include <QTimer>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <vector>
 
+#include "gui/waitingtransport.h"
 #include "platform/dataset.h"
 #include "platform/field.h"
 #include "platform/lookup.h"
@@ -260,7 +266,10 @@ MsgResult QtUiServices::showMessage(const std::string& text, MsgKind kind, MsgBu
 }
 
 void QtUiServices::showProgress(int kind, const std::string& caption) {
-  if (depth_++ == 0) QApplication::setOverrideCursor(Qt::WaitCursor);
+  if (depth_++ == 0) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    started_ = std::chrono::steady_clock::now();
+  }
   if (!overlay_) {
     overlay_ = new QLabel(parent_, Qt::ToolTip);
     overlay_->setMargin(12);
@@ -268,14 +277,41 @@ void QtUiServices::showProgress(int kind, const std::string& caption) {
   }
   overlay_->setText(progressText(kind, caption));
   overlay_->adjustSize();
+  // A caption already up follows the step now running; otherwise it waits
+  // until the work has gone on for a while (several quick calls in a row
+  // add up).
+  if (overlay_->isVisible() || std::chrono::steady_clock::now() - started_ >= kCaptionDelay) showLateCaption();
+}
+
+void QtUiServices::showLateCaption() {
+  if (depth_ == 0 || !overlay_) return;
   if (parent_) {
     const QPoint centre = parent_->mapToGlobal(parent_->rect().center());
     overlay_->move(centre - overlay_->rect().center());
   }
   overlay_->show();
   overlay_->repaint();
+  ++captionsShown_;
   // Paint what is pending without taking the user's input meanwhile.
   QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void QtUiServices::showNotice(const std::string& text) {
+  QStatusBar* bar = nullptr;
+  if (auto* window = qobject_cast<QMainWindow*>(parent_.data())) bar = window->statusBar();
+  if (!bar) return;
+  auto* notice = bar->findChild<QLabel*>(QStringLiteral("aviso"));
+  if (!notice) {
+    // Beside the logon line, which stays; it clears itself a little later.
+    notice = new QLabel(bar);
+    notice->setObjectName(QStringLiteral("aviso"));
+    bar->addPermanentWidget(notice);
+    auto* timer = new QTimer(notice);
+    timer->setSingleShot(true);
+    QObject::connect(timer, &QTimer::timeout, notice, &QLabel::clear);
+  }
+  notice->setText(qs(text));
+  notice->findChild<QTimer*>()->start(kNoticeTime);
 }
 
 void QtUiServices::hideProgress() {
@@ -308,8 +344,8 @@ void QtUiServices::searchRecord(ClientDataSet& set) {
 
 // ---------------------------------------------------------------- logon
 
-LogonDialog::LogonDialog(Authenticate authenticate, QWidget* parent)
-    : QDialog(parent), authenticate_(std::move(authenticate)) {
+LogonDialog::LogonDialog(Authenticate authenticate, QWidget* parent, PickBranch pickBranch)
+    : QDialog(parent), authenticate_(std::move(authenticate)), pickBranch_(std::move(pickBranch)) {
   setWindowTitle(QStringLiteral("Acesso ao Sistema"));
   auto* form = new QFormLayout(this);
   // Whoever starts the client sees what they are logging on to.
@@ -328,7 +364,21 @@ LogonDialog::LogonDialog(Authenticate authenticate, QWidget* parent)
   error_->hide();
   form->addRow(QStringLiteral("Operador:"), operador_);
   form->addRow(QStringLiteral("Senha:"), senha_);
-  form->addRow(QStringLiteral("Filial:"), filial_);
+  if (pickBranch_) {
+    auto* row = new QHBoxLayout;
+    row->setContentsMargins(0, 0, 0, 0);
+    row->addWidget(filial_, 1);
+    branchButton_ = new QToolButton(this);
+    branchButton_->setText(QStringLiteral("…"));
+    branchButton_->setToolTip(QStringLiteral("Pesquisar filial (F2)"));
+    branchButton_->setFocusPolicy(Qt::NoFocus);
+    row->addWidget(branchButton_);
+    form->addRow(QStringLiteral("Filial:"), row);
+    connect(branchButton_, &QToolButton::clicked, this, [this] { lookUpBranch(); });
+    filial_->installEventFilter(this);
+  } else {
+    form->addRow(QStringLiteral("Filial:"), filial_);
+  }
   form->addRow(error_);
   auto* buttons = new QDialogButtonBox(this);
   buttons->addButton(QStringLiteral("Entrar"), QDialogButtonBox::AcceptRole);
@@ -352,6 +402,26 @@ void LogonDialog::fill(const LogonRequest& r) {
       e->setFocus();
       return;
     }
+}
+
+void LogonDialog::lookUpBranch() {
+  if (!pickBranch_) return;
+  const std::string code = pickBranch_();
+  if (code.empty()) return;
+  filial_->setText(qs(code));
+  filial_->setFocus();
+}
+
+bool LogonDialog::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == filial_ && event->type() == QEvent::KeyPress) {
+    auto* ke = static_cast<QKeyEvent*>(event);
+    if ((ke->key() == Qt::Key_F2 && ke->modifiers() == Qt::NoModifier) ||
+        (ke->key() == Qt::Key_Down && ke->modifiers() == Qt::AltModifier)) {
+      lookUpBranch();
+      return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
 }
 
 void LogonDialog::accept() {

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QPointer>
 
+#include <chrono>
 #include <functional>
 #include <string>
 
@@ -19,6 +20,7 @@ class QLineEdit;
 class QTableView;
 class QStandardItemModel;
 class QComboBox;
+class QToolButton;
 
 namespace platform {
 class ClientDataSet;
@@ -70,9 +72,12 @@ class ProcuraDialog : public QDialog {
 };
 
 // UiServices with Qt widgets. Message boxes and dialogs are modal over
-// `parent` (the main window). Progress shows a small caption over the
-// parent and a busy cursor from the outermost show to the matching hide;
-// the caption is painted at once, user input meanwhile is not processed.
+// `parent` (the main window). Progress shows a busy cursor from the
+// outermost show to the matching hide, and a small caption over the parent
+// once the work has lasted kCaptionDelay: showLateCaption() (which the
+// waiting transport runs when a call outlasts it) or a later show paints
+// it; user input meanwhile is not processed. Notices show for a few
+// seconds in the parent's status bar, when it is a main window.
 // The caption closes before any box or dialog opens. Questions (Yes/No)
 // take "Não" on Enter.
 // A box or dialog that opens while the busy cursor shows has the arrow
@@ -90,6 +95,12 @@ class QtUiServices : public platform::UiServices {
   void hideProgress() override;
   bool pickRecord(platform::ClientDataSet& set, const std::string& title, const std::string& emptyMessage) override;
   void searchRecord(platform::ClientDataSet& set) override;
+  void showNotice(const std::string& text) override;
+
+  // Shows the caption of the progress under way now, if any.
+  void showLateCaption();
+  // How many times a caption was put up.
+  int captionsShown() const { return captionsShown_; }
 
   int progressDepth() const { return depth_; }
   // The progress caption widget while shown, else nullptr.
@@ -101,7 +112,12 @@ class QtUiServices : public platform::UiServices {
   QPointer<QWidget> parent_;
   QPointer<QLabel> overlay_;
   int depth_ = 0;
+  std::chrono::steady_clock::time_point started_;
+  int captionsShown_ = 0;
 };
+
+// How long a notice stays in the status bar, in milliseconds.
+inline constexpr int kNoticeTime = 5000;
 
 // What the logon dialog collects.
 struct LogonRequest {
@@ -113,10 +129,14 @@ struct LogonRequest {
 // Operator, password and branch. `authenticate` does the logon call and
 // returns an error text for the user, or "" when the logon succeeded; the
 // dialog then accepts. On an error it stays open showing the text.
+// `pickBranch`, when given, is the branch look-up behind the "…" button
+// beside the branch (also F2 and Alt+Down there): it answers the code
+// chosen, or "" when none was.
 class LogonDialog : public QDialog {
  public:
   using Authenticate = std::function<std::string(const LogonRequest&)>;
-  explicit LogonDialog(Authenticate authenticate, QWidget* parent = nullptr);
+  using PickBranch = std::function<std::string()>;
+  explicit LogonDialog(Authenticate authenticate, QWidget* parent = nullptr, PickBranch pickBranch = {});
   LogonRequest request() const;
   // Fills the fields (from the command line) and puts the focus on the
   // first one still empty.
@@ -125,10 +145,18 @@ class LogonDialog : public QDialog {
   QLineEdit* senhaEdit() const { return senha_; }
   QLineEdit* filialEdit() const { return filial_; }
   QLabel* errorLabel() const { return error_; }
+  QToolButton* branchButton() const { return branchButton_; }
   void accept() override;
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
+  void lookUpBranch();
+
   Authenticate authenticate_;
+  PickBranch pickBranch_;
+  QToolButton* branchButton_ = nullptr;
   QLineEdit* operador_;
   QLineEdit* senha_;
   QLineEdit* filial_;

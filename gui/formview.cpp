@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QBoxLayout>
+#include <QCalendarWidget>
 #include <QClipboard>
 #include <QFrame>
 #include <QGridLayout>
@@ -11,10 +12,14 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QSplitter>
+#include <QStyledItemDelegate>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -26,6 +31,7 @@
 #include "gui/gridmodel.h"
 #include "platform/abort.h"
 #include "platform/dataset.h"
+#include "platform/datetime.h"
 #include "platform/dbcontrols.h"
 #include "platform/format.h"
 #include "platform/uiservice.h"
@@ -136,6 +142,38 @@ QString buttonText(const Button& b) {
   if (n.size() > 3) n = n.substr(3);
   return qs(n);
 }
+
+// Paints the cell under a grid's in-place editor as an input: the input's
+// background, a frame, the text typed so far and a caret after it; every
+// other cell as usual.
+class EditorCellDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+  void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    if (!index.data(kEditorCellRole).toBool()) {
+      QStyledItemDelegate::paint(p, option, index);
+      return;
+    }
+    const QPalette& pal = option.palette;
+    const QRect cell = option.rect;
+    const QRect text = cell.adjusted(4, 0, -4, 0);
+    const QString typed = index.data(Qt::DisplayRole).toString();
+    const auto align = index.data(Qt::TextAlignmentRole).value<Qt::Alignment>();
+    const QFontMetrics fm(option.font);
+    const int width = std::min(fm.horizontalAdvance(typed), text.width());
+    const int caret = (align & Qt::AlignRight) ? text.right() : text.left() + width;
+    p->save();
+    p->fillRect(cell, pal.color(QPalette::Base));
+    p->setFont(option.font);
+    p->setPen(pal.color(QPalette::Text));
+    p->drawText(text, static_cast<int>(align | Qt::AlignVCenter), typed);
+    p->drawLine(caret, cell.top() + 3, caret, cell.bottom() - 3);
+    p->setPen(QPen(pal.color(QPalette::Highlight), 2));
+    p->setBrush(Qt::NoBrush);
+    p->drawRect(cell.adjusted(1, 1, -1, -1));
+    p->restore();
+  }
+};
 
 bool isEditKind(ControlKind k) {
   return k == ControlKind::Edit || k == ControlKind::MaskEdit || k == ControlKind::DateEdit || k == ControlKind::DBEdit;
@@ -255,7 +293,7 @@ void FormView::layoutChildren(Control& c, QWidget* w) {
   const Layout kind = panel ? panel->layout() : Layout::Vertical;
   const int gridColumns = panel && panel->gridColumns() > 0 ? panel->gridColumns() : 2;
   int placed = 0;
-  std::vector<QWidget*> bottoms, rights, clients;
+  std::vector<QWidget*> bottoms, rights, clients, sizables;
   bool anyClient = false;
   std::vector<QWidget*> lefts;
   for (Control* child : c.children()) {
@@ -266,7 +304,10 @@ void FormView::layoutChildren(Control& c, QWidget* w) {
         outer->addWidget(cw);
         break;
       case Align::Bottom:
-        bottoms.push_back(cw);
+        if (auto* p = dynamic_cast<const Panel*>(child); p && p->sizable())
+          sizables.push_back(cw);
+        else
+          bottoms.push_back(cw);
         break;
       case Align::Left:
         lefts.push_back(cw);
@@ -308,12 +349,35 @@ void FormView::layoutChildren(Control& c, QWidget* w) {
   if (!anyClient && (rest || grid) && kind != Layout::Horizontal) center->addStretch(1);
   middle->addLayout(center, 1);
   for (QWidget* x : rights) middle->addWidget(x);
-  outer->addLayout(middle, 1);
+  if (sizables.empty()) {
+    outer->addLayout(middle, 1);
+  } else {
+    // The panels the user may size sit under the rest, across a splitter;
+    // the rest keeps any room they give up.
+    auto* splitter = new QSplitter(Qt::Vertical, w);
+    splitter->setChildrenCollapsible(false);
+    auto* rest = new QWidget(splitter);
+    rest->setLayout(middle);
+    middle->setContentsMargins(0, 0, 0, 0);
+    splitter->addWidget(rest);
+    splitter->setStretchFactor(0, 1);
+    QList<int> sizes{1000};
+    for (QWidget* x : sizables) {
+      splitter->addWidget(x);
+      splitter->setStretchFactor(splitter->indexOf(x), 0);
+      // A few lines to start with.
+      sizes.push_back(x->fontMetrics().lineSpacing() * 5 + 40);
+    }
+    splitter->setSizes(sizes);
+    outer->addWidget(splitter, 1);
+  }
   for (QWidget* x : bottoms) outer->addWidget(x);
 }
 
 QWidget* FormView::build(Control& c, QWidget* parent) {
   QWidget* w = nullptr;
+  // What goes into the container's layout, when it is not w itself.
+  QWidget* placed = nullptr;
   const ControlKind k = c.kind();
   if (k == ControlKind::Panel || k == ControlKind::TabSheet) {
     auto& p = static_cast<Panel&>(c);
@@ -359,12 +423,11 @@ QWidget* FormView::build(Control& c, QWidget* parent) {
       else if (k == ControlKind::MaskEdit)
         chars = static_cast<int>(static_cast<MaskEdit&>(c).editMask().size());
       if (chars == 0) chars = static_cast<Edit&>(c).maxLength();
-      if (chars > 0 && chars <= 20) {
-        const int width = e->fontMetrics().horizontalAdvance(QString(chars + 2, QLatin1Char('0'))) + 12;
-        e->setMaximumWidth(width + (k == ControlKind::DateEdit ? e->fontMetrics().averageCharWidth() * 16 : 0));
-      }
+      if (chars > 0 && chars <= 20)
+        e->setMaximumWidth(e->fontMetrics().horizontalAdvance(QString(chars + 2, QLatin1Char('0'))) + 12);
     }
     w = e;
+    if (k == ControlKind::DateEdit) placed = buildDateBox(static_cast<DateEdit&>(c), e, parent);
   } else if (isMemoKind(k)) {
     auto* m = new QPlainTextEdit(parent);
     // A memo at the foot of a page keeps a few lines; the list above it
@@ -401,14 +464,110 @@ QWidget* FormView::build(Control& c, QWidget* parent) {
     }
     row->addStretch(1);
   } else if (k == ControlKind::DBGrid) {
-    w = buildGrid(static_cast<DBGrid&>(c), parent);
+    auto& grid = static_cast<DBGrid&>(c);
+    if (!grid.legend().empty()) {
+      // The grid and, under it, what its colours mean; the pair takes the
+      // grid's place in its container.
+      auto* box = new QWidget(parent);
+      auto* column = new QVBoxLayout(box);
+      column->setContentsMargins(0, 0, 0, 0);
+      column->setSpacing(2);
+      w = buildGrid(grid, box);
+      column->addWidget(w, 1);
+      column->addWidget(buildLegend(grid, box));
+      placed = box;
+    } else {
+      w = buildGrid(grid, parent);
+    }
   } else {
     w = new QFrame(parent);
   }
   w->setObjectName(qs(c.name()));
   widgets_[&c] = w;
   controls_[w] = &c;
-  return w;
+  return placed ? placed : w;
+}
+
+QWidget* FormView::buildDateBox(DateEdit& date, QLineEdit* edit, QWidget* parent) {
+  auto* box = new QWidget(parent);
+  auto* row = new QHBoxLayout(box);
+  row->setContentsMargins(0, 0, 0, 0);
+  row->setSpacing(2);
+  row->addWidget(edit);
+  auto* pick = new QToolButton(box);
+  pick->setObjectName(qs(date.name()) + QStringLiteral("Calendario"));
+  pick->setText(QStringLiteral("▾"));
+  pick->setToolTip(QStringLiteral("Calendário (Alt+↓)"));
+  pick->setFocusPolicy(Qt::NoFocus);
+  row->addWidget(pick);
+  auto* weekDay = new QLabel(box);
+  weekDay->setObjectName(qs(date.name()) + QStringLiteral("DiaSemana"));
+  // Room for the longest day name, so that the inputs beside do not move.
+  int longest = 0;
+  for (const std::string& name : date.weekDayNames())
+    longest = std::max(longest, weekDay->fontMetrics().horizontalAdvance(qs(name)));
+  weekDay->setMinimumWidth(longest + 6);
+  row->addWidget(weekDay);
+  dateParts_[&date] = {pick, weekDay};
+  DateEdit* d = &date;
+  QObject::connect(pick, &QToolButton::clicked, this, [this, d] { openCalendar(*d); });
+  return box;
+}
+
+void FormView::openCalendar(DateEdit& date) {
+  auto it = dateParts_.find(&date);
+  if (it == dateParts_.end() || !it->second.pick->isEnabled()) return;
+  QWidget* anchor = widgetFor(date);
+  auto* calendar = new QCalendarWidget(this);
+  calendar->setObjectName(QStringLiteral("calendario"));
+  calendar->setWindowFlags(Qt::Popup);
+  calendar->setAttribute(Qt::WA_DeleteOnClose);
+  calendar->setLocale(QLocale(QLocale::Portuguese, QLocale::Brazil));
+  calendar->setGridVisible(true);
+  calendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+  if (const std::optional<DateTime> shown = date.date()) {
+    const CivilDate c = decodeDate(*shown);
+    calendar->setSelectedDate(QDate(c.year, c.month, c.day));
+  }
+  // The day chosen is typed into the input, as the user would type it.
+  DateEdit* d = &date;
+  const auto choose = [this, d, calendar](QDate day) {
+    if (!calendar->isVisible()) return;
+    calendar->close();
+    // Back to the screen's window, whose input takes the date.
+    activateWindow();
+    const std::string typed = day.toString(QStringLiteral("ddMMyyyy")).toStdString();
+    gesture([d, typed] { d->retype(typed); });
+  };
+  QObject::connect(calendar, &QCalendarWidget::clicked, this, choose);
+  QObject::connect(calendar, &QCalendarWidget::activated, this, choose);
+  calendar->move(anchor->mapToGlobal(QPoint(0, anchor->height())));
+  calendar->show();
+  calendar->setFocus(Qt::PopupFocusReason);
+}
+
+QWidget* FormView::buildLegend(const DBGrid& grid, QWidget* parent) {
+  auto* legend = new QFrame(parent);
+  legend->setObjectName(qs(grid.name()) + QStringLiteral("Legenda"));
+  auto* row = new QHBoxLayout(legend);
+  row->setContentsMargins(4, 0, 4, 0);
+  row->setSpacing(14);
+  auto* title = new QLabel(QStringLiteral("Cores:"), legend);
+  row->addWidget(title);
+  for (const LegendEntry& entry : grid.legend()) {
+    auto* label = new QLabel(qs(entry.text), legend);
+    if (entry.color) {
+      QPalette pal = label->palette();
+      pal.setColor(QPalette::WindowText, toQColor(*entry.color));
+      label->setPalette(pal);
+    }
+    QFont f = label->font();
+    f.setItalic(entry.italic);
+    label->setFont(f);
+    row->addWidget(label);
+  }
+  row->addStretch(1);
+  return legend;
 }
 
 QWidget* FormView::buildGrid(DBGrid& grid, QWidget* parent) {
@@ -418,6 +577,7 @@ QWidget* FormView::buildGrid(DBGrid& grid, QWidget* parent) {
   // page's main list takes the rest.
   if (grid.align() == Align::Bottom) view->setMaximumHeight(view->fontMetrics().height() * 9);
   view->setModel(model);
+  view->setItemDelegate(new EditorCellDelegate(view));
   view->setEditTriggers(QAbstractItemView::NoEditTriggers);
   view->setSelectionMode(QAbstractItemView::SingleSelection);
   view->setTabKeyNavigation(false);
@@ -431,6 +591,7 @@ QWidget* FormView::buildGrid(DBGrid& grid, QWidget* parent) {
   // only the first columns, laid over the grid's left side.
   auto* frozen = new QTableView(view);
   frozen->setModel(model);
+  frozen->setItemDelegate(view->itemDelegate());
   frozen->setSelectionModel(view->selectionModel());
   frozen->setEditTriggers(QAbstractItemView::NoEditTriggers);
   frozen->verticalHeader()->hide();
@@ -447,8 +608,19 @@ QWidget* FormView::buildGrid(DBGrid& grid, QWidget* parent) {
                    &QAbstractSlider::setValue);
   QObject::connect(view->verticalScrollBar(), &QAbstractSlider::valueChanged, frozen->verticalScrollBar(),
                    &QAbstractSlider::setValue);
+  // A list with nothing to show says so where its rows would be.
+  auto* empty = new QLabel(qs(grid.emptyText()), view->viewport());
+  empty->setObjectName(qs(grid.name()) + QStringLiteral("Vazia"));
+  empty->setAlignment(Qt::AlignCenter);
+  empty->setWordWrap(true);
+  empty->setAttribute(Qt::WA_TransparentForMouseEvents);
+  empty->setForegroundRole(QPalette::PlaceholderText);
+  (new QVBoxLayout(view->viewport()))->addWidget(empty);
+  empty->hide();
   DBGrid* g = &grid;
-  grids_[&grid] = {view, model, ellipsis, frozen};
+  grids_[&grid] = {view, model, ellipsis, frozen, empty};
+  gridAreas_[view->viewport()] = g;
+  view->viewport()->installEventFilter(this);
   QObject::connect(view->horizontalScrollBar(), &QAbstractSlider::rangeChanged, this, [this, g] { placeFrozen(*g); });
   QObject::connect(ellipsis, &QToolButton::clicked, this, [this, g] { gesture([g] { g->clickEditButton(); }); });
   // A width the user dragged is the user's from then on.
@@ -600,7 +772,12 @@ void FormView::sync(Control& c, Prop p) {
         if (auto* bound = dynamic_cast<DBEdit*>(&e); bound && bound->field())
           le->setAlignment(bound->field()->type() == FieldType::Float ? Qt::AlignRight | Qt::AlignVCenter
                                                                       : Qt::AlignLeft | Qt::AlignVCenter);
-        if (k == ControlKind::DateEdit) le->setToolTip(qs(static_cast<DateEdit&>(c).weekDayName()));
+        if (auto parts = dateParts_.find(&c); parts != dateParts_.end()) {
+          const QString weekDay = qs(static_cast<DateEdit&>(c).weekDayName());
+          le->setToolTip(weekDay);
+          parts->second.weekDay->setText(weekDay);
+          parts->second.pick->setEnabled(e.editable() && c.effectiveEnabled());
+        }
       } else if (isMemoKind(k)) {
         auto& e = static_cast<Edit&>(c);
         auto* m = static_cast<QPlainTextEdit*>(w);
@@ -628,8 +805,10 @@ void FormView::syncTitle() {
 void FormView::syncGrid(DBGrid& grid) {
   auto it = grids_.find(&grid);
   if (it == grids_.end()) return;
-  auto [view, model, ellipsis, frozen] = it->second;
+  auto [view, model, ellipsis, frozen, empty] = it->second;
   (void)frozen;
+  const ClientDataSet* set = grid.dataSet();
+  empty->setVisible(!grid.emptyText().empty() && set && set->active() && grid.rowCount() == 0);
   const bool was = syncing_;
   syncing_ = true;
   view->setSelectionBehavior(grid.options().rowSelect ? QAbstractItemView::SelectRows : QAbstractItemView::SelectItems);
@@ -795,6 +974,10 @@ bool FormView::keyPressed(Control& c, QKeyEvent* e) {
         return true;
       }
     }
+    if (auto* date = dynamic_cast<DateEdit*>(&c)) {
+      openCalendar(*date);
+      return true;
+    }
     for (Control* other : form_.controls())
       if (other->kind() == ControlKind::LookupButton && static_cast<LookupButton*>(other)->associate() == &c) {
         auto* button = static_cast<LookupButton*>(other);
@@ -846,6 +1029,13 @@ void FormView::turnPage(Control& from, bool back) {
 }
 
 bool FormView::eventFilter(QObject* watched, QEvent* event) {
+  // A grid's rows' area given more or less room (a maximised window, the
+  // row indicator appearing) spreads its columns again.
+  if (event->type() == QEvent::Resize)
+    if (auto area = gridAreas_.find(watched); area != gridAreas_.end() && !controls_.empty()) {
+      sizeColumns(*area->second);
+      return false;
+    }
   auto it = controls_.find(watched);
   if (it == controls_.end()) return QWidget::eventFilter(watched, event);
   Control& c = *it->second;
@@ -862,9 +1052,8 @@ bool FormView::eventFilter(QObject* watched, QEvent* event) {
     }
     case QEvent::KeyPress:
       return keyPressed(c, static_cast<QKeyEvent*>(event));
-    case QEvent::Resize:
     case QEvent::Show:
-      // A grid given more room (a maximised window) spreads it again.
+      // A grid shown again fits its columns to the room it has now.
       if (c.kind() == ControlKind::DBGrid) sizeColumns(static_cast<DBGrid&>(c));
       return false;
     case QEvent::FocusIn: {

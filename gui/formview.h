@@ -35,6 +35,8 @@
 #include "platform/form.h"
 
 class QAction;
+class QLabel;
+class QLineEdit;
 class QTableView;
 class QToolButton;
 class QMenu;
@@ -71,6 +73,12 @@ class FormView : public QWidget {
   void layoutChildren(platform::Control& c, QWidget* w);
   void buildMenu(platform::MenuItem& item, QMenu* into);
   QWidget* buildGrid(platform::DBGrid& grid, QWidget* parent);
+  // A date input with its calendar button and the day of the week beside.
+  QWidget* buildDateBox(platform::DateEdit& date, QLineEdit* edit, QWidget* parent);
+  // The calendar under a date input; the day chosen is typed into it.
+  void openCalendar(platform::DateEdit& date);
+  // A strip of the grid's legend entries, each in its colour and style.
+  QWidget* buildLegend(const platform::DBGrid& grid, QWidget* parent);
   void observe(platform::Control& c);
   void sync(platform::Control& c, platform::Prop p);
   void syncGrid(platform::DBGrid& grid);
@@ -101,8 +109,16 @@ class FormView : public QWidget {
     GridModel* model;
     QToolButton* ellipsis;
     QTableView* frozen;  // the frozen columns' view over the grid's left side
+    QLabel* empty;       // the grid's empty text, over its rows' area
   };
   std::unordered_map<const platform::Control*, GridParts> grids_;
+  // Each grid's rows' area (its viewport), whose resizes refit the columns.
+  std::unordered_map<const QObject*, platform::DBGrid*> gridAreas_;
+  struct DateParts {
+    QToolButton* pick;  // opens the calendar
+    QLabel* weekDay;
+  };
+  std::unordered_map<const platform::Control*, DateParts> dateParts_;
   // Grid columns already given a width, and those the user resized since.
   std::set<std::pair<const platform::DBGrid*, int>> sizedColumns_;
   std::set<std::pair<const platform::DBGrid*, int>> userSized_;

@@ -144,6 +144,14 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
       if (paint.fontColor) return QBrush(toQColor(*paint.fontColor));
       return {};
     }
+    case kEditorCellRole:
+      return grid_.drawCell(index.row(), col).editorCell;
+    case Qt::FontRole: {
+      if (!grid_.drawCell(index.row(), col).italic) return {};
+      QFont italic;
+      italic.setItalic(true);
+      return italic;
+    }
     case Qt::ToolTipRole: {
       const platform::CellPaint paint = grid_.drawCell(index.row(), col);
       if (paint.hint.empty()) return {};

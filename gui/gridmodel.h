@@ -21,6 +21,10 @@
 
 namespace gui {
 
+// A cell's data under this role is true for the cell under the grid's
+// in-place editor.
+inline constexpr int kEditorCellRole = Qt::UserRole + 1;
+
 class GridModel : public QAbstractTableModel, private platform::DataSetListener {
  public:
   explicit GridModel(platform::DBGrid& grid, QObject* parent = nullptr);

@@ -269,11 +269,17 @@ class Panel : public Control {
   Layout layout() const { return layout_; }
   int gridColumns() const { return gridColumns_; }
   void setLayout(Layout layout, int gridColumns = 0);
+  // A panel at the foot of its container whose height the user sets by
+  // dragging its edge with the control filling the container (a splitter);
+  // set before the panel is shown.
+  bool sizable() const { return sizable_; }
+  void setSizable(bool on) { sizable_ = on; }
 
  private:
   std::string caption_;
   Layout layout_ = Layout::Horizontal;
   int gridColumns_ = 0;
+  bool sizable_ = false;
 };
 
 class Label : public Control {

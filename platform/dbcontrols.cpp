@@ -567,6 +567,7 @@ CellPaint DBGrid::drawCell(int row, int columnIndex) {
     CellAppearance look;
     OnDrawColumnCell(*this, cell, look);
     if (look.fontColor) p.fontColor = look.fontColor;
+    p.italic = look.italic;
     if (look.text) p.text = std::move(*look.text);
     p.hint = std::move(look.hint);
   });

@@ -230,6 +230,8 @@ struct CellContext {
 struct CellAppearance {
   std::optional<Color> fontColor;
   std::optional<std::string> text;
+  // A cue besides the colour, for two meanings that share one colour.
+  bool italic = false;
   // What the cell's look means, for a view's tool tip ("" = nothing to add).
   std::string hint;
 };
@@ -238,10 +240,19 @@ struct CellAppearance {
 struct CellPaint {
   std::string text;
   std::optional<Color> fontColor;
+  bool italic = false;
   std::string hint;
   bool selected = false;
   bool focused = false;
   bool editorCell = false;
+};
+
+// One line of a grid's legend: rows painted in `color` (the view's own
+// colour when none) and, when `italic`, in italics mean `text`.
+struct LegendEntry {
+  std::optional<Color> color;
+  std::string text;
+  bool italic = false;
 };
 
 // The data grid. Rows are the record set's rows (its current row is the
@@ -338,6 +349,14 @@ class DBGrid : public Control, private DataSetListener {
   int currentRow() const;  // -1 when none
   CellPaint drawCell(int row, int column);
   std::function<void(DBGrid& sender, const CellContext& cell, CellAppearance& look)> OnDrawColumnCell;
+  // What the drawing rule's colours mean, for a view to show beside the
+  // grid; set before the grid is shown.
+  const std::vector<LegendEntry>& legend() const { return legend_; }
+  void setLegend(std::vector<LegendEntry> entries) { legend_ = std::move(entries); }
+  // What a view shows in place of the rows while the open record set has
+  // none ("" shows nothing); set before the grid is shown.
+  const std::string& emptyText() const { return emptyText_; }
+  void setEmptyText(std::string text) { emptyText_ = std::move(text); }
 
   // --- The user's gestures.
   int typeText(std::string_view utf8);
@@ -384,6 +403,8 @@ class DBGrid : public Control, private DataSetListener {
   bool editorMode_ = false;
   bool editModified_ = false;
   std::string editText_;
+  std::vector<LegendEntry> legend_;
+  std::string emptyText_;
 };
 
 }  // namespace platform

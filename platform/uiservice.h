@@ -40,6 +40,11 @@ class UiServices {
   // Search dialog over a record set (the framework's Procura): positions the
   // set on the row found, if any.
   virtual void searchRecord(ClientDataSet& set) = 0;
+
+  // A short notice that needs no answer (a save went through): shown
+  // without stopping the user, gone by itself. Hosts without a place for it
+  // drop it.
+  virtual void showNotice(const std::string& text) { (void)text; }
 };
 
 // The services in force. Before the host installs its own, a default

@@ -33,7 +33,7 @@ TfrmManutVenda::TfrmManutVenda()
       depDeEntrega(add<DateEdit>("depDeEntrega", &panFilial)),
       tshAberCaixa(add<TabSheet>("tshAberCaixa", &pgcPadrao, "Abertura de Caixa")),
       dbgAberCaixa(add<DBGrid>("dbgAberCaixa", &tshAberCaixa)),
-      memObs(add<DBMemo>("memObs", &tshFolhaDados)),
+      memObs(add<DBMemo>("memObs", &add<Panel>("panObs", &tshFolhaDados))),
       nedTotal(add<NumberBox>("nedTotal", &add<Panel>("panTotal", &tshFolhaDados))),
       dbgItens(add<DBGrid>("dbgItens", &tshFormulario)),
       nedTotal1(add<NumberBox>("nedTotal1", &add<Panel>("panTotal1", &tshFormulario))),
@@ -122,7 +122,7 @@ TfrmManutVenda::TfrmManutVenda()
   for (ScreenPart* part : std::initializer_list<ScreenPart*>{
            &filter, &retrieval, &state, &saving, &guards, &salePart, &itemsPart, &receiptsPart, &cancelledPart,
            &registerPart, &zReductionPart, &zTaxesPart, &zTotalizersPart, &zPaymentFormsPart, &zObservationsPart,
-           &dayCheckPart})
+           &dayCheckPart, &pageContext})
     part->wire();
 }
 
@@ -196,7 +196,14 @@ void TfrmManutVenda::buildPages() {
     Label& caption = add<Label>("lbl" + total->name().substr(3), strip, "Total Venda");
     caption.setIndex(total->index());
   }
-  memObs.setAlign(Align::Bottom);
+  // The observation sits under the sales list, in a captioned panel whose
+  // height the user drags.
+  auto& obs = static_cast<Panel&>(*memObs.parent());
+  obs.setCaption("Observação");
+  obs.setAlign(Align::Bottom);
+  obs.setSizable(true);
+  obs.setLayout(Layout::Vertical);
+  memObs.setAlign(Align::Client);
   dbgImpostoItem.setAlign(Align::Bottom);
   dbtAbertura.setDataSource(&dtsAberCaixa);
   dbtAbertura.setFieldName("DTABERCAIX");

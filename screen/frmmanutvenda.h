@@ -33,6 +33,7 @@
 #include "screen/guards.h"
 #include "screen/items.h"
 #include "screen/openings.h"
+#include "screen/pagecontext.h"
 #include "screen/receipts.h"
 #include "screen/retrieval.h"
 #include "screen/sale.h"
@@ -246,6 +247,7 @@ class TfrmManutVenda : public platform::TfrmPadrao {
   ZPaymentFormsPart zPaymentFormsPart{*this};
   ZObservationsPart zObservationsPart{*this};
   DayCheckPart dayCheckPart{*this};
+  PageContext pageContext{*this};
 
  private:
   void declareRecordSets();

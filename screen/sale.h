@@ -20,6 +20,10 @@ struct CellAppearance;
 
 namespace screen {
 
+// The meaning of a sale's status code for the user ("Pendente"...); "" for
+// an unknown code.
+std::string saleStatusText(const std::string& status);
+
 class SalePart : public ScreenPart {
  public:
   using ScreenPart::ScreenPart;

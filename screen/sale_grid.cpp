@@ -39,7 +39,8 @@ const char* nameFieldOf(const std::string& codeField) {
   return nullptr;
 }
 
-// The meaning of a sale's status code, for the user.
+}  // namespace
+
 std::string saleStatusText(const std::string& status) {
   if (status == "P") return "Pendente";
   if (status == "O") return "Concluída";
@@ -47,8 +48,6 @@ std::string saleStatusText(const std::string& status) {
   if (status == "D") return "Devolvida";
   return {};
 }
-
-}  // namespace
 
 void SalePart::wireSalesGrid() {
   DBGrid& grid = f.dbgPadrao;
@@ -64,6 +63,13 @@ void SalePart::wireSalesGrid() {
     if (!other->OnKeyDown) other->OnKeyDown = keyDown;
   grid.OnColExit = handler(this, &SalePart::dbgPadraoColExit);
   grid.OnEditButtonClick = handler(this, &SalePart::dbgPadraoEditButtonClick);
+  // The colours of the drawing rule below, told to the user. Returned sales
+  // and sales with cancelled items share purple: the italics tell them apart.
+  grid.setLegend({{clBlue, saleStatusText("P")},
+                  {clGreen, saleStatusText("O")},
+                  {clRed, saleStatusText("C")},
+                  {clPurple, saleStatusText("D")},
+                  {clPurple, "Com itens cancelados", true}});
 }
 
 void SalePart::dbgPadraoDrawColumnCell(DBGrid&, const CellContext& cell, CellAppearance& look) {
@@ -82,8 +88,9 @@ void SalePart::dbgPadraoDrawColumnCell(DBGrid&, const CellContext& cell, CellApp
     look.fontColor = clPurple;
   else if (status == "O")
     look.fontColor = clGreen;
-  // Returned sales and sales with cancelled items share a colour: the
-  // row's tool tip tells them apart.
+  // Returned sales and sales with cancelled items share a colour: italics
+  // and the row's tool tip tell them apart.
+  look.italic = cancelledItems;
   look.hint = saleStatusText(status);
   if (!look.hint.empty() && cancelledItems) look.hint += " — com itens cancelados";
 

@@ -54,6 +54,16 @@ std::array<ClientDataSet*, 9> Saving::savedSets() const {
 }
 
 void Saving::sbtConfirmarClick() {
+  // The user hears of a save that had something to send and left nothing
+  // unsent, once, from the outermost save (posting a row runs a save of its
+  // own inside this one).
+  bool work = false;
+  for (const ClientDataSet* set : savedSets()) work = work || set->editing() || hasPending(*set);
+  ++running_;
+  struct Leave {
+    int& n;
+    ~Leave() { --n; }
+  } leave{running_};
   // Whatever the outcome, the actions follow: a refused save leaves its
   // changes unsent, which holds the screen until they are sent or undone.
   try {
@@ -67,6 +77,7 @@ void Saving::sbtConfirmarClick() {
     throw;
   }
   f.state.dtsPadraoStateChange();
+  if (work && running_ == 1 && !f.state.unsentChanges()) ui().showNotice("Alterações gravadas no servidor.");
 }
 
 void Saving::sbtCancelarClick() {

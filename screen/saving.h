@@ -28,6 +28,8 @@ class Saving : public ScreenPart {
  private:
   void saveVenda();
   void saveReducao();
+
+  int running_ = 0;  // saves under way (a post inside a save runs one)
 };
 
 }  // namespace screen

@@ -308,7 +308,8 @@ int main(int argc, char** argv) {
       }
       loggedOn = refusal.empty();
     } else {
-      gui::LogonDialog logon([&client](const gui::LogonRequest& r) { return client.logon(r); });
+      gui::LogonDialog logon([&client](const gui::LogonRequest& r) { return client.logon(r); }, nullptr,
+                             [&client] { return client.pickBranch(); });
       logon.fill({o.operador.value_or(""), o.senha.value_or(""), o.filial.value_or("")});
       loggedOn = logon.exec() == QDialog::Accepted;
     }

@@ -3,13 +3,19 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QClipboard>
+#include <QDate>
+#include <QFont>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QStringList>
 #include <QTabBar>
@@ -17,6 +23,7 @@
 #include <QTableView>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QToolButton>
 
 #include <cstdlib>
@@ -27,7 +34,9 @@
 #include <vector>
 
 #include "gui/desktopclient.h"
+#include "gui/dialogs.h"
 #include "gui/formview.h"
+#include "gui/gridmodel.h"
 #include "platform/form.h"
 #include "qtapp.h"
 #include "screen/frmmanutvenda.h"
@@ -342,12 +351,31 @@ TEST_F(ClientTest, ReceiptsAreTypedIntoTheirGridWithTheKeyboard) {
   QTest::keyClick(grid, Qt::Key_Tab);
   QTest::keyClick(grid, Qt::Key_Tab);
   QTest::keyClicks(grid, "10");
+  // The cell being typed shows as an input: its frame in the highlight
+  // colour and a caret after the text.
+  const QModelIndex typing = grid->currentIndex();
+  ASSERT_TRUE(typing.data(gui::kEditorCellRole).toBool());
+  const QRect cell = grid->visualRect(typing);
+  const QImage shot = grid->viewport()->grab().toImage();
+  EXPECT_EQ(shot.pixelColor(cell.left() + 1, cell.center().y()), grid->palette().color(QPalette::Highlight));
+  EXPECT_EQ(shot.pixelColor(cell.center().x(), cell.top() + 1), grid->palette().color(QPalette::Highlight));
+  const int caret = typing.data(Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignRight
+                        ? cell.right() - 4
+                        : cell.left() + 4 + grid->fontMetrics().horizontalAdvance(QStringLiteral("10"));
+  EXPECT_EQ(shot.pixelColor(caret, cell.center().y()), grid->palette().color(QPalette::Text));
   QTest::keyClick(grid, Qt::Key_Return);
   auto* confirm = view->findChild<QToolButton*>("sbtConfirmar");
   ASSERT_NE(confirm, nullptr);
   QTest::mouseClick(confirm, Qt::LeftButton);
   EXPECT_EQ(ui.shown, std::vector<std::string>{form->Msg("VENDA_NPAGA")});
   EXPECT_EQ(form->cdsTipoRece.changeCount(), 0);
+  // The save went through: said without a box to close.
+  ASSERT_FALSE(ui.notices.empty());
+  EXPECT_EQ(ui.notices.back(), "Alterações gravadas no servidor.");
+  // The page names the sale whose receipts it lists.
+  const QString header = view->findChild<QLabel*>("lblContextoRecebimento")->text();
+  EXPECT_TRUE(header.startsWith(QStringLiteral("Venda 0000000059"))) << header.toStdString();
+  EXPECT_TRUE(header.contains(QStringLiteral("Pendente"))) << header.toStdString();
   ASSERT_EQ(model->rowCount(), 2);
   const int row = form->cdsTipoRece.recNo() - 1;
   EXPECT_EQ(model->data(model->index(row, column("Nome"))).toString(), "Dólar");
@@ -547,4 +575,133 @@ TEST_F(ClientTest, KeyboardOpensLookUpsWalksTheFilterTurnsPagesAndAsksForHelp) {
   QTest::mouseClick(view->findChild<QToolButton*>("sbtAjuda"), Qt::LeftButton);
   EXPECT_TRUE(window.helpWindow()->isVisible());
   EXPECT_TRUE(ui.shown.empty()) << ui.shown.back();
+}
+
+// The pages tell what they show: the sales list what its colours mean
+// (returned and with cancelled items apart), the detail pages which sale and
+// which item, and an empty list that it is empty; the observation under the
+// sales list takes the height its splitter is dragged to.
+TEST_F(ClientTest, PagesTellWhatTheyShowAndTheObservationIsSized) {
+  client->window().resize(1366, 728);
+  screen::TfrmManutVenda& form = openDay("1", "06032026");
+  auto* pages = view->findChild<QTabWidget*>("pgcPadrao");
+  clickTab(pages, 1);
+  auto* sales = view->findChild<QTableView*>("dbgPadrao");
+  auto* legend = view->findChild<QWidget*>("dbgPadraoLegenda");
+  ASSERT_TRUE(sales && legend);
+  EXPECT_TRUE(legend->isVisible());
+  QStringList entries;
+  for (const QLabel* l : legend->findChildren<QLabel*>())
+    entries << l->text() + (l->font().italic() ? QStringLiteral("/itálico") : QString());
+  EXPECT_TRUE(entries.contains(QStringLiteral("Devolvida"))) << entries.join('|').toStdString();
+  EXPECT_TRUE(entries.contains(QStringLiteral("Com itens cancelados/itálico"))) << entries.join('|').toStdString();
+  int withCancelled = 0, plain = -1;
+  for (int r = 0; r < sales->model()->rowCount(); ++r) {
+    const QModelIndex cell = sales->model()->index(r, 0);
+    const bool cancelled = cell.data(Qt::ToolTipRole).toString().contains(QStringLiteral("itens cancelados"));
+    EXPECT_EQ(cell.data(Qt::FontRole).value<QFont>().italic(), cancelled) << r;
+    withCancelled += cancelled;
+    if (!cancelled && plain < 0) plain = r;
+  }
+  EXPECT_GT(withCancelled, 0);
+  ASSERT_GE(plain, 0);
+
+  auto* memo = view->findChild<QPlainTextEdit*>("memObs");
+  ASSERT_NE(memo, nullptr);
+  auto* box = qobject_cast<QGroupBox*>(memo->parentWidget());
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(box->title(), QStringLiteral("Observação"));
+  auto* splitter = qobject_cast<QSplitter*>(box->parentWidget());
+  ASSERT_NE(splitter, nullptr);
+  QWidget* handle = splitter->handle(1);
+  const int before = memo->height();
+  const QPoint grip = handle->rect().center();
+  QTest::mousePress(handle, Qt::LeftButton, {}, grip);
+  QTest::mouseMove(handle, grip - QPoint(0, 80));
+  QTest::mouseRelease(handle, Qt::LeftButton, {}, grip - QPoint(0, 80));
+  EXPECT_GT(memo->height(), before + 40);
+
+  clickRow(sales, plain);
+  const std::string number = form.cdsPedidoVenda.fieldByName("NRSEQVENDA").asString();
+  clickTab(pages, 2);
+  const QString header = view->findChild<QLabel*>("lblContextoFormulario")->text();
+  EXPECT_TRUE(header.startsWith(QString::fromStdString("Venda " + number))) << header.toStdString();
+  EXPECT_TRUE(header.contains(QStringLiteral("Total ") + QString::fromStdString(form.nedTotal.text())))
+      << header.toStdString();
+  // The items fit their grid once its row indicator has taken its room.
+  EXPECT_EQ(view->findChild<QTableView*>("dbgItens")->horizontalScrollBar()->maximum(), 0);
+  const QString taxes = view->findChild<QLabel*>("lblImpostoItem")->text();
+  EXPECT_TRUE(taxes.startsWith(QStringLiteral("Impostos do item ") +
+                               QString::fromStdString(form.cdsItens.fieldByName("NRSEQUITVEND").asString())))
+      << taxes.toStdString();
+  EXPECT_FALSE(view->findChild<QLabel*>("dbgItensVazia")->isVisible());
+
+  clickTab(pages, 3);
+  ASSERT_EQ(form.pgcPadrao.activePage(), &form.tshItensCancelados);
+  EXPECT_EQ(view->findChild<QLabel*>("lblContextoItensCancelados")->text(), header);
+  auto* none = view->findChild<QLabel*>("dbgItensCanceladosVazia");
+  EXPECT_TRUE(none->isVisible());
+  EXPECT_EQ(none->text(), QStringLiteral("Esta venda não tem itens cancelados."));
+  EXPECT_TRUE(ui.shown.empty()) << ui.shown.back();
+}
+
+// The movement date is picked from a calendar (Alt+Down or its button) and
+// shows its day of the week; a day without a register opening says so.
+TEST_F(ClientTest, DateComesFromACalendarAndAnEmptyDaySaysSo) {
+  ASSERT_EQ(client->logon({"1", password("1"), "0001"}), "");
+  gui::MainWindow& window = client->window();
+  showActive(window);
+  window.screenAction()->trigger();
+  auto& form = *static_cast<screen::TfrmManutVenda*>(client->screen());
+  view = window.viewFor(form);
+  auto* reg = view->findChild<QLineEdit*>("medCdCaixa");
+  auto* date = view->findChild<QLineEdit*>("depDeEntrega");
+  QTest::mouseClick(reg, Qt::LeftButton);
+  QTest::keyClicks(reg, "1");
+  QTest::mouseClick(date, Qt::LeftButton);
+  const auto pick = [&](QDate day) {
+    auto* calendar = view->findChild<QCalendarWidget*>("calendario");
+    ASSERT_TRUE(calendar && calendar->isVisible());
+    calendar->setSelectedDate(day);
+    QTest::keyClick(calendar->findChild<QTableView*>(), Qt::Key_Return);
+    QApplication::processEvents();
+  };
+  QTest::keyClick(date, Qt::Key_Down, Qt::AltModifier);
+  pick(QDate(2026, 3, 6));
+  EXPECT_EQ(form.depDeEntrega.displayText(), "06/03/2026");
+  EXPECT_EQ(view->findChild<QLabel*>("depDeEntregaDiaSemana")->text(), QStringLiteral("Sexta"));
+
+  QTest::mouseClick(view->findChild<QToolButton*>("depDeEntregaCalendario"), Qt::LeftButton);
+  pick(QDate(2026, 2, 1));
+  EXPECT_EQ(form.depDeEntrega.displayText(), "01/02/2026");
+  EXPECT_EQ(view->findChild<QLabel*>("depDeEntregaDiaSemana")->text(), QStringLiteral("Domingo"));
+  QTest::mouseClick(view->findChild<QTableView*>("dbgAberCaixa")->viewport(), Qt::LeftButton);
+  QApplication::processEvents();
+  ASSERT_TRUE(form.cdsAberCaixa.active());
+  EXPECT_EQ(form.cdsAberCaixa.recordCount(), 0);
+  auto* empty = view->findChild<QLabel*>("dbgAberCaixaVazia");
+  EXPECT_TRUE(empty->isVisible());
+  EXPECT_EQ(empty->text(), QStringLiteral("Nenhuma abertura de caixa neste dia."));
+  EXPECT_TRUE(ui.shown.empty()) << ui.shown.back();
+}
+
+// The logon dialog's branch look-up lists the database's branches.
+TEST_F(ClientTest, LogonBranchLookUpListsTheBranches) {
+  gui::QtUiServices services;
+  platform::setUi(&services);
+  gui::LogonDialog dialog([this](const gui::LogonRequest& r) { return client->logon(r); }, nullptr,
+                          [this] { return client->pickBranch(); });
+  QStringList listed;
+  QTimer::singleShot(0, [&] {
+    auto* list = dynamic_cast<gui::PesquisarDialog*>(QApplication::activeModalWidget());
+    if (!list) return;
+    for (int r = 0; r < list->table()->model()->rowCount(); ++r)
+      listed << list->table()->model()->index(r, 0).data().toString();
+    list->search(QStringLiteral("0002"));
+    QTest::keyClick(list->table(), Qt::Key_Return);
+  });
+  QTest::keyClick(dialog.filialEdit(), Qt::Key_F2);
+  platform::setUi(&ui);
+  EXPECT_EQ(listed, (QStringList{QStringLiteral("0001"), QStringLiteral("0002")}));
+  EXPECT_EQ(dialog.filialEdit()->text(), QStringLiteral("0002"));
 }

@@ -5,13 +5,21 @@
 #include <QCursor>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
+
+#include <chrono>
+#include <memory>
+#include <thread>
 
 #include "gui/dialogs.h"
+#include "gui/waitingtransport.h"
 #include "platform/dataset.h"
 #include "qtapp.h"
 
@@ -109,6 +117,7 @@ TEST_F(DialogTest, EnterOnAQuestionSaysNoAndBoxesShowWithoutTheCaption) {
             MsgResult::No);
 
   services.showProgress(kProgressSending, "Gravando");
+  services.showLateCaption();
   ASSERT_TRUE(services.progressLabel()->isVisible());
   bool captionOverBox = true;
   QTimer::singleShot(0, [&] {
@@ -212,4 +221,83 @@ TEST(LogonDialog, StaysOpenWithTheErrorUntilTheLogonSucceeds) {
   dialog.senhaEdit()->setText("certa");
   dialog.accept();
   EXPECT_EQ(dialog.result(), QDialog::Accepted);
+}
+
+namespace {
+
+// A server that takes its time, and answers by reference as a real one does.
+class SlowTransport : public RemoteTransport {
+ public:
+  explicit SlowTransport(std::chrono::milliseconds& nap) : nap_(nap) {}
+  std::string connect(const RemoteEndpoint&) override { return {}; }
+  void disconnect() override {}
+  LogonResult logon(const std::string&, const std::string&, const std::string&) override { return {}; }
+  void logoff(const std::string&) override {}
+  RemoteResult call(const std::string&, const std::string& operation, std::vector<Value>& args) override {
+    std::this_thread::sleep_for(nap_);
+    args.at(0) = Value("devolvido");
+    return RemoteResult::success(Value(operation));
+  }
+
+ private:
+  std::chrono::milliseconds& nap_;
+};
+
+}  // namespace
+
+// A quick call puts up no caption (nothing flickers); one that outlasts the
+// delay shows it while it runs. The answer and the by-reference arguments
+// come back either way.
+TEST_F(DialogTest, ProgressCaptionShowsOnlyForSlowCalls) {
+  QMainWindow window;
+  gui::QtUiServices services(&window);
+  std::chrono::milliseconds nap{0};
+  gui::WaitingTransport transport(
+      std::make_unique<SlowTransport>(nap), [&] { services.showLateCaption(); }, std::chrono::milliseconds(40));
+  for (const auto& [time, captions] : {std::pair{0, 0}, std::pair{250, 1}}) {
+    nap = std::chrono::milliseconds(time);
+    services.showProgress(kProgressReceiving, "Recebendo dados de vendas do servidor ....");
+    std::vector<Value> args{Value("enviado")};
+    const RemoteResult r = transport.call("token", "GetVendas", args);
+    EXPECT_EQ(services.captionsShown(), captions) << time;
+    EXPECT_EQ(services.progressLabel()->isVisible(), captions > 0) << time;
+    services.hideProgress();
+    EXPECT_TRUE(r.ok);
+    EXPECT_EQ(r.value.asText(), "GetVendas");
+    EXPECT_EQ(args[0].asText(), "devolvido");
+  }
+  EXPECT_FALSE(services.progressLabel());
+}
+
+// A notice shows in the main window's status bar, beside the logon line,
+// and asks nothing of the user.
+TEST_F(DialogTest, NoticeShowsInTheStatusBarWithoutABox) {
+  QMainWindow window;
+  window.statusBar()->addWidget(new QLabel(QStringLiteral("Operador: 1")), 1);
+  gui::QtUiServices services(&window);
+  services.showNotice("Alterações gravadas no servidor.");
+  auto* notice = window.statusBar()->findChild<QLabel*>("aviso");
+  ASSERT_NE(notice, nullptr);
+  EXPECT_EQ(notice->text(), QStringLiteral("Alterações gravadas no servidor."));
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+// The branch look-up opens from the "…" button and from F2 and Alt+Down in
+// the branch input; a choice fills the input, none leaves it.
+TEST(LogonDialog, BranchLookUpFillsTheBranch) {
+  guitest::app();
+  std::vector<std::string> answers{"0002", "", "0003"};
+  gui::LogonDialog dialog(nullptr, nullptr, [&] {
+    const std::string next = answers.front();
+    answers.erase(answers.begin());
+    return next;
+  });
+  ASSERT_NE(dialog.branchButton(), nullptr);
+  QTest::keyClick(dialog.filialEdit(), Qt::Key_F2);
+  EXPECT_EQ(dialog.filialEdit()->text(), QStringLiteral("0002"));
+  QTest::keyClick(dialog.filialEdit(), Qt::Key_Down, Qt::AltModifier);
+  EXPECT_EQ(dialog.filialEdit()->text(), QStringLiteral("0002"));
+  QTest::mouseClick(dialog.branchButton(), Qt::LeftButton);
+  EXPECT_EQ(dialog.filialEdit()->text(), QStringLiteral("0003"));
+  EXPECT_TRUE(answers.empty());
 }

@@ -40,7 +40,9 @@ class RecordingUi : public platform::UiServices {
     return false;
   }
   void searchRecord(platform::ClientDataSet&) override {}
+  void showNotice(const std::string& text) override { notices.push_back(text); }
   std::vector<std::string> shown;
+  std::vector<std::string> notices;
   std::vector<platform::MsgKind> kinds;
   std::vector<std::string> picked;  // titles of the look-ups opened
 };

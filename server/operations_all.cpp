@@ -10,6 +10,7 @@ void registerAllOperations(OperationRegistry& registry) {
   registerFrameOperations(registry);
   registerSaleOperations(registry);
   registerZOperations(registry);
+  registerAuditOperations(registry);
 }
 
 }  // namespace server

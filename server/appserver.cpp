@@ -298,7 +298,7 @@ std::string AppServer::sessionOf(std::string_view token, Session& out, CallStatu
     if (now - lastUsed > std::min(idleMs() / 10, 60000.0))
       platform::sqlExecute(lease.session(), "UPDATE SESSAOSERVIDOR SET NRULTUSO = :T WHERE DSHASHTOKEN = :H",
                            {{"T", now}, {"H", hash}});
-    out = Session{v[0].asText(), v[1].asText(), v[2].asText(), v[3].asText()};
+    out = Session{v[0].asText(), v[1].asText(), v[2].asText(), v[3].asText(), tokenHash(hash).substr(0, 16)};
     status = CallStatus::Ok;
     return {};
   } catch (const std::exception& e) {
@@ -390,7 +390,7 @@ CallOutcome AppServer::callAs(const Session& session, std::string_view operation
   Lease lease(*this);
   if (std::string why = lease.acquire(); !why.empty())
     return {CallStatus::Unavailable, RemoteResult::failure(std::move(why))};
-  OperationContext ctx{lease.session(), session.operatorCode, session.operatorName};
+  OperationContext ctx{lease.session(), session.operatorCode, session.operatorName, session.branchCode, session.tag};
   RemoteResult result = registry_.call(operation, args, ctx);
   return {result.ok ? CallStatus::Ok : CallStatus::Refused, std::move(result)};
 }

@@ -132,6 +132,7 @@ class AppServer {
  private:
   struct Session {
     std::string operatorCode, operatorName, branchCode, branchName;
+    std::string tag;  // names the session in the audit trail without revealing its token
   };
   class Lease;
   double idleMs() const { return static_cast<double>(options_.sessionIdle.count()); }

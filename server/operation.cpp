@@ -7,6 +7,7 @@
 
 #include "platform/abort.h"
 #include "platform/text.h"
+#include "server/audit.h"
 #include "server/storage.h"
 #include "server/valuedomain.h"
 
@@ -126,7 +127,13 @@ RemoteResult OperationRegistry::call(std::string_view name, std::vector<Value>& 
       tr.commit();
     } else {
       Transaction tr(ctx.db);
-      result = spec->handler(ctx, work);
+      if (auditTrail_) {
+        AuditTrail trail(ctx.db, {spec->name, ctx.operatorCode, ctx.operatorName, ctx.branchCode, ctx.sessionTag});
+        result = spec->handler(ctx, work);
+        trail.append();
+      } else {
+        result = spec->handler(ctx, work);
+      }
       tr.commit();
     }
     for (size_t i = 0; i < args.size(); ++i)

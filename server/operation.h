@@ -21,6 +21,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/remoteresult.h"
@@ -40,9 +41,19 @@ class OperationError : public std::runtime_error {
 };
 
 struct OperationContext {
+  OperationContext(soci::session& session, std::string code = {}, std::string name = {}, std::string branch = {},
+                   std::string tag = {})
+      : db(session),
+        operatorCode(std::move(code)),
+        operatorName(std::move(name)),
+        branchCode(std::move(branch)),
+        sessionTag(std::move(tag)) {}
+
   soci::session& db;
   std::string operatorCode;  // the logged-on operator of the calling session
   std::string operatorName;
+  std::string branchCode;  // the branch the session logged on at
+  std::string sessionTag;  // a short public tag of the session, for the audit trail
 };
 
 using OperationFn = std::function<platform::Value(OperationContext&, std::vector<platform::Value>& args)>;
@@ -95,10 +106,15 @@ class OperationRegistry {
   // Portuguese text; the transaction is then rolled back, so a failing
   // write leaves nothing behind. By-reference arguments are updated in
   // `args` on success.
+  // Every write operation records what it changed in the audit trail, in
+  // its own transaction. Turning the trail off exists only to measure its
+  // cost; a server never does it.
   platform::RemoteResult call(std::string_view name, std::vector<platform::Value>& args, OperationContext& ctx) const;
+  void setAuditTrail(bool on) { auditTrail_ = on; }
 
  private:
   std::map<std::string, OperationSpec, std::less<>> ops_;  // key: upper-case name
+  bool auditTrail_ = true;
 };
 
 }  // namespace server

@@ -12,6 +12,7 @@ void registerAllOperations(OperationRegistry& registry) {
   registerSaleOperations(registry);
   registerZOperations(registry);
   registerDayCheckOperations(registry);
+  registerAuditOperations(registry);
 }
 
 }  // namespace server

@@ -6,5 +6,7 @@
 namespace server {
 
 void registerAllOperations(OperationRegistry& registry);
+// A sale's history from the audit trail (GetHistoricoVenda).
+void registerAuditOperations(OperationRegistry& registry);
 
 }  // namespace server

@@ -4,6 +4,7 @@
 #include "platform/consiste.h"
 #include "platform/datetime.h"
 #include "platform/text.h"
+#include "server/audit.h"
 #include "server/frame_queries.h"
 #include "server/ops_sale_common.h"
 
@@ -28,6 +29,16 @@ constexpr const char* kEstornoCancelamento = "Estorno de débito: venda cancelad
 constexpr size_t kObservationSize = 2000;
 
 SqlParams keyParams(const SaleKey& k) { return {{"F", k.filial}, {"C", k.caixa}, {"N", k.nrSeq}}; }
+
+constexpr const char* kSaleWhere = "CDFILIAL = :F AND CDCAIXA = :C AND NRSEQVENDA = :N";
+
+// A status update of one sale, recorded in the audit trail; answers the
+// number of rows it changed.
+long long updateSale(soci::session& db, const SaleKey& key, const std::string& sql, const SqlParams& params) {
+  long long changed = 0;
+  auditedWrite(db, "VENDA", kSaleWhere, keyParams(key), [&] { changed = sqlExecute(db, sql, params); });
+  return changed;
+}
 
 double number(soci::session& db, const std::string& sql, const SqlParams& params) {
   const DataPacket p = sqlSelect(db, sql, params, {{"N", FieldType::Float}});
@@ -106,7 +117,7 @@ Value concluiVenda(OperationContext& ctx, std::vector<Value>& args) {
   if (std::string refusal = conclusionRefusal(ctx.db, *sale, args[4]); !refusal.empty()) return refusal;
   SqlParams params = keyParams(key);
   params.push_back({"D", now()});
-  if (sqlExecute(ctx.db,
+  if (updateSale(ctx.db, key,
                  "UPDATE VENDA SET IDSITUVENDA = 'O', DTFECHAVENDA = :D WHERE CDFILIAL = :F "
                  "AND CDCAIXA = :C AND NRSEQVENDA = :N AND IDSITUVENDA = 'P'",
                  params) != 1)
@@ -149,7 +160,7 @@ Value cancelaVenda(OperationContext& ctx, std::vector<Value>& args) {
   SqlParams params = keyParams(sale.key);
   params.push_back({"T", withNote(sale.observation, note)});
   params.push_back({"S", sale.status});
-  if (sqlExecute(ctx.db,
+  if (updateSale(ctx.db, sale.key,
                  "UPDATE VENDA SET IDSITUVENDA = 'C', TXOBSVENDA = :T WHERE CDFILIAL = :F "
                  "AND CDCAIXA = :C AND NRSEQVENDA = :N AND IDSITUVENDA = :S",
                  params) != 1)

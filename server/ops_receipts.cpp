@@ -7,6 +7,7 @@
 
 #include "platform/datetime.h"
 #include "platform/text.h"
+#include "server/audit.h"
 #include "server/ops_sale_common.h"
 
 using namespace platform;
@@ -214,32 +215,40 @@ void bookConsumer(soci::session& db, const Consumer& c, char kind, double amount
   const double change = kind == 'D' ? -amount : amount;
   // The balance first: its row lock queues concurrent bookings of the same
   // consumer, so that each numbers its movement after the other's.
-  if (sqlExecute(db,
-                 "UPDATE SALDOCONS SET VRSALDOCONS = VRSALDOCONS + :V, DTULTMOVCONS = :D "
-                 "WHERE CDCLIENTE = :C AND CDCONSUMIDOR = :K",
-                 {{"V", change}, {"D", when}, {"C", c.client}, {"K", c.code}}) == 0)
-    sqlExecute(db,
-               "INSERT INTO SALDOCONS (CDCLIENTE, CDCONSUMIDOR, VRSALDOCONS, VRSALDPECONS, "
-               "DTULTMOVCONS) VALUES (:C, :K, :V, 0, :D)",
-               {{"C", c.client}, {"K", c.code}, {"V", change}, {"D", when}});
+  const SqlParams consumer = {{"C", c.client}, {"K", c.code}};
+  auditedWrite(db, "SALDOCONS", "CDCLIENTE = :C AND CDCONSUMIDOR = :K", consumer, [&] {
+    if (sqlExecute(db,
+                   "UPDATE SALDOCONS SET VRSALDOCONS = VRSALDOCONS + :V, DTULTMOVCONS = :D "
+                   "WHERE CDCLIENTE = :C AND CDCONSUMIDOR = :K",
+                   {{"V", change}, {"D", when}, {"C", c.client}, {"K", c.code}}) == 0)
+      sqlExecute(db,
+                 "INSERT INTO SALDOCONS (CDCLIENTE, CDCONSUMIDOR, VRSALDOCONS, VRSALDPECONS, "
+                 "DTULTMOVCONS) VALUES (:C, :K, :V, 0, :D)",
+                 {{"C", c.client}, {"K", c.code}, {"V", change}, {"D", when}});
+  });
   const DataPacket top =
       sqlSelect(db, "SELECT MAX(NRSEQMOVCONS) AS M FROM MOVCONS WHERE CDCLIENTE = :C AND CDCONSUMIDOR = :K",
                 {{"C", c.client}, {"K", c.code}}, {{"M", FieldType::Integer}});
-  sqlExecute(db,
-             "INSERT INTO MOVCONS (CDCLIENTE, CDCONSUMIDOR, NRSEQMOVCONS, DTMOVCONS, "
-             "IDTIPOMOVCONS, VRMOVCONS, DSMOVCONS, CDFILIAL, CDCAIXA, NRSEQVENDA, CDOPERADOR) "
-             "VALUES (:C, :K, :N, :D, :T, :V, :S, :F, :X, :Y, :O)",
-             {{"C", c.client},
-              {"K", c.code},
-              {"N", static_cast<long long>(top.rows[0].values[0].asNumber()) + 1},
-              {"D", when},
-              {"T", std::string(1, kind)},
-              {"V", amount},
-              {"S", utf8Left(description, 100)},
-              {"F", sale.filial},
-              {"X", sale.caixa},
-              {"Y", sale.nrSeq},
-              {"O", op}});
+  const long long number = static_cast<long long>(top.rows[0].values[0].asNumber()) + 1;
+  SqlParams movement = consumer;
+  movement.push_back({"N", number});
+  auditedWrite(db, "MOVCONS", "CDCLIENTE = :C AND CDCONSUMIDOR = :K AND NRSEQMOVCONS = :N", movement, [&] {
+    sqlExecute(db,
+               "INSERT INTO MOVCONS (CDCLIENTE, CDCONSUMIDOR, NRSEQMOVCONS, DTMOVCONS, "
+               "IDTIPOMOVCONS, VRMOVCONS, DSMOVCONS, CDFILIAL, CDCAIXA, NRSEQVENDA, CDOPERADOR) "
+               "VALUES (:C, :K, :N, :D, :T, :V, :S, :F, :X, :Y, :O)",
+               {{"C", c.client},
+                {"K", c.code},
+                {"N", number},
+                {"D", when},
+                {"T", std::string(1, kind)},
+                {"V", amount},
+                {"S", utf8Left(description, 100)},
+                {"F", sale.filial},
+                {"X", sale.caixa},
+                {"Y", sale.nrSeq},
+                {"O", op}});
+  });
 }
 
 void refundSaleDebits(soci::session& db, const SaleInfo& sale, const std::string& description, const Value& op) {

@@ -6,6 +6,7 @@
 #include "platform/datetime.h"
 #include "platform/sqlaccess.h"
 #include "platform/text.h"
+#include "server/audit.h"
 #include "server/dayfigures.h"
 #include "server/frame_guards.h"
 #include "server/frame_queries.h"
@@ -182,14 +183,16 @@ Value setFechaCaixa(OperationContext& ctx, std::vector<Value>& a) {
   const bool knownOperator =
       !ctx.operatorCode.empty() &&
       count(ctx.db, "SELECT COUNT(*) AS N FROM OPERADOR WHERE CDOPERADOR = :O", {{"O", ctx.operatorCode}}) > 0;
-  sqlExecute(ctx.db,
-             "UPDATE TURCAIXA SET DTFECHCAIX = :X, CDOPEFECHA = :O "
-             "WHERE CDFILIAL = :F AND CDCAIXA = :C AND DTABERCAIX = :A",
-             {{"X", DateTime(std::max(now().days, opened.days))},
-              {"O", knownOperator ? Value(ctx.operatorCode) : Value()},
-              {"F", filial},
-              {"C", caixa},
-              {"A", opened}});
+  const SqlParams key = {{"F", filial}, {"C", caixa}, {"A", opened}};
+  auditedWrite(ctx.db, "TURCAIXA", "CDFILIAL = :F AND CDCAIXA = :C AND DTABERCAIX = :A", key, [&] {
+    SqlParams params = key;
+    params.push_back({"X", DateTime(std::max(now().days, opened.days))});
+    params.push_back({"O", knownOperator ? Value(ctx.operatorCode) : Value()});
+    sqlExecute(ctx.db,
+               "UPDATE TURCAIXA SET DTFECHCAIX = :X, CDOPEFECHA = :O "
+               "WHERE CDFILIAL = :F AND CDCAIXA = :C AND DTABERCAIX = :A",
+               params);
+  });
   return verdict;
 }
 

@@ -7,6 +7,7 @@
 #include "platform/consiste.h"
 #include "platform/sqlaccess.h"
 #include "platform/text.h"
+#include "server/audit.h"
 #include "server/frame_guards.h"
 #include "server/frame_queries.h"
 #include "server/ops_frame_internal.h"
@@ -174,15 +175,20 @@ class SaleWriter {
   // Debits a sale's account receipts booked on consumers go with the sale;
   // their amounts return to the consumers' balances.
   void restoreConsumerBalances(const SaleKey& k) {
-    sqlExecute(db_,
-               "UPDATE SALDOCONS SET VRSALDOCONS = VRSALDOCONS + (SELECT SUM(M.VRMOVCONS) "
-               "FROM MOVCONS M WHERE M.CDCLIENTE = SALDOCONS.CDCLIENTE AND M.CDCONSUMIDOR = "
-               "SALDOCONS.CDCONSUMIDOR AND M.CDFILIAL = :F AND M.CDCAIXA = :C AND "
-               "M.NRSEQVENDA = :N AND M.IDTIPOMOVCONS = 'D') "
-               "WHERE EXISTS (SELECT 1 FROM MOVCONS M WHERE M.CDCLIENTE = SALDOCONS.CDCLIENTE "
-               "AND M.CDCONSUMIDOR = SALDOCONS.CDCONSUMIDOR AND M.CDFILIAL = :F AND "
-               "M.CDCAIXA = :C AND M.NRSEQVENDA = :N AND M.IDTIPOMOVCONS = 'D')",
-               {{"F", k.filial}, {"C", k.caixa}, {"N", k.nr}});
+    const std::string debited =
+        "EXISTS (SELECT 1 FROM MOVCONS M WHERE M.CDCLIENTE = SALDOCONS.CDCLIENTE "
+        "AND M.CDCONSUMIDOR = SALDOCONS.CDCONSUMIDOR AND M.CDFILIAL = :F AND "
+        "M.CDCAIXA = :C AND M.NRSEQVENDA = :N AND M.IDTIPOMOVCONS = 'D')";
+    const SqlParams params = {{"F", k.filial}, {"C", k.caixa}, {"N", k.nr}};
+    auditedWrite(db_, "SALDOCONS", debited, params, [&] {
+      sqlExecute(db_,
+                 "UPDATE SALDOCONS SET VRSALDOCONS = VRSALDOCONS + (SELECT SUM(M.VRMOVCONS) "
+                 "FROM MOVCONS M WHERE M.CDCLIENTE = SALDOCONS.CDCLIENTE AND M.CDCONSUMIDOR = "
+                 "SALDOCONS.CDCONSUMIDOR AND M.CDFILIAL = :F AND M.CDCAIXA = :C AND "
+                 "M.NRSEQVENDA = :N AND M.IDTIPOMOVCONS = 'D') WHERE " +
+                     debited,
+                 params);
+    });
   }
 
   // Items and item taxes change only on a pending sale whose register day

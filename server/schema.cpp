@@ -541,9 +541,47 @@ Migration reservedNumbers() {
           }};
 }
 
+// The audit trail of every accepted write, chained by hashes; the head row
+// holds the last number and hash, so that appends queue on it and a trail
+// cut short at its end is detected. No foreign keys: the trail outlives the
+// rows it describes.
+Migration auditTrail() {
+  return {7,
+          "Trilha de auditoria encadeada das gravações",
+          {
+              R"(CREATE TABLE AUDITORIA (
+  NRSEQAUDIT    BIGINT       NOT NULL,
+  DTAUDITORIA   VARCHAR(19)  NOT NULL,
+  CDOPERADOR    VARCHAR(12),
+  NMOPERADOR    VARCHAR(50),
+  CDFILIALSESS  VARCHAR(4),
+  DSSESSAO      VARCHAR(16),
+  NMOPERACAO    VARCHAR(40)  NOT NULL,
+  IDALTERACAO   VARCHAR(1)   NOT NULL,
+  NMTABELA      VARCHAR(30)  NOT NULL,
+  DSCHAVE       VARCHAR(400) NOT NULL,
+  CDFILIAL      VARCHAR(4),
+  CDCAIXA       VARCHAR(3),
+  NRSEQVENDA    VARCHAR(10),
+  TXANTES       TEXT,
+  TXDEPOIS      TEXT,
+  DSHASH        VARCHAR(64)  NOT NULL,
+  CONSTRAINT PK_AUDITORIA PRIMARY KEY (NRSEQAUDIT)))",
+              "CREATE INDEX IX_AUDITORIA_VENDA ON AUDITORIA (CDFILIAL, CDCAIXA, NRSEQVENDA, NRSEQAUDIT)",
+              R"(CREATE TABLE AUDITORIACADEIA (
+  NRCADEIA      INTEGER      NOT NULL,
+  NRULTIMO      BIGINT       NOT NULL,
+  DSHASH        VARCHAR(64)  NOT NULL,
+  CONSTRAINT PK_AUDITORIACADEIA PRIMARY KEY (NRCADEIA)))",
+              "INSERT INTO AUDITORIACADEIA (NRCADEIA, NRULTIMO, DSHASH) VALUES (1, 0, "
+              "'0000000000000000000000000000000000000000000000000000000000000000')",
+          }};
+}
+
 const std::vector<Migration>& migrations() {
   static const std::vector<Migration> all = {referenceTables(),       salesTables(),    zReductionTables(),
-                                             receiptsBySaleInOrder(), serverSessions(), reservedNumbers()};
+                                             receiptsBySaleInOrder(), serverSessions(), reservedNumbers(),
+                                             auditTrail()};
   return all;
 }
 

@@ -6,6 +6,7 @@
 
 #include "platform/datetime.h"
 #include "platform/text.h"
+#include "server/audit.h"
 #include "server/valuedomain.h"
 
 using namespace platform;
@@ -167,6 +168,29 @@ void checkStored(soci::session& session, const Plan& plan, const DataPacket& del
   }
 }
 
+// The written columns of a row, as the audit trail records them.
+RowImage imageOf(const Plan& plan, const DataPacket& delta, const std::vector<Value>& values) {
+  RowImage out;
+  for (size_t c : plan.columns) out.emplace_back(upperAscii(delta.fields[c].name), values[c]);
+  return out;
+}
+
+std::vector<std::string> keyNames(const Plan& plan, const DataPacket& delta) {
+  std::vector<std::string> out;
+  for (size_t k : plan.keys) out.push_back(upperAscii(delta.fields[k].name));
+  return out;
+}
+
+// Reports a written row to the operation's audit trail, if one is recording.
+void audit(soci::session& session, const Plan& plan, const DataPacket& delta, const std::vector<Value>* before,
+           const std::vector<Value>* after) {
+  AuditTrail* trail = activeAuditTrail(session);
+  if (!trail) return;
+  const RowImage b = before ? imageOf(plan, delta, *before) : RowImage{};
+  const RowImage a = after ? imageOf(plan, delta, *after) : RowImage{};
+  trail->record(plan.table, keyNames(plan, delta), before ? &b : nullptr, after ? &a : nullptr);
+}
+
 void insertRow(soci::session& session, const Plan& plan, const DataPacket& delta, const PacketRow& row) {
   checkDomains(plan, delta, row);
   SqlParams keyParams;
@@ -192,6 +216,7 @@ void insertRow(soci::session& session, const Plan& plan, const DataPacket& delta
     throw ConflictError("O registro " + keyText(plan, delta, row.values) +
                         " já existe. Recarregue os dados e tente novamente.");
   }
+  audit(session, plan, delta, nullptr, &row.values);
 }
 
 void modifyRow(soci::session& session, const Plan& plan, const DataPacket& delta, const PacketRow& row) {
@@ -208,13 +233,17 @@ void modifyRow(soci::session& session, const Plan& plan, const DataPacket& delta
   if (set.empty()) return;
   const std::string where = whereKey(plan, delta, row.original, params);
   sqlExecute(session, "UPDATE " + plan.table + " SET " + set + " WHERE " + where, params);
+  audit(session, plan, delta, &row.original, &row.values);
 }
 
 void deleteRow(soci::session& session, const Plan& plan, const DataPacket& delta, const PacketRow& row) {
   checkStored(session, plan, delta, row);
   SqlParams params;
   const std::string where = whereKey(plan, delta, originalOf(row), params);
+  // Rows the database deletes along with this one are recorded too.
+  if (activeAuditTrail(session)) auditCascade(session, plan.table, imageOf(plan, delta, originalOf(row)));
   sqlExecute(session, "DELETE FROM " + plan.table + " WHERE " + where, params);
+  audit(session, plan, delta, &originalOf(row), nullptr);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "platform/consiste.h"
 #include "platform/datetime.h"
 #include "platform/text.h"
+#include "server/audit.h"
 #include "server/operation.h"
 #include "server/storage.h"
 #include "server/zreduction_data.h"
@@ -382,8 +383,9 @@ class Saver {
       SqlParams p = r.zkey().params();
       p.push_back({"S", r["NRSEQOBSREDZ"]});
       p.push_back({"O", op_});
-      sqlExecute(db_, std::string("UPDATE OBSREDUCAOZ SET CDOPERADOR = :O WHERE ") + kZWhere + " AND NRSEQOBSREDZ = :S",
-                 p);
+      const std::string where = std::string(kZWhere) + " AND NRSEQOBSREDZ = :S";
+      auditedWrite(db_, "OBSREDUCAOZ", where, p,
+                   [&] { sqlExecute(db_, "UPDATE OBSREDUCAOZ SET CDOPERADOR = :O WHERE " + where, p); });
     }
   }
 

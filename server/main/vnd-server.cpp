@@ -1,7 +1,8 @@
 // vnd-server: the application server of the sales-maintenance screen over
 // HTTP. Brings the database's schema up to date (or creates the demo
 // database), serves until SIGINT or SIGTERM, then finishes the requests in
-// progress and exits.
+// progress and exits. With --verificar-auditoria it only walks the audit
+// trail's hash chain and reports.
 
 #include <signal.h>
 
@@ -13,6 +14,7 @@
 
 #include "platform/sqlconnection.h"
 #include "server/appserver.h"
+#include "server/audit.h"
 #include "server/demodata.h"
 #include "server/httpserver.h"
 #include "server/operations_all.h"
@@ -30,6 +32,8 @@ constexpr const char* kUsage =
     "  --workers N           leituras atendidas ao mesmo tempo, e outras tantas gravações\n"
     "                        (padrão 8)\n"
     "  --session-idle MIN    minutos sem chamadas até a sessão expirar (padrão 480)\n"
+    "  --verificar-auditoria confere o encadeamento da trilha de auditoria do banco e\n"
+    "                        sai (0: íntegra; 1: violada, com o primeiro elo quebrado)\n"
     "  --help                mostra esta ajuda\n";
 
 struct Options {
@@ -39,6 +43,7 @@ struct Options {
   bool demo = false;
   int workers = 8;
   int sessionIdleMinutes = 480;
+  bool verifyAudit = false;
 };
 
 bool parseInt(std::string_view text, int& out, int min, int max) {
@@ -69,6 +74,8 @@ int parseArgs(int argc, char** argv, Options& o) {
       return 0;
     } else if (arg == "--demo") {
       o.demo = true;
+    } else if (arg == "--verificar-auditoria") {
+      o.verifyAudit = true;
     } else if (arg == "--db" && hasValue) {
       o.db = argv[++i];
     } else if (arg == "--listen" && hasValue && parseListen(argv[i + 1], o)) {
@@ -104,11 +111,31 @@ void prepareDatabase(const Options& o) {
   server::createDemoDatabase(o.db);
 }
 
+// Reads only: a database whose schema predates the trail is reported, not
+// migrated.
+int verifyAudit(const Options& o) {
+  try {
+    platform::SqlConnection conn(o.db);
+    if (const int version = server::schemaVersion(conn.session()); version < 7) {
+      std::cerr << "vnd-server: o banco (versão " << version
+                << " do esquema) ainda não tem trilha de auditoria; inicie o servidor uma vez para atualizá-lo.\n";
+      return 2;
+    }
+    const server::AuditCheck check = server::verifyAuditTrail(conn.session());
+    (check.ok ? std::cout : std::cerr) << check.message << '\n';
+    return check.ok ? 0 : 1;
+  } catch (const std::exception& e) {
+    std::cerr << "vnd-server: " << e.what() << '\n';
+    return 2;
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   Options o;
   if (const int status = parseArgs(argc, argv, o); status >= 0) return status;
+  if (o.verifyAudit) return verifyAudit(o);
 
   // Blocked before any thread starts, so every thread inherits the mask and
   // only the sigwait below receives them.

@@ -60,7 +60,8 @@ inline std::unique_ptr<PgTemplate>& pgTemplate() {
 }
 
 // Copies the template's rows table by table, in the order the migrations
-// create the tables, so every row's references are already there.
+// create the tables, so every row's references are already there. Rows a
+// migration seeds itself are replaced by the template's.
 inline void copyPgDemo(soci::session& s) {
   if (!pgTemplate()) pgTemplate() = std::make_unique<PgTemplate>();
   server::migrate(s);
@@ -69,6 +70,7 @@ inline void copyPgDemo(soci::session& s) {
     for (const std::string& ddl : m.statements) {
       if (ddl.rfind("CREATE TABLE ", 0) != 0) continue;
       const std::string table = ddl.substr(13, ddl.find_first_of(" (", 13) - 13);
+      platform::sqlExecute(s, "DELETE FROM " + table);
       platform::sqlExecute(s, "INSERT INTO " + table + " SELECT * FROM " + pgTemplate()->schema + "." + table);
     }
   tx.commit();

@@ -1,0 +1,211 @@
+// The audit trail: what each kind of accepted write records, that a refused
+// write records nothing, a sale's history, and the chain's verification
+// finding an altered or removed row.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "platform/sqlaccess.h"
+#include "server/audit.h"
+#include "server/operations_all.h"
+#include "server/ops_frame.h"
+#include "server/ops_zreduction.h"
+#include "server/storage.h"
+#include "tests/server/ops_sale_fixture.h"
+
+namespace {
+
+using namespace saletest;
+using platform::FieldType;
+using platform::sqlExecute;
+using platform::sqlSelect;
+
+class AuditTrailTest : public SaleOps {
+ protected:
+  void SetUp() override {
+    SaleOps::SetUp();
+    if (IsSkipped()) return;
+    server::registerFrameOperations(registry_);
+    server::registerZOperations(registry_);
+    server::registerAuditOperations(registry_);
+  }
+
+  // "OPERATION KIND TABLE" of the audit rows written since the last look.
+  std::vector<std::string> newRows() {
+    const DataPacket p = sqlSelect(s(),
+                                   "SELECT NRSEQAUDIT, NMOPERACAO, IDALTERACAO, NMTABELA FROM AUDITORIA "
+                                   "WHERE NRSEQAUDIT > :L ORDER BY NRSEQAUDIT",
+                                   {{"L", seen_}},
+                                   {{"NRSEQAUDIT", FieldType::Float},
+                                    {"NMOPERACAO", FieldType::String, 40},
+                                    {"IDALTERACAO", FieldType::String, 1},
+                                    {"NMTABELA", FieldType::String, 30}});
+    std::vector<std::string> out;
+    for (const PacketRow& r : p.rows) {
+      seen_ = r.values[0].asNumber();
+      out.push_back(r.values[1].asText() + " " + r.values[2].asText() + " " + r.values[3].asText());
+    }
+    return out;
+  }
+
+  DataPacket itemDelta(const Sale& sale, const std::string& nr, double quantity) {
+    const std::string product =
+        sqlSelect(s(), "SELECT MIN(CDPRODUTO) AS P FROM PRODUTO WHERE CDNVPRODUTO = 3", {}).rows[0].values[0].asText();
+    return insertDelta(server::itensFields(), {{"CDFILIAL", sale.filial},
+                                               {"CDCAIXA", sale.caixa},
+                                               {"NRSEQVENDA", sale.nr},
+                                               {"NRSEQUITVEND", nr},
+                                               {"CDPRODUTO", product},
+                                               {"QTPRODVEND", quantity},
+                                               {"VRUNITVEND", 10.0}});
+  }
+  DataPacket itemsOf(const Sale& sale) { return ok("GetItens", keyArgs(sale)).array().at(0).packet(); }
+  DataPacket salesOf(const Sale& sale) {
+    return ok("GetPedidoVenda", {sale.filial, sale.caixa, sale.opened}).array().at(0).packet();
+  }
+  size_t rowOf(const DataPacket& p, const std::string& sale) {
+    for (size_t i = 0; i < p.rows.size(); ++i)
+      if (p.rows[i].values[static_cast<size_t>(p.fieldIndex("NRSEQVENDA"))].asText() == sale) return i;
+    ADD_FAILURE() << "venda " << sale << " não lida";
+    return 0;
+  }
+
+  double seen_ = 0;
+};
+
+// Each kind of write, as the screen sends it, and the rows it leaves in the
+// trail; the sale's history then tells the story old → new.
+TEST_P(AuditTrailTest, EachAcceptedWriteIsRecordedInItsTransaction) {
+  const Sale sale = newSale("0000900701");
+  const Sale other = newSale("0000900702", {frametest::Item{1, 5, 0, 0, 0}, frametest::Item{2, 5, 0, 0, 0}});
+  const std::string op = kOperator;
+
+  struct Step {
+    const char* what;
+    std::function<void()> write;
+    std::vector<std::string> rows;
+  };
+  const std::vector<Step> steps = {
+      {"item incluído", [&] { ok("GravaVenda", {Value(), itemDelta(sale, "001", 2), Value(), op}); },
+       {"GravaVenda I ITVENDA"}},
+      {"item alterado",
+       [&] {
+         ok("GravaVenda", {Value(), changeDelta(itemsOf(sale), 0, RowKind::Modify, {{"QTPRODVEND", 3.0}}), Value(), op});
+       },
+       {"GravaVenda A ITVENDA"}},
+      {"item cancelado",
+       [&] {
+         ok("SetItensCancelados", {insertDelta(server::itensCanceladosFields(),
+                                               {{"CDFILIAL", sale.filial},
+                                                {"CDCAIXA", sale.caixa},
+                                                {"NRSEQVENDA", sale.nr},
+                                                {"NRSEQITVENDC", "001"},
+                                                {"CDPRODUTO", "0000000003"},
+                                                {"QTPRODVENDC", 1.0},
+                                                {"VRUNITVENDC", 4.0}})});
+       },
+       {"SetItensCancelados I ITVENDACANC"}},
+      {"recebimento", [&] { EXPECT_TRUE(saveReceipts(receipt(sale, "0000000971", "001", 30)).ok); },
+       {"GravaTipoRece I MOVCAIXA"}},
+      {"conclusão", [&] { ok("ConcluiVenda", {sale.filial, sale.caixa, sale.nr, sale.day, 30.0, "@"}); },
+       {"ConcluiVenda A VENDA"}},
+      {"troca de vendedor",
+       [&] {
+         const DataPacket sales = salesOf(sale);
+         ok("GravaVenda",
+            {changeDelta(sales, rowOf(sales, sale.nr), RowKind::Modify, {{"CDVENDEDOR", "0002"}}), Value(), Value(), op});
+       },
+       {"GravaVenda A VENDA"}},
+      {"cancelamento", [&] { ok("CancelaVenda", {sale.filial, sale.caixa, sale.nr, op, "Cancelada \r\n"}); },
+       {"CancelaVenda A VENDA"}},
+      {"venda excluída com seus itens",
+       [&] {
+         const DataPacket sales = salesOf(other);
+         ok("DelPedidoVenda", {changeDelta(sales, rowOf(sales, other.nr), RowKind::Delete)});
+       },
+       {"DelPedidoVenda E ITVENDA", "DelPedidoVenda E ITVENDA", "DelPedidoVenda E VENDA"}},
+      {"redução Z excluída com sua observação",
+       [&] {
+         const DataPacket z = ok("GetReducaoZ", {"0001", "003", platform::encodeDate(2026, 3, 1)}).packet();
+         ok("GravaVendaReducao", {changeDelta(z, 0, RowKind::Delete), Value(), Value(), Value(), Value(), op,
+                                  kOperatorName});
+       },
+       {"GravaVendaReducao E OBSREDUCAOZ", "GravaVendaReducao E REDUCAOZ"}},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.what);
+    step.write();
+    EXPECT_EQ(newRows(), step.rows);
+  }
+
+  const DataPacket history = ok("GetHistoricoVenda", keyArgs(sale)).packet();
+  EXPECT_EQ(history.fields, server::saleHistoryFields());
+  std::vector<std::string> lines;
+  for (const PacketRow& r : history.rows)
+    lines.push_back(r.values[4].asText() + "|" + r.values[6].asText() + "|" + r.values[7].asText() + "|" +
+                    r.values[3].asText());
+  EXPECT_EQ(lines, (std::vector<std::string>{"GravaVenda|ITVENDA|001|Ana Paula Ferraz",
+                                             "GravaVenda|ITVENDA|001|Ana Paula Ferraz",
+                                             "SetItensCancelados|ITVENDACANC|001|Ana Paula Ferraz",
+                                             "GravaTipoRece|MOVCAIXA|0000000971|Ana Paula Ferraz",
+                                             "ConcluiVenda|VENDA||Ana Paula Ferraz",
+                                             "GravaVenda|VENDA||Ana Paula Ferraz",
+                                             "CancelaVenda|VENDA||Ana Paula Ferraz"}));
+  const auto changes = [&](size_t i) { return history.rows.at(i).values[8].asText(); };
+  EXPECT_EQ(changes(1), "QTPRODVEND: 2 → 3");
+  EXPECT_NE(changes(0).find("QTPRODVEND: 2; VRUNITVEND: 10"), std::string::npos) << changes(0);
+  EXPECT_NE(changes(4).find("IDSITUVENDA: P → O"), std::string::npos) << changes(4);
+  EXPECT_EQ(changes(5), "CDVENDEDOR: — → 0002");
+  EXPECT_NE(changes(6).find("IDSITUVENDA: O → C"), std::string::npos) << changes(6);
+
+  EXPECT_TRUE(server::verifyAuditTrail(s()).ok) << server::verifyAuditTrail(s()).message;
+}
+
+// A write refused half-way (its first item was already applied) leaves no
+// audit row, as it leaves no item.
+TEST_P(AuditTrailTest, RefusedWriteLeavesNoAuditRow) {
+  const Sale sale = newSale("0000900711");
+  DataPacket items = itemDelta(sale, "001", 1);
+  items.rows.push_back(itemDelta(sale, "002", 0).rows[0]);
+  EXPECT_EQ(refused("GravaVenda", {Value(), items, Value(), kOperator}), "Quantidade de produtos deve ser maior que zero.");
+  EXPECT_TRUE(newRows().empty());
+  EXPECT_EQ(number("SELECT COUNT(*) AS N FROM ITVENDA WHERE NRSEQVENDA = '0000900711'"), 0);
+}
+
+// The verifier names the first broken link: an altered row, a removed one,
+// and rows cut from the trail's end.
+TEST_P(AuditTrailTest, TamperedTrailIsDetectedAtTheRightRow) {
+  const Sale sale = newSale("0000900721");
+  for (const char* nr : {"001", "002", "003", "004"})
+    ok("GravaVenda", {Value(), itemDelta(sale, nr, 1), Value(), kOperator});
+  ASSERT_EQ(newRows().size(), 4u);
+  const server::AuditCheck intact = server::verifyAuditTrail(s());
+  EXPECT_TRUE(intact.ok);
+  EXPECT_EQ(intact.rows, 4);
+  EXPECT_EQ(intact.message.rfind("Trilha de auditoria ok: 4 registros", 0), 0u) << intact.message;
+
+  struct Tamper {
+    const char* sql;
+    long long brokenAt;
+    const char* says;
+  };
+  for (const Tamper& t :
+       {Tamper{"UPDATE AUDITORIA SET TXDEPOIS = REPLACE(TXDEPOIS, '1', '9') WHERE NRSEQAUDIT = 2", 2, "alterado"},
+        Tamper{"DELETE FROM AUDITORIA WHERE NRSEQAUDIT = 3", 3, "falta o registro 3"},
+        Tamper{"DELETE FROM AUDITORIA WHERE NRSEQAUDIT = 4", 4, "registros finais excluídos"}}) {
+    SCOPED_TRACE(t.sql);
+    server::Transaction tx(s());
+    sqlExecute(s(), t.sql);
+    const server::AuditCheck check = server::verifyAuditTrail(s());
+    tx.rollback();
+    EXPECT_FALSE(check.ok);
+    EXPECT_EQ(check.brokenAt, t.brokenAt);
+    EXPECT_NE(check.message.find(t.says), std::string::npos) << check.message;
+  }
+  EXPECT_TRUE(server::verifyAuditTrail(s()).ok);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, AuditTrailTest, ::testing::ValuesIn(testdb::backends()), testdb::backendName);
+
+}  // namespace

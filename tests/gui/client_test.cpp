@@ -96,16 +96,20 @@ class ClientTest : public ::testing::Test {
     return out;
   }
 
-  // Logs on, opens the screen in the shown main window and loads a register
-  // day the user's way: a click into each filter input, the typing, then a
-  // click on the openings grid.
-  screen::TfrmManutVenda& openDay(const char* caixa, const char* date) {
+  // Logs on and opens the screen in the shown main window from its menu.
+  screen::TfrmManutVenda& openScreen() {
     EXPECT_EQ(client->logon({"1", password("1"), "0001"}), "");
     gui::MainWindow& window = client->window();
     showActive(window);
     window.screenAction()->trigger();
     auto* form = static_cast<screen::TfrmManutVenda*>(client->screen());
     view = window.viewFor(*form);
+    return *form;
+  }
+  // Then loads a register day the user's way: a click into each filter
+  // input, the typing, then a click on the openings grid.
+  screen::TfrmManutVenda& openDay(const char* caixa, const char* date) {
+    screen::TfrmManutVenda* form = &openScreen();
     auto* reg = view->findChild<QLineEdit*>("medCdCaixa");
     auto* day = view->findChild<QLineEdit*>("depDeEntrega");
     QTest::mouseClick(reg, Qt::LeftButton);
@@ -542,12 +546,8 @@ TEST_F(ClientTest, SalesGridShowsWholeNumbersAndKeepsTheSaleInView) {
 // walks the filter and leaves it into the day, Ctrl+Tab turns the pages, F1
 // and the "Ajuda" button open the screen's guide.
 TEST_F(ClientTest, KeyboardOpensLookUpsWalksTheFilterTurnsPagesAndAsksForHelp) {
-  ASSERT_EQ(client->logon({"1", password("1"), "0001"}), "");
+  screen::TfrmManutVenda& form = openScreen();
   gui::MainWindow& window = client->window();
-  showActive(window);
-  window.screenAction()->trigger();
-  auto& form = *static_cast<screen::TfrmManutVenda*>(client->screen());
-  view = window.viewFor(form);
   auto* reg = view->findChild<QLineEdit*>("medCdCaixa");
   QTest::mouseClick(reg, Qt::LeftButton);
   QTest::keyClick(reg, Qt::Key_F2);
@@ -648,12 +648,7 @@ TEST_F(ClientTest, PagesTellWhatTheyShowAndTheObservationIsSized) {
 // The movement date is picked from a calendar (Alt+Down or its button) and
 // shows its day of the week; a day without a register opening says so.
 TEST_F(ClientTest, DateComesFromACalendarAndAnEmptyDaySaysSo) {
-  ASSERT_EQ(client->logon({"1", password("1"), "0001"}), "");
-  gui::MainWindow& window = client->window();
-  showActive(window);
-  window.screenAction()->trigger();
-  auto& form = *static_cast<screen::TfrmManutVenda*>(client->screen());
-  view = window.viewFor(form);
+  screen::TfrmManutVenda& form = openScreen();
   auto* reg = view->findChild<QLineEdit*>("medCdCaixa");
   auto* date = view->findChild<QLineEdit*>("depDeEntrega");
   QTest::mouseClick(reg, Qt::LeftButton);

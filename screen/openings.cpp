@@ -106,13 +106,20 @@ void RegisterPart::cdsAberCaixaBeforePost(ClientDataSet& s) {
   s.fieldByName("CDCAIXA").setAsString(f.medCdCaixa.text());
 }
 
-void RegisterPart::cdsAberCaixaAfterPost(ClientDataSet&) { sendAberCaixa("InsAberCaixa"); }
+void RegisterPart::cdsAberCaixaAfterPost(ClientDataSet&) { sendPendingOpenings(); }
 
 // A closed register may still lose an opening; only an approved day is
 // untouchable.
-void RegisterPart::cdsAberCaixaBeforeDelete(ClientDataSet&) { f.guards.vd_RedStatus(); }
+void RegisterPart::cdsAberCaixaBeforeDelete(ClientDataSet&) {
+  f.guards.vd_RedStatus();
+  // An opening refused earlier would travel with the deletion, and undoing
+  // a refused deletion would drop it: it is sent first, and its refusal
+  // stops the deletion before anything is deleted.
+  sendPendingOpenings();
+}
 
-void RegisterPart::cdsAberCaixaAfterDelete(ClientDataSet&) { sendAberCaixa("DelAberCaixa"); }
+// A refused deletion brings the opening back.
+void RegisterPart::cdsAberCaixaAfterDelete(ClientDataSet&) { sendAberCaixa("DelAberCaixa", true); }
 
 void RegisterPart::cdsAberCaixaIDSITUACAOGetText(Field& field, std::string& text, bool) {
   if (f.cdsAberCaixa.isEmpty())
@@ -242,7 +249,11 @@ void RegisterPart::dbgAberCaixaEditButtonClick() {
   a.fieldByName("CDOPERABER").setAsString(code);
 }
 
-void RegisterPart::sendAberCaixa(const char* captionKey) { sendAtOnce(f, f.cdsAberCaixa, "SetAberCaixa", captionKey); }
+void RegisterPart::sendPendingOpenings() { sendAberCaixa("InsAberCaixa", false); }
+
+void RegisterPart::sendAberCaixa(const char* captionKey, bool undoRefused) {
+  sendAtOnce(f, f.cdsAberCaixa, "SetAberCaixa", captionKey, {.keepOnRefusal = !undoRefused});
+}
 
 // The server decides whether the day may close and answers one word; the
 // screen turns a refusal into its message, and on success shows the closed

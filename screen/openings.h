@@ -45,11 +45,15 @@ class RegisterPart : public ScreenPart {
   void dbgAberCaixaDrawColumnCell(platform::DBGrid&, const platform::CellContext& cell, platform::CellAppearance& look);
   void mnuAberCaixaClick(platform::Control&);
   void mnuFecharCaixaClick(platform::Control&);
+  // Sends the openings' pending posts (the one just made, or one the server
+  // refused before); a refused one stays on screen as typed, pending, for
+  // the user to correct, send again with the confirm action, or cancel.
+  void sendPendingOpenings();
 
  private:
-  // Sends the openings' change log at once; a refusal undoes every pending
-  // change of the openings.
-  void sendAberCaixa(const char* captionKey);
+  // Sends the openings' change log at once; with undoRefused a refusal
+  // undoes every pending change of the openings.
+  void sendAberCaixa(const char* captionKey, bool undoRefused);
 };
 
 }  // namespace screen

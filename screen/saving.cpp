@@ -48,9 +48,9 @@ Value sendLogs(TNetConnection& net, const std::string& operation, ClientDataSet*
 
 void Saving::wire() {}
 
-std::array<ClientDataSet*, 9> Saving::savedSets() const {
-  return {&f.cdsPedidoVenda, &f.cdsItens,   &f.cdsImpostoItem, &f.cdsTipoRece,  &f.cdsReducaoZ,
-          &f.cdsImposto,     &f.cdsTotaliz, &f.cdsFormaPag,    &f.cdsObservacao};
+std::array<ClientDataSet*, 10> Saving::savedSets() const {
+  return {&f.cdsAberCaixa, &f.cdsPedidoVenda, &f.cdsItens,   &f.cdsImpostoItem, &f.cdsTipoRece,
+          &f.cdsReducaoZ,  &f.cdsImposto,     &f.cdsTotaliz, &f.cdsFormaPag,    &f.cdsObservacao};
 }
 
 void Saving::sbtConfirmarClick() {
@@ -93,6 +93,8 @@ void Saving::sbtCancelarClick() {
 
 void Saving::saveVenda() {
   postPending(f.cdsAberCaixa);
+  // An opening the server refused earlier is sent again, as corrected.
+  if (hasPending(f.cdsAberCaixa)) f.registerPart.sendPendingOpenings();
   if (f.cdsPedidoVenda.editing()) {
     f.cdsPedidoVenda.post();
     f.sellerChangeMode = false;

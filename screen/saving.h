@@ -22,8 +22,9 @@ class Saving : public ScreenPart {
   // save left unsent.
   void sbtCancelarClick();
   // The record sets whose change logs the save action sends (sale and Z
-  // reduction branches); the others send each change at once.
-  std::array<platform::ClientDataSet*, 9> savedSets() const;
+  // reduction branches, and openings the server refused when they were
+  // sent at once); the others send each change at once.
+  std::array<platform::ClientDataSet*, 10> savedSets() const;
 
  private:
   void saveVenda();

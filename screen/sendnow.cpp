@@ -25,7 +25,7 @@ void sendAtOnce(TfrmManutVenda& f, ClientDataSet& set, const char* operation, st
     if (options.accepted) options.accepted(answer);
     set.mergeChangeLog();
   } catch (...) {
-    set.cancelUpdates();
+    if (!options.keepOnRefusal) set.cancelUpdates();
     throw;
   }
 }

@@ -26,6 +26,9 @@ struct SendOptions {
   std::vector<platform::Value> keys{};      // arguments before the change log
   std::vector<platform::Value> trailing{};  // arguments after it
   std::function<void(const platform::Value& answer)> accepted{};
+  // A refused change stays pending as typed, for the user to correct and
+  // send again, instead of being undone.
+  bool keepOnRefusal = false;
 };
 
 // Sends `set`'s change log to the server's `operation`, with the options'
@@ -39,8 +42,9 @@ struct SendOptions {
 //   base, so neither a later cancel nor a later send repeats it.
 // - On a refusal (the server's error, a failed call, or `accepted`
 //   raising) the change is undone, every pending change of `set`, so the
-//   rows show what the server holds; the error is shown and the action is
-//   aborted as every failed server call is (the exception propagates).
+//   rows show what the server holds (unless `keepOnRefusal`); the error is
+//   shown and the action is aborted as every failed server call is (the
+//   exception propagates).
 void sendAtOnce(TfrmManutVenda& f, platform::ClientDataSet& set, const char* operation, std::string_view captionKey,
                 SendOptions options = {});
 

@@ -186,7 +186,8 @@ TEST_F(Openings, CorrectingTheTimeOfTheOpenOpening) {
   EXPECT_EQ(a.state(), DataSetState::Edit);
 }
 
-TEST_F(Openings, RefusedNewOpeningDisappears) {
+// A refused new opening stays pending as typed; the cancel button drops it.
+TEST_F(Openings, RefusedNewOpeningStaysUntilCancelled) {
   screen::TfrmManutVenda& f = open();
   loadDay(f, demoDay(5));
   platform::ClientDataSet& a = f.cdsAberCaixa;
@@ -197,10 +198,15 @@ TEST_F(Openings, RefusedNewOpeningDisappears) {
   EXPECT_TRUE(called("SetAberCaixa("));
   EXPECT_EQ(ui.lastText(), "Filial não permite realizar manutenção das vendas.");
   EXPECT_EQ(a.state(), DataSetState::Browse);
+  EXPECT_EQ(a.recordCount(), 1);
+  EXPECT_EQ(a.changeCount(), 1);
+  EXPECT_TRUE(f.sbtCancelar.enabled());
+  EXPECT_EQ(ui.progressDepth, 0);
+
+  ASSERT_TRUE(gesture([&] { f.sbtCancelar.click(); })) << ui.lastText();
   EXPECT_TRUE(a.isEmpty());
   EXPECT_EQ(a.changeCount(), 0);
   EXPECT_TRUE(stored(demoDay(5)).rows.empty());
-  EXPECT_EQ(ui.progressDepth, 0);
 }
 
 // A closed register does not keep its opening from being deleted; the

@@ -30,6 +30,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/scratch_pg.h"
 #include "platform/batchingtransport.h"
 #include "platform/datapacket.h"
 #include "platform/httptransport.h"
@@ -69,15 +70,7 @@ std::string freshDemo(const std::string& backend) {
     } remover;
     conn = "sqlite:" + (dir / "vnd.db").string();
   } else {
-    const std::string base = std::getenv("VND_TEST_PG");
-    {
-      SqlConnection admin(base);
-      sqlExecute(admin.session(), "DROP SCHEMA IF EXISTS vnd_load CASCADE");
-      sqlExecute(admin.session(), "CREATE SCHEMA vnd_load");
-    }
-    conn = base + (base.find("://") == std::string::npos ? " options='-c search_path=vnd_load'"
-                                                         : (base.find('?') == std::string::npos ? "?" : "&") +
-                                                               std::string("options=-csearch_path%3Dvnd_load"));
+    conn = benchrig::freshPostgresSchema("vnd_load");
   }
   server::createDemoDatabase(conn);
   return conn;

@@ -14,6 +14,7 @@
 #include <map>
 #include <memory>
 
+#include "bench/scratch_pg.h"
 #include "platform/dataset.h"
 #include "platform/datetime.h"
 #include "platform/httptransport.h"
@@ -58,15 +59,7 @@ BusyDay& busyDay(const std::string& backend) {
     conn = "sqlite:" + (dir / "vnd.db").string();
     d.dir = dir;
   } else {
-    const std::string base = std::getenv("VND_TEST_PG");
-    {
-      SqlConnection admin(base);
-      sqlExecute(admin.session(), "DROP SCHEMA IF EXISTS vnd_bench CASCADE");
-      sqlExecute(admin.session(), "CREATE SCHEMA vnd_bench");
-    }
-    conn = base + (base.find("://") == std::string::npos ? " options='-c search_path=vnd_bench'"
-                                                         : (base.find('?') == std::string::npos ? "?" : "&") +
-                                                               std::string("options=-csearch_path%3Dvnd_bench"));
+    conn = benchrig::freshPostgresSchema("vnd_bench");
   }
   server::createDemoDatabase(conn);
   d.connString = conn;

@@ -76,6 +76,7 @@ class AppServer::Lease {
   }
 
   soci::session& session() { return conn_->session(); }
+  bool held() const { return conn_ != nullptr; }
 
  private:
   // Whether the database still answers on the leased session. For
@@ -266,11 +267,10 @@ std::size_t AppServer::sessionCount() {
   }
 }
 
-std::string AppServer::sessionOf(std::string_view token, Session& out, CallStatus& status) {
+std::string AppServer::sessionOf(Lease& lease, std::string_view token, Session& out, CallStatus& status) {
   status = CallStatus::Unauthorized;
   if (token.empty()) return "Sessão não iniciada: entre no sistema antes de usar o servidor de aplicação.";
-  Lease lease(*this);
-  if (std::string why = lease.acquire(); !why.empty()) {
+  if (std::string why = lease.held() ? std::string() : lease.acquire(); !why.empty()) {
     status = CallStatus::Unavailable;
     return why;
   }
@@ -309,9 +309,10 @@ std::string AppServer::sessionOf(std::string_view token, Session& out, CallStatu
 }
 
 CallOutcome AppServer::checkSession(std::string_view token) {
+  Lease lease(*this);
   Session session;
   CallStatus status;
-  if (std::string why = sessionOf(token, session, status); !why.empty())
+  if (std::string why = sessionOf(lease, token, session, status); !why.empty())
     return {status, RemoteResult::failure(std::move(why))};
   return {};
 }
@@ -341,11 +342,14 @@ std::string operatorMismatch(const OperationSpec& spec, const std::vector<Value>
 }  // namespace
 
 CallOutcome AppServer::call(std::string_view token, std::string_view operation, std::vector<Value>& args) {
+  // The session is looked up on the database session the call then runs
+  // on: one lease (and one liveness check) per request.
+  Lease lease(*this);
   Session session;
   CallStatus status;
-  if (std::string why = sessionOf(token, session, status); !why.empty())
+  if (std::string why = sessionOf(lease, token, session, status); !why.empty())
     return {status, RemoteResult::failure(std::move(why))};
-  return callAs(session, operation, args);
+  return callAs(lease, session, operation, args);
 }
 
 BatchOutcome AppServer::callBatch(std::string_view token, std::vector<platform::RemoteCall>& calls) {
@@ -354,9 +358,10 @@ BatchOutcome AppServer::callBatch(std::string_view token, std::vector<platform::
     out.refusal = {status, RemoteResult::failure(std::move(why))};
     return out;
   };
+  Lease lease(*this);
   Session session;
   CallStatus status;
-  if (std::string why = sessionOf(token, session, status); !why.empty()) return refuse(status, std::move(why));
+  if (std::string why = sessionOf(lease, token, session, status); !why.empty()) return refuse(status, std::move(why));
   if (std::string why = platform::batchRefusal(calls); !why.empty())
     return refuse(CallStatus::BadRequest, std::move(why));
   for (const platform::RemoteCall& c : calls)
@@ -366,14 +371,15 @@ BatchOutcome AppServer::callBatch(std::string_view token, std::vector<platform::
   std::vector<Value> answers;
   for (platform::RemoteCall& c : calls) {
     platform::resolveAnswerRefs(c, answers);
-    out.calls.push_back(callAs(session, c.operation, c.args));
+    out.calls.push_back(callAs(lease, session, c.operation, c.args));
     if (out.calls.back().status != CallStatus::Ok) break;
     answers.push_back(out.calls.back().result.value);
   }
   return out;
 }
 
-CallOutcome AppServer::callAs(const Session& session, std::string_view operation, std::vector<Value>& args) {
+CallOutcome AppServer::callAs(Lease& lease, const Session& session, std::string_view operation,
+                              std::vector<Value>& args) {
   const OperationSpec* spec = registry_.find(operation);
   if (std::string why = registry_.refusal(operation, args); !why.empty())
     return {spec ? CallStatus::BadRequest : CallStatus::UnknownOperation, RemoteResult::failure(std::move(why))};
@@ -387,8 +393,7 @@ CallOutcome AppServer::callAs(const Session& session, std::string_view operation
     if (rule.nameIndex >= 0) args[rule.nameIndex] = Value(session.operatorName);
   }
 
-  Lease lease(*this);
-  if (std::string why = lease.acquire(); !why.empty())
+  if (std::string why = lease.held() ? std::string() : lease.acquire(); !why.empty())
     return {CallStatus::Unavailable, RemoteResult::failure(std::move(why))};
   OperationContext ctx{lease.session(), session.operatorCode, session.operatorName, session.branchCode, session.tag};
   RemoteResult result = registry_.call(operation, args, ctx);

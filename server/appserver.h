@@ -139,8 +139,10 @@ class AppServer {
 
   // Empty when the token names a live session (then in `out`), else why not.
   // Unavailable is set when the database could not be asked.
-  std::string sessionOf(std::string_view token, Session& out, CallStatus& status);
-  CallOutcome callAs(const Session& session, std::string_view operation, std::vector<platform::Value>& args);
+  // `lease` is acquired when it is not held yet.
+  std::string sessionOf(Lease& lease, std::string_view token, Session& out, CallStatus& status);
+  CallOutcome callAs(Lease& lease, const Session& session, std::string_view operation,
+                     std::vector<platform::Value>& args);
 
   std::string connString_;
   OperationRegistry registry_;

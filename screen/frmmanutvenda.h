@@ -128,6 +128,7 @@ class TfrmManutVenda : public platform::TfrmPadrao {
   platform::ClientDataSet cdsOperador{"cdsOperador"};
   platform::ClientDataSet cdsAbertura{"cdsAbertura"};
   platform::ClientDataSet cdsCaixaAberto{"cdsCaixaAberto"};
+  platform::ClientDataSet cdsHistorico{"cdsHistorico"};
 
   // --- Local queries.
   platform::TADOIBQuery qryFilial{"qryFilial"};
@@ -222,6 +223,7 @@ class TfrmManutVenda : public platform::TfrmPadrao {
   platform::MenuItem& mnuConcluiVenda;
   platform::MenuItem& mnuFecharCaixa;
   platform::MenuItem& mnuAlteraVend;
+  platform::MenuItem& mnuHistVenda;
 
   // --- Concerns and subsystems.
   FilterPanel filter{*this};

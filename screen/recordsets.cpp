@@ -122,6 +122,7 @@ void TfrmManutVenda::declareRecordSets() {
   cashregister::declareOperador(cdsOperador);
   cashregister::declareRegistro(cdsAbertura);
   cashregister::declareRegistro(cdsCaixaAberto);
+  sale::declareHistorico(cdsHistorico);
 
   declareFilterQueries(qryFilial, qryPesqCaixa);
   sale::declareVdCliente(qryVdCliente);
@@ -143,7 +144,7 @@ void TfrmManutVenda::declareRecordSets() {
            &cdsValorTotal,  &cdsGrandeTotal,  &cdsCodItensCanc, &cdsVerifReducaoZ, &cdsVdImpostoZ,  &cdsVdTotaliz,
            &cdsVdPagto,     &cdsProxCod,      &cdsOperador,     &cdsAbertura,      &cdsCaixaAberto, &qryFilial,
            &qryPesqCaixa,   &qryVdCliente,    &qryCliente,      &qryVendedor,      &qryPesqServico, &qryLojaVnd,
-           &qryProdValid,   &qryPesqTipoRece, &qryVdOperador,   &qryPesquisaImp,   &qryTipoRec};
+           &qryProdValid,   &qryPesqTipoRece, &qryVdOperador,   &qryPesquisaImp,   &qryTipoRec, &cdsHistorico};
 
   const std::pair<DataSource*, ClientDataSet*> links[] = {
       {&dtsAberCaixa, &cdsAberCaixa},   {&dtsPedidoVenda, &cdsPedidoVenda},

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <thread>
 
 #include "platform/sqlaccess.h"
 #include "server/audit.h"
@@ -204,6 +205,30 @@ TEST_P(AuditTrailTest, TamperedTrailIsDetectedAtTheRightRow) {
     EXPECT_NE(check.message.find(t.says), std::string::npos) << check.message;
   }
   EXPECT_TRUE(server::verifyAuditTrail(s()).ok);
+}
+
+// Writers on two connections at once append to one chain: every row
+// numbered once, every link intact.
+TEST_P(AuditTrailTest, ConcurrentWritersDoNotForkTheChain) {
+  const Sale a = newSale("0000900731"), b = newSale("0000900732");
+  std::map<std::string, std::vector<DataPacket>> items;
+  for (const Sale* sale : {&a, &b})
+    for (int i = 1; i <= 5; ++i) items[sale->nr].push_back(itemDelta(*sale, "00" + std::to_string(i), 1));
+  auto write = [&](const Sale& sale) {
+    auto conn = demo_.db->connect();
+    for (const DataPacket& item : items.at(sale.nr)) {
+      server::OperationContext ctx{conn->session(), kOperator, kOperatorName};
+      std::vector<Value> args{Value(), item, Value(), kOperator};
+      const platform::RemoteResult r = registry_.call("GravaVenda", args, ctx);
+      EXPECT_TRUE(r.ok) << r.error;
+    }
+  };
+  std::thread one(write, std::cref(a)), two(write, std::cref(b));
+  one.join();
+  two.join();
+  const server::AuditCheck check = server::verifyAuditTrail(s());
+  EXPECT_TRUE(check.ok) << check.message;
+  EXPECT_EQ(check.rows, 10);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, AuditTrailTest, ::testing::ValuesIn(testdb::backends()), testdb::backendName);

@@ -226,6 +226,7 @@ TEST_F(Inventory, RecordSetFields) {
       {"qryFilial", "CDSEGMER", 2, FieldType::String, 5, "CDSEGMER", false},
       {"qryPesqTipoRece", "CDTIPORECE", 0, FieldType::String, 3, "Código", true},
       {"qryVdOperador", "NMOPERADOR", 1, FieldType::String, 50, "NMOPERADOR", true},
+      {"cdsHistorico", "DSALTERACAO", 4, FieldType::String, 4000, "Alteração (antes → depois)", true},
   };
   for (const FieldCase& c : cases) {
     SCOPED_TRACE(std::string(c.set) + "." + c.field);
@@ -238,7 +239,7 @@ TEST_F(Inventory, RecordSetFields) {
     EXPECT_EQ(fd.displayLabel(), c.label);
     EXPECT_EQ(fd.visible(), c.visible);
   }
-  EXPECT_EQ(f.recordSets().size(), 53u);
+  EXPECT_EQ(f.recordSets().size(), 54u);
 }
 
 TEST_F(Inventory, FieldFormatsMasksAndCalculatedTotals) {

@@ -1,12 +1,11 @@
 // Reading the audit trail: the chain's verification and a sale's history.
-#include <openssl/sha.h>
-
 #include <cmath>
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
 #include "platform/text.h"
 #include "server/audit.h"
+#include "server/password.h"
 
 using namespace platform;
 using Json = nlohmann::ordered_json;
@@ -18,18 +17,6 @@ namespace {
 constexpr const char* kHashed[] = {"NRSEQAUDIT", "DTAUDITORIA", "CDOPERADOR", "NMOPERADOR", "CDFILIALSESS",
                                    "DSSESSAO",   "NMOPERACAO",  "IDALTERACAO", "NMTABELA",  "DSCHAVE",
                                    "CDFILIAL",   "CDCAIXA",     "NRSEQVENDA", "TXANTES",   "TXDEPOIS"};
-
-std::string sha256Hex(std::string_view text) {
-  unsigned char digest[SHA256_DIGEST_LENGTH];
-  SHA256(reinterpret_cast<const unsigned char*>(text.data()), text.size(), digest);
-  static const char* hex = "0123456789abcdef";
-  std::string out;
-  for (unsigned char c : digest) {
-    out += hex[c >> 4];
-    out += hex[c & 15];
-  }
-  return out;
-}
 
 std::string number(const Value& v) { return std::to_string(std::llround(v.asNumber())); }
 

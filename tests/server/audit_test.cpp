@@ -72,6 +72,9 @@ class AuditTrailTest : public SaleOps {
     return 0;
   }
 
+  // The reduction typed for register 003 on the day before the demo's first.
+  DataPacket zDay() { return ok("GetReducaoZ", {"0001", "003", platform::encodeDate(2026, 3, 1)}).packet(); }
+
   double seen_ = 0;
 };
 
@@ -126,13 +129,28 @@ TEST_P(AuditTrailTest, EachAcceptedWriteIsRecordedInItsTransaction) {
          ok("DelPedidoVenda", {changeDelta(sales, rowOf(sales, other.nr), RowKind::Delete)});
        },
        {"DelPedidoVenda E ITVENDA", "DelPedidoVenda E ITVENDA", "DelPedidoVenda E VENDA"}},
-      {"redução Z excluída com sua observação",
+      {"observação da redução Z, carimbada com o operador",
        [&] {
-         const DataPacket z = ok("GetReducaoZ", {"0001", "003", platform::encodeDate(2026, 3, 1)}).packet();
-         ok("GravaVendaReducao", {changeDelta(z, 0, RowKind::Delete), Value(), Value(), Value(), Value(), op,
-                                  kOperatorName});
+         const Value e = zDay().rows[0].values[static_cast<size_t>(zDay().fieldIndex("NRECFREDZ"))];
+         const Value d = zDay().rows[0].values[static_cast<size_t>(zDay().fieldIndex("DTREDUCAOZ"))];
+         const DataPacket obs = ok("GetObservacao", {"0001", "003", d, e}).packet();
+         ok("GravaVendaReducao", {Value(), Value(), Value(), Value(),
+                                  insertDelta(obs.fields, {{"CDFILIAL", "0001"},
+                                                           {"CDCAIXA", "003"},
+                                                           {"NRECFREDZ", e},
+                                                           {"DTREDUCAOZ", d},
+                                                           {"NRSEQOBSREDZ", "0099"},
+                                                           {"DTOBSERVREDZ", d},
+                                                           {"DSOBSERVREDZ", "Conferida."}}),
+                                  op, kOperatorName});
        },
-       {"GravaVendaReducao E OBSREDUCAOZ", "GravaVendaReducao E REDUCAOZ"}},
+       {"GravaVendaReducao I OBSREDUCAOZ", "GravaVendaReducao A OBSREDUCAOZ"}},
+      {"redução Z excluída com suas observações",
+       [&] {
+         ok("GravaVendaReducao",
+            {changeDelta(zDay(), 0, RowKind::Delete), Value(), Value(), Value(), Value(), op, kOperatorName});
+       },
+       {"GravaVendaReducao E OBSREDUCAOZ", "GravaVendaReducao E OBSREDUCAOZ", "GravaVendaReducao E REDUCAOZ"}},
   };
   for (const Step& step : steps) {
     SCOPED_TRACE(step.what);

@@ -12,6 +12,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "client/session.h"
 #include "platform/dataset.h"
@@ -51,16 +52,17 @@ struct Host : platform::ScreenHost {
 // afresh and removed at the program's end; answers its connection string.
 inline std::string scratchDemoDatabase(const std::string& prefix) {
   struct Remover {
-    std::filesystem::path dir;
+    std::vector<std::filesystem::path> dirs;
     ~Remover() {
       std::error_code ignored;
-      std::filesystem::remove_all(dir, ignored);
+      for (const auto& dir : dirs) std::filesystem::remove_all(dir, ignored);
     }
   };
   const auto dir = std::filesystem::temp_directory_path() / (prefix + std::to_string(getpid()));
   std::filesystem::remove_all(dir);
   std::filesystem::create_directories(dir);
-  static const Remover remover{dir};
+  static Remover remover;
+  remover.dirs.push_back(dir);
   const std::string conn = "sqlite:" + (dir / "vnd.db").string();
   server::createDemoDatabase(conn);
   return conn;
@@ -74,10 +76,12 @@ struct ScreenServer {
   QuietUi ui;
   Host host;
 
-  // Starts serving `conn` and logs on.
-  void serve(const std::string& conn) {
+  // Starts serving `conn` and logs on. Without the audit trail only to
+  // measure what the trail costs.
+  void serve(const std::string& conn, bool auditTrail = true) {
     server::OperationRegistry registry;
     server::registerAllOperations(registry);
+    registry.setAuditTrail(auditTrail);
     app = std::make_shared<server::AppServer>(conn, std::move(registry));
     server::HttpServerOptions options;
     options.log = [](const std::string&) {};

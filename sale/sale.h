@@ -55,6 +55,9 @@ void declareItensCancelados(platform::ClientDataSet& cdsItensCancelados);
 void declareItensCanceladosColumns(platform::DBGrid& dbgItensCancelados);
 void declareCodItensCanc(platform::ClientDataSet& cdsCodItensCanc);
 
+// A sale's history (its audit trail), shown as a read-only list.
+void declareHistorico(platform::ClientDataSet& cdsHistorico);
+
 // The options shared by the editable detail grids: editing, titles, column
 // resize, lines, Tab between cells, delete asks for confirmation.
 platform::GridOptions detailGridOptions();

@@ -76,7 +76,8 @@ TfrmManutVenda::TfrmManutVenda()
       mnuCancelaVenda(add<MenuItem>("mnuCancelaVenda", &mnuManutencao, "Cancelar &Venda", "Ctrl+B")),
       mnuConcluiVenda(add<MenuItem>("mnuConcluiVenda", &mnuManutencao, "Concluir Venda", "Ctrl+O")),
       mnuFecharCaixa(add<MenuItem>("mnuFecharCaixa", &mnuManutencao, "Fechar Caixa", "Ctrl+F")),
-      mnuAlteraVend(add<MenuItem>("mnuAlteraVend", &mnuManutencao, "Altera Vendedor da Venda")) {
+      mnuAlteraVend(add<MenuItem>("mnuAlteraVend", &mnuManutencao, "Altera Vendedor da Venda")),
+      mnuHistVenda(add<MenuItem>("mnuHistVenda", &mnuOperacao, "&Histórico da venda")) {
   msgPadrao.setFallback(&screen::msgPadrao());
   setCaption("Manutenção da Venda");
   setHelpContext(13002600);

@@ -133,6 +133,7 @@ class TfrmManutVenda : public platform::TfrmPadrao {
   // The day check's list and a printer's previous Z reduction.
   platform::ClientDataSet cdsConfereCaixa{"cdsConfereCaixa"};
   platform::ClientDataSet cdsReducaoZAnterior{"cdsReducaoZAnterior"};
+  platform::ClientDataSet cdsHistorico{"cdsHistorico"};
 
   // --- Local queries.
   platform::TADOIBQuery qryFilial{"qryFilial"};
@@ -229,6 +230,7 @@ class TfrmManutVenda : public platform::TfrmPadrao {
   platform::MenuItem& mnuConcluiVenda;
   platform::MenuItem& mnuFecharCaixa;
   platform::MenuItem& mnuAlteraVend;
+  platform::MenuItem& mnuHistVenda;
 
   // --- Concerns and subsystems.
   FilterPanel filter{*this};

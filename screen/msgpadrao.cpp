@@ -303,6 +303,30 @@ constexpr MessageEntry kMsgPadrao[] = {
     {"Aviso_ContGT", "Atenção: o grande total final da redução anterior deste ECF é %s."},
     {"Aviso_ContCupom", "Atenção: o cupom fiscal final da redução anterior deste ECF é %s."},
     {"Aviso_ContReinicio", "Atenção: o reinício da redução anterior deste ECF é %s; não pode diminuir."},
+
+    // A sale's history: the list's title and empty text, the kinds of
+    // change, what was changed, and the operations a line may come from.
+    {"Get_Historico", "Recebendo histórico da venda do servidor..."},
+    {"Hist_Titulo", "Histórico da venda"},
+    {"Hist_Vazio", "Não há alterações registradas para esta venda."},
+    {"Hist_I", "Inclusão"},
+    {"Hist_A", "Alteração"},
+    {"Hist_E", "Exclusão"},
+    {"Hist_VENDA", "da venda"},
+    {"Hist_ITVENDA", "do item"},
+    {"Hist_ITVENDAIMPOS", "do imposto do item"},
+    {"Hist_ITVENDACANC", "do item cancelado"},
+    {"Hist_MOVCAIXA", "do recebimento"},
+    {"Hist_MOVCONS", "do movimento da conta do consumidor"},
+    {"Hist_GravaVenda", "Gravação da venda"},
+    {"Hist_DelPedidoVenda", "Exclusão da venda"},
+    {"Hist_DeletaItens", "Exclusão de itens"},
+    {"Hist_DelImpostoItem", "Exclusão de impostos do item"},
+    {"Hist_ConcluiVenda", "Conclusão da venda"},
+    {"Hist_CancelaVenda", "Cancelamento da venda"},
+    {"Hist_GravaTipoRece", "Gravação dos recebimentos"},
+    {"Hist_DelTipoRece", "Exclusão de recebimentos"},
+    {"Hist_SetItensCancelados", "Gravação dos itens cancelados"},
 };
 
 }  // namespace

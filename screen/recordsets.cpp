@@ -125,6 +125,7 @@ void TfrmManutVenda::declareRecordSets() {
   cashregister::declareRegistro(cdsCaixaAberto);
   cashregister::declareConfereCaixa(cdsConfereCaixa);
   cashregister::declareReducaoZAnterior(cdsReducaoZAnterior);
+  sale::declareHistorico(cdsHistorico);
 
   declareFilterQueries(qryFilial, qryPesqCaixa);
   sale::declareVdCliente(qryVdCliente);
@@ -147,7 +148,7 @@ void TfrmManutVenda::declareRecordSets() {
            &cdsVdPagto,     &cdsProxCod,      &cdsOperador,     &cdsAbertura,      &cdsCaixaAberto, &qryFilial,
            &qryPesqCaixa,   &qryVdCliente,    &qryCliente,      &qryVendedor,      &qryPesqServico, &qryLojaVnd,
            &qryProdValid,   &qryPesqTipoRece, &qryVdOperador,   &qryPesquisaImp,   &qryTipoRec,
-           &cdsConfereCaixa, &cdsReducaoZAnterior};
+           &cdsConfereCaixa, &cdsReducaoZAnterior, &cdsHistorico};
 
   const std::pair<DataSource*, ClientDataSet*> links[] = {
       {&dtsAberCaixa, &cdsAberCaixa},   {&dtsPedidoVenda, &cdsPedidoVenda},

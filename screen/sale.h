@@ -70,6 +70,7 @@ class SalePart : public ScreenPart {
   // Seller change of an existing sale, whatever its status.
   void sbtAlteraVendClick();
   void mnuAlteraVendClick();
+  void mnuHistVendaClick();
   void sellerChangeBeforePost();
   // The seller the sale had when the change started.
   std::string sellerChangeOldSeller;

@@ -27,6 +27,7 @@ void SalePart::wire() {
   wireHeader();
   f.btnConcluiVenda.OnClick = handler(this, &SalePart::btnConcluiVendaClick);
   f.btnCancelaVenda.OnClick = handler(this, &SalePart::btnCancelaVendaClick);
+  f.mnuHistVenda.OnClick = handler(this, &SalePart::mnuHistVendaClick);
 }
 
 void SalePart::btnConcluiVendaClick() {

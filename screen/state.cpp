@@ -288,6 +288,9 @@ void ScreenState::dtsPadraoStateChange() {
   lockFilter(f, s);  // 1
   // 2. Only the sales row below offers the seller change.
   f.mnuAlteraVend.setEnabled(false);
+  // A sale's history is offered whenever a sale is current and nothing is
+  // being edited.
+  f.mnuHistVenda.setEnabled(!s.editing && hasRows(f.cdsPedidoVenda));
   offerRowActions(f, s, typedPendingSale());  // 3 and 4
   mirrorButtons(f);                           // 5
   // 6. The navigator moves only between browsed rows.

@@ -1,6 +1,5 @@
 #include "server/appserver.h"
 
-#include <openssl/sha.h>
 
 #include <iostream>
 
@@ -135,17 +134,7 @@ double epochMs() {
 }
 
 // What the database keeps of a token: whoever reads the table cannot use it.
-std::string tokenHash(std::string_view token) {
-  unsigned char digest[SHA256_DIGEST_LENGTH];
-  SHA256(reinterpret_cast<const unsigned char*>(token.data()), token.size(), digest);
-  static const char* hex = "0123456789abcdef";
-  std::string out;
-  for (unsigned char b : digest) {
-    out += hex[b >> 4];
-    out += hex[b & 15];
-  }
-  return out;
-}
+std::string tokenHash(std::string_view token) { return sha256Hex(token); }
 
 // Spends the time of a real check, so that the answer's delay does not tell
 // an unknown operator from a wrong password.

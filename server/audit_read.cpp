@@ -1,11 +1,11 @@
 // Reading the audit trail: the chain's verification and a sale's history.
-#include <openssl/sha.h>
-
 #include <cmath>
+#include <cstdio>
 #include <nlohmann/json.hpp>
 
 #include "platform/text.h"
 #include "server/audit.h"
+#include "server/password.h"
 
 using namespace platform;
 using Json = nlohmann::ordered_json;
@@ -17,18 +17,6 @@ namespace {
 constexpr const char* kHashed[] = {"NRSEQAUDIT", "DTAUDITORIA", "CDOPERADOR", "NMOPERADOR", "CDFILIALSESS",
                                    "DSSESSAO",   "NMOPERACAO",  "IDALTERACAO", "NMTABELA",  "DSCHAVE",
                                    "CDFILIAL",   "CDCAIXA",     "NRSEQVENDA", "TXANTES",   "TXDEPOIS"};
-
-std::string sha256Hex(std::string_view text) {
-  unsigned char digest[SHA256_DIGEST_LENGTH];
-  SHA256(reinterpret_cast<const unsigned char*>(text.data()), text.size(), digest);
-  static const char* hex = "0123456789abcdef";
-  std::string out;
-  for (unsigned char c : digest) {
-    out += hex[c >> 4];
-    out += hex[c & 15];
-  }
-  return out;
-}
 
 std::string number(const Value& v) { return std::to_string(std::llround(v.asNumber())); }
 
@@ -136,6 +124,12 @@ std::string shown(const Json& v) {
   if (v.is_null()) return "—";
   if (v.is_string()) return v.get<std::string>();
   std::string s = v.dump();
+  if (v.is_number_float()) {
+    // Unrounded computed values carry binary noise in their last digits.
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%.15g", v.get<double>());
+    s = buf;
+  }
   for (char& c : s)
     if (c == '.') c = ',';
   return s;
@@ -148,14 +142,18 @@ Json parsed(const Value& v) {
   return j.is_object() ? j : Json::object();
 }
 
-std::string changesText(const std::string& kind, const Json& before, const Json& after) {
+// The key's columns are named by the line already; a new or deleted row
+// lists its other values.
+std::string changesText(const std::string& kind, const std::string& key, const Json& before, const Json& after) {
   std::string out;
   auto add = [&out](const std::string& s) { out += (out.empty() ? "" : "; ") + s; };
   if (kind == "A") {
     for (const auto& [column, value] : after.items())
       add(column + ": " + shown(before.contains(column) ? before[column] : Json()) + " → " + shown(value));
   } else {
-    for (const auto& [column, value] : (kind == "I" ? after : before).items()) add(column + ": " + shown(value));
+    for (const auto& [column, value] : (kind == "I" ? after : before).items())
+      if (key.find(column + "=") != 0 && key.find(", " + column + "=") == std::string::npos)
+        add(column + ": " + shown(value));
   }
   return out;
 }
@@ -203,7 +201,7 @@ DataPacket saleHistory(soci::session& db, const std::string& branch, const std::
                         {Value(std::llround(v[0].asNumber())), Value(brazilian(v[1].asText())), Value(v[2].asText()),
                          Value(v[3].asText()), Value(v[4].asText()), Value(kind), Value(v[6].asText()),
                          Value(utf8Left(shortKey(v[7].asText()), 100)),
-                         Value(utf8Left(changesText(kind, parsed(v[8]), parsed(v[9])), 4000))},
+                         Value(utf8Left(changesText(kind, v[7].asText(), parsed(v[8]), parsed(v[9])), 4000))},
                         {}});
   }
   return out;

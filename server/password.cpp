@@ -3,12 +3,25 @@
 #include <openssl/crypto.h>
 #include <openssl/evp.h>
 #include <openssl/rand.h>
+#include <openssl/sha.h>
 
 #include <charconv>
 #include <stdexcept>
 #include <vector>
 
 namespace server {
+
+std::string sha256Hex(std::string_view text) {
+  unsigned char digest[SHA256_DIGEST_LENGTH];
+  SHA256(reinterpret_cast<const unsigned char*>(text.data()), text.size(), digest);
+  static const char* hex = "0123456789abcdef";
+  std::string out;
+  for (unsigned char b : digest) {
+    out += hex[b >> 4];
+    out += hex[b & 15];
+  }
+  return out;
+}
 namespace {
 
 std::string toHex(const unsigned char* data, size_t n) {

@@ -19,6 +19,9 @@ std::string randomSalt();
 // token nobody can guess.
 std::string randomToken();
 
+// The SHA-256 of a text as 64 lower-case hexadecimal digits.
+std::string sha256Hex(std::string_view text);
+
 std::string hashPassword(std::string_view password, std::string_view salt, int iterations = kPasswordIterations);
 
 // True when the password matches the stored hash; false also for a stored

@@ -228,6 +228,7 @@ TEST_F(Inventory, RecordSetFields) {
       {"qryVdOperador", "NMOPERADOR", 1, FieldType::String, 50, "NMOPERADOR", true},
       {"cdsConfereCaixa", "DSDIFERENCA", 4, FieldType::String, 20, "Diferença", true},
       {"cdsConfereCaixa", "IDPAGINAZ", 8, FieldType::String, 1, "IDPAGINAZ", false},
+      {"cdsHistorico", "DSALTERACAO", 4, FieldType::String, 4000, "Alteração (antes → depois)", true},
   };
   for (const FieldCase& c : cases) {
     SCOPED_TRACE(std::string(c.set) + "." + c.field);
@@ -240,7 +241,7 @@ TEST_F(Inventory, RecordSetFields) {
     EXPECT_EQ(fd.displayLabel(), c.label);
     EXPECT_EQ(fd.visible(), c.visible);
   }
-  EXPECT_EQ(f.recordSets().size(), 55u);
+  EXPECT_EQ(f.recordSets().size(), 56u);
 }
 
 TEST_F(Inventory, FieldFormatsMasksAndCalculatedTotals) {

@@ -235,6 +235,28 @@ constexpr std::string_view kScreenKeys[] = {
     "Aviso_ContGT",
     "Aviso_ContCupom",
     "Aviso_ContReinicio",
+    // A sale's history.
+    "Get_Historico",
+    "Hist_Titulo",
+    "Hist_Vazio",
+    "Hist_I",
+    "Hist_A",
+    "Hist_E",
+    "Hist_VENDA",
+    "Hist_ITVENDA",
+    "Hist_ITVENDAIMPOS",
+    "Hist_ITVENDACANC",
+    "Hist_MOVCAIXA",
+    "Hist_MOVCONS",
+    "Hist_GravaVenda",
+    "Hist_DelPedidoVenda",
+    "Hist_DeletaItens",
+    "Hist_DelImpostoItem",
+    "Hist_ConcluiVenda",
+    "Hist_CancelaVenda",
+    "Hist_GravaTipoRece",
+    "Hist_DelTipoRece",
+    "Hist_SetItensCancelados",
 };
 
 // The keys the screen asks for without holding them.

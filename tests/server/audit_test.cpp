@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <thread>
 
 #include "platform/sqlaccess.h"
 #include "server/audit.h"
@@ -71,6 +72,9 @@ class AuditTrailTest : public SaleOps {
     return 0;
   }
 
+  // The reduction typed for register 003 on the day before the demo's first.
+  DataPacket zDay() { return ok("GetReducaoZ", {"0001", "003", platform::encodeDate(2026, 3, 1)}).packet(); }
+
   double seen_ = 0;
 };
 
@@ -125,13 +129,28 @@ TEST_P(AuditTrailTest, EachAcceptedWriteIsRecordedInItsTransaction) {
          ok("DelPedidoVenda", {changeDelta(sales, rowOf(sales, other.nr), RowKind::Delete)});
        },
        {"DelPedidoVenda E ITVENDA", "DelPedidoVenda E ITVENDA", "DelPedidoVenda E VENDA"}},
-      {"redução Z excluída com sua observação",
+      {"observação da redução Z, carimbada com o operador",
        [&] {
-         const DataPacket z = ok("GetReducaoZ", {"0001", "003", platform::encodeDate(2026, 3, 1)}).packet();
-         ok("GravaVendaReducao", {changeDelta(z, 0, RowKind::Delete), Value(), Value(), Value(), Value(), op,
-                                  kOperatorName});
+         const Value e = zDay().rows[0].values[static_cast<size_t>(zDay().fieldIndex("NRECFREDZ"))];
+         const Value d = zDay().rows[0].values[static_cast<size_t>(zDay().fieldIndex("DTREDUCAOZ"))];
+         const DataPacket obs = ok("GetObservacao", {"0001", "003", d, e}).packet();
+         ok("GravaVendaReducao", {Value(), Value(), Value(), Value(),
+                                  insertDelta(obs.fields, {{"CDFILIAL", "0001"},
+                                                           {"CDCAIXA", "003"},
+                                                           {"NRECFREDZ", e},
+                                                           {"DTREDUCAOZ", d},
+                                                           {"NRSEQOBSREDZ", "0099"},
+                                                           {"DTOBSERVREDZ", d},
+                                                           {"DSOBSERVREDZ", "Conferida."}}),
+                                  op, kOperatorName});
        },
-       {"GravaVendaReducao E OBSREDUCAOZ", "GravaVendaReducao E REDUCAOZ"}},
+       {"GravaVendaReducao I OBSREDUCAOZ", "GravaVendaReducao A OBSREDUCAOZ"}},
+      {"redução Z excluída com suas observações",
+       [&] {
+         ok("GravaVendaReducao",
+            {changeDelta(zDay(), 0, RowKind::Delete), Value(), Value(), Value(), Value(), op, kOperatorName});
+       },
+       {"GravaVendaReducao E OBSREDUCAOZ", "GravaVendaReducao E OBSREDUCAOZ", "GravaVendaReducao E REDUCAOZ"}},
   };
   for (const Step& step : steps) {
     SCOPED_TRACE(step.what);
@@ -204,6 +223,30 @@ TEST_P(AuditTrailTest, TamperedTrailIsDetectedAtTheRightRow) {
     EXPECT_NE(check.message.find(t.says), std::string::npos) << check.message;
   }
   EXPECT_TRUE(server::verifyAuditTrail(s()).ok);
+}
+
+// Writers on two connections at once append to one chain: every row
+// numbered once, every link intact.
+TEST_P(AuditTrailTest, ConcurrentWritersDoNotForkTheChain) {
+  const Sale a = newSale("0000900731"), b = newSale("0000900732");
+  std::map<std::string, std::vector<DataPacket>> items;
+  for (const Sale* sale : {&a, &b})
+    for (int i = 1; i <= 5; ++i) items[sale->nr].push_back(itemDelta(*sale, "00" + std::to_string(i), 1));
+  auto write = [&](const Sale& sale) {
+    auto conn = demo_.db->connect();
+    for (const DataPacket& item : items.at(sale.nr)) {
+      server::OperationContext ctx{conn->session(), kOperator, kOperatorName};
+      std::vector<Value> args{Value(), item, Value(), kOperator};
+      const platform::RemoteResult r = registry_.call("GravaVenda", args, ctx);
+      EXPECT_TRUE(r.ok) << r.error;
+    }
+  };
+  std::thread one(write, std::cref(a)), two(write, std::cref(b));
+  one.join();
+  two.join();
+  const server::AuditCheck check = server::verifyAuditTrail(s());
+  EXPECT_TRUE(check.ok) << check.message;
+  EXPECT_EQ(check.rows, 10);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, AuditTrailTest, ::testing::ValuesIn(testdb::backends()), testdb::backendName);

@@ -24,6 +24,7 @@ const Expected kOperations[] = {
     {"GetTipReceOrig", "SSD"},     {"GetItens", "SSS"},
     {"GetTipoRece", "SSS"},        {"GetItensCancelados", "SSS"},
     {"GetSumVenda", "SSS"},        {"GetVerifValorPag", "SSS"},
+    {"GetHistoricoVenda", "SSS"},
     {"PrxItemVenda", "SSS"},       {"getCodItensCanc", "SSS"},
     {"getConsumidor", "SSS"},      {"GetImposto", "SSDS"},
     {"GetTotaliz", "SSDS"},        {"GetFormaPag", "SSDS"},

@@ -23,8 +23,11 @@ constexpr FieldSpec kConfereCaixa[] = {
 };
 
 constexpr FieldSpec kReducaoZAnterior[] = {
-    {.name = "NRREINIREDZ", .size = 10}, {.name = "NRREDREDZ", .size = 10},   {.name = "NRPRIMCFREDZ", .size = 10},
-    {.name = "NRULTCFREDZ", .size = 10}, {.name = "VRGTREDZ", .type = FieldType::Float},
+    {.name = "NRREINIREDZ", .size = 10},
+    {.name = "NRREDREDZ", .size = 10},
+    {.name = "NRPRIMCFREDZ", .size = 10},
+    {.name = "NRULTCFREDZ", .size = 10},
+    {.name = "VRGTREDZ", .type = FieldType::Float},
     {.name = "VRVENBRUREDZ", .type = FieldType::Float},
 };
 

@@ -96,8 +96,7 @@ void DayCheckPart::goToSale() {
   ClientDataSet& openings = f.cdsAberCaixa;
   if (!opening.isNull() && !(openings.fieldByName("DTABERCAIX").value() == opening))
     openings.locate("DTABERCAIX", opening);
-  if (!f.cdsPedidoVenda.locate("NRSEQVENDA", Value(sale)))
-    MensErro(f.msgPadrao.MsgFmt("Conf_Venda_N_Enc", {sale}));
+  if (!f.cdsPedidoVenda.locate("NRSEQVENDA", Value(sale))) MensErro(f.msgPadrao.MsgFmt("Conf_Venda_N_Enc", {sale}));
   f.pgcPadrao.setActivePage(f.tshFolhaDados);
   f.state.pgcPadraoChange();
 }
@@ -114,10 +113,7 @@ void DayCheckPart::goToReduction() {
     f.zReductionPart.tshReducaoEnter();
   }
   if (!ecf.empty() && currentText(f.cdsReducaoZ, "NRECFREDZ") != ecf) f.cdsReducaoZ.locate("NRECFREDZ", Value(ecf));
-  MenuItem& item = page == "A"   ? f.mnuDadosAdic
-                   : page == "I" ? f.mnuImposto
-                   : page == "P" ? f.mnuFormPag
-                                 : f.mnuForm;
+  MenuItem& item = page == "A" ? f.mnuDadosAdic : page == "I" ? f.mnuImposto : page == "P" ? f.mnuFormPag : f.mnuForm;
   item.click();
 }
 

@@ -27,12 +27,12 @@ std::optional<double> amountOf(const ClientDataSet& set, const char* field) {
 }
 
 ZReadings readingsOf(const ClientDataSet& set) {
-  return {currentText(set, "NRREINIREDZ"),   currentText(set, "NRREDREDZ"), currentText(set, "NRPRIMCFREDZ"),
-          currentText(set, "NRULTCFREDZ"),   amountOf(set, "VRGTREDZ"),     amountOf(set, "VRVENBRUREDZ")};
+  return {currentText(set, "NRREINIREDZ"), currentText(set, "NRREDREDZ"), currentText(set, "NRPRIMCFREDZ"),
+          currentText(set, "NRULTCFREDZ"), amountOf(set, "VRGTREDZ"),     amountOf(set, "VRVENBRUREDZ")};
 }
 
-constexpr std::string_view kWatched[] = {"NRECFREDZ", "NRSERIEREDZ", "NRREINIREDZ", "NRREDREDZ",
-                                         "NRPRIMCFREDZ", "NRULTCFREDZ", "VRGTREDZ", "VRVENBRUREDZ"};
+constexpr std::string_view kWatched[] = {"NRECFREDZ",    "NRSERIEREDZ", "NRREINIREDZ", "NRREDREDZ",
+                                         "NRPRIMCFREDZ", "NRULTCFREDZ", "VRGTREDZ",    "VRVENBRUREDZ"};
 
 }  // namespace
 
@@ -89,14 +89,14 @@ void DayCheckPart::showContinuity(bool mayFetch) {
   if (!ecf.empty()) {
     const Value day = z.fieldByName("DTREDUCAOZ").isNull() ? filterDay(f) : currentDate(z, "DTREDUCAOZ");
     const std::string serial = trim(currentText(z, "NRSERIEREDZ"));
-    const std::string key =
-        f.medFilial.text() + "|" + ecf + "|" + serial + "|" + formatDate(dateOf(day.asDateTime()));
+    const std::string key = f.medFilial.text() + "|" + ecf + "|" + serial + "|" + formatDate(dateOf(day.asDateTime()));
     if (key != previousKey_ && mayFetch) {
-      fetchInto(f, "Get_ReducaoZAnt", "GetReducaoZAnterior", {Value(f.medFilial.text()), Value(ecf), Value(serial), day},
-                f.cdsReducaoZAnterior);
+      fetchInto(f, "Get_ReducaoZAnt", "GetReducaoZAnterior",
+                {Value(f.medFilial.text()), Value(ecf), Value(serial), day}, f.cdsReducaoZAnterior);
       previousKey_ = key;
     }
-    if (key == previousKey_ && !f.cdsReducaoZAnterior.isEmpty()) breaks = zContinuityBreaks(readingsOf(f.cdsReducaoZAnterior), readingsOf(z));
+    if (key == previousKey_ && !f.cdsReducaoZAnterior.isEmpty())
+      breaks = zContinuityBreaks(readingsOf(f.cdsReducaoZAnterior), readingsOf(z));
   }
   std::string reducao, granTotIni, primCFiscal, reInicio;
   for (const ZBreak& b : breaks) {

@@ -36,13 +36,13 @@ std::optional<double> number(const Value& v) {
 }
 
 ZReadings readingsOf(const std::vector<Value>& v, size_t first) {
-  return {v[first].asText(),     v[first + 1].asText(),      v[first + 2].asText(),
-          v[first + 3].asText(), number(v[first + 4]), number(v[first + 5])};
+  return {v[first].asText(),     v[first + 1].asText(), v[first + 2].asText(),
+          v[first + 3].asText(), number(v[first + 4]),  number(v[first + 5])};
 }
 
 const char* const kReadingColumns = "NRREINIREDZ, NRREDREDZ, NRPRIMCFREDZ, NRULTCFREDZ, VRGTREDZ, VRVENBRUREDZ";
-const std::vector<FieldDef> kReadingFields = {{"NRREINIREDZ", S, 10},  {"NRREDREDZ", S, 10}, {"NRPRIMCFREDZ", S, 10},
-                                              {"NRULTCFREDZ", S, 10},  {"VRGTREDZ", F},      {"VRVENBRUREDZ", F}};
+const std::vector<FieldDef> kReadingFields = {{"NRREINIREDZ", S, 10}, {"NRREDREDZ", S, 10}, {"NRPRIMCFREDZ", S, 10},
+                                              {"NRULTCFREDZ", S, 10}, {"VRGTREDZ", F},      {"VRVENBRUREDZ", F}};
 
 std::vector<DayZ> dayZs(soci::session& db, const SqlParams& day) {
   std::vector<FieldDef> fields = {{"NRECFREDZ", S, 10}, {"NRSERIEREDZ", S, 30}};
@@ -67,17 +67,17 @@ struct DayReceipts {
 
 DayReceipts dayReceipts(soci::session& db, const SqlParams& day) {
   DayReceipts out;
-  for (const PacketRow& r : sqlSelect(db,
-                                      "SELECT M.NRSEQVENDA, V.IDSITUVENDA, M.CDTIPORECE, SUM(M.VRMOVIVEND) AS VALOR "
-                                      "FROM VENDA V JOIN MOVCAIXA M ON M.CDFILIAL = V.CDFILIAL "
-                                      "AND M.CDCAIXA = V.CDCAIXA AND M.NRSEQVENDA = V.NRSEQVENDA "
-                                      "WHERE V.CDFILIAL = :F AND V.CDCAIXA = :C AND V.DTENTRVENDA >= :D0 "
-                                      "AND V.DTENTRVENDA < :D1 AND V.IDSITUVENDA IN ('O', 'D') "
-                                      "AND M.IDTIPOMOVIVE = 'E' "
-                                      "GROUP BY M.NRSEQVENDA, V.IDSITUVENDA, M.CDTIPORECE",
-                                      day,
-                                      {{"NRSEQVENDA", S, 10}, {"IDSITUVENDA", S, 1}, {"CDTIPORECE", S, 3}, {"VALOR", F}})
-                                .rows) {
+  for (const PacketRow& r :
+       sqlSelect(db,
+                 "SELECT M.NRSEQVENDA, V.IDSITUVENDA, M.CDTIPORECE, SUM(M.VRMOVIVEND) AS VALOR "
+                 "FROM VENDA V JOIN MOVCAIXA M ON M.CDFILIAL = V.CDFILIAL "
+                 "AND M.CDCAIXA = V.CDCAIXA AND M.NRSEQVENDA = V.NRSEQVENDA "
+                 "WHERE V.CDFILIAL = :F AND V.CDCAIXA = :C AND V.DTENTRVENDA >= :D0 "
+                 "AND V.DTENTRVENDA < :D1 AND V.IDSITUVENDA IN ('O', 'D') "
+                 "AND M.IDTIPOMOVIVE = 'E' "
+                 "GROUP BY M.NRSEQVENDA, V.IDSITUVENDA, M.CDTIPORECE",
+                 day, {{"NRSEQVENDA", S, 10}, {"IDSITUVENDA", S, 1}, {"CDTIPORECE", S, 3}, {"VALOR", F}})
+           .rows) {
     const long long value = cents(r.values[3].asNumber());
     if (r.values[1].asText() == "O") out.bySale[r.values[0].asText()] += value;
     out.byType[trim(r.values[2].asText())] += value;
@@ -149,9 +149,7 @@ const char* zPageOf(const std::string& verdict) {
   return "F";
 }
 
-std::string rateText(const TaxRate& rate) {
-  return trim(rate.first) + " " + formatNumber(amount(rate.second), "0.00");
-}
+std::string rateText(const TaxRate& rate) { return trim(rate.first) + " " + formatNumber(amount(rate.second), "0.00"); }
 
 const char* continuityCheck(ZBreakKind kind) {
   switch (kind) {
@@ -268,9 +266,10 @@ std::vector<DayCheckLine> dayCheck(soci::session& db, const std::string& filial,
 
 const std::vector<FieldDef>& dayCheckFields() {
   static const std::vector<FieldDef> fields = {
-      {"CDCONFERE", S, 20},   {"DSDETALHE", S, 40}, {"IDCONFERE", S, 1},  {"IDVALOR", S, 1},
-      {"VRESPERADO", F},      {"VRENCONTRADO", F},  {"VRDIFERENCA", F},   {"NRSEQVENDA", S, 10},
-      {"DTABERTUR", FieldType::DateTime},           {"NRECFREDZ", S, 10}, {"IDPAGINAZ", S, 1}};
+      {"CDCONFERE", S, 20}, {"DSDETALHE", S, 40},  {"IDCONFERE", S, 1},
+      {"IDVALOR", S, 1},    {"VRESPERADO", F},     {"VRENCONTRADO", F},
+      {"VRDIFERENCA", F},   {"NRSEQVENDA", S, 10}, {"DTABERTUR", FieldType::DateTime},
+      {"NRECFREDZ", S, 10}, {"IDPAGINAZ", S, 1}};
   return fields;
 }
 

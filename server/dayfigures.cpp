@@ -40,16 +40,15 @@ DaySales daySales(soci::session& db, const std::string& filial, const std::strin
   const std::string ofDay = "V.CDFILIAL = :F AND V.CDCAIXA = :C AND V.DTENTRVENDA >= :D0 AND V.DTENTRVENDA < :D1";
   DaySales out;
   std::unordered_map<std::string, size_t> concluded;  // number -> index in concludedSales
-  for (const PacketRow& r : sqlSelect(db,
-                                      "SELECT V.NRSEQVENDA, V.DTABERTUR, V.IDSITUVENDA, V.NRSERIEIMPVND FROM VENDA V "
-                                      "WHERE " +
-                                          ofDay + " ORDER BY V.NRSEQVENDA",
-                                      params,
-                                      {{"NRSEQVENDA", S, 10},
-                                       {"DTABERTUR", FieldType::DateTime},
-                                       {"IDSITUVENDA", S, 1},
-                                       {"NRSERIEIMPVND", S, 50}})
-                                .rows) {
+  for (const PacketRow& r :
+       sqlSelect(
+           db,
+           "SELECT V.NRSEQVENDA, V.DTABERTUR, V.IDSITUVENDA, V.NRSERIEIMPVND FROM VENDA V "
+           "WHERE " +
+               ofDay + " ORDER BY V.NRSEQVENDA",
+           params,
+           {{"NRSEQVENDA", S, 10}, {"DTABERTUR", FieldType::DateTime}, {"IDSITUVENDA", S, 1}, {"NRSERIEIMPVND", S, 50}})
+           .rows) {
     const std::string status = r.values[2].asText();
     DaySale sale{r.values[0].asText(), r.values[1].isNull() ? DateTime() : r.values[1].asDateTime(), 0};
     if (status == "P") {
@@ -62,47 +61,73 @@ DaySales daySales(soci::session& db, const std::string& filial, const std::strin
     const std::string series = trim(r.values[3].asText());
     if (!series.empty()) out.series.insert(series);
   }
-  // Each item with the fiscal tax it counts under: its first item tax
-  // (lowest NRSEQITIMPOS) of class ICMS, substitution, exempt or
-  // non-incidence. One pass over the day's items, the tax found by key.
+  // Each item counts under its first fiscal tax (lowest NRSEQITIMPOS of
+  // class ICMS, substitution, exempt or non-incidence). The day's items
+  // and their fiscal taxes are read in two plain passes and matched here:
+  // asking the database for each item's first tax costs a lookup per item.
+  std::unordered_map<std::string, std::string> classOf;  // CDIMPOSTO -> IDTIPOIMPOS
+  for (const PacketRow& r : sqlSelect(db,
+                                      "SELECT CDIMPOSTO, IDTIPOIMPOS FROM IMPOSTO "
+                                      "WHERE IDTIPOIMPOS IN ('T', 'F', 'I', 'N')",
+                                      {}, {{"CDIMPOSTO", S, 2}, {"IDTIPOIMPOS", S, 1}})
+                                .rows)
+    classOf[r.values[0].asText()] = r.values[1].asText();
+  struct FiscalTax {
+    std::string seq, code;
+    double rate = 0;
+  };
+  std::unordered_map<std::string, FiscalTax> firstTax;  // sale number + "|" + item number
+  const DataPacket fiscalTaxes =
+      sqlSelect(db,
+                "SELECT T.NRSEQVENDA, T.NRSEQUITVEND, T.NRSEQITIMPOS, T.CDIMPOSTO, T.VRPEALPRODIT "
+                "FROM VENDA V JOIN ITVENDAIMPOS T ON T.CDFILIAL = V.CDFILIAL AND T.CDCAIXA = V.CDCAIXA "
+                "AND T.NRSEQVENDA = V.NRSEQVENDA WHERE " +
+                    ofDay +
+                    " AND V.IDSITUVENDA IN ('O', 'D') AND T.CDIMPOSTO IN "
+                    "(SELECT CDIMPOSTO FROM IMPOSTO WHERE IDTIPOIMPOS IN ('T', 'F', 'I', 'N'))",
+                params,
+                {{"NRSEQVENDA", S, 10},
+                 {"NRSEQUITVEND", S, 3},
+                 {"NRSEQITIMPOS", S, 3},
+                 {"CDIMPOSTO", S, 2},
+                 {"VRPEALPRODIT", F}});
+  firstTax.reserve(fiscalTaxes.rows.size());
+  for (const PacketRow& r : fiscalTaxes.rows) {
+    const auto& v = r.values;
+    FiscalTax& t = firstTax[v[0].asText() + "|" + v[1].asText()];
+    if (t.seq.empty() || v[2].asText() < t.seq) t = {v[2].asText(), v[3].asText(), v[4].asNumber()};
+  }
   const DataPacket items =
       sqlSelect(db,
-                "SELECT V.NRSEQVENDA, V.IDSITUVENDA, I.QTPRODVEND, I.VRUNITVEND, I.VRUNITVENDCL, I.VRDESITVEND, "
-                "I.VRACRITVEND, IM.IDTIPOIMPOS, T.CDIMPOSTO, T.VRPEALPRODIT "
+                "SELECT V.NRSEQVENDA, V.IDSITUVENDA, I.NRSEQUITVEND, I.QTPRODVEND, I.VRUNITVEND, I.VRUNITVENDCL, "
+                "I.VRDESITVEND, I.VRACRITVEND "
                 "FROM VENDA V JOIN ITVENDA I ON I.CDFILIAL = V.CDFILIAL AND I.CDCAIXA = V.CDCAIXA "
-                "AND I.NRSEQVENDA = V.NRSEQVENDA "
-                "LEFT JOIN ITVENDAIMPOS T ON T.CDFILIAL = I.CDFILIAL AND T.CDCAIXA = I.CDCAIXA "
-                "AND T.NRSEQVENDA = I.NRSEQVENDA AND T.NRSEQUITVEND = I.NRSEQUITVEND "
-                "AND T.NRSEQITIMPOS = (SELECT MIN(T2.NRSEQITIMPOS) FROM ITVENDAIMPOS T2 "
-                " JOIN IMPOSTO I2 ON I2.CDIMPOSTO = T2.CDIMPOSTO "
-                " WHERE T2.CDFILIAL = I.CDFILIAL AND T2.CDCAIXA = I.CDCAIXA AND T2.NRSEQVENDA = I.NRSEQVENDA "
-                " AND T2.NRSEQUITVEND = I.NRSEQUITVEND AND I2.IDTIPOIMPOS IN ('T', 'F', 'I', 'N')) "
-                "LEFT JOIN IMPOSTO IM ON IM.CDIMPOSTO = T.CDIMPOSTO "
-                "WHERE " +
+                "AND I.NRSEQVENDA = V.NRSEQVENDA WHERE " +
                     ofDay,
                 params,
                 {{"NRSEQVENDA", S, 10},
                  {"IDSITUVENDA", S, 1},
+                 {"NRSEQUITVEND", S, 3},
                  {"QTPRODVEND", F},
                  {"VRUNITVEND", F},
                  {"VRUNITVENDCL", F},
                  {"VRDESITVEND", F},
-                 {"VRACRITVEND", F},
-                 {"IDTIPOIMPOS", S, 1},
-                 {"CDIMPOSTO", S, 2},
-                 {"VRPEALPRODIT", F}});
+                 {"VRACRITVEND", F}});
   for (const PacketRow& r : items.rows) {
     const auto& v = r.values;
     const std::string status = v[1].asText();
     const long long line =
-        cents(ItemTotal(v[2].asNumber(), v[3].asNumber(), v[4].asNumber(), v[5].asNumber(), v[6].asNumber()));
+        cents(ItemTotal(v[3].asNumber(), v[4].asNumber(), v[5].asNumber(), v[6].asNumber(), v[7].asNumber()));
     if (status == "C") {
       out.cancelled += line;
     } else if (status == "O" || status == "D") {
       out.net += line;
-      const std::string fiscalClass = v[7].asText();
-      addToColumn(out.taxes, fiscalClass, line);
-      if (fiscalClass == "T") out.icmsByRate[{v[8].asText(), cents(v[9].asNumber())}] += line;
+      const auto tax = firstTax.find(v[0].asText() + "|" + v[2].asText());
+      if (tax != firstTax.end()) {
+        const std::string& fiscalClass = classOf[tax->second.code];
+        addToColumn(out.taxes, fiscalClass, line);
+        if (fiscalClass == "T") out.icmsByRate[{tax->second.code, cents(tax->second.rate)}] += line;
+      }
       if (status == "O") {
         const auto sale = concluded.find(v[0].asText());
         if (sale != concluded.end()) out.concludedSales[sale->second].total += line;
@@ -146,8 +171,7 @@ DayReductions dayReductions(soci::session& db, const std::string& filial, const 
                                       "WHERE I.IDTIPOIMPOS = 'T' AND " +
                                           ofDay,
                                       params, {{"VRBCALCIMPRZ", F}, {"CDIMPOSTO", S, 2}, {"VRALIQIMPRZ", F}})
-                                .rows)
-  {
+                                .rows) {
     const long long base = cents(r.values[0].asNumber());
     out.taxes.icms += base;
     out.icmsByRate[{r.values[1].asText(), cents(r.values[2].asNumber())}] += base;

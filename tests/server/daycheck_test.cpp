@@ -57,19 +57,17 @@ Line lineOf(const DataPacket& p, const std::string& check, const std::string& de
 // Every closed demo day checks clean: the day check and the closing read
 // the same figures, and the demo's printers continue from day to day.
 TEST_P(DayCheck, EveryClosedDemoDayChecksClean) {
-  const DataPacket days = sqlSelect(s(),
-                                    "SELECT DISTINCT CDFILIAL, CDCAIXA, DTREDUCAOZ FROM REDUCAOZ ORDER BY 1, 2, 3", {},
-                                    {{"CDFILIAL", FieldType::String, 4},
-                                     {"CDCAIXA", FieldType::String, 3},
-                                     {"DTREDUCAOZ", FieldType::DateTime}});
+  const DataPacket days = sqlSelect(
+      s(), "SELECT DISTINCT CDFILIAL, CDCAIXA, DTREDUCAOZ FROM REDUCAOZ ORDER BY 1, 2, 3", {},
+      {{"CDFILIAL", FieldType::String, 4}, {"CDCAIXA", FieldType::String, 3}, {"DTREDUCAOZ", FieldType::DateTime}});
   ASSERT_GE(days.rows.size(), 28u);
   int continued = 0;
   for (const PacketRow& d : days.rows) {
     const DataPacket p = check(d.values[0].asText(), d.values[1].asText(), d.values[2].asDateTime());
     for (const PacketRow& r : p.rows) {
-      EXPECT_EQ(r.values[2].asText(), "S") << d.values[0].asText() << "/" << d.values[1].asText() << " "
-                                           << formatDate(d.values[2].asDateTime()) << ": " << r.values[0].asText()
-                                           << " " << r.values[1].asText();
+      EXPECT_EQ(r.values[2].asText(), "S")
+          << d.values[0].asText() << "/" << d.values[1].asText() << " " << formatDate(d.values[2].asDateTime()) << ": "
+          << r.values[0].asText() << " " << r.values[1].asText();
       if (r.values[0].asText() == "CONTREDUCAO") ++continued;
     }
   }
@@ -89,12 +87,13 @@ TEST_P(DayCheck, ListsEveryProblemOfTheDayWithItsFigures) {
                                     "M.CDFILIAL = VENDA.CDFILIAL AND M.CDCAIXA = VENDA.CDCAIXA AND "
                                     "M.NRSEQVENDA = VENDA.NRSEQVENDA)",
                                 d);
-  const std::string receipt = text(
-      "SELECT MIN(NRSEQUMOVI) AS N FROM MOVCAIXA WHERE CDFILIAL = '0001' AND CDCAIXA = '003' AND NRSEQVENDA = :N",
-      {{"N", paid}});
-  const std::string type = text("SELECT CDTIPORECE AS N FROM MOVCAIXA WHERE CDFILIAL = '0001' AND CDCAIXA = '003' "
-                                "AND NRSEQUMOVI = :M",
-                                {{"M", receipt}});
+  const std::string receipt =
+      text("SELECT MIN(NRSEQUMOVI) AS N FROM MOVCAIXA WHERE CDFILIAL = '0001' AND CDCAIXA = '003' AND NRSEQVENDA = :N",
+           {{"N", paid}});
+  const std::string type = text(
+      "SELECT CDTIPORECE AS N FROM MOVCAIXA WHERE CDFILIAL = '0001' AND CDCAIXA = '003' "
+      "AND NRSEQUMOVI = :M",
+      {{"M", receipt}});
   const std::string ecf = text("SELECT NRECFREDZ AS N FROM REDUCAOZ" + z, d);
   const std::string reduction = text("SELECT NRREDREDZ AS N FROM REDUCAOZ" + z, d);
   const DataPacket before = check("0001", "003", day);
@@ -106,8 +105,10 @@ TEST_P(DayCheck, ListsEveryProblemOfTheDayWithItsFigures) {
              "UPDATE MOVCAIXA SET VRMOVIVEND = VRMOVIVEND + 1 WHERE CDFILIAL = '0001' AND CDCAIXA = '003' "
              "AND NRSEQUMOVI = :M",
              {{"M", receipt}});
-  sqlExecute(s(), "UPDATE VENDA SET NRSERIEIMPVND = 'SERIE-OUTRA' WHERE CDFILIAL = '0001' AND CDCAIXA = '003' "
-                  "AND NRSEQVENDA = :N", {{"N", paid}});
+  sqlExecute(s(),
+             "UPDATE VENDA SET NRSERIEIMPVND = 'SERIE-OUTRA' WHERE CDFILIAL = '0001' AND CDCAIXA = '003' "
+             "AND NRSEQVENDA = :N",
+             {{"N", paid}});
   const DataPacket p = check("0001", "003", day);
 
   Line pend = lineOf(p, "PENDENTE", pending);

@@ -10,8 +10,10 @@
 namespace platform {
 namespace {
 
-// Days from 1970-01-01 to a civil date (proleptic Gregorian).
-long long daysFromCivil(int y, int m, int d) {
+// Days from 1970-01-01 to a civil date (proleptic Gregorian). Evaluated at
+// compile time for the epoch below, so the date helpers work even from
+// other libraries' static initialisers, whatever their order.
+constexpr long long daysFromCivil(int y, int m, int d) {
   y -= m <= 2;
   const long long era = (y >= 0 ? y : y - 399) / 400;
   const unsigned yoe = static_cast<unsigned>(y - era * 400);
@@ -33,7 +35,7 @@ CivilDate civilFromDays(long long z) {
   return {static_cast<int>(y + (m <= 2)), static_cast<int>(m), static_cast<int>(d)};
 }
 
-const long long kEpochOffset = daysFromCivil(1899, 12, 30);
+constexpr long long kEpochOffset = daysFromCivil(1899, 12, 30);
 
 // Milliseconds of the day, rounded so that 10:30:00 stored as a fraction
 // reads back as 10:30:00 and not 10:29:59.999.

@@ -49,7 +49,10 @@ DataPacket listOf(const TfrmManutVenda& f, const DataPacket& answer) {
 }  // namespace
 
 DayCheckPart::~DayCheckPart() {
-  if (listening_) f.dtsReducaoZ.removeListener(this);
+  if (!listening_) return;
+  f.dtsReducaoZ.removeListener(this);
+  f.pgcPadrao.changed.disconnect(mainPageSlot_);
+  f.pgcReducao.changed.disconnect(zPageSlot_);
 }
 
 void DayCheckPart::wire() {
@@ -62,8 +65,8 @@ void DayCheckPart::wire() {
   const auto pageShown = [this](Control&, Prop p) {
     if (p == Prop::ActivePage) showContinuity();
   };
-  f.pgcPadrao.changed.connect(pageShown);
-  f.pgcReducao.changed.connect(pageShown);
+  mainPageSlot_ = f.pgcPadrao.changed.connect(pageShown);
+  zPageSlot_ = f.pgcReducao.changed.connect(pageShown);
 }
 
 void DayCheckPart::mnuConfereCaixaClick(Control&) { btnConfereCaixaClick(); }

@@ -9,6 +9,7 @@
 //
 // Thread-safety: none; the user-interface thread only.
 
+#include <cstdint>
 #include <string>
 
 #include "platform/datasource.h"
@@ -56,6 +57,8 @@ class DayCheckPart : public ScreenPart, private platform::DataSetListener {
   platform::Label* warnReInicio_ = nullptr;
   std::string previousKey_;  // branch, printer, serial and day of cdsReducaoZAnterior
   bool listening_ = false;
+  // The page controls outlive the parts: their signals let go of this one.
+  std::uint64_t mainPageSlot_ = 0, zPageSlot_ = 0;
 };
 
 }  // namespace screen

@@ -1,5 +1,6 @@
 #include "server/dayfigures.h"
 
+#include <array>
 #include <cmath>
 #include <unordered_map>
 
@@ -32,6 +33,29 @@ void addToColumn(TaxColumns& t, const std::string& fiscalClass, long long amount
   else if (fiscalClass == "N")
     t.nonIncidence += amount;
 }
+
+// Line totals in cents, remembered by their five amounts: a day's items
+// repeat the same products, quantities and prices over and over, and each
+// item total costs a round trip through its printed form.
+class LineTotals {
+ public:
+  using Amounts = std::array<double, 5>;
+  long long operator()(const Amounts& a) {
+    const auto [it, added] = known_.try_emplace(a, 0);
+    if (added) it->second = cents(ItemTotal(a[0], a[1], a[2], a[3], a[4]));
+    return it->second;
+  }
+
+ private:
+  struct Hash {
+    size_t operator()(const Amounts& a) const {
+      size_t h = 0;
+      for (double d : a) h = h * 1000003u ^ std::hash<double>()(d);
+      return h;
+    }
+  };
+  std::unordered_map<Amounts, long long, Hash> known_;
+};
 
 }  // namespace
 
@@ -113,11 +137,12 @@ DaySales daySales(soci::session& db, const std::string& filial, const std::strin
                  {"VRUNITVENDCL", F},
                  {"VRDESITVEND", F},
                  {"VRACRITVEND", F}});
+  LineTotals lineTotals;
   for (const PacketRow& r : items.rows) {
     const auto& v = r.values;
     const std::string status = v[1].asText();
     const long long line =
-        cents(ItemTotal(v[3].asNumber(), v[4].asNumber(), v[5].asNumber(), v[6].asNumber(), v[7].asNumber()));
+        lineTotals({v[3].asNumber(), v[4].asNumber(), v[5].asNumber(), v[6].asNumber(), v[7].asNumber()});
     if (status == "C") {
       out.cancelled += line;
     } else if (status == "O" || status == "D") {

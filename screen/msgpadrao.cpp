@@ -327,6 +327,28 @@ constexpr MessageEntry kMsgPadrao[] = {
     {"Hist_GravaTipoRece", "Gravação dos recebimentos"},
     {"Hist_DelTipoRece", "Exclusão de recebimentos"},
     {"Hist_SetItensCancelados", "Gravação dos itens cancelados"},
+
+    // Display words of the pages: the sale statuses, the sales list's legend,
+    // what an empty list says, the line naming the current sale and item,
+    // and the notice of a save the server took.
+    {"Sit_P", "Pendente"},
+    {"Sit_O", "Concluída"},
+    {"Sit_C", "Cancelada"},
+    {"Sit_D", "Devolvida"},
+    {"Leg_ItensCanc", "Com itens cancelados"},
+    {"Vazio_AberCaixa", "Nenhuma abertura de caixa neste dia."},
+    {"Vazio_Vendas", "Nenhuma venda nesta abertura de caixa."},
+    {"Vazio_Itens", "Esta venda não tem itens."},
+    {"Vazio_Impostos", "Este item não tem impostos."},
+    {"Vazio_ItensCanc", "Esta venda não tem itens cancelados."},
+    {"Vazio_Recebimentos", "Esta venda não tem recebimentos."},
+    {"Ctx_Venda", "Venda"},
+    {"Ctx_Cupom", "Cupom"},
+    {"Ctx_Hora", "Hora"},
+    {"Ctx_Cliente", "Cliente:"},
+    {"Ctx_Total", "Total"},
+    {"Ctx_ImpostoItem", "Impostos do item"},
+    {"Grav_OK", "Alterações gravadas no servidor."},
 };
 
 }  // namespace

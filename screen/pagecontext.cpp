@@ -41,12 +41,12 @@ void PageContext::wire() {
   taxCaption_->setAlign(Align::Bottom);
   taxCaption_->setIndex(f.dbgImpostoItem.index());
 
-  f.dbgAberCaixa.setEmptyText("Nenhuma abertura de caixa neste dia.");
-  f.dbgPadrao.setEmptyText("Nenhuma venda nesta abertura de caixa.");
-  f.dbgItens.setEmptyText("Esta venda não tem itens.");
-  f.dbgImpostoItem.setEmptyText("Este item não tem impostos.");
-  f.dbgItensCancelados.setEmptyText("Esta venda não tem itens cancelados.");
-  f.dbgTipoRece.setEmptyText("Esta venda não tem recebimentos.");
+  f.dbgAberCaixa.setEmptyText(f.Msg("Vazio_AberCaixa"));
+  f.dbgPadrao.setEmptyText(f.Msg("Vazio_Vendas"));
+  f.dbgItens.setEmptyText(f.Msg("Vazio_Itens"));
+  f.dbgImpostoItem.setEmptyText(f.Msg("Vazio_Impostos"));
+  f.dbgItensCancelados.setEmptyText(f.Msg("Vazio_ItensCanc"));
+  f.dbgTipoRece.setEmptyText(f.Msg("Vazio_Recebimentos"));
 
   f.dtsPedidoVenda.addListener(this);
   f.dtsItens.addListener(this);
@@ -58,17 +58,17 @@ std::string PageContext::saleLine() const {
   const ClientDataSet& s = f.cdsPedidoVenda;
   if (!s.active() || s.isEmpty()) return {};
   std::string line;
-  addPart(line, "Venda ", shown(s, "NRSEQVENDA"));
-  addPart(line, "Cupom ", shown(s, "NRCUPOMFIS"));
-  addPart(line, "Hora ", shown(s, "HRVENDA"));
-  addPart(line, "Cliente: ", shown(s, "NMRAZSOCCLIE"));
+  addPart(line, f.Msg("Ctx_Venda") + " ", shown(s, "NRSEQVENDA"));
+  addPart(line, f.Msg("Ctx_Cupom") + " ", shown(s, "NRCUPOMFIS"));
+  addPart(line, f.Msg("Ctx_Hora") + " ", shown(s, "HRVENDA"));
+  addPart(line, f.Msg("Ctx_Cliente") + " ", shown(s, "NMRAZSOCCLIE"));
   addPart(line, "", saleStatusText(s.fieldByName("IDSITUVENDA").asString()));
-  addPart(line, "Total ", f.nedTotal.text());
+  addPart(line, f.Msg("Ctx_Total") + " ", f.nedTotal.text());
   return line;
 }
 
 std::string PageContext::itemTaxLine() const {
-  std::string line = "Impostos do item";
+  std::string line = f.Msg("Ctx_ImpostoItem");
   const std::string number = shown(f.cdsItens, "NRSEQUITVEND");
   if (number.empty()) return line;
   line += " " + number;

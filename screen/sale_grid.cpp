@@ -7,6 +7,7 @@
 #include "platform/lookup.h"
 #include "platform/uiservice.h"
 #include "screen/frmmanutvenda.h"
+#include "screen/msgpadrao.h"
 
 namespace screen {
 
@@ -42,11 +43,8 @@ const char* nameFieldOf(const std::string& codeField) {
 }  // namespace
 
 std::string saleStatusText(const std::string& status) {
-  if (status == "P") return "Pendente";
-  if (status == "O") return "Concluída";
-  if (status == "C") return "Cancelada";
-  if (status == "D") return "Devolvida";
-  return {};
+  if (status != "P" && status != "O" && status != "C" && status != "D") return {};
+  return msgPadrao().Msg("Sit_" + status);
 }
 
 void SalePart::wireSalesGrid() {
@@ -69,7 +67,7 @@ void SalePart::wireSalesGrid() {
                   {clGreen, saleStatusText("O")},
                   {clRed, saleStatusText("C")},
                   {clPurple, saleStatusText("D")},
-                  {clPurple, "Com itens cancelados", true}});
+                  {clPurple, f.Msg("Leg_ItensCanc"), true}});
 }
 
 void SalePart::dbgPadraoDrawColumnCell(DBGrid&, const CellContext& cell, CellAppearance& look) {

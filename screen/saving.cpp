@@ -77,7 +77,7 @@ void Saving::sbtConfirmarClick() {
     throw;
   }
   f.state.dtsPadraoStateChange();
-  if (work && running_ == 1 && !f.state.unsentChanges()) ui().showNotice("Alterações gravadas no servidor.");
+  if (work && running_ == 1 && !f.state.unsentChanges()) ui().showNotice(f.Msg("Grav_OK"));
 }
 
 void Saving::sbtCancelarClick() {

@@ -257,6 +257,25 @@ constexpr std::string_view kScreenKeys[] = {
     "Hist_GravaTipoRece",
     "Hist_DelTipoRece",
     "Hist_SetItensCancelados",
+    // Display words of the pages.
+    "Sit_P",
+    "Sit_O",
+    "Sit_C",
+    "Sit_D",
+    "Leg_ItensCanc",
+    "Vazio_AberCaixa",
+    "Vazio_Vendas",
+    "Vazio_Itens",
+    "Vazio_Impostos",
+    "Vazio_ItensCanc",
+    "Vazio_Recebimentos",
+    "Ctx_Venda",
+    "Ctx_Cupom",
+    "Ctx_Hora",
+    "Ctx_Cliente",
+    "Ctx_Total",
+    "Ctx_ImpostoItem",
+    "Grav_OK",
 };
 
 // The keys the screen asks for without holding them.

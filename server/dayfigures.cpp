@@ -117,6 +117,9 @@ DaySales daySales(soci::session& db, const std::string& filial, const std::strin
         if (t.seq.empty() || v[2].asText() < t.seq) t = {v[2].asText(), v[3].asText(), v[4].asNumber()};
       });
   LineTotals lineTotals;
+  constexpr size_t kNoSale = static_cast<size_t>(-1);
+  std::string lastSale;  // the concluded sale of the previous line, and where it is kept
+  size_t lastIndex = kNoSale;
   sqlEachRow(db,
              "SELECT V.NRSEQVENDA, V.IDSITUVENDA, I.NRSEQUITVEND, I.QTPRODVEND, I.VRUNITVEND, I.VRUNITVENDCL, "
              "I.VRDESITVEND, I.VRACRITVEND "
@@ -147,8 +150,15 @@ DaySales daySales(soci::session& db, const std::string& filial, const std::strin
                    if (fiscalClass == "T") out.icmsByRate[{tax->second.code, cents(tax->second.rate)}] += line;
                  }
                  if (status == "O") {
-                   const auto sale = concluded.find(v[0].asText());
-                   if (sale != concluded.end()) out.concludedSales[sale->second].total += line;
+                   // A sale's lines usually come one after another: its
+                   // number is looked up once for them.
+                   std::string number = v[0].asText();
+                   if (number != lastSale) {
+                     const auto sale = concluded.find(number);
+                     lastIndex = sale == concluded.end() ? kNoSale : sale->second;
+                     lastSale = std::move(number);
+                   }
+                   if (lastIndex != kNoSale) out.concludedSales[lastIndex].total += line;
                  }
                }
              });

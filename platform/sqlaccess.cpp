@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <ctime>
 #include <deque>
+#include <functional>
 #include <optional>
 
 #include "platform/datetime.h"
@@ -606,14 +607,17 @@ std::vector<std::string> parameterNames(std::string_view sql) {
   return names;
 }
 
-DataPacket sqlSelect(soci::session& session, std::string_view sql, const SqlParams& params,
-                     const std::vector<FieldDef>& declared) {
+namespace {
+
+// Runs a SELECT and hands each row to rows: rows.next() answers the vector
+// to fill (empty), rows.done() is told when it is filled. The packet's
+// fields are completed as sqlSelect describes.
+template <class Rows>
+void selectInto(soci::session& session, std::string_view sql, const SqlParams& params, DataPacket& packet, Rows& rows) {
   const SqlDialect dialect = dialectOf(session);
   PositionalSql p = toPositional(sql, dialect);
   std::deque<Slot> slots = slotsFor(p, params);
   typeDates(p, slots, dialect);
-  DataPacket packet;
-  packet.fields = declared;
   try {
     soci::row r;
     soci::statement st(session);
@@ -630,19 +634,20 @@ DataPacket sqlSelect(soci::session& session, std::string_view sql, const SqlPara
     bool inOrder = cols.size() == width;
     for (size_t i = 0; inOrder && i < cols.size(); ++i) inOrder = cols[i].field == i;
     auto addRow = [&](auto&& read) {
-      PacketRow& row = packet.rows.emplace_back();
+      std::vector<Value>& values = rows.next();
       if (inOrder)
-        row.values.reserve(width);
+        values.reserve(width);
       else
-        row.values.resize(width);
+        values.resize(width);
       for (size_t i = 0; i < cols.size(); ++i) {
         Value v = read(i);
         if (cols[i].inferred && v.isText()) cols[i].longest = std::max(cols[i].longest, utf8Length(v.text()));
         if (inOrder)
-          row.values.push_back(std::move(v));
+          values.push_back(std::move(v));
         else
-          row.values[cols[i].field] = std::move(v);
+          values[cols[i].field] = std::move(v);
       }
+      rows.done(values);
     };
     const bool direct = more && directlyReadable(cols);
     if (sqlite_api::sqlite3_stmt* stmt = direct ? sqliteStatement(st, dialect) : nullptr) {
@@ -661,9 +666,9 @@ DataPacket sqlSelect(soci::session& session, std::string_view sql, const SqlPara
       // SOCI has received the whole result and converted its first row;
       // every row from there is read here.
       const PGresult* res = be->result_.get_result();
-      const int rows = PQntuples(res);
-      packet.rows.reserve(static_cast<size_t>(std::max(rows - be->currentRow_, 0)));
-      for (int k = be->currentRow_; k < rows; ++k)
+      const int count = PQntuples(res);
+      rows.expect(static_cast<size_t>(std::max(count - be->currentRow_, 0)));
+      for (int k = be->currentRow_; k < count; ++k)
         addRow([&](size_t i) { return readPgCell(res, k, static_cast<int>(i), cols[i], names[i]); });
     } else {
       for (; more; more = st.fetch()) addRow([&](size_t i) { return readCell(r, i, cols[i], names[i]); });
@@ -674,7 +679,43 @@ DataPacket sqlSelect(soci::session& session, std::string_view sql, const SqlPara
   } catch (const soci::soci_error& e) {
     throw SqlError("Erro no banco de dados: " + dbMessage(e));
   }
+}
+
+}  // namespace
+
+DataPacket sqlSelect(soci::session& session, std::string_view sql, const SqlParams& params,
+                     const std::vector<FieldDef>& declared) {
+  struct IntoPacket {
+    DataPacket& packet;
+    std::vector<Value>& next() { return packet.rows.emplace_back().values; }
+    void done(std::vector<Value>&) {}
+    void expect(size_t n) { packet.rows.reserve(n); }
+  };
+  DataPacket packet;
+  packet.fields = declared;
+  IntoPacket rows{packet};
+  selectInto(session, sql, params, packet, rows);
   return packet;
+}
+
+void sqlEachRow(soci::session& session, std::string_view sql, const SqlParams& params,
+                const std::vector<FieldDef>& declared, const std::function<void(const std::vector<Value>&)>& row) {
+  // One vector serves every row, so a long result costs no allocation per
+  // row once its texts fit.
+  struct OneAtATime {
+    const std::function<void(const std::vector<Value>&)>& row;
+    std::vector<Value> values;
+    std::vector<Value>& next() {
+      values.clear();
+      return values;
+    }
+    void done(std::vector<Value>& v) { row(v); }
+    void expect(size_t) {}
+  };
+  DataPacket shape;
+  shape.fields = declared;
+  OneAtATime rows{row, {}};
+  selectInto(session, sql, params, shape, rows);
 }
 
 long long sqlExecute(soci::session& session, std::string_view sql, const SqlParams& params) {

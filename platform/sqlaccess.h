@@ -12,6 +12,7 @@
 
 #include <soci/soci.h>
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,6 +52,13 @@ std::vector<std::string> parameterNames(std::string_view sql);
 // throws SqlError; so does a failing statement.
 DataPacket sqlSelect(soci::session& session, std::string_view sql, const SqlParams& params,
                      const std::vector<FieldDef>& declared = {});
+
+// Runs a SELECT as sqlSelect does and hands each row's values, in the
+// order sqlSelect's packet would hold them, to row instead of keeping them:
+// for long results that are only added up. The values are valid during the
+// call only.
+void sqlEachRow(soci::session& session, std::string_view sql, const SqlParams& params,
+                const std::vector<FieldDef>& declared, const std::function<void(const std::vector<Value>&)>& row);
 
 // Runs a statement that returns no rows; answers the number of rows affected.
 long long sqlExecute(soci::session& session, std::string_view sql, const SqlParams& params = {});

@@ -67,21 +67,20 @@ struct DayReceipts {
 
 DayReceipts dayReceipts(soci::session& db, const SqlParams& day) {
   DayReceipts out;
-  for (const PacketRow& r :
-       sqlSelect(db,
-                 "SELECT M.NRSEQVENDA, V.IDSITUVENDA, M.CDTIPORECE, SUM(M.VRMOVIVEND) AS VALOR "
-                 "FROM VENDA V JOIN MOVCAIXA M ON M.CDFILIAL = V.CDFILIAL "
-                 "AND M.CDCAIXA = V.CDCAIXA AND M.NRSEQVENDA = V.NRSEQVENDA "
-                 "WHERE V.CDFILIAL = :F AND V.CDCAIXA = :C AND V.DTENTRVENDA >= :D0 "
-                 "AND V.DTENTRVENDA < :D1 AND V.IDSITUVENDA IN ('O', 'D') "
-                 "AND M.IDTIPOMOVIVE = 'E' "
-                 "GROUP BY M.NRSEQVENDA, V.IDSITUVENDA, M.CDTIPORECE",
-                 day, {{"NRSEQVENDA", S, 10}, {"IDSITUVENDA", S, 1}, {"CDTIPORECE", S, 3}, {"VALOR", F}})
-           .rows) {
-    const long long value = cents(r.values[3].asNumber());
-    if (r.values[1].asText() == "O") out.bySale[r.values[0].asText()] += value;
-    out.byType[trim(r.values[2].asText())] += value;
-  }
+  sqlEachRow(db,
+             "SELECT M.NRSEQVENDA, V.IDSITUVENDA, M.CDTIPORECE, SUM(M.VRMOVIVEND) AS VALOR "
+             "FROM VENDA V JOIN MOVCAIXA M ON M.CDFILIAL = V.CDFILIAL "
+             "AND M.CDCAIXA = V.CDCAIXA AND M.NRSEQVENDA = V.NRSEQVENDA "
+             "WHERE V.CDFILIAL = :F AND V.CDCAIXA = :C AND V.DTENTRVENDA >= :D0 "
+             "AND V.DTENTRVENDA < :D1 AND V.IDSITUVENDA IN ('O', 'D') "
+             "AND M.IDTIPOMOVIVE = 'E' "
+             "GROUP BY M.NRSEQVENDA, V.IDSITUVENDA, M.CDTIPORECE",
+             day, {{"NRSEQVENDA", S, 10}, {"IDSITUVENDA", S, 1}, {"CDTIPORECE", S, 3}, {"VALOR", F}},
+             [&](const std::vector<Value>& v) {
+               const long long value = cents(v[3].asNumber());
+               if (v[1].asText() == "O") out.bySale[v[0].asText()] += value;
+               out.byType[trim(v[2].asText())] += value;
+             });
   return out;
 }
 

@@ -101,64 +101,67 @@ DaySales daySales(soci::session& db, const std::string& filial, const std::strin
     double rate = 0;
   };
   std::unordered_map<std::string, FiscalTax> firstTax;  // sale number + "|" + item number
-  const DataPacket fiscalTaxes =
-      sqlSelect(db,
-                "SELECT T.NRSEQVENDA, T.NRSEQUITVEND, T.NRSEQITIMPOS, T.CDIMPOSTO, T.VRPEALPRODIT "
-                "FROM VENDA V JOIN ITVENDAIMPOS T ON T.CDFILIAL = V.CDFILIAL AND T.CDCAIXA = V.CDCAIXA "
-                "AND T.NRSEQVENDA = V.NRSEQVENDA WHERE " +
-                    ofDay +
-                    " AND V.IDSITUVENDA IN ('O', 'D') AND T.CDIMPOSTO IN "
-                    "(SELECT CDIMPOSTO FROM IMPOSTO WHERE IDTIPOIMPOS IN ('T', 'F', 'I', 'N'))",
-                params,
-                {{"NRSEQVENDA", S, 10},
-                 {"NRSEQUITVEND", S, 3},
-                 {"NRSEQITIMPOS", S, 3},
-                 {"CDIMPOSTO", S, 2},
-                 {"VRPEALPRODIT", F}});
-  firstTax.reserve(fiscalTaxes.rows.size());
-  for (const PacketRow& r : fiscalTaxes.rows) {
-    const auto& v = r.values;
-    FiscalTax& t = firstTax[v[0].asText() + "|" + v[1].asText()];
-    if (t.seq.empty() || v[2].asText() < t.seq) t = {v[2].asText(), v[3].asText(), v[4].asNumber()};
-  }
-  const DataPacket items =
-      sqlSelect(db,
-                "SELECT V.NRSEQVENDA, V.IDSITUVENDA, I.NRSEQUITVEND, I.QTPRODVEND, I.VRUNITVEND, I.VRUNITVENDCL, "
-                "I.VRDESITVEND, I.VRACRITVEND "
-                "FROM VENDA V JOIN ITVENDA I ON I.CDFILIAL = V.CDFILIAL AND I.CDCAIXA = V.CDCAIXA "
-                "AND I.NRSEQVENDA = V.NRSEQVENDA WHERE " +
-                    ofDay,
-                params,
-                {{"NRSEQVENDA", S, 10},
-                 {"IDSITUVENDA", S, 1},
-                 {"NRSEQUITVEND", S, 3},
-                 {"QTPRODVEND", F},
-                 {"VRUNITVEND", F},
-                 {"VRUNITVENDCL", F},
-                 {"VRDESITVEND", F},
-                 {"VRACRITVEND", F}});
+  // Both long reads below are added up as they come, not kept.
+  sqlEachRow(
+      db,
+      "SELECT T.NRSEQVENDA, T.NRSEQUITVEND, T.NRSEQITIMPOS, T.CDIMPOSTO, T.VRPEALPRODIT "
+      "FROM VENDA V JOIN ITVENDAIMPOS T ON T.CDFILIAL = V.CDFILIAL AND T.CDCAIXA = V.CDCAIXA "
+      "AND T.NRSEQVENDA = V.NRSEQVENDA WHERE " +
+          ofDay +
+          " AND V.IDSITUVENDA IN ('O', 'D') AND T.CDIMPOSTO IN "
+          "(SELECT CDIMPOSTO FROM IMPOSTO WHERE IDTIPOIMPOS IN ('T', 'F', 'I', 'N'))",
+      params,
+      {{"NRSEQVENDA", S, 10}, {"NRSEQUITVEND", S, 3}, {"NRSEQITIMPOS", S, 3}, {"CDIMPOSTO", S, 2}, {"VRPEALPRODIT", F}},
+      [&](const std::vector<Value>& v) {
+        FiscalTax& t = firstTax[v[0].asText() + "|" + v[1].asText()];
+        if (t.seq.empty() || v[2].asText() < t.seq) t = {v[2].asText(), v[3].asText(), v[4].asNumber()};
+      });
   LineTotals lineTotals;
-  for (const PacketRow& r : items.rows) {
-    const auto& v = r.values;
-    const std::string status = v[1].asText();
-    const long long line =
-        lineTotals({v[3].asNumber(), v[4].asNumber(), v[5].asNumber(), v[6].asNumber(), v[7].asNumber()});
-    if (status == "C") {
-      out.cancelled += line;
-    } else if (status == "O" || status == "D") {
-      out.net += line;
-      const auto tax = firstTax.find(v[0].asText() + "|" + v[2].asText());
-      if (tax != firstTax.end()) {
-        const std::string& fiscalClass = classOf[tax->second.code];
-        addToColumn(out.taxes, fiscalClass, line);
-        if (fiscalClass == "T") out.icmsByRate[{tax->second.code, cents(tax->second.rate)}] += line;
-      }
-      if (status == "O") {
-        const auto sale = concluded.find(v[0].asText());
-        if (sale != concluded.end()) out.concludedSales[sale->second].total += line;
-      }
-    }
-  }
+  constexpr size_t kNoSale = static_cast<size_t>(-1);
+  std::string lastSale;  // the concluded sale of the previous line, and where it is kept
+  size_t lastIndex = kNoSale;
+  sqlEachRow(db,
+             "SELECT V.NRSEQVENDA, V.IDSITUVENDA, I.NRSEQUITVEND, I.QTPRODVEND, I.VRUNITVEND, I.VRUNITVENDCL, "
+             "I.VRDESITVEND, I.VRACRITVEND "
+             "FROM VENDA V JOIN ITVENDA I ON I.CDFILIAL = V.CDFILIAL AND I.CDCAIXA = V.CDCAIXA "
+             "AND I.NRSEQVENDA = V.NRSEQVENDA WHERE " +
+                 ofDay,
+             params,
+             {{"NRSEQVENDA", S, 10},
+              {"IDSITUVENDA", S, 1},
+              {"NRSEQUITVEND", S, 3},
+              {"QTPRODVEND", F},
+              {"VRUNITVEND", F},
+              {"VRUNITVENDCL", F},
+              {"VRDESITVEND", F},
+              {"VRACRITVEND", F}},
+             [&](const std::vector<Value>& v) {
+               const std::string status = v[1].asText();
+               const long long line =
+                   lineTotals({v[3].asNumber(), v[4].asNumber(), v[5].asNumber(), v[6].asNumber(), v[7].asNumber()});
+               if (status == "C") {
+                 out.cancelled += line;
+               } else if (status == "O" || status == "D") {
+                 out.net += line;
+                 const auto tax = firstTax.find(v[0].asText() + "|" + v[2].asText());
+                 if (tax != firstTax.end()) {
+                   const std::string& fiscalClass = classOf[tax->second.code];
+                   addToColumn(out.taxes, fiscalClass, line);
+                   if (fiscalClass == "T") out.icmsByRate[{tax->second.code, cents(tax->second.rate)}] += line;
+                 }
+                 if (status == "O") {
+                   // A sale's lines usually come one after another: its
+                   // number is looked up once for them.
+                   std::string number = v[0].asText();
+                   if (number != lastSale) {
+                     const auto sale = concluded.find(number);
+                     lastIndex = sale == concluded.end() ? kNoSale : sale->second;
+                     lastSale = std::move(number);
+                   }
+                   if (lastIndex != kNoSale) out.concludedSales[lastIndex].total += line;
+                 }
+               }
+             });
   return out;
 }
 

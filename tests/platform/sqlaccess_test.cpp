@@ -73,6 +73,17 @@ TEST_P(SelectRows, EveryRowInOrderWithNullsAndStoredFormsConverted) {
     EXPECT_EQ(v[5], Value(when));
     EXPECT_EQ(v[6], Value(formatDateTime(when)));  // a date read into a text field
   }
+  // Read row by row, the same query gives the same values, columns out of
+  // the declared order included.
+  size_t seen = 0;
+  sqlEachRow(s(),
+             "SELECT IDATIVO, NRMOV, DSMOV, TXVALOR, VRMOV, QTMOV, DTMOV, DTMOV AS DTTEXTO "
+             "FROM MOVTO WHERE NRMOV >= :DESDE ORDER BY NRMOV",
+             {{"DESDE", 1}}, fields, [&](const std::vector<Value>& v) {
+               ASSERT_LT(seen, p.rows.size());
+               EXPECT_EQ(v, p.rows[seen++].values) << "row " << seen;
+             });
+  EXPECT_EQ(seen, p.rows.size());
 }
 
 TEST_P(SelectRows, EmptyTextsAndEmptyResults) {

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstdint>
 #include <unordered_map>
 
 #include "platform/consiste.h"
@@ -15,6 +16,13 @@ namespace server {
 namespace {
 
 constexpr FieldType S = FieldType::String, F = FieldType::Float;
+
+// A text cell without a copy; a null (a column the schema lets be empty)
+// reads as blank.
+const std::string& textOf(const Value& v) {
+  static const std::string blank;
+  return v.isText() ? v.text() : blank;
+}
 
 long long cents(double v) { return std::llround(v * 100.0); }
 
@@ -57,50 +65,109 @@ class LineTotals {
   std::unordered_map<Amounts, long long, Hash> known_;
 };
 
+// A short text as a number in the same order: its first seven bytes, big
+// end first, with a leading 1 so that even an empty text is above 0. Item
+// tax numbers are three characters, far inside that.
+uint64_t textOrder(const std::string& t) {
+  uint64_t n = 1;
+  for (size_t i = 0; i < 7; ++i) n = (n << 8) | (i < t.size() ? static_cast<unsigned char>(t[i]) : 0u);
+  return n;
+}
+
+// An item's fiscal tax, by its item. Sale and item numbers are zero-padded
+// digit strings, so a pair packs into one integer that is far cheaper to
+// hash and compare than the joined texts: the day's items are matched to
+// their taxes tens of thousands of times. The packing keeps each number's
+// length, so "1" and "001" stay apart; a number that does not pack (not
+// digits, or longer than any this system writes) is kept by its text.
+template <class T>
+class ByItem {
+ public:
+  T& operator[](std::pair<const std::string&, const std::string&> item) {
+    const uint64_t k = pack(item.first, item.second);
+    return k ? packed_[k] : other_[item.first + "|" + item.second];
+  }
+  const T* find(const std::string& sale, const std::string& item) const {
+    if (const uint64_t k = pack(sale, item)) {
+      const auto it = packed_.find(k);
+      return it == packed_.end() ? nullptr : &it->second;
+    }
+    const auto it = other_.find(sale + "|" + item);
+    return it == other_.end() ? nullptr : &it->second;
+  }
+
+ private:
+  // 0 when the pair does not pack: up to 12 sale digits and 3 item digits,
+  // with both lengths, fit in 63 bits (10^15 < 2^50).
+  static uint64_t pack(const std::string& sale, const std::string& item) {
+    if (sale.empty() || sale.size() > 12 || item.empty() || item.size() > 3) return 0;
+    uint64_t n = 0;
+    for (const std::string* part : {&sale, &item})
+      for (char c : *part) {
+        if (c < '0' || c > '9') return 0;
+        n = n * 10 + static_cast<uint64_t>(c - '0');
+      }
+    return (uint64_t{1} << 62) | (static_cast<uint64_t>(sale.size()) << 54) |
+           (static_cast<uint64_t>(item.size()) << 52) | n;
+  }
+  std::unordered_map<uint64_t, T> packed_;
+  std::unordered_map<std::string, T> other_;
+};
+
 }  // namespace
 
-DaySales daySales(soci::session& db, const std::string& filial, const std::string& caixa, DateTime day) {
+DaySales daySales(soci::session& db, const std::string& filial, const std::string& caixa, DateTime day, bool bySale) {
   const SqlParams params = dayParams(filial, caixa, day);
   const std::string ofDay = "V.CDFILIAL = :F AND V.CDCAIXA = :C AND V.DTENTRVENDA >= :D0 AND V.DTENTRVENDA < :D1";
   DaySales out;
   std::unordered_map<std::string, size_t> concluded;  // number -> index in concludedSales
-  for (const PacketRow& r :
-       sqlSelect(
-           db,
-           "SELECT V.NRSEQVENDA, V.DTABERTUR, V.IDSITUVENDA, V.NRSERIEIMPVND FROM VENDA V "
-           "WHERE " +
-               ofDay + " ORDER BY V.NRSEQVENDA",
-           params,
-           {{"NRSEQVENDA", S, 10}, {"DTABERTUR", FieldType::DateTime}, {"IDSITUVENDA", S, 1}, {"NRSERIEIMPVND", S, 50}})
-           .rows) {
-    const std::string status = r.values[2].asText();
-    DaySale sale{r.values[0].asText(), r.values[1].isNull() ? DateTime() : r.values[1].asDateTime(), 0};
-    if (status == "P") {
-      ++out.pending;
-      out.pendingSales.push_back(std::move(sale));
-    } else if (status == "O") {
-      concluded.emplace(sale.number, out.concludedSales.size());
-      out.concludedSales.push_back(std::move(sale));
-    }
-    const std::string series = trim(r.values[3].asText());
-    if (!series.empty()) out.series.insert(series);
-  }
+  sqlEachRow(
+      db,
+      std::string(bySale ? "SELECT V.NRSEQVENDA, V.DTABERTUR, " : "SELECT V.NRSEQVENDA, NULL AS DTABERTUR, ") +
+          "V.IDSITUVENDA, V.NRSERIEIMPVND FROM VENDA V WHERE " + ofDay + (bySale ? " ORDER BY V.NRSEQVENDA" : ""),
+      params,
+      {{"NRSEQVENDA", S, 10}, {"DTABERTUR", FieldType::DateTime}, {"IDSITUVENDA", S, 1}, {"NRSERIEIMPVND", S, 50}},
+      [&](const std::vector<Value>& v) {
+        const std::string& status = textOf(v[2]);
+        if (status == "P") {
+          ++out.pending;
+          if (bySale) out.pendingSales.push_back({textOf(v[0]), v[1].isNull() ? DateTime() : v[1].asDateTime(), 0});
+        } else if (status == "O" && bySale) {
+          concluded.emplace(textOf(v[0]), out.concludedSales.size());
+          out.concludedSales.push_back({textOf(v[0]), v[1].isNull() ? DateTime() : v[1].asDateTime(), 0});
+        }
+        if (!textOf(v[3]).empty()) {
+          std::string series = trim(textOf(v[3]));
+          if (!series.empty()) out.series.insert(std::move(series));
+        }
+      });
   // Each item counts under its first fiscal tax (lowest NRSEQITIMPOS of
   // class ICMS, substitution, exempt or non-incidence). The day's items
   // and their fiscal taxes are read in two plain passes and matched here:
   // asking the database for each item's first tax costs a lookup per item.
-  std::unordered_map<std::string, std::string> classOf;  // CDIMPOSTO -> IDTIPOIMPOS
+  // The fiscal taxes, each with its class; an item's first tax is kept by
+  // its place here, so the tens of thousands of items carry small entries.
+  struct Tax {
+    std::string code, fiscalClass;
+  };
+  std::vector<Tax> taxes;
   for (const PacketRow& r : sqlSelect(db,
                                       "SELECT CDIMPOSTO, IDTIPOIMPOS FROM IMPOSTO "
                                       "WHERE IDTIPOIMPOS IN ('T', 'F', 'I', 'N')",
                                       {}, {{"CDIMPOSTO", S, 2}, {"IDTIPOIMPOS", S, 1}})
                                 .rows)
-    classOf[r.values[0].asText()] = r.values[1].asText();
+    taxes.push_back({r.values[0].asText(), r.values[1].asText()});
+  auto taxIndex = [&](const std::string& code) {
+    for (size_t i = 0; i < taxes.size(); ++i)
+      if (taxes[i].code == code) return static_cast<int>(i);
+    return -1;
+  };
   struct FiscalTax {
-    std::string seq, code;
+    uint64_t seq = 0;  // NRSEQITIMPOS in text order; 0 while none is known
+    int tax = -1;
     double rate = 0;
   };
-  std::unordered_map<std::string, FiscalTax> firstTax;  // sale number + "|" + item number
+  ByItem<FiscalTax> firstTax;
   // Both long reads below are added up as they come, not kept.
   sqlEachRow(
       db,
@@ -113,8 +180,9 @@ DaySales daySales(soci::session& db, const std::string& filial, const std::strin
       params,
       {{"NRSEQVENDA", S, 10}, {"NRSEQUITVEND", S, 3}, {"NRSEQITIMPOS", S, 3}, {"CDIMPOSTO", S, 2}, {"VRPEALPRODIT", F}},
       [&](const std::vector<Value>& v) {
-        FiscalTax& t = firstTax[v[0].asText() + "|" + v[1].asText()];
-        if (t.seq.empty() || v[2].asText() < t.seq) t = {v[2].asText(), v[3].asText(), v[4].asNumber()};
+        FiscalTax& t = firstTax[{textOf(v[0]), textOf(v[1])}];
+        const uint64_t seq = textOrder(textOf(v[2]));
+        if (t.seq == 0 || seq < t.seq) t = {seq, taxIndex(textOf(v[3])), v[4].asNumber()};
       });
   LineTotals lineTotals;
   constexpr size_t kNoSale = static_cast<size_t>(-1);
@@ -136,27 +204,27 @@ DaySales daySales(soci::session& db, const std::string& filial, const std::strin
               {"VRDESITVEND", F},
               {"VRACRITVEND", F}},
              [&](const std::vector<Value>& v) {
-               const std::string status = v[1].asText();
+               const std::string& status = textOf(v[1]);
                const long long line =
                    lineTotals({v[3].asNumber(), v[4].asNumber(), v[5].asNumber(), v[6].asNumber(), v[7].asNumber()});
                if (status == "C") {
                  out.cancelled += line;
                } else if (status == "O" || status == "D") {
                  out.net += line;
-                 const auto tax = firstTax.find(v[0].asText() + "|" + v[2].asText());
-                 if (tax != firstTax.end()) {
-                   const std::string& fiscalClass = classOf[tax->second.code];
-                   addToColumn(out.taxes, fiscalClass, line);
-                   if (fiscalClass == "T") out.icmsByRate[{tax->second.code, cents(tax->second.rate)}] += line;
+                 const FiscalTax* tax = firstTax.find(textOf(v[0]), textOf(v[2]));
+                 if (tax && tax->tax >= 0) {
+                   const Tax& t = taxes[static_cast<size_t>(tax->tax)];
+                   addToColumn(out.taxes, t.fiscalClass, line);
+                   if (t.fiscalClass == "T") out.icmsByRate[{t.code, cents(tax->rate)}] += line;
                  }
-                 if (status == "O") {
+                 if (status == "O" && bySale) {
                    // A sale's lines usually come one after another: its
                    // number is looked up once for them.
-                   std::string number = v[0].asText();
+                   const std::string& number = textOf(v[0]);
                    if (number != lastSale) {
                      const auto sale = concluded.find(number);
                      lastIndex = sale == concluded.end() ? kNoSale : sale->second;
-                     lastSale = std::move(number);
+                     lastSale = number;
                    }
                    if (lastIndex != kNoSale) out.concludedSales[lastIndex].total += line;
                  }

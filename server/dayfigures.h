@@ -68,7 +68,11 @@ struct DayReductions {
   std::map<TaxRate, long long> icmsByRate;  // IMPOSTOREDZ bases by code and rate
 };
 
-DaySales daySales(soci::session& db, const std::string& filial, const std::string& caixa, platform::DateTime day);
+// With bySale false the per-sale lists (pendingSales, concludedSales) stay
+// empty: the closing needs only the day's sums, and naming each of
+// thousands of sales is most of the rest of the cost.
+DaySales daySales(soci::session& db, const std::string& filial, const std::string& caixa, platform::DateTime day,
+                  bool bySale = true);
 DayReductions dayReductions(soci::session& db, const std::string& filial, const std::string& caixa,
                             platform::DateTime day);
 

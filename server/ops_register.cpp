@@ -178,7 +178,7 @@ Value setFechaCaixa(OperationContext& ctx, std::vector<Value>& a) {
   checkDayNotApproved(ctx.db, filial, caixa, opening->movementDay);
   const DayReductions z = dayReductions(ctx.db, filial, caixa, opening->movementDay);
   if (z.count == 0) throw OperationError("Redução Z deve ser informada.");
-  const std::string verdict = closingVerdict(daySales(ctx.db, filial, caixa, opening->movementDay), z);
+  const std::string verdict = closingVerdict(daySales(ctx.db, filial, caixa, opening->movementDay, false), z);
   if (verdict != "OK") return verdict;
   const bool knownOperator =
       !ctx.operatorCode.empty() &&

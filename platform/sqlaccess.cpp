@@ -349,9 +349,15 @@ void typeDates(PositionalSql& p, const std::deque<Slot>& slots, SqlDialect diale
   p.text = std::move(out);
 }
 
-void prepare(soci::statement& st, const std::string& text) {
+// A statement run once is sent with its values in one message (PostgreSQL's
+// PQexecParams): preparing it by name would cost a round trip to prepare
+// and another to deallocate, for every query of every call. Only a command
+// executed many times (SqlCommand) is worth preparing.
+enum class Runs { Once, Repeatedly };
+
+void prepare(soci::statement& st, const std::string& text, Runs runs = Runs::Once) {
   st.alloc();
-  st.prepare(text);
+  st.prepare(text, runs == Runs::Once ? soci::details::st_one_time_query : soci::details::st_repeatable_query);
   st.define_and_bind();
 }
 
@@ -763,7 +769,7 @@ SqlCommand::SqlCommand(soci::session& session, std::string_view sql, const std::
   typeDates(p, impl_->slots, impl_->dialect);
   try {
     bindSlots(impl_->st, impl_->slots, impl_->dialect);
-    prepare(impl_->st, p.text);
+    prepare(impl_->st, p.text, Runs::Repeatedly);
   } catch (const soci::soci_error& e) {
     throw SqlError("Erro no banco de dados: " + dbMessage(e));
   }

@@ -121,26 +121,39 @@ DaySales daySales(soci::session& db, const std::string& filial, const std::strin
   const std::string ofDay = "V.CDFILIAL = :F AND V.CDCAIXA = :C AND V.DTENTRVENDA >= :D0 AND V.DTENTRVENDA < :D1";
   DaySales out;
   std::unordered_map<std::string, size_t> concluded;  // number -> index in concludedSales
-  sqlEachRow(
-      db,
-      std::string(bySale ? "SELECT V.NRSEQVENDA, V.DTABERTUR, " : "SELECT V.NRSEQVENDA, NULL AS DTABERTUR, ") +
-          "V.IDSITUVENDA, V.NRSERIEIMPVND FROM VENDA V WHERE " + ofDay + (bySale ? " ORDER BY V.NRSEQVENDA" : ""),
-      params,
-      {{"NRSEQVENDA", S, 10}, {"DTABERTUR", FieldType::DateTime}, {"IDSITUVENDA", S, 1}, {"NRSERIEIMPVND", S, 50}},
-      [&](const std::vector<Value>& v) {
-        const std::string& status = textOf(v[2]);
-        if (status == "P") {
-          ++out.pending;
-          if (bySale) out.pendingSales.push_back({textOf(v[0]), v[1].isNull() ? DateTime() : v[1].asDateTime(), 0});
-        } else if (status == "O" && bySale) {
-          concluded.emplace(textOf(v[0]), out.concludedSales.size());
-          out.concludedSales.push_back({textOf(v[0]), v[1].isNull() ? DateTime() : v[1].asDateTime(), 0});
-        }
-        if (!textOf(v[3]).empty()) {
-          std::string series = trim(textOf(v[3]));
-          if (!series.empty()) out.series.insert(std::move(series));
-        }
-      });
+  auto addSeries = [&](const Value& v) {
+    if (textOf(v).empty()) return;
+    std::string series = trim(textOf(v));
+    if (!series.empty()) out.series.insert(std::move(series));
+  };
+  if (bySale) {
+    sqlEachRow(db,
+               "SELECT V.NRSEQVENDA, V.DTABERTUR, V.IDSITUVENDA, V.NRSERIEIMPVND FROM VENDA V WHERE " + ofDay +
+                   " ORDER BY V.NRSEQVENDA",
+               params,
+               {{"NRSEQVENDA", S, 10}, {"DTABERTUR", FieldType::DateTime}, {"IDSITUVENDA", S, 1}, {"NRSERIEIMPVND", S, 50}},
+               [&](const std::vector<Value>& v) {
+                 const std::string& status = textOf(v[2]);
+                 if (status == "P") {
+                   ++out.pending;
+                   out.pendingSales.push_back({textOf(v[0]), v[1].isNull() ? DateTime() : v[1].asDateTime(), 0});
+                 } else if (status == "O") {
+                   concluded.emplace(textOf(v[0]), out.concludedSales.size());
+                   out.concludedSales.push_back({textOf(v[0]), v[1].isNull() ? DateTime() : v[1].asDateTime(), 0});
+                 }
+                 addSeries(v[3]);
+               });
+  } else {
+    // Only counts and series: the database groups the day's sales.
+    sqlEachRow(db,
+               "SELECT V.IDSITUVENDA, V.NRSERIEIMPVND, COUNT(*) AS N FROM VENDA V WHERE " + ofDay +
+                   " GROUP BY V.IDSITUVENDA, V.NRSERIEIMPVND",
+               params, {{"IDSITUVENDA", S, 1}, {"NRSERIEIMPVND", S, 50}, {"N", FieldType::Integer}},
+               [&](const std::vector<Value>& v) {
+                 if (textOf(v[0]) == "P") out.pending += static_cast<int>(v[2].asNumber());
+                 addSeries(v[1]);
+               });
+  }
   // Each item counts under its first fiscal tax (lowest NRSEQITIMPOS of
   // class ICMS, substitution, exempt or non-incidence). The day's items
   // and their fiscal taxes are read in two plain passes and matched here:

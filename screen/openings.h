@@ -3,18 +3,7 @@
 //
 // Thread-safety: none; the user-interface thread only.
 
-#include <string>
-
-#include "screen/screenpart.h"
-
-namespace platform {
-class ClientDataSet;
-class Control;
-class DBGrid;
-class Field;
-struct CellContext;
-struct CellAppearance;
-}  // namespace platform
+#include "screen/partfwd.h"
 
 namespace screen {
 

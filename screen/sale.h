@@ -9,14 +9,7 @@
 #include <string>
 
 #include "platform/datasource.h"
-#include "screen/screenpart.h"
-
-namespace platform {
-class DBGrid;
-class Field;
-struct CellContext;
-struct CellAppearance;
-}  // namespace platform
+#include "screen/partfwd.h"
 
 namespace screen {
 

@@ -13,13 +13,7 @@
 
 #include "platform/controls.h"
 #include "platform/datasource.h"
-#include "screen/screenpart.h"
-
-namespace platform {
-class ClientDataSet;
-struct CellContext;
-struct CellAppearance;
-}  // namespace platform
+#include "screen/partfwd.h"
 
 namespace screen {
 

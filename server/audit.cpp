@@ -89,6 +89,9 @@ const std::map<std::string, Cascade>& cascades() {
   static const std::map<std::string, Cascade> all = {
       {"VENDA",
        {{"CDFILIAL", "CDCAIXA", "NRSEQVENDA"}, {"ITVENDAIMPOS", "ITVENDA", "ITVENDACANC", "MOVCAIXA", "MOVCONS"}}},
+      // An item deleted on its own (DeletaItens, or an item row of the
+      // sale's change log) takes its tax rows along.
+      {"ITVENDA", {{"CDFILIAL", "CDCAIXA", "NRSEQVENDA", "NRSEQUITVEND"}, {"ITVENDAIMPOS"}}},
       {"REDUCAOZ",
        {{"CDFILIAL", "CDCAIXA", "NRECFREDZ", "DTREDUCAOZ"},
         {"OBSREDUCAOZ", "FORMPGTOREDZ", "TOTNFISCREDZ", "IMPOSTOREDZ"}}},

@@ -92,8 +92,9 @@ void auditedWrite(soci::session& db, std::string_view table, std::string_view wh
 
 // Records as deleted the rows that go along with a deleted row of `table`
 // through the schema's ON DELETE CASCADE (a sale's items, taxes, cancelled
-// items, receipts and account movements; a Z reduction's sub-tables). Call it
-// before deleting the row; `row` carries at least the parent's key.
+// items, receipts and account movements; an item's taxes; a Z reduction's
+// sub-tables). Call it before deleting the row; `row` carries at least the
+// parent's key.
 void auditCascade(soci::session& db, std::string_view table, const RowImage& row);
 
 // The hash of a row of the chain: its fields (in the order of AUDITORIA's

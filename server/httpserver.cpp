@@ -248,22 +248,45 @@ class Handlers {
     return std::nullopt;
   }
 
-  void call(const Request& req, const std::string& operation, Response& res) {
+  // A call's or a batch's request as far as its session: the body's format,
+  // the object served, a live session and the body's list. Empty when the
+  // request was refused (the reply is filled); the session is checked before
+  // the body is decoded, so that a caller without one learns nothing more.
+  struct SessionRequest {
+    WireFormat format;
+    std::string token;
+    ValueArray body;
+  };
+  std::optional<SessionRequest> sessionRequest(const Request& req, Response& res) {
     const auto format = bodyFormat(req, res);
-    if (!format || !objectServed(req, res)) return;
-    const std::string token = bearerToken(req);
-    if (CallOutcome s = app_.checkSession(token); s.status != CallStatus::Ok)
-      return refuse(res, httpStatus(s.status), s.result.error, replyCode(s.status), *format);
-    auto args = arguments(req, res, *format);
-    if (!args) return;
-    CallOutcome outcome = app_.call(token, operation, *args);
-    if (outcome.status != CallStatus::Ok)
-      return refuse(res, httpStatus(outcome.status), outcome.result.error, replyCode(outcome.status), *format);
+    if (!format || !objectServed(req, res)) return std::nullopt;
+    std::string token = bearerToken(req);
+    if (CallOutcome s = app_.checkSession(token); s.status != CallStatus::Ok) {
+      refuse(res, httpStatus(s.status), s.result.error, replyCode(s.status), *format);
+      return std::nullopt;
+    }
+    auto body = arguments(req, res, *format);
+    if (!body) return std::nullopt;
+    return SessionRequest{*format, std::move(token), std::move(*body)};
+  }
+
+  // A successful call's reply: its result and the by-reference arguments as
+  // the operation left them.
+  proto::Reply success(const std::string& operation, CallOutcome& outcome, ValueArray& args) {
     std::vector<std::pair<std::size_t, Value>> refs;
     const auto& params = app_.registry().find(operation)->params;
     for (std::size_t i = 0; i < params.size(); ++i)
-      if (params[i].byRef) refs.emplace_back(i, std::move((*args)[i]));
-    send(res, 200, proto::Reply::success(std::move(outcome.result.value), std::move(refs)), *format);
+      if (params[i].byRef) refs.emplace_back(i, std::move(args[i]));
+    return proto::Reply::success(std::move(outcome.result.value), std::move(refs));
+  }
+
+  void call(const Request& req, const std::string& operation, Response& res) {
+    auto in = sessionRequest(req, res);
+    if (!in) return;
+    CallOutcome outcome = app_.call(in->token, operation, in->body);
+    if (outcome.status != CallStatus::Ok)
+      return refuse(res, httpStatus(outcome.status), outcome.result.error, replyCode(outcome.status), in->format);
+    send(res, 200, success(operation, outcome, in->body), in->format);
   }
 
   // Answers [true, [reply, ...], []]: one reply envelope per call run, as
@@ -271,37 +294,26 @@ class Handlers {
   // what fails the whole batch (no session, a malformed batch) is a refusal
   // of the request itself.
   void batch(const Request& req, Response& res) {
-    const auto format = bodyFormat(req, res);
-    if (!format || !objectServed(req, res)) return;
-    const std::string token = bearerToken(req);
-    if (CallOutcome s = app_.checkSession(token); s.status != CallStatus::Ok)
-      return refuse(res, httpStatus(s.status), s.result.error, replyCode(s.status), *format);
-    auto body = arguments(req, res, *format);
-    if (!body) return;
+    auto in = sessionRequest(req, res);
+    if (!in) return;
     std::vector<platform::RemoteCall> calls;
     try {
-      calls = platform::batchFromValue(Value(std::move(*body)));
+      calls = platform::batchFromValue(Value(std::move(in->body)));
     } catch (const platform::PacketError& e) {
       return refuse(res, 400, "Lote de chamadas malformado (" + printable(e.what()) + ").", proto::code::kBadRequest,
-                    *format);
+                    in->format);
     }
-    BatchOutcome batch = app_.callBatch(token, calls);
+    BatchOutcome batch = app_.callBatch(in->token, calls);
     if (const CallOutcome& r = batch.refusal; r.status != CallStatus::Ok)
-      return refuse(res, httpStatus(r.status), r.result.error, replyCode(r.status), *format);
+      return refuse(res, httpStatus(r.status), r.result.error, replyCode(r.status), in->format);
     ValueArray replies;
     for (std::size_t i = 0; i < batch.calls.size(); ++i) {
       CallOutcome& outcome = batch.calls[i];
-      if (outcome.status != CallStatus::Ok) {
-        replies.push_back(proto::replyToValue(proto::Reply::failure(outcome.result.error, replyCode(outcome.status))));
-        continue;
-      }
-      std::vector<std::pair<std::size_t, Value>> refs;
-      const auto& params = app_.registry().find(calls[i].operation)->params;
-      for (std::size_t p = 0; p < params.size(); ++p)
-        if (params[p].byRef) refs.emplace_back(p, std::move(calls[i].args[p]));
-      replies.push_back(proto::replyToValue(proto::Reply::success(std::move(outcome.result.value), std::move(refs))));
+      replies.push_back(proto::replyToValue(
+          outcome.status == CallStatus::Ok ? success(calls[i].operation, outcome, calls[i].args)
+                                           : proto::Reply::failure(outcome.result.error, replyCode(outcome.status))));
     }
-    send(res, 200, proto::Reply::success(std::move(replies)), *format);
+    send(res, 200, proto::Reply::success(std::move(replies)), in->format);
   }
 
   void logon(const Request& req, const std::string& peer, Response& res) {

@@ -106,10 +106,9 @@ class ClientTest : public ::testing::Test {
     view = window.viewFor(*form);
     return *form;
   }
-  // Then loads a register day the user's way: a click into each filter
-  // input, the typing, then a click on the openings grid.
-  screen::TfrmManutVenda& openDay(const char* caixa, const char* date) {
-    screen::TfrmManutVenda* form = &openScreen();
+  // Loads a register day in the opened screen the user's way: a click into
+  // each filter input, the typing, then a click on the openings grid.
+  void loadDay(const char* caixa, const char* date) {
     auto* reg = view->findChild<QLineEdit*>("medCdCaixa");
     auto* day = view->findChild<QLineEdit*>("depDeEntrega");
     QTest::mouseClick(reg, Qt::LeftButton);
@@ -117,7 +116,11 @@ class ClientTest : public ::testing::Test {
     QTest::mouseClick(day, Qt::LeftButton);
     QTest::keyClicks(day, date);
     clickRow(view->findChild<QTableView*>("dbgAberCaixa"), 0);
-    return *form;
+  }
+  screen::TfrmManutVenda& openDay(const char* caixa, const char* date) {
+    screen::TfrmManutVenda& form = openScreen();
+    loadDay(caixa, date);
+    return form;
   }
   static void showActive(QWidget& window) {
     window.show();
@@ -259,27 +262,14 @@ TEST(DesktopClientStart, MissingModuleIsToldInPortuguese) {
 // and moving to the openings grid loads the day; the grid shows its rows,
 // the sales page opens and the toolbar offers what the openings allow.
 TEST_F(ClientTest, LeavingTheFilterPanelLoadsTheDayIntoTheWidgets) {
-  ASSERT_EQ(client->logon({"1", password("1"), "0001"}), "");
-  gui::MainWindow& window = client->window();
-  showActive(window);
-  window.screenAction()->trigger();
-  auto* form = static_cast<screen::TfrmManutVenda*>(client->screen());
-  ASSERT_NE(form, nullptr);
-  gui::FormView* view = window.viewFor(*form);
+  screen::TfrmManutVenda* form = &openScreen();
   ASSERT_NE(view, nullptr);
-  auto* reg = view->findChild<QLineEdit*>("medCdCaixa");
-  auto* date = view->findChild<QLineEdit*>("depDeEntrega");
   auto* grid = view->findChild<QTableView*>("dbgAberCaixa");
   auto* pages = view->findChild<QTabWidget*>("pgcPadrao");
-  ASSERT_TRUE(reg && date && grid && pages);
+  ASSERT_TRUE(grid && pages);
   EXPECT_FALSE(pages->isTabEnabled(1));
 
-  QTest::mouseClick(reg, Qt::LeftButton);
-  QTest::keyClicks(reg, "1");
-  QTest::mouseClick(date, Qt::LeftButton);
-  QTest::keyClicks(date, "06032026");
-  QTest::mouseClick(grid->viewport(), Qt::LeftButton);
-  QApplication::processEvents();
+  loadDay("1", "06032026");
 
   EXPECT_TRUE(ui.shown.empty()) << ui.shown.back();
   EXPECT_EQ(form->medCdCaixa.text(), "001");
@@ -307,34 +297,18 @@ TEST_F(ClientTest, LeavingTheFilterPanelLoadsTheDayIntoTheWidgets) {
 }
 
 TEST_F(ClientTest, ReceiptsAreTypedIntoTheirGridWithTheKeyboard) {
-  ASSERT_EQ(client->logon({"1", password("1"), "0001"}), "");
+  screen::TfrmManutVenda* form = &openDay("1", "06032026");
   gui::MainWindow& window = client->window();
-  showActive(window);
-  window.screenAction()->trigger();
-  auto* form = static_cast<screen::TfrmManutVenda*>(client->screen());
-  ASSERT_NE(form, nullptr);
-  gui::FormView* view = window.viewFor(*form);
-  auto* reg = view->findChild<QLineEdit*>("medCdCaixa");
-  auto* date = view->findChild<QLineEdit*>("depDeEntrega");
   auto* pages = view->findChild<QTabWidget*>("pgcPadrao");
   auto* grid = view->findChild<QTableView*>("dbgTipoRece");
-  ASSERT_TRUE(reg && date && pages && grid);
-  // The day is loaded as the user does it: register, date, then the grid.
-  QTest::mouseClick(reg, Qt::LeftButton);
-  QTest::keyClicks(reg, "1");
-  QTest::mouseClick(date, Qt::LeftButton);
-  QTest::keyClicks(date, "06032026");
-  QTest::mouseClick(view->findChild<QTableView*>("dbgAberCaixa")->viewport(), Qt::LeftButton);
-  QApplication::processEvents();
+  ASSERT_TRUE(pages && grid);
   ASSERT_TRUE(ui.shown.empty()) << ui.shown.back();
   ASSERT_EQ(form->cdsAberCaixa.recordCount(), 1);
-  QTest::mouseClick(pages->tabBar(), Qt::LeftButton, {}, pages->tabBar()->tabRect(1).center());
-  QApplication::processEvents();
+  clickTab(pages, 1);
   ASSERT_TRUE(form->cdsPedidoVenda.active());
   // The demo's pending typed sale paid in part by card.
   ASSERT_TRUE(form->cdsPedidoVenda.locate("NRSEQVENDA", platform::Value("0000000059")));
-  QTest::mouseClick(pages->tabBar(), Qt::LeftButton, {}, pages->tabBar()->tabRect(4).center());
-  QApplication::processEvents();
+  clickTab(pages, 4);
   ASSERT_EQ(pages->currentIndex(), 4);
 
   QAbstractItemModel* model = grid->model();

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <thread>
+#include <tuple>
 
 #include "platform/sqlaccess.h"
 #include "server/audit.h"
@@ -72,6 +73,27 @@ class AuditTrailTest : public SaleOps {
     return 0;
   }
 
+  // Item taxes of a sale as the item-taxes record set posts them: one row
+  // per (item, tax code, rate).
+  DataPacket taxDelta(const Sale& sale, const std::vector<std::tuple<const char*, const char*, double>>& rows) {
+    DataPacket d;
+    for (const auto& [item, tax, rate] : rows) {
+      const DataPacket one = insertDelta(server::impostoItemFields(), {{"CDFILIAL", sale.filial},
+                                                                       {"CDCAIXA", sale.caixa},
+                                                                       {"NRSEQVENDA", sale.nr},
+                                                                       {"NRSEQUITVEND", item},
+                                                                       {"NRSEQITIMPOS", "001"},
+                                                                       {"CDIMPOSTO", tax},
+                                                                       {"VRPEALPRODIT", rate},
+                                                                       {"VRIMPOPRODIT", rate / 10}});
+      if (d.rows.empty())
+        d = one;
+      else
+        d.rows.push_back(one.rows[0]);
+    }
+    return d;
+  }
+
   // The reduction typed for register 003 on the day before the demo's first.
   DataPacket zDay() { return ok("GetReducaoZ", {"0001", "003", platform::encodeDate(2026, 3, 1)}).packet(); }
 
@@ -83,7 +105,30 @@ class AuditTrailTest : public SaleOps {
 TEST_P(AuditTrailTest, EachAcceptedWriteIsRecordedInItsTransaction) {
   const Sale sale = newSale("0000900701");
   const Sale other = newSale("0000900702", {frametest::Item{1, 5, 0, 0, 0}, frametest::Item{2, 5, 0, 0, 0}});
+  // The demo's consumer whose account has a balance; receipt type 005 is a
+  // consumer-account one.
+  const Sale onAccount = newSale("0000900703", {}, "000000000000000000002", "000000000000000000001");
   const std::string op = kOperator;
+  const DateTime nextDay(frametest::openDay().days + 1);
+  // A closed demo day of register 003, reopened outside the server so that
+  // the closing can be made again.
+  const DateTime closedDay = platform::encodeDate(2026, 3, 5);
+  sqlExecute(s(),
+             "UPDATE TURCAIXA SET DTFECHCAIX = NULL, CDOPEFECHA = NULL WHERE CDFILIAL = '0001' "
+             "AND CDCAIXA = '003' AND DTMOVTURCAIX = :D",
+             {{"D", closedDay}});
+  const Value reopened = sqlSelect(s(),
+                                   "SELECT DTABERCAIX FROM TURCAIXA WHERE CDFILIAL = '0001' AND CDCAIXA = '003' "
+                                   "AND DTMOVTURCAIX = :D",
+                                   {{"D", closedDay}}, {{"DTABERCAIX", FieldType::DateTime}})
+                             .rows.at(0)
+                             .values[0];
+  auto zRow = [&](const DataPacket& read, Fields values) {
+    for (const auto& [k, v] :
+         Fields{{"CDFILIAL", "0001"}, {"CDCAIXA", "001"}, {"NRECFREDZ", "001"}, {"DTREDUCAOZ", frametest::openDay()}})
+      values[k] = v;
+    return insertDelta(read.fields, values);
+  };
 
   struct Step {
     const char* what;
@@ -98,6 +143,22 @@ TEST_P(AuditTrailTest, EachAcceptedWriteIsRecordedInItsTransaction) {
          ok("GravaVenda", {Value(), changeDelta(itemsOf(sale), 0, RowKind::Modify, {{"QTPRODVEND", 3.0}}), Value(), op});
        },
        {"GravaVenda A ITVENDA"}},
+      {"impostos dos itens incluídos",
+       [&] {
+         ok("GravaVenda", {Value(), Value(), taxDelta(other, {{"001", "01", 18}, {"002", "07", 5}}), op});
+       },
+       {"GravaVenda I ITVENDAIMPOS", "GravaVenda I ITVENDAIMPOS"}},
+      {"alíquota do imposto corrigida",
+       [&] {
+         const DataPacket taxes = server::selectImpostoItem(s(), other.filial, other.caixa, other.nr);
+         ok("GravaVenda", {Value(), Value(), changeDelta(taxes, 1, RowKind::Modify, {{"VRPEALPRODIT", 12.0}}), op});
+       },
+       {"GravaVenda A ITVENDAIMPOS"}},
+      {"item excluído com seus impostos",
+       [&] {
+         ok("DeletaItens", {other.filial, other.caixa, changeDelta(itemsOf(other), 0, RowKind::Delete)});
+       },
+       {"DeletaItens E ITVENDAIMPOS", "DeletaItens E ITVENDA"}},
       {"item cancelado",
        [&] {
          ok("SetItensCancelados", {insertDelta(server::itensCanceladosFields(),
@@ -112,6 +173,9 @@ TEST_P(AuditTrailTest, EachAcceptedWriteIsRecordedInItsTransaction) {
        {"SetItensCancelados I ITVENDACANC"}},
       {"recebimento", [&] { EXPECT_TRUE(saveReceipts(receipt(sale, "0000000971", "001", 30)).ok); },
        {"GravaTipoRece I MOVCAIXA"}},
+      {"recebimento em conta do consumidor",
+       [&] { EXPECT_TRUE(saveReceipts(receipt(onAccount, "0000000972", "005", 25)).ok); },
+       {"GravaTipoRece I MOVCAIXA", "GravaTipoRece A SALDOCONS", "GravaTipoRece I MOVCONS"}},
       {"conclusão", [&] { ok("ConcluiVenda", {sale.filial, sale.caixa, sale.nr, sale.day, 30.0, "@"}); },
        {"ConcluiVenda A VENDA"}},
       {"troca de vendedor",
@@ -128,7 +192,54 @@ TEST_P(AuditTrailTest, EachAcceptedWriteIsRecordedInItsTransaction) {
          const DataPacket sales = salesOf(other);
          ok("DelPedidoVenda", {changeDelta(sales, rowOf(sales, other.nr), RowKind::Delete)});
        },
-       {"DelPedidoVenda E ITVENDA", "DelPedidoVenda E ITVENDA", "DelPedidoVenda E VENDA"}},
+       {"DelPedidoVenda E ITVENDAIMPOS", "DelPedidoVenda E ITVENDA", "DelPedidoVenda E VENDA"}},
+      {"abertura de caixa",
+       [&] {
+         ok("SetAberCaixa", {insertDelta(server::aberCaixaFields(), {{"CDFILIAL", "0001"},
+                                                                     {"CDCAIXA", "001"},
+                                                                     {"DTABERCAIX", DateTime(nextDay.days + 0.25)},
+                                                                     {"DTMOVTURCAIX", nextDay},
+                                                                     {"CDOPERABER", op}})});
+       },
+       {"SetAberCaixa I TURCAIXA"}},
+      {"redução Z incluída com impostos, totalizador e forma de pagamento",
+       [&] {
+         const DataPacket rec = ok("GetReducaoZ", {"0001", "001", frametest::openDay()}).packet();
+         auto sub = [&](const char* get) { return ok(get, {"0001", "001", frametest::openDay(), "001"}).packet(); };
+         ok("GravaVendaReducao",
+            {zRow(rec, {{"NRREINIREDZ", "0000000001"},
+                        {"NRREDREDZ", "0000000999"},
+                        {"NRPRIMCFREDZ", "0000001000"},
+                        {"NRULTCFREDZ", "0000001010"},
+                        {"VRGTREDZ", 5000.0},
+                        {"VRVENBRUREDZ", 100.0},
+                        {"VRTOTCANREDZ", 0.0},
+                        {"VRTOTDESREDZ", 0.0},
+                        {"VRVENLIQREDZ", 100.0},
+                        {"VRSTRIBREDZ", 0.0},
+                        {"VRISENCREDZ", 0.0},
+                        {"VRNINCIDREDZ", 0.0},
+                        {"NRSERIEREDZ", "SERIE-AUDITORIA"},
+                        {"DSMODMARCAECF", "Fiscalis FX-4000"}}),
+             zRow(sub("GetImposto"), {{"CDIMPOSTO", "01"}, {"VRALIQIMPRZ", 18.0}, {"VRBCALCIMPRZ", 50.0}}),
+             zRow(sub("GetTotaliz"), {{"NRTOTNFISCRZ", "01"},
+                                      {"DSTOTNFISCRZ", "Sangria"},
+                                      {"NRCONTOTNFIS", "0001"},
+                                      {"VRACUTOTNFIS", 5.0}}),
+             zRow(sub("GetFormaPag"), {{"CDTIPORECE", "001"}, {"VRFORMPGTORZ", 100.0}}), Value(), op, kOperatorName});
+       },
+       {"GravaVendaReducao I REDUCAOZ", "GravaVendaReducao I IMPOSTOREDZ", "GravaVendaReducao I TOTNFISCREDZ",
+        "GravaVendaReducao I FORMPGTOREDZ"}},
+      {"fechamento que não confere não grava nada",
+       [&] {
+         EXPECT_NE(ok("SetFechaCaixa", {sale.filial, sale.caixa, sale.opened}), Value("OK"));
+       },
+       {}},
+      {"fechamento do caixa",
+       [&] {
+         EXPECT_EQ(ok("SetFechaCaixa", {"0001", "003", reopened}), Value("OK"));
+       },
+       {"SetFechaCaixa A TURCAIXA"}},
       {"observação da redução Z, carimbada com o operador",
        [&] {
          const Value e = zDay().rows[0].values[static_cast<size_t>(zDay().fieldIndex("NRECFREDZ"))];

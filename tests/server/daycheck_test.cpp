@@ -7,6 +7,7 @@
 #include <map>
 
 #include "platform/datetime.h"
+#include "server/dayfigures.h"
 #include "server/daycheck.h"
 #include "tests/server/frame_fixture.h"
 
@@ -154,6 +155,36 @@ TEST_P(DayCheck, ListsEveryProblemOfTheDayWithItsFigures) {
   // Looking changed nothing; the closing still answers its first verdict.
   EXPECT_EQ(text("SELECT NRREDREDZ AS N FROM REDUCAOZ" + z, d), "0000009999");
   EXPECT_EQ(p.rows.size(), check("0001", "003", day).rows.size());
+}
+
+// Sales and items are matched with their fiscal taxes by number: a sale
+// numbered with digits and one whose number is not all digits (as an
+// import may write) count alike, in the net sale, the ICMS column and their
+// own totals.
+TEST_P(DayCheck, SaleNumbersOfAnyShapeCountAlike) {
+  const DateTime day = encodeDate(2026, 3, 5);
+  const DateTime opening = frametest::lastOpening(s(), "0001", "003");
+  const std::string icms = text("SELECT MIN(CDIMPOSTO) AS N FROM IMPOSTO WHERE IDTIPOIMPOS = 'T'");
+  DaySales before = daySales(s(), "0001", "003", day);
+  for (const char* nr : {"0000099991", "IMP-7"}) {
+    frametest::insertSale(s(), "0001", "003", nr, opening, "O", day);
+    frametest::insertItems(s(), "0001", "003", nr, {{2, 10, 0, 0, 0}});
+    sqlExecute(s(),
+               "INSERT INTO ITVENDAIMPOS (CDFILIAL, CDCAIXA, NRSEQVENDA, NRSEQUITVEND, NRSEQITIMPOS, CDIMPOSTO, "
+               "VRPEALPRODIT, VRIMPOPRODIT) VALUES ('0001', '003', :N, '001', '001', :T, 18, 3.6)",
+               {{"N", nr}, {"T", icms}});
+  }
+  DaySales after = daySales(s(), "0001", "003", day);
+  EXPECT_EQ(after.net - before.net, 4000);
+  EXPECT_EQ(after.taxes.icms - before.taxes.icms, 4000);
+  EXPECT_EQ((after.icmsByRate[{icms, 1800}] - before.icmsByRate[{icms, 1800}]), 4000);
+  int found = 0;
+  for (const DaySale& sale : after.concludedSales)
+    if (sale.number == "0000099991" || sale.number == "IMP-7") {
+      EXPECT_EQ(sale.total, 2000) << sale.number;
+      ++found;
+    }
+  EXPECT_EQ(found, 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, DayCheck, ::testing::ValuesIn(testdb::backends()), testdb::backendName);

@@ -83,9 +83,10 @@ uint64_t textOrder(const std::string& t) {
 template <class T>
 class ByItem {
  public:
-  T& operator[](std::pair<const std::string&, const std::string&> item) {
-    const uint64_t k = pack(item.first, item.second);
-    return k ? packed_[k] : other_[item.first + "|" + item.second];
+  // The entry of an item, made empty when it has none yet.
+  T& slot(const std::string& sale, const std::string& item) {
+    const uint64_t k = pack(sale, item);
+    return k ? packed_[k] : other_[sale + "|" + item];
   }
   const T* find(const std::string& sale, const std::string& item) const {
     if (const uint64_t k = pack(sale, item)) {
@@ -193,7 +194,7 @@ DaySales daySales(soci::session& db, const std::string& filial, const std::strin
       params,
       {{"NRSEQVENDA", S, 10}, {"NRSEQUITVEND", S, 3}, {"NRSEQITIMPOS", S, 3}, {"CDIMPOSTO", S, 2}, {"VRPEALPRODIT", F}},
       [&](const std::vector<Value>& v) {
-        FiscalTax& t = firstTax[{textOf(v[0]), textOf(v[1])}];
+        FiscalTax& t = firstTax.slot(textOf(v[0]), textOf(v[1]));
         const uint64_t seq = textOrder(textOf(v[2]));
         if (t.seq == 0 || seq < t.seq) t = {seq, taxIndex(textOf(v[3])), v[4].asNumber()};
       });
